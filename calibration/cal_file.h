@@ -1,0 +1,45 @@
+#pragma once
+// Reads a bracket-sectioned calibration file into memory and hands out the
+// lines of a named section by position.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Raised when a calibration file cannot be opened; carries the system's reason.
+class CalFileOpenError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class THeadData {
+public:
+    THeadData(int32_t first, int32_t last) : FirstLine(first), LastLine(last) {}
+    int32_t FirstLine;
+    int32_t LastLine;
+};
+
+class TCalFile {
+public:
+    explicit TCalFile(const std::string& fileName);
+    ~TCalFile();
+    TCalFile(const TCalFile&) = delete;
+    TCalFile& operator=(const TCalFile&) = delete;
+
+    bool HasSection(const std::string& name) const;
+    int32_t SectionLineCount(const std::string& name) const;
+    // The line's text, or an empty text after a logged warning.
+    const std::string& SectionLine(const std::string& name, int32_t n) const;
+
+private:
+    struct Section {
+        std::string name;
+        THeadData head;
+    };
+    const Section* find(const std::string& name) const;
+
+    int fd_ = -1; // held open (and locked) for the reader's lifetime
+    std::vector<std::string> Lines;
+    std::vector<Section> Sections;
+};

@@ -1,0 +1,66 @@
+#pragma once
+// The channel calibration table: one slot per channel letter A..Y, filled
+// from a calibration file by loadCalFile and emptied by freeCals.
+
+#include "core/log.h"
+#include "core/spectrum_record.h"
+
+#include <cstdint>
+#include <memory>
+
+struct ChannelCal {
+    char serial[32];
+    char name[32];
+    char units[32];
+    int16_t DoFirstPix;
+    int16_t DoLastPix;
+    int16_t DtFirstPix;
+    int16_t DtLastPix;
+    float calScale;
+    int16_t firstCalPix;
+    int16_t lastCalPix;
+    float waveCoefs[3];
+};
+
+struct PixelCal {
+    int16_t adjustCode;
+    float darkWeight;
+    float calCoef;
+};
+
+struct NLTable {
+    int16_t start = 0;
+    int16_t step = 0;
+    int16_t max = 0;
+    int16_t count = 0;
+    std::unique_ptr<float[]> values;
+};
+
+struct IntTimeCal {
+    float i[6] = {};
+};
+
+struct CalSlot {
+    std::unique_ptr<ChannelCal> cal;
+    std::unique_ptr<PixelCal[]> pixelCals;
+    int pixelCalCount = 0; // entries allocated in pixelCals
+    IntTimeCal intTimeCals;
+    NLTable nl;
+};
+
+extern CalSlot calTable[MAX_CHANNELS];
+
+// A slot is loaded when it has both its ChannelCal and its PixelCal array.
+bool slotLoaded(int channel);
+
+// Loads every complete channel of the calibration file into calTable.
+// Throws CalFileOpenError when the file cannot be opened; calTable is then
+// unchanged. Returns 0 when the load has run.
+int16_t loadCalFile(const char* fileName, uint8_t debug, uint8_t ignoreImmersion, LogCallback callback);
+
+// Releases every slot's records; afterwards no slot is loaded.
+void freeCals();
+
+// Wavelength of pixel number p: (p*c1 + c0) + (p*c2)*p in double precision.
+// The caller checks that the slot is loaded.
+double pixelWavelength(int channel, int16_t p);

@@ -1,0 +1,5 @@
+#pragma once
+
+// Reads the header lines of a data file and leaves the serial number, channel
+// name and channel index in the processing state. 1 when identified, else 0.
+int identifyDataFile(const char* path);

@@ -1,0 +1,22 @@
+#pragma once
+#include "core/spectrum_record.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// Reads one spectrum (text or binary) into record and pixels. 0 when a whole
+// spectrum was read, 1 at the end of the data, else the number of the field
+// that could not be read.
+int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format);
+
+// Which text layout the data line at the stream position uses: 1, 2, or 0
+// when unknown. The stream position is unchanged afterwards.
+int detectFileFormat(std::FILE* stream);
+
+// Consumes characters up to and including the first CR or LF, or to the end.
+void skipLine(std::FILE* stream);
+
+// Reads count big-endian items of itemSize bytes; returns the number read and
+// converts to host order only when all were read.
+std::size_t readBigEndian(void* buffer, std::size_t itemSize, std::size_t count, std::FILE* stream);

@@ -1,0 +1,15 @@
+#pragma once
+#include "core/spectrum_record.h"
+
+#include <cstdint>
+#include <cstdio>
+
+// Column header line of the normal text layout for the record's pixel set.
+int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output);
+
+// One spectrum as a text row, or as a little-endian record plus floats when
+// binaryForm is non-zero. 0 when written, 1 when a write failed.
+int16_t writeOutput(const SpectrumRecord& record, const float* pixels, std::FILE* stream, int binaryForm);
+
+// Turns the binary records of the temporary file into the transposed table.
+int16_t writeTransposed(std::FILE* temporary, std::FILE* output);
