@@ -1,0 +1,124 @@
+#include "cli/batch_conversion.h"
+
+#include "calibration/cal_file.h"
+#include "calibration/cal_table.h"
+#include "cli/stdout_log.h"
+#include "core/identify.h"
+#include "core/processing.h"
+#include "core/processing_state.h"
+#include "platform/associations.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+bool fileExists(const std::string& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+bool equalIgnoringCase(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
+
+void logText(const std::string& text)
+{
+    logToStdout(text.c_str());
+}
+
+} // namespace
+
+bool BatchConverter::loadCalibration(const std::string& calFile)
+{
+    freeCals();
+    loadedCalFile_.clear();
+    try {
+        if (loadCalFile(calFile.c_str(), options_.verbose, options_.ignoreImmersion, logToStdout) != 0) {
+            reportFailure("Error: Could not read Calibration File " + calFile);
+            return false;
+        }
+    } catch (const CalFileOpenError& error) {
+        reportFailure("Error: Could not read Calibration File " + calFile + ": " + error.what());
+        return false;
+    }
+    loadedCalFile_ = calFile;
+    return true;
+}
+
+bool BatchConverter::loadFixedCalibration()
+{
+    return loadCalibration(options_.calFile);
+}
+
+// Loads the calibration associated with the file's serial number when the
+// one in the table does not fit: empty slot, other instrument, other file.
+FileStatus BatchConverter::ensureAssociatedCalibration()
+{
+    const std::string serial = dataSerial;
+    const std::string associated = lookupCalFile(serial);
+    if (!fileExists(associated)) {
+        reportFailure("No calibration file associated with Tidelume #" + serial);
+        return FileStatus::Skipped;
+    }
+    bool reload = associated != loadedCalFile_;
+    const ChannelCal* cal = calTable[chanIndex].cal.get();
+    if (!cal) {
+        if (options_.verbose)
+            logText("No Calibration Loaded yet.\n");
+        reload = true;
+    } else if (!equalIgnoringCase(cal->serial, serial)) {
+        if (options_.verbose)
+            logText(std::string("Old Serial: ") + cal->serial + ", new Serial:" + serial + "\n");
+        reload = true;
+    }
+    if (reload && !loadCalibration(associated))
+        return FileStatus::CalibrationUnreadable;
+    return FileStatus::Converted;
+}
+
+FileStatus BatchConverter::convert(const std::string& path)
+{
+    logText("Calibrate ");
+    logText(path);
+    logText("\n");
+    if (!fileExists(path)) {
+        reportFailure("Can Not Find File " + path);
+        return FileStatus::Skipped;
+    }
+    if (identifyDataFile(path.c_str()) == 0)
+        return FileStatus::Skipped;
+    logText("Channel ");
+    logText(std::to_string(chanIndex));
+    logText("\n");
+    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS)
+        return FileStatus::Skipped;
+    if (options_.calFile.empty()) {
+        const FileStatus status = ensureAssociatedCalibration();
+        if (status != FileStatus::Converted)
+            return status;
+    }
+    if (calibrateFile(path.c_str(), loadedCalFile_.c_str(), static_cast<int8_t>(options_.level), options_.transpose,
+                      options_.binary, options_.delimiter, options_.verbose, logToStdout) != 0) {
+        reportFailure("Error: Could Not Calibrate " + path);
+        return FileStatus::Skipped;
+    }
+    return FileStatus::Converted;
+}
+
+int runConversion(const CliOptions& options)
+{
+    BatchConverter converter(options);
+    if (!options.calFile.empty() && !converter.loadFixedCalibration())
+        return static_cast<int>(FileStatus::CalibrationUnreadable);
+    FileStatus worst = FileStatus::Converted;
+    for (const std::string& path : options.dataFiles)
+        worst = std::max(worst, converter.convert(path));
+    return static_cast<int>(worst);
+}

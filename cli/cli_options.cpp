@@ -1,0 +1,113 @@
+#include "cli/cli_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+bool parseLevel(const char* text, int& level)
+{
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    // The processing entry takes an 8-bit level; anything wider would wrap.
+    if (end == text || *end != '\0' || errno != 0 || value < std::numeric_limits<signed char>::min() ||
+        value > std::numeric_limits<signed char>::max())
+        return false;
+    level = static_cast<int>(value);
+    return true;
+}
+
+bool parseDelimiter(const char* text, char& delimiter)
+{
+    if (std::strcmp(text, "comma") == 0)
+        delimiter = ',';
+    else if (std::strcmp(text, "space") == 0)
+        delimiter = ' ';
+    else if (std::strcmp(text, "tab") == 0)
+        delimiter = '\t';
+    else if (std::strlen(text) == 1)
+        delimiter = text[0];
+    else
+        return false;
+    return true;
+}
+
+ParseResult usageError(std::string reason)
+{
+    ParseResult result;
+    result.outcome = ParseOutcome::UsageError;
+    result.error = std::move(reason);
+    return result;
+}
+
+} // namespace
+
+const char* cliUsageText()
+{
+    return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary]\n"
+           "                    [--delimiter C] [--verbose] [--ignore-immersion] DATAFILE...\n"
+           "       orvantis-cli --help | --version\n"
+           "\n"
+           "Converts Tidelume data files (.ASC, .BIN) into calibrated spectra beside them.\n"
+           "  --cal CALFILE        calibration file for every data file; without it each\n"
+           "                       file uses the calibration associated with its serial\n"
+           "  --level N            processing level 0 (raw) to 4 (full cal); default 4\n"
+           "  --transpose          one column per spectrum in text output\n"
+           "  --binary             little-endian binary output (.BDT, .BRW)\n"
+           "  --delimiter C        one character, or comma, space, tab; default comma\n"
+           "  --verbose            debug messages\n"
+           "  --ignore-immersion   use 1.0 for every immersion coefficient\n"
+           "Exit status: 0 all converted, 1 a file skipped or not calibrated,\n"
+           "2 usage error or unreadable calibration file.\n";
+}
+
+ParseResult parseCliOptions(int argc, char** argv)
+{
+    ParseResult result;
+    CliOptions& options = result.options;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(arg, "--") == 0) {
+            options.dataFiles.insert(options.dataFiles.end(), argv + i + 1, argv + argc);
+            break;
+        }
+        if (std::strcmp(arg, "--help") == 0) {
+            result.outcome = ParseOutcome::ShowHelp;
+            return result;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            result.outcome = ParseOutcome::ShowVersion;
+            return result;
+        }
+        if (std::strcmp(arg, "--cal") == 0) {
+            if (!hasValue)
+                return usageError("--cal needs a calibration file");
+            options.calFile = argv[++i];
+        } else if (std::strcmp(arg, "--level") == 0) {
+            if (!hasValue || !parseLevel(argv[++i], options.level))
+                return usageError("--level needs an integer (0 to 4)");
+        } else if (std::strcmp(arg, "--delimiter") == 0) {
+            if (!hasValue || !parseDelimiter(argv[++i], options.delimiter))
+                return usageError("--delimiter needs one character, or comma, space or tab");
+        } else if (std::strcmp(arg, "--transpose") == 0) {
+            options.transpose = true;
+        } else if (std::strcmp(arg, "--binary") == 0) {
+            options.binary = true;
+        } else if (std::strcmp(arg, "--verbose") == 0) {
+            options.verbose = true;
+        } else if (std::strcmp(arg, "--ignore-immersion") == 0) {
+            options.ignoreImmersion = true;
+        } else if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
+            return usageError(std::string("unknown option ") + arg);
+        } else {
+            options.dataFiles.emplace_back(arg);
+        }
+    }
+    if (options.dataFiles.empty())
+        return usageError("no data file given");
+    return result;
+}

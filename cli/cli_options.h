@@ -1,0 +1,28 @@
+#pragma once
+// Command-line options of the headless converter.
+
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    std::string calFile; // empty: use each file's associated calibration
+    int level = 4;
+    bool transpose = false;
+    bool binary = false;
+    char delimiter = ',';
+    bool verbose = false;
+    bool ignoreImmersion = false;
+    std::vector<std::string> dataFiles;
+};
+
+enum class ParseOutcome { Run, ShowHelp, ShowVersion, UsageError };
+
+struct ParseResult {
+    ParseOutcome outcome = ParseOutcome::Run;
+    CliOptions options;
+    std::string error; // the reason of a usage error
+};
+
+ParseResult parseCliOptions(int argc, char** argv);
+
+const char* cliUsageText();

@@ -1,0 +1,35 @@
+// orvantis-cli: converts Tidelume data files without any window.
+
+#include "cli/association_commands.h"
+#include "cli/batch_conversion.h"
+#include "cli/cli_options.h"
+#include "cli/stdout_log.h"
+#include "calibration/cal_table.h"
+#include "core/log.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    logSink = logToStdout;
+    if (argc > 1 && isAssociationCommand(argv[1]))
+        return runAssociationCommand(argc, argv);
+
+    const ParseResult parsed = parseCliOptions(argc, argv);
+    switch (parsed.outcome) {
+    case ParseOutcome::ShowHelp:
+        std::fputs(cliUsageText(), stdout);
+        return 0;
+    case ParseOutcome::ShowVersion:
+        std::puts("Orvantis 1.33");
+        return 0;
+    case ParseOutcome::UsageError:
+        std::fprintf(stderr, "orvantis-cli: %s\n\n%s", parsed.error.c_str(), cliUsageText());
+        return 2;
+    case ParseOutcome::Run:
+        break;
+    }
+    const int status = runConversion(parsed.options);
+    freeCals();
+    return status;
+}
