@@ -2,6 +2,8 @@
 // Reads a bracket-sectioned calibration file into memory and hands out the
 // lines of a named section by position.
 
+#include "core/file_handle.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -22,6 +24,8 @@ public:
 
 class TCalFile {
 public:
+    // Opens the file read-only and holds an exclusive advisory lock on it for
+    // the reader's lifetime; throws CalFileOpenError when either fails.
     explicit TCalFile(const std::string& fileName);
     ~TCalFile();
     TCalFile(const TCalFile&) = delete;
@@ -38,8 +42,9 @@ private:
         THeadData head;
     };
     const Section* find(const std::string& name) const;
+    void indexSections();
 
-    int fd_ = -1; // held open (and locked) for the reader's lifetime
+    FileHandle file_; // held open (and locked) for the reader's lifetime
     std::vector<std::string> Lines;
-    std::vector<Section> Sections;
+    std::vector<Section> Sections; // sorted by name, ignoring letter case
 };

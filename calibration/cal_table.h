@@ -28,6 +28,7 @@ struct PixelCal {
     float calCoef;
 };
 
+// values, when present, holds at least count entries (count is then above 0).
 struct NLTable {
     int16_t start = 0;
     int16_t step = 0;
@@ -42,10 +43,20 @@ struct IntTimeCal {
 
 struct CalSlot {
     std::unique_ptr<ChannelCal> cal;
+    // Entry for pixel number p at p - firstCalPix; only indices below
+    // pixelCalCount exist. A channel section without pixel lines allocates
+    // nothing, which leaves the slot not loaded.
     std::unique_ptr<PixelCal[]> pixelCals;
-    int pixelCalCount = 0; // entries allocated in pixelCals
+    int pixelCalCount = 0;
     IntTimeCal intTimeCals;
     NLTable nl;
+
+    // The entry for pixel number p, or null when the table has none.
+    const PixelCal* pixelEntry(int p) const
+    {
+        const int index = p - cal->firstCalPix;
+        return index >= 0 && index < pixelCalCount ? &pixelCals[index] : nullptr;
+    }
 };
 
 extern CalSlot calTable[MAX_CHANNELS];
@@ -53,14 +64,16 @@ extern CalSlot calTable[MAX_CHANNELS];
 // A slot is loaded when it has both its ChannelCal and its PixelCal array.
 bool slotLoaded(int channel);
 
-// Loads every complete channel of the calibration file into calTable.
-// Throws CalFileOpenError when the file cannot be opened; calTable is then
-// unchanged. Returns 0 when the load has run.
+// Loads every complete channel of the calibration file into calTable; a
+// loaded slot is replaced and what it held released. Throws CalFileOpenError
+// when the file cannot be opened; calTable is then unchanged. Returns 0 when
+// the load has run.
 int16_t loadCalFile(const char* fileName, uint8_t debug, uint8_t ignoreImmersion, LogCallback callback);
 
 // Releases every slot's records; afterwards no slot is loaded.
 void freeCals();
 
 // Wavelength of pixel number p: (p*c1 + c0) + (p*c2)*p in double precision.
-// The caller checks that the slot is loaded.
+// The caller checks that the slot is loaded; a slot without a ChannelCal
+// gives 0.
 double pixelWavelength(int channel, int16_t p);

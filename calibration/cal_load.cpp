@@ -1,0 +1,262 @@
+#include "calibration/cal_file.h"
+#include "calibration/cal_table.h"
+#include "calibration/cal_text.h"
+
+#include <cstdio>
+#include <ctime>
+#include <iterator>
+#include <optional>
+#include <string>
+
+namespace {
+
+// Section-name patterns; the leading X stands for the channel letter.
+constexpr const char* WAVE_SECTION = "X WAVE";
+constexpr const char* CHANNEL_SECTION = "X";
+constexpr const char* NL_SECTION = "X NLTABLE";
+constexpr const char* TIME_SECTION = "X TIME";
+constexpr const char* SECTION_PATTERNS[] = {WAVE_SECTION, CHANNEL_SECTION, NL_SECTION, TIME_SECTION};
+
+// Numbers a line does not supply stay at these values.
+constexpr float MISSING_IMMERSION = 1.0f;
+
+// Local time of day as a fraction of a day.
+double timeOfDay()
+{
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    tm local{};
+    localtime_r(&now.tv_sec, &local);
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_nsec / 1e9;
+    return seconds / 86400.0;
+}
+
+std::string sectionName(const char* pattern, char letter)
+{
+    std::string name = pattern;
+    name[0] = letter;
+    return name;
+}
+
+int readInt(const std::string& line)
+{
+    int value = 0;
+    std::sscanf(line.c_str(), "%d", &value);
+    return value;
+}
+
+float readFloat(const std::string& line)
+{
+    float value = 0.0f;
+    std::sscanf(line.c_str(), "%f", &value);
+    return value;
+}
+
+void readRange(const std::string& line, int16_t& first, int16_t& last)
+{
+    int a = 0;
+    int b = 0;
+    std::sscanf(line.c_str(), "%d,%d", &a, &b);
+    first = static_cast<int16_t>(a);
+    last = static_cast<int16_t>(b);
+}
+
+// The section's line at position, or the next one when that is blank; s
+// counts the blank lines passed.
+const std::string& lineSkippingBlank(const TCalFile& file, const std::string& section, int position, int& s)
+{
+    const std::string& line = file.SectionLine(section, position);
+    if (!line.empty())
+        return line;
+    ++s;
+    return file.SectionLine(section, position + 1);
+}
+
+bool startsNumber(const std::string& line)
+{
+    return !line.empty() && std::string("+-.0123456789").find(line[0]) != std::string::npos;
+}
+
+class ChannelLoader {
+public:
+    ChannelLoader(const TCalFile& file, char letter, bool ignoreImmersion)
+        : file_(file), letter_(letter), ignoreImmersion_(ignoreImmersion), channel_(sectionName(CHANNEL_SECTION, letter))
+    {
+    }
+
+    CalSlot load()
+    {
+        slot_.cal = std::make_unique<ChannelCal>();
+        readIdentification();
+        readWaveCoefs();
+        readChannelHeader();
+        readPixelLines();
+        readNLTable();
+        readIntTimeCals();
+        return std::move(slot_);
+    }
+
+private:
+    void readIdentification()
+    {
+        readToken(file_.SectionLine("ID", 0), cal().serial);
+        logDebug("Serial number: %s\n", cal().serial);
+    }
+
+    void readWaveCoefs()
+    {
+        const std::string wave = sectionName(WAVE_SECTION, letter_);
+        float* c = cal().waveCoefs;
+        for (int m = 0; m < 3; ++m)
+            c[m] = readFloat(file_.SectionLine(wave, m));
+        logDebug("Calibration Coefficients: %f, %f, %f.\n", c[0], c[1], c[2]);
+    }
+
+    void readChannelHeader()
+    {
+        ChannelCal& c = cal();
+        readToken(file_.SectionLine(channel_, 0), c.name);
+        logDebug("Channel name:%s\n", c.name);
+        readToken(file_.SectionLine(channel_, 1), c.units);
+        logDebug("Units: %s\n", c.units);
+        c.calScale = 0.0f;
+        std::sscanf(file_.SectionLine(channel_, 2).c_str(), "%f\n", &c.calScale);
+        logDebug("Scale: %f\n", c.calScale);
+        readRange(file_.SectionLine(channel_, 3), c.DoFirstPix, c.DoLastPix);
+        logDebug("DoFirstPix: %d DoLastPix: %d\n", c.DoFirstPix, c.DoLastPix);
+        readRange(file_.SectionLine(channel_, 4), c.DtFirstPix, c.DtLastPix);
+        logDebug("DtFirstPix: %d DtLastPix: %d\n", c.DtFirstPix, c.DtLastPix);
+        c.firstCalPix = static_cast<int16_t>(readInt(file_.SectionLine(channel_, 5)));
+        logDebug("firstCalPix: %d\n", c.firstCalPix);
+    }
+
+    void readPixelLines()
+    {
+        ChannelCal& c = cal();
+        // One pixel per line position after the six header lines, interior
+        // blank lines included; the blank ones are taken off afterwards.
+        c.lastCalPix = static_cast<int16_t>(file_.SectionLineCount(channel_) + c.firstCalPix - 7);
+        const int count = c.lastCalPix - c.firstCalPix + 1;
+        if (count > 0) {
+            slot_.pixelCals = std::make_unique<PixelCal[]>(count);
+            slot_.pixelCalCount = count;
+        }
+        int p = c.firstCalPix;
+        int s = 0;
+        // p - firstCalPix stays below count: p + s <= lastCalPix and s >= 0.
+        while (p + s <= c.lastCalPix) {
+            readPixelLine(lineSkippingBlank(file_, channel_, p + s - c.firstCalPix + 6, s),
+                          slot_.pixelCals[p - c.firstCalPix]);
+            if (p % 100 == 99)
+                logDebug(".");
+            ++p;
+        }
+        logDebug("%d\n", p - 1);
+        c.lastCalPix = static_cast<int16_t>(c.lastCalPix - s);
+        logDebug("lastCalPix: %d\n", c.lastCalPix);
+    }
+
+    void readPixelLine(const std::string& line, PixelCal& entry)
+    {
+        int code = 0;
+        float coefficient = 0.0f;
+        float immersion = MISSING_IMMERSION;
+        entry.darkWeight = 0.0f;
+        std::sscanf(line.c_str(), "%d,%f,%f,%f", &code, &entry.darkWeight, &coefficient, &immersion);
+        if (ignoreImmersion_)
+            immersion = 1.0f;
+        entry.adjustCode = static_cast<int16_t>(code);
+        entry.calCoef = static_cast<float>((double{immersion} * cal().calScale) * coefficient);
+    }
+
+    void readNLTable()
+    {
+        const std::string section = sectionName(NL_SECTION, letter_);
+        NLTable& nl = slot_.nl;
+        readRange(file_.SectionLine(section, 0), nl.start, nl.step);
+        nl.count = static_cast<int16_t>(file_.SectionLineCount(section) - 1);
+        if (nl.count > 0)
+            nl.values = std::make_unique<float[]>(nl.count);
+        int k = 0;
+        int s = 0;
+        while (k + s < nl.count) {
+            nl.values[k] = readFloat(lineSkippingBlank(file_, section, k + s + 1, s));
+            ++k;
+        }
+        nl.count = static_cast<int16_t>(nl.count - s);
+        nl.max = static_cast<int16_t>(nl.start + nl.step * nl.count - nl.step / 2);
+        logDebug("lin array read.\n");
+    }
+
+    void readIntTimeCals()
+    {
+        const std::string section = sectionName(TIME_SECTION, letter_);
+        float* i = slot_.intTimeCals.i;
+        const int32_t lines = file_.SectionLineCount(section);
+        int m = 0;
+        for (; m < lines && m < 6; ++m) {
+            const std::string& line = file_.SectionLine(section, m);
+            if (!startsNumber(line))
+                break;
+            i[m] = readFloat(line);
+            logDebug("intTimeCals.i[%d] = %.5g\n", m, i[m]);
+        }
+        for (; m < 6; ++m)
+            i[m] = 0.0f;
+        logDebug("Int time cal read.\n");
+    }
+
+    ChannelCal& cal() { return *slot_.cal; }
+
+    const TCalFile& file_;
+    const char letter_;
+    const bool ignoreImmersion_;
+    const std::string channel_;
+    CalSlot slot_;
+};
+
+int countSections(const TCalFile& file, char letter)
+{
+    int found = 0;
+    for (const char* pattern : SECTION_PATTERNS) {
+        const std::string name = sectionName(pattern, letter);
+        if (file.HasSection(name)) {
+            ++found;
+            logDebug("Data found for %s.\n", name.c_str());
+        } else {
+            logDebug("No data found for %s.\n", name.c_str());
+        }
+    }
+    return found;
+}
+
+void loadChannels(const TCalFile& file, bool ignoreImmersion)
+{
+    constexpr int allSections = std::size(SECTION_PATTERNS);
+    for (int c = 0; c < MAX_CHANNELS; ++c) {
+        const char letter = static_cast<char>('A' + c);
+        const int found = countSections(file, letter);
+        if (found == allSections) {
+            calTable[c] = ChannelLoader(file, letter, ignoreImmersion).load();
+            const ChannelCal& cal = *calTable[c].cal;
+            logMessage("Serial# %s, Channel %c, %s calibration loaded.\n", cal.serial, letter, cal.name);
+        } else if (found > 0) {
+            logError("ERROR: incomplete calibration data found; skipping channel %c\n", letter);
+        }
+    }
+}
+
+} // namespace
+
+int16_t loadCalFile(const char* fileName, uint8_t debug, uint8_t ignoreImmersion, LogCallback callback)
+{
+    verboseLog = debug;
+    logSink = callback;
+    std::optional<TCalFile> file;
+    file.emplace(fileName);
+    const double start = timeOfDay();
+    loadChannels(*file, ignoreImmersion != 0);
+    file.reset(); // ends the hold on the file; the reported time includes it
+    logMessage("Calibration load took %lf seconds\n", (timeOfDay() - start) * 86400.0);
+    return 0;
+}

@@ -1,0 +1,193 @@
+#include "calibration/calibration_steps.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr float DARK_CEILING = 32760.0f;
+constexpr double ONE_THIRD = 1.0 / 3.0;
+
+// The first numPix values of a buffer; any other position reads as 0.0.
+class SpectrumValues {
+public:
+    SpectrumValues(const float* values, const SpectrumRecord& record) : values_(values), count_(valueCount(record)) {}
+    float operator[](int k) const { return k >= 0 && k < count_ ? values_[k] : 0.0f; }
+
+private:
+    const float* values_;
+    int count_;
+};
+
+float adjustedValue(int16_t code, const SpectrumValues& s, int k)
+{
+    switch (code) {
+    case 1:
+        return s[k];
+    case 2:
+        return static_cast<float>((double{s[k]} + s[k - 1]) * 0.5);
+    case 3:
+        return static_cast<float>((double{s[k]} + s[k + 1]) * 0.5);
+    case 4:
+        return s[k - 1] > s[k] ? s[k - 1] : s[k];
+    case 5:
+        return s[k] > s[k + 1] ? s[k] : s[k + 1];
+    case 6:
+        return s[k - 1];
+    case 7:
+        return s[k + 1];
+    case 8:
+        return static_cast<float>((double{s[k - 1]} + s[k] + s[k + 1]) * ONE_THIRD);
+    case 9: {
+        const float window[] = {s[k - 1], s[k], s[k + 1]};
+        return medianOf(window);
+    }
+    case 10: {
+        const float window[] = {s[k - 2], s[k - 1], s[k], s[k + 1], s[k + 2]};
+        return medianOf(window);
+    }
+    default:
+        return 0.0f;
+    }
+}
+
+// Runs apply on each of the numPix values whose pixel has a calibration
+// entry, up to the last calibrated pixel; other values stay as they are.
+template <typename Apply>
+void forEachCalibratedValue(float* pixels, const SpectrumRecord& record, const CalSlot& slot, Apply apply)
+{
+    const int count = valueCount(record);
+    for (int k = 0; k < count; ++k) {
+        const int16_t p = pixelNumber(record.firstPix, record.pixInc, k);
+        if (p > slot.cal->lastCalPix)
+            return;
+        if (const PixelCal* entry = slot.pixelEntry(p))
+            pixels[k] = apply(pixels[k], *entry);
+    }
+}
+
+int nlEntry(const NLTable& nl, double x)
+{
+    const int half = nl.step / 2;
+    if (x < nl.start + half)
+        return 0;
+    if (x >= nl.max)
+        return nl.count - 1;
+    const double entry = (x - nl.start + half) / nl.step;
+    // A 16-bit max that wrapped, or a value that is not a number, could give
+    // an index outside the table.
+    if (!(entry >= 0.0))
+        return 0;
+    if (entry >= nl.count)
+        return nl.count - 1;
+    return static_cast<int>(entry);
+}
+
+// intTime + i0 + i1*j + ... + i5*j^5, rounded to double at each step. The
+// powers of j are exact up to j^4; j^5 is the exact power rounded once.
+double effectiveIntTime(int32_t intTime, const float* i, int j)
+{
+    double t = static_cast<double>(intTime) + i[0];
+    double power = 1.0;
+    for (int m = 1; m <= 5; ++m) {
+        power *= j;
+        t = power * i[m] + t;
+    }
+    return t;
+}
+
+// The divisors of all buffer positions, kept while the integration time and
+// the coefficients stay the same (they rarely change within a file).
+const double* timeDivisors(int32_t intTime, const IntTimeCal& coefs)
+{
+    struct Cache {
+        bool valid = false;
+        int32_t intTime = 0;
+        IntTimeCal coefs;
+        double divisors[MAX_PIXELS];
+    };
+    thread_local Cache cache;
+    if (!cache.valid || cache.intTime != intTime || std::memcmp(cache.coefs.i, coefs.i, sizeof coefs.i) != 0) {
+        for (int j = 0; j < MAX_PIXELS; ++j)
+            cache.divisors[j] = effectiveIntTime(intTime, coefs.i, j);
+        cache.valid = true;
+        cache.intTime = intTime;
+        cache.coefs = coefs;
+    }
+    return cache.divisors;
+}
+
+} // namespace
+
+double darkMean(const float* pixels, const SpectrumRecord& record, int16_t first, int16_t last)
+{
+    if (first < record.firstPix || last < first)
+        return 0.0;
+    const SpectrumValues values(pixels, record);
+    float sum = 0.0f;
+    for (int p = first; p <= last; ++p)
+        sum = static_cast<float>(double{sum} + values[p - record.firstPix]);
+    return double{sum} / (last - first + 1);
+}
+
+void adjustPixels(const float* source, float* pixels, const SpectrumRecord& record, const CalSlot& slot)
+{
+    const SpectrumValues s(source, record);
+    const ChannelCal& cal = *slot.cal;
+    int k = 0;
+    for (; k < MAX_PIXELS && k < cal.firstCalPix - record.firstPix; ++k)
+        pixels[k] = 0.0f;
+    for (; k < MAX_PIXELS; ++k) {
+        const int16_t p = pixelNumber(record.firstPix, 1, k);
+        if (p > cal.lastCalPix)
+            break;
+        const PixelCal* entry = slot.pixelEntry(p);
+        pixels[k] = adjustedValue(entry ? entry->adjustCode : 0, s, k);
+    }
+    for (; k < MAX_PIXELS; ++k)
+        pixels[k] = 0.0f;
+}
+
+int16_t truncateToInt16(float value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    // fmod is exact, so the low 16 bits survive whatever the magnitude.
+    const double low = std::fmod(std::trunc(double{value}), 65536.0);
+    return static_cast<int16_t>(static_cast<int32_t>(low));
+}
+
+void subtractDark(float* pixels, const SpectrumRecord& record, const CalSlot& slot)
+{
+    const double Do = record.Do;
+    const float D = static_cast<float>(double{record.Dt} - Do);
+    forEachCalibratedValue(pixels, record, slot, [&](float value, const PixelCal& entry) {
+        const float result = static_cast<float>(value - (double{entry.darkWeight} * D + Do));
+        return result >= DARK_CEILING ? DARK_CEILING : result;
+    });
+}
+
+void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl)
+{
+    if (nl.count <= 0 || !nl.values)
+        return;
+    const int count = valueCount(record);
+    for (int k = 0; k < count; ++k) {
+        const float x = pixels[k];
+        pixels[k] = static_cast<float>(double{nl.values[nlEntry(nl, x)]} + x);
+    }
+}
+
+void normalizeTime(float* pixels, int32_t intTime, const IntTimeCal& coefs)
+{
+    const double* divisors = timeDivisors(intTime, coefs);
+    for (int j = 0; j < MAX_PIXELS; ++j)
+        pixels[j] = static_cast<float>(pixels[j] / divisors[j]);
+}
+
+void applyCalCoefs(float* pixels, const SpectrumRecord& record, const CalSlot& slot)
+{
+    forEachCalibratedValue(pixels, record, slot, [](float value, const PixelCal& entry) {
+        return static_cast<float>(double{value} * entry.calCoef);
+    });
+}

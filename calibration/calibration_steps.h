@@ -1,0 +1,59 @@
+#pragma once
+// The steps of spectrum calibration. Each works on a spectrum's pixel buffer
+// of MAX_PIXELS values, value k belonging to pixel number firstPix + k * pixInc
+// (16-bit). Buffer positions at or past numPix, and positions outside the
+// buffer, read as 0.0, so nothing left from an earlier spectrum enters a
+// result. Steps that take a CalSlot need it loaded. Arithmetic is in double,
+// rounded to float where a value is stored.
+
+#include "calibration/cal_table.h"
+#include "core/spectrum_record.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+// Number of buffer values the record's numPix stands for, bounded by the buffer.
+inline int valueCount(const SpectrumRecord& record)
+{
+    return std::clamp<int>(record.numPix, 0, MAX_PIXELS);
+}
+
+// Mean of the values of pixel numbers first..last (pixInc 1), the running sum
+// rounded to float after each addition; 0.0 when first lies below firstPix or
+// the range is empty.
+double darkMean(const float* pixels, const SpectrumRecord& record, int16_t first, int16_t last);
+
+// Replaces every value of pixels (all MAX_PIXELS) as the adjustment code of its
+// pixel says, computing from the unadjusted source values (only the first
+// numPix of source are read). Only for pixInc 1.
+void adjustPixels(const float* source, float* pixels, const SpectrumRecord& record, const CalSlot& slot);
+
+// Truncates toward zero and keeps the low 16 bits as a signed number; values
+// that are not finite give 0.
+int16_t truncateToInt16(float value);
+
+// The middle of the values after truncating each with truncateToInt16.
+template <std::size_t N>
+float medianOf(const float (&values)[N])
+{
+    std::array<int16_t, N> whole;
+    std::transform(values, values + N, whole.begin(), truncateToInt16);
+    std::sort(whole.begin(), whole.end());
+    return whole[N / 2];
+}
+
+// Subtracts each calibrated pixel's dark value, Do + darkWeight * (Dt - Do),
+// with a ceiling of 32760.
+void subtractDark(float* pixels, const SpectrumRecord& record, const CalSlot& slot);
+
+// Adds the non-linearity correction nearest to each of the numPix values; a
+// table without entries leaves them unchanged.
+void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl);
+
+// Divides every buffer position j by intTime + i0 + i1*j + ... + i5*j^5.
+void normalizeTime(float* pixels, int32_t intTime, const IntTimeCal& coefs);
+
+// Multiplies each calibrated pixel by its calibration coefficient.
+void applyCalCoefs(float* pixels, const SpectrumRecord& record, const CalSlot& slot);

@@ -1,0 +1,102 @@
+#include "calibration/spectrum_calibration.h"
+
+#include "calibration/cal_table.h"
+#include "calibration/calibration_steps.h"
+#include "core/log.h"
+
+#include <algorithm>
+
+namespace {
+
+enum Level : int16_t { RAW = 0, PIXEL_ADJUSTED = 1, DARK_ADJUSTED = 2, TIME_NORMALIZED = 3, FULL_CAL = 4 };
+
+void establishDarkValues(SpectrumRecord& record, const float* pixels, const ChannelCal& cal)
+{
+    if (record.pixInc == 1 && record.firstPix <= cal.DoFirstPix) {
+        record.Do = static_cast<float>(darkMean(pixels, record, cal.DoFirstPix, cal.DoLastPix));
+        record.Dt = static_cast<float>(darkMean(pixels, record, cal.DtFirstPix, cal.DtLastPix));
+    } else if (!(record.Do > 0.0f) || !(record.Dt > 0.0f)) {
+        logMessage("NOTE: cannot calculate Do and/or Dt.\n");
+    }
+}
+
+void adjustLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot)
+{
+    if (record.pixInc == 1) {
+        // Adjusted values come from the unadjusted ones, so work from a copy.
+        float source[MAX_PIXELS];
+        std::copy_n(pixels, valueCount(record), source);
+        adjustPixels(source, pixels, record, slot);
+    } else {
+        logMessage("NOTE: cannot adjust pixels (not enough pixels available).\n");
+    }
+    record.process = PIXEL_ADJUSTED;
+}
+
+void normalizeLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot)
+{
+    logDebug("linearize\n");
+    applyNLTable(pixels, record, slot.nl);
+    logDebug("normalizing.\n");
+    if (record.intTime > 0) {
+        normalizeTime(pixels, record.intTime, slot.intTimeCals);
+        record.process = TIME_NORMALIZED;
+    } else {
+        logMessage("WARNING: Invalid integration time (%ld).\n", static_cast<long>(record.intTime));
+    }
+}
+
+} // namespace
+
+int16_t processSpectrum(SpectrumRecord& record, float* pixels, int16_t channel, int8_t level)
+{
+    if (channel < 0 || channel >= MAX_CHANNELS) {
+        logMessage("WARNING: Invalid channel number (%d > %d); cannot process Spectrum\n", channel + 1, MAX_CHANNELS);
+        return 1;
+    }
+    const bool loaded = slotLoaded(channel);
+    if (!loaded && level != RAW) {
+        logMessage("WARNING: NO CAL LOADED FOR CHANNEL %d\nONLY RAW DATA AVAILABLE.\n", channel + 1);
+        return 1;
+    }
+    // A negative level is no level at all: the values are raw counts.
+    if (record.process < RAW)
+        record.process = RAW;
+
+    logDebug("Pre-raw Do:%f Dt:%f\n", record.Do, record.Dt);
+    if (record.process == RAW && loaded)
+        establishDarkValues(record, pixels, *calTable[channel].cal);
+    logDebug("Post-raw Do:%f Dt:%f\n", record.Do, record.Dt);
+    if (record.process >= level)
+        return 0;
+
+    // From here on the level asked for is above raw, so the slot is loaded.
+    const CalSlot& slot = calTable[channel];
+    if (record.process < PIXEL_ADJUSTED)
+        adjustLevel(record, pixels, slot);
+    logDebug("Post-adjust Do:%f Dt:%f\n", record.Do, record.Dt);
+    if (level == PIXEL_ADJUSTED)
+        return 0;
+
+    if (record.process < DARK_ADJUSTED) {
+        subtractDark(pixels, record, slot);
+        record.process = DARK_ADJUSTED;
+    }
+    if (level == DARK_ADJUSTED)
+        return 0;
+
+    if (record.process < TIME_NORMALIZED)
+        normalizeLevel(record, pixels, slot);
+    if (level == TIME_NORMALIZED)
+        return 0;
+
+    if (record.process < FULL_CAL) {
+        applyCalCoefs(pixels, record, slot);
+        record.process = FULL_CAL;
+    }
+    if (level == FULL_CAL)
+        return 0;
+
+    logError("Unknown process number: %d\n", level);
+    return 1;
+}
