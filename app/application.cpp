@@ -1,0 +1,16 @@
+#include "app/application.h"
+
+#include "app/error_display.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Orvantis"));
+    setApplicationVersion(QStringLiteral("1.33"));
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool handled = false;
+    runGuarded([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}

@@ -1,0 +1,96 @@
+#pragma once
+// The main window: the input file list, the processing options and the
+// command buttons.
+
+#include "app/open_dialog.h"
+#include "app/settings_store.h"
+
+#include <QWidget>
+
+class QButtonGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+class TFrmMain : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the window and runs FormCreate, which converts commandLineFiles
+    // at once when there are any.
+    explicit TFrmMain(const QStringList& commandLineFiles, QWidget* parent = nullptr);
+
+    QLabel* LbInFile;
+    TOpenDialog OpenDialog1{true};
+    QPushButton* BtnOpenInFile;
+    QPushButton* BtnDoCal;
+    QPlainTextEdit* MemoFile;
+    QCheckBox* CbAutoInclude;
+    QPushButton* BtnChangeCals;
+    QPushButton* BtnAssociateASCFiles;
+    QPushButton* BtnAssociateBINFiles;
+    QFrame* Panel1;
+    QLabel* LbDelimiter;
+    QRadioButton* RbComma;
+    QRadioButton* RbSpace;
+    QRadioButton* RbTab;
+    QRadioButton* RbOtherCode;
+    QLineEdit* EdOtherCode;
+    QRadioButton* RbOtherChar;
+    QLineEdit* EdOtherChar;
+    QFrame* Panel3;
+    QLabel* StaticText1;
+    QRadioButton* RbRaw;
+    QRadioButton* RbPixAdjust;
+    QRadioButton* RbDarkAdjust;
+    QRadioButton* RbNormTime;
+    QRadioButton* RbFullCal;
+    QPushButton* BtnHelp;
+    QFrame* Panel4;
+    QCheckBox* CbIgnoreImmersion;
+    QCheckBox* CbShowDebug;
+    QCheckBox* CbTranspose;
+    QCheckBox* CbBinary;
+    QLabel* Label1;
+    QLabel* Label2;
+
+    void BtnOpenInFileClick(QObject* Sender);
+    void BtnDoCalClick(QObject* Sender);
+    void FormClose(QObject* Sender);
+    void BtnChangeCalsClick(QObject* Sender);
+    void FormCreate(QObject* Sender);
+    void BtnAssociateASCFilesClick(QObject* Sender);
+    void BtnAssociateBINFilesClick(QObject* Sender);
+    void CbBinaryClick(QObject* Sender);
+    void BtnHelpClick(QObject* Sender);
+
+    void AddCompanionFiles(QStringList& Lines);
+    void AssociateFileType(const QString& extension, const QString& typeName, const QString& description);
+
+    // The input list, one file per line.
+    QStringList fileLines() const;
+    void setFileLines(const QStringList& lines);
+
+    bool LogEnabled = false;
+    bool CalReloadNeeded = false;
+    bool TerminateRequested = false; // set by the start-up conversion
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createOptionPanels();
+    void setTabOrder();
+    void connectHandlers();
+    void applySettings(const MainSettings& settings);
+    MainSettings currentSettings() const;
+    void runStartupConversion();
+
+    QButtonGroup* calTypeGroup;
+    QButtonGroup* delimiterGroup;
+    QStringList commandLine;
+};

@@ -1,0 +1,115 @@
+#include "app/frm_message.h"
+
+#include "app/app_font.h"
+#include "app/error_display.h"
+#include "app/frm_main.h"
+#include "app/windows.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+
+namespace {
+
+bool isLineEnd(char c)
+{
+    return c == '\n' || c == '\r';
+}
+
+// Copies the selection of whichever edit control has the focus.
+void copyFocusedSelection()
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(focused))
+        memo->copy();
+    else if (auto* field = qobject_cast<QLineEdit*>(focused))
+        field->copy();
+}
+
+} // namespace
+
+TFrmMessage::TFrmMessage(QWidget* parent) : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("FrmMessage"));
+    setGeometry(79, 105, 474, 307);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFont(layoutFont(FrmMain ? FrmMain->font().pixelSize() : DesignFontPixels));
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setCentralWidget(Memo1);
+
+    ExitMsgForm = new QAction(QStringLiteral("E&xit"), this);
+    ClearMessages = new QAction(QStringLiteral("Clear &Messages"), this);
+    EditCopy1 = new QAction(QStringLiteral("&Copy"), this);
+    EditCopy1->setToolTip(QStringLiteral("Copy"));
+    EditCopy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    EditSelectAll1 = new QAction(QStringLiteral("Select &All"), this);
+    // The menu items show the actions themselves.
+    Exit1 = ExitMsgForm;
+    ClearMessages1 = ClearMessages;
+    Copy1 = EditCopy1;
+    SelectAll1 = EditSelectAll1;
+
+    MainMenu1 = menuBar();
+    File1 = MainMenu1->addMenu(QStringLiteral("File"));
+    File1->addAction(Exit1);
+    Edit1 = MainMenu1->addMenu(QStringLiteral("Edit"));
+    Edit1->addAction(ClearMessages1);
+    Edit1->addAction(Copy1);
+    Edit1->addAction(SelectAll1);
+
+    connect(ExitMsgForm, &QAction::triggered, this, guarded([this] { ExitMsgFormExecute(ExitMsgForm); }));
+    connect(ClearMessages, &QAction::triggered, this, guarded([this] { ClearMessagesExecute(ClearMessages); }));
+    connect(EditCopy1, &QAction::triggered, this, guarded(copyFocusedSelection));
+    connect(EditSelectAll1, &QAction::triggered, this,
+            guarded([this] { EditSelectAll1Execute(EditSelectAll1); }));
+}
+
+void TFrmMessage::EditSelectAll1Execute(QObject*)
+{
+    QTextCursor cursor = Memo1->textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    cursor.movePosition(QTextCursor::NextCharacter);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    Memo1->setTextCursor(cursor);
+}
+
+void TFrmMessage::ClearMessagesExecute(QObject*)
+{
+    Memo1->clear();
+}
+
+void TFrmMessage::ExitMsgFormExecute(QObject*)
+{
+    close();
+}
+
+QByteArray withLineEnd(const QByteArray& text)
+{
+    const qsizetype n = text.size();
+    if (n == 0 || !isLineEnd(text.back()))
+        return text;
+    if (n > 1 && isLineEnd(text.at(n - 2)))
+        return text;
+    return text.left(n - 1) + "\r\n";
+}
+
+void AppendMessage(const char* text)
+{
+    if (!text || !FrmMain || !FrmMain->LogEnabled || !FrmMessage)
+        return;
+    const QByteArray stored = withLineEnd(QByteArray(text));
+    if (stored.isEmpty())
+        return;
+    // The memo keeps a line break as one character.
+    QString shown = QString::fromLocal8Bit(stored);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QPlainTextEdit* memo = FrmMessage->Memo1;
+    memo->moveCursor(QTextCursor::End);
+    memo->insertPlainText(shown);
+    memo->moveCursor(QTextCursor::End);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The message window: everything the program logs, in one memo.
+
+#include <QMainWindow>
+
+class QAction;
+class QMenu;
+class QPlainTextEdit;
+
+class TFrmMessage : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFrmMessage(QWidget* parent = nullptr);
+
+    QMenuBar* MainMenu1;
+    QAction* EditCopy1;
+    QAction* EditSelectAll1;
+    QAction* ExitMsgForm;
+    QMenu* File1;
+    QAction* Exit1;
+    QMenu* Edit1;
+    QAction* Copy1;
+    QAction* SelectAll1;
+    QPlainTextEdit* Memo1;
+    QAction* ClearMessages;
+    QAction* ClearMessages1;
+
+    void EditSelectAll1Execute(QObject* Sender);
+    void ClearMessagesExecute(QObject* Sender);
+    void ExitMsgFormExecute(QObject* Sender);
+};
+
+// The program's log callback: appends the text to the message window's memo
+// while the main window's LogEnabled is set, ending a final LF or CR as a
+// line break.
+void AppendMessage(const char* text);
+
+// The text as the memo stores it: a final LF or CR becomes CR LF unless the
+// character before it is LF or CR too.
+QByteArray withLineEnd(const QByteArray& text);

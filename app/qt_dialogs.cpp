@@ -1,0 +1,49 @@
+#include "app/qt_dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+
+void QtDialogs::information(QWidget* owner, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool QtDialogs::askYesNo(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogs::error(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QStringList QtDialogs::openFiles(QWidget* owner, const OpenFileRequest& request)
+{
+    QFileDialog dialog(owner, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    // A single file may be typed by hand and need not exist; callers check.
+    dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    if (!request.fileName.isEmpty()) {
+        const QFileInfo preset(request.fileName);
+        dialog.setDirectory(preset.absolutePath());
+        dialog.selectFile(preset.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString QtDialogs::inputBox(QWidget* owner, const QString& caption, const QString& prompt, const QString& preset)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner, caption, prompt, QLineEdit::Normal, preset, &ok);
+    return ok ? text : preset;
+}

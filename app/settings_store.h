@@ -1,0 +1,25 @@
+#pragma once
+// The main window's options as kept in the per-user store.
+
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+struct MainSettings {
+    bool autoInclude = true;
+    int32_t calType = 4;     // code of the "Cal Type" radio button
+    int32_t delimitMode = 0; // code of the "ASCII Delimiter" radio button
+    QString delimitChar = QStringLiteral(",");
+    QString delimitCode = QStringLiteral("32");
+    bool transpose = false;
+    bool binary = false;
+    bool debug = false;
+    std::optional<QPoint> topLeft; // none: the window keeps its own position
+};
+
+// Reads the settings; a key that cannot be opened gives the defaults above.
+MainSettings loadMainSettings();
+// Writes every value; a key that cannot be opened writes nothing.
+void saveMainSettings(const MainSettings& settings);
