@@ -1,0 +1,340 @@
+#include "core/processing.h"
+
+#include "calibration/cal_table.h"
+#include "core/processing_state.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+const char* const HEADER_LINES = "Tidelume Radiometer: TDL0001\r\nChannel 1\r\n";
+
+// A text data line of the 13-value layout with the given pixel set.
+std::string dataLine(int time, int firstPix, int pixInc, const std::vector<int>& values)
+{
+    std::string line = std::to_string(time) + ",12.46,11.2,3.456,0,1,1,0,0,100," + std::to_string(firstPix) + "," +
+                       std::to_string(pixInc) + "," + std::to_string(values.size());
+    for (int v : values)
+        line += "," + std::to_string(v);
+    return line + "\r\n";
+}
+
+std::string expectedRow(int time, int firstPix, int pixInc, const std::vector<int>& values)
+{
+    std::string row = std::to_string(time) + ",12.5,11.20,3.46,0,1,1,0,0,100," + std::to_string(firstPix) + "," +
+                      std::to_string(pixInc) + "," + std::to_string(values.size());
+    for (int v : values)
+        row += "," + std::to_string(v);
+    return row;
+}
+
+class Processing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        freeCals();
+        std::strcpy(dataSerial, "TDL0001");
+        chanIndex = 0;
+        input = dir.file("SET01A.ASC");
+        output = dir.file("SET01A.RAW");
+    }
+    void TearDown() override { freeCals(); }
+
+    int convert(int level = 0, int transpose = 0, int binary = 0)
+    {
+        return calibrateFile(input.c_str(), "CAL.CAL", static_cast<int8_t>(level), transpose, binary, ',', 0,
+                             captureLog);
+    }
+
+    std::string opening(const std::string& levelText, const char* transposition, const std::string& out) const
+    {
+        return "Data file name: " + input + "\nProcessing level:    " + levelText + "Tranposition:        " +
+               transposition + "-> " + out + " \n";
+    }
+
+    std::vector<std::string> headerLines() const
+    {
+        return {"Tidelume processed data file. Serial: TDL0001 Orvantis v1.31", "Source file: " + input,
+                "Calibration file: CAL.CAL", "Channel: ?, ?"};
+    }
+
+    static std::string columnHeader(int values)
+    {
+        std::string header = "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix";
+        for (int k = 0; k < values; ++k)
+            header += ",?";
+        return header;
+    }
+
+    std::vector<std::string> outputLines() const { return splitCrLfLines(readFile(output)); }
+
+    TempDir dir;
+    LogCapture log;
+    std::string input;
+    std::string output;
+};
+
+TEST_F(Processing, NormalLayoutHasHeaderLinesColumnHeaderAndRowsEndingInCrLf)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {10, 20, 30}) + dataLine(1001, 0, 1, {11, 21, 31}));
+    EXPECT_EQ(convert(), 0);
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "2 spectra.\n");
+    std::vector<std::string> expected = headerLines();
+    expected.push_back(columnHeader(3));
+    expected.push_back(expectedRow(1000, 0, 1, {10, 20, 30}));
+    expected.push_back(expectedRow(1001, 0, 1, {11, 21, 31}));
+    const std::string text = readFile(output);
+    EXPECT_EQ(splitCrLfLines(text), expected);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+TEST_F(Processing, FourthHeaderLineNamesTheChannelOfTheLoadedCalibration)
+{
+    const std::string cal = dir.file("SMALL.CAL");
+    writeFile(cal, smallCalibrationText());
+    loadCalFile(cal.c_str(), 0, 0, captureLog);
+    log.clear();
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 8, 1, {10, 20, 30}));
+    convert();
+    const auto lines = outputLines();
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[3], "Channel: Ed, uW/cm^2/nm");
+    EXPECT_EQ(lines[4].substr(lines[4].size() - 24), "numPix,376.4,379.7,383.0") << lines[4];
+}
+
+TEST_F(Processing, ChannelOutsideTheTableGivesQuestionMarksInTheHeader)
+{
+    chanIndex = 30;
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1}));
+    convert();
+    EXPECT_EQ(outputLines()[3], "Channel: ?, ?");
+}
+
+TEST_F(Processing, FileWithOnlyHeaderLinesKeepsTheHeaderLinesAndReportsNoData)
+{
+    writeFile(input, "Tidelume Radiometer: TDL0001\r\nChannel 1\r\n\r\n  \r\n");
+    EXPECT_EQ(convert(), 0);
+    const std::string failures = "No data found in " + input + "\nNo files processed.\n";
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + failures);
+    EXPECT_EQ(log.errorBoxes(), failures);
+    EXPECT_EQ(outputLines(), headerLines());
+}
+
+TEST_F(Processing, BlankLinesBeforeTheFirstDataLineDoNotHideTheFirstSpectrum)
+{
+    for (const char* blank : {"\r\n", "\n\n", " \t \r\n", "\t\r\n\r\n"}) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(blank)));
+        log.clear();
+        writeFile(input, std::string(HEADER_LINES) + blank + dataLine(1000, 0, 1, {5}) + dataLine(1001, 0, 1, {6}));
+        convert();
+        const auto lines = outputLines();
+        ASSERT_EQ(lines.size(), 7u);
+        EXPECT_EQ(lines[5], expectedRow(1000, 0, 1, {5}));
+        EXPECT_NE(log.text().find("\n2 spectra.\n"), std::string::npos);
+    }
+}
+
+TEST_F(Processing, LineStartingWithBlanksThatHoldsMoreIsAHeaderLine)
+{
+    writeFile(input, std::string(HEADER_LINES) + "  7,7,7\r\n" + dataLine(1000, 0, 1, {5}));
+    convert();
+    const auto lines = outputLines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[5], expectedRow(1000, 0, 1, {5}));
+}
+
+TEST_F(Processing, DataStartingWithAMinusSignIsText)
+{
+    writeFile(input, std::string(HEADER_LINES) + "-5,12.46,11.2,3.456,0,1,1,0,0,100,0,1,1,9\r\n");
+    convert();
+    EXPECT_EQ(outputLines().back(), "-5,12.5,11.20,3.46,0,1,1,0,0,100,0,1,1,9");
+}
+
+TEST_F(Processing, OneSpectrumIsCountedInTheSingular)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
+    convert();
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "1 spectrum.\n");
+}
+
+TEST_F(Processing, FailedFirstCalibrationEndsWithNoSpectrum)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
+    output = dir.file("SET01A.DAT");
+    EXPECT_EQ(convert(4), 0);
+    const std::string text = log.text();
+    const std::string ending = "WARNING: processSpectrum returned 1\n0 spectra.\n";
+    ASSERT_GE(text.size(), ending.size());
+    EXPECT_EQ(text.substr(text.size() - ending.size()), ending);
+    std::vector<std::string> expected = headerLines();
+    expected.push_back(columnHeader(1));
+    EXPECT_EQ(outputLines(), expected);
+}
+
+TEST_F(Processing, TextEndingInsideADataLineEndsTheFileWithTheFieldNumber)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}) + "1001,12.0,11.0,3.0,0,1,1,0,0,100,");
+    convert();
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n1 spectrum.\n");
+    EXPECT_EQ(outputLines().size(), 6u);
+}
+
+TEST_F(Processing, FailedFirstReadWritesNoColumnHeaderAndNoSpectrum)
+{
+    writeFile(input, std::string(HEADER_LINES) + "1000,12.0,");
+    convert();
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 3\n0 spectra.\n");
+    EXPECT_EQ(outputLines(), headerLines());
+}
+
+TEST_F(Processing, FailedFirstReadWithTranspositionGivesTheLabelsAlone)
+{
+    writeFile(input, std::string(HEADER_LINES) + "1000,12.0,");
+    convert(0, 1);
+    const auto lines = outputLines();
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_EQ(lines[4], "Time");
+    EXPECT_EQ(lines[16], "numPix");
+}
+
+TEST_F(Processing, TransposedOutputHasOneColumnPerSpectrum)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2}) + dataLine(1001, 0, 1, {3, 4}) +
+                         dataLine(1002, 0, 1, {5, 6}));
+    convert(0, 1);
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + "3 spectra.\n");
+    const auto lines = outputLines();
+    ASSERT_EQ(lines.size(), 4u + 13u + 2u);
+    EXPECT_EQ(lines[4], "Time,1000,1001,1002");
+    EXPECT_EQ(lines[5], "temp,12.46,12.46,12.46");
+    EXPECT_EQ(lines[17], "?,1,3,5");
+    EXPECT_EQ(lines[18], "?,2,4,6");
+}
+
+class PixelSetChange : public Processing {
+protected:
+    void writeChangingFile(int changeAt)
+    {
+        std::string text = HEADER_LINES;
+        for (int j = 0; j < 3; ++j)
+            text += j < changeAt ? dataLine(1000 + j, 0, 1, {j, 2, 3}) : dataLine(1000 + j, 0, 1, {j, 2});
+        writeFile(input, text);
+    }
+    std::string warning(int spectrum) const
+    {
+        return "WARNING: Spectrum " + std::to_string(spectrum) + " in " + input +
+               " contains a different set of pixels\n         than the preceding spectra.";
+    }
+};
+
+TEST_F(PixelSetChange, NormalLayoutWarnsThatTheWavelengthsDoNotApply)
+{
+    writeChangingFile(2);
+    convert();
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + warning(2) +
+                              "WARNING: The wavelengths listed in the header\n"
+                              "         will not apply to all spectra in the file.\n3 spectra.\n");
+    std::vector<std::string> expected = headerLines();
+    expected.push_back(columnHeader(3));
+    expected.push_back(expectedRow(1000, 0, 1, {0, 2, 3}));
+    expected.push_back(expectedRow(1001, 0, 1, {1, 2, 3}));
+    expected.push_back(expectedRow(1002, 0, 1, {2, 2}));
+    EXPECT_EQ(outputLines(), expected);
+}
+
+TEST_F(PixelSetChange, TransposedOutputFallsBackToRowsWithoutLosingSpectra)
+{
+    for (int changeAt : {1, 2}) {
+        SCOPED_TRACE(changeAt);
+        writeChangingFile(changeAt);
+        convert();
+        const std::string normal = readFile(output);
+        log.clear();
+        convert(0, 1);
+        EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + warning(changeAt) +
+                                  "WARNING: The output cannot be transposed.\n3 spectra.\n");
+        EXPECT_EQ(readFile(output), normal);
+        EXPECT_EQ(transposeOutput, 0);
+    }
+}
+
+TEST_F(PixelSetChange, BinaryOutputWarnsAboutTheHeaderItDoesNotHave)
+{
+    writeChangingFile(1);
+    output = dir.file("SET01A.BRW");
+    convert(0, 0, 1);
+    EXPECT_NE(log.text().find(warning(1) + "WARNING: The wavelengths listed in the header\n"), std::string::npos);
+    EXPECT_EQ(readFile(output).size(), (48u + 12u) + 2 * (48u + 8u));
+}
+
+TEST_F(Processing, BinaryAndTransposedTogetherGiveBinaryOutputWithANote)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2, 3}) + dataLine(1001, 0, 1, {4, 5, 6}));
+    output = dir.file("SET01A.BDT");
+    convert(2, 1, 1);
+    const std::string text = log.text();
+    EXPECT_EQ(text.substr(0, text.find("-> ")), "Data file name: " + input +
+                                                    "\nProcessing level:    2 (dark adjusted cal)\n"
+                                                    "NOTE: Binary output cannot be transposed.\n"
+                                                    "Tranposition:        off\n");
+    EXPECT_EQ(readFile(output).size(), 2 * (48u + 12u));
+}
+
+TEST_F(Processing, BinaryInputIsRecognisedByItsMarkerByte)
+{
+    // One raw record: marker, time 7, three floats, process 0, N 1, scale,
+    // Do, Dt, intTime 100, firstPix 0, pixInc 1, numPix 2, counts 5 and -1.
+    const unsigned char record[] = {0x0F, 0x01, 0, 0, 0, 7, 0x41, 0x48, 0, 0, 0x41, 0x30, 0,    0,    0x40,
+                                    0x40, 0,    0, 0, 0, 0, 1, 0x3F, 0x80, 0, 0, 0,    0,    0,    0,
+                                    0,    0,    0, 0, 0, 0, 0, 100,  0,    0, 0, 1, 0,    2,    0,
+                                    5,    0xFF, 0xFF};
+    writeFile(input, std::string(HEADER_LINES) + std::string(reinterpret_cast<const char*>(record), sizeof record));
+    convert();
+    EXPECT_EQ(outputLines().back(), "7,12.5,11.00,3.00,0,1,1,0,0,100,0,1,2,5,-1");
+}
+
+TEST_F(Processing, InvalidLevelIsRefusedBeforeAnyFileIsTouched)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
+    EXPECT_EQ(convert(5), 1);
+    EXPECT_EQ(log.text(), "Data file name: " + input + "\nProcessing level:    5invalid processing level\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("SET01A.DAT")));
+}
+
+TEST_F(Processing, MissingInputIsReportedWithTheSystemErrorNumber)
+{
+    EXPECT_EQ(convert(), 0);
+    const std::string failures = "Error 2 opening input file " + input + "\nNo files processed.\n";
+    EXPECT_EQ(log.text(), "Data file name: " + input + "\nProcessing level:    0 (raw)\nTranposition:        off\n" +
+                              failures);
+    EXPECT_EQ(log.errorBoxes(), failures);
+}
+
+TEST_F(Processing, UnopenableOutputIsReported)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
+    std::filesystem::create_directory(output);
+    convert();
+    EXPECT_EQ(log.errorBoxes(), "Error 21 opening output file " + output + "\nNo files processed.\n");
+}
+
+TEST_F(Processing, PathsLongerThanAnyFixedBufferAreConverted)
+{
+    std::filesystem::path folder = dir.path();
+    for (int i = 0; i < 4; ++i)
+        folder /= std::string(90, static_cast<char>('a' + i));
+    std::filesystem::create_directories(folder);
+    input = (folder / "LONG.NAME.ASC").string();
+    ASSERT_GT(input.size(), 300u);
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
+    convert();
+    output = (folder / "LONG.NAME.RAW").string();
+    const auto lines = outputLines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "Source file: " + input);
+}
+
+} // namespace
