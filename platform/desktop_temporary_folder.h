@@ -1,0 +1,19 @@
+#pragma once
+// A private folder in the system's temporary area, removed with everything
+// in it when the object goes.
+
+#include <filesystem>
+
+class TemporaryFolder {
+public:
+    // Throws DesktopRegistrationError when the folder cannot be made.
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};

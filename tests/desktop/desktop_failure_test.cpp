@@ -1,0 +1,104 @@
+// Registrations that fail part-way must leave the desktop as they found it.
+
+#include "desktop_sandbox.h"
+
+#include "platform/desktop_file_types.h"
+
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+// Runs a registration that must fail; returns its message.
+std::string failureOf(const fs::path& program, const std::string& extension = ".BIN")
+{
+    std::string type = extension == ".BIN" ? "Tidelume.BIN" : "Tidelume.ASC";
+    try {
+        registerFileType(extension, type, "Tidelume Files", program.string());
+    } catch (const DesktopRegistrationError& error) {
+        return error.what();
+    }
+    ADD_FAILURE() << "the registration did not fail";
+    return {};
+}
+
+bool canWriteIn(const fs::path& folder)
+{
+    fs::path probe = folder / "probe";
+    bool written = std::ofstream(probe).good();
+    fs::remove(probe);
+    return written;
+}
+
+} // namespace
+
+using DesktopRegistrationFailure = DesktopSandbox;
+
+TEST_F(DesktopRegistrationFailure, ReadOnlyDataFolderThrowsAndLeavesNothing)
+{
+    fs::permissions(dataHome(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (canWriteIn(dataHome()))
+        GTEST_SKIP() << "permissions do not bind this user (root)";
+    auto before = desktopSnapshot();
+
+    EXPECT_NE(failureOf(programPath()).find(dataHome().string()), std::string::npos);
+    EXPECT_EQ(desktopSnapshot(), before);
+}
+
+TEST_F(DesktopRegistrationFailure, DataFolderThatIsAFileThrowsAndLeavesNothing)
+{
+    fs::remove(dataHome());
+    std::ofstream(dataHome()) << "not a folder";
+    auto before = desktopSnapshot();
+
+    EXPECT_NE(failureOf(programPath()).find(dataHome().string()), std::string::npos);
+    EXPECT_EQ(desktopSnapshot(), before);
+}
+
+TEST_F(DesktopRegistrationFailure, LastFolderFailingTakesBackTheEarlierFiles)
+{
+    fs::remove(configHome());
+    std::ofstream(configHome()) << "not a folder";
+    auto before = desktopSnapshot();
+
+    EXPECT_NE(failureOf(programPath()).find(configHome().string()), std::string::npos);
+    EXPECT_EQ(desktopSnapshot(), before);
+}
+
+TEST_F(DesktopRegistrationFailure, MissingDesktopDatabaseToolThrowsAndLeavesNothing)
+{
+    auto before = desktopSnapshot();
+    limitPathTo({"update-mime-database"});
+
+    EXPECT_NE(failureOf(programPath()).find("update-desktop-database"), std::string::npos);
+    EXPECT_EQ(desktopSnapshot(), before);
+}
+
+TEST_F(DesktopRegistrationFailure, MissingMimeDatabaseToolThrowsAndLeavesNothing)
+{
+    auto before = desktopSnapshot();
+    limitPathTo({"update-desktop-database"});
+
+    EXPECT_NE(failureOf(programPath()).find("update-mime-database"), std::string::npos);
+    EXPECT_EQ(desktopSnapshot(), before);
+}
+
+TEST_F(DesktopRegistrationFailure, FailingToolRestoresTheEarlierRegistration)
+{
+    registerFileType(".ASC", "Tidelume.ASC", "Tidelume Ascii Files", programPath().string());
+    std::ofstream(mimeappsFile(), std::ios::app) << "[Added Associations]\ntext/html=firefox.desktop;\n";
+    auto before = desktopSnapshot();
+    shadowTool("update-desktop-database", "echo cache folder is broken >&2\nexit 3");
+
+    std::string message = failureOf(programPath());
+    EXPECT_NE(message.find("update-desktop-database failed with exit status 3"), std::string::npos) << message;
+    EXPECT_NE(message.find("cache folder is broken"), std::string::npos) << message;
+    EXPECT_EQ(desktopSnapshot(), before);
+    EXPECT_EQ(gioContentType(writeSample("x.asc", textDataFile())), "application/x-tidelume.asc");
+}
+
+TEST_F(DesktopRegistrationFailure, CurrentFileTypeWithoutGioThrows)
+{
+    limitPathTo({});
+    EXPECT_THROW(currentFileType(".ASC"), DesktopRegistrationError);
+}
