@@ -79,8 +79,10 @@ TEST_F(Converter, VersionAndHelp)
 
 TEST_F(Converter, UsageErrorsExitWithTwo)
 {
-    for (const std::string& arguments : {std::string(""), "--cal " + cal, "--level abc x.ASC", "--level 300 x.ASC",
-                                         "--delimiter ab x.ASC", "--frobnicate x.ASC", "x.ASC --cal"}) {
+    const std::vector<std::string> argumentLists = {"",         "--cal " + cal,         "--level abc x.ASC",
+                                                    "--level 300 x.ASC", "--delimiter ab x.ASC", "--frobnicate x.ASC",
+                                                    "x.ASC --cal"};
+    for (const std::string& arguments : argumentLists) {
         SCOPED_TRACE(arguments);
         const RunResult r = run(arguments);
         EXPECT_EQ(r.status, 2);
