@@ -1,0 +1,32 @@
+#include "core/input_formats.h"
+
+#include "core/binary_spectrum.h"
+#include "core/line_end.h"
+#include "core/text_spectrum.h"
+
+#include <algorithm>
+#include <bit>
+
+int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format)
+{
+    if (binaryInput != 0)
+        return readBinarySpectrum(record, pixels, stream);
+    return readTextSpectrum(record, pixels, stream, format);
+}
+
+void skipLine(std::FILE* stream) { skipToLineEnd(stream); }
+
+std::size_t readBigEndian(void* buffer, std::size_t itemSize, std::size_t count, std::FILE* stream)
+{
+    const std::size_t read = std::fread(buffer, itemSize, count, stream);
+    if (read < count)
+        return read;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (itemSize == 2 || itemSize == 4) {
+            auto* bytes = static_cast<unsigned char*>(buffer);
+            for (std::size_t i = 0; i < count; ++i, bytes += itemSize)
+                std::reverse(bytes, bytes + itemSize);
+        }
+    }
+    return count;
+}

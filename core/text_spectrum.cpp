@@ -1,0 +1,125 @@
+#include "core/text_spectrum.h"
+
+#include "core/input_formats.h"
+#include "core/log.h"
+#include "core/number_scan.h"
+
+namespace {
+
+bool startsDataLine(int c) { return c == '.' || c == '-' || (c >= '0' && c <= '9'); }
+
+// Passes over every line that does not start like a number; false at the end.
+bool findDataLine(std::FILE* stream)
+{
+    for (;;) {
+        const int c = getc_unlocked(stream);
+        if (c == EOF)
+            return false;
+        std::ungetc(c, stream);
+        if (startsDataLine(c))
+            return true;
+        skipLine(stream);
+    }
+}
+
+// The conversions of a data line: "%ld," and "%d," (integer), "%f," (real),
+// the final "%d" of numPix (lastInteger) and ",%f" (pixel).
+class TextFields {
+public:
+    explicit TextFields(std::FILE* stream) : in_(stream) {}
+
+    bool integer(int64_t& value) { return scanInteger(in_, value) && matchChar(in_, ','); }
+    bool real(float& value) { return scanFloat(in_, value) && matchChar(in_, ','); }
+    bool lastInteger(int64_t& value) { return scanInteger(in_, value); }
+    bool pixel(float& value) { return matchChar(in_, ',') && scanFloat(in_, value); }
+
+private:
+    StreamChars in_;
+};
+
+// Fields 5 to 9, or the values format 1 stands for.
+int16_t readDarkFields(TextFields& fields, SpectrumRecord& record, int format)
+{
+    if (format != 2) {
+        record.process = 0;
+        record.N = 1;
+        record.scale = 1.0f;
+        record.Do = 0.0f;
+        record.Dt = 0.0f;
+        return 0;
+    }
+    int64_t integer;
+    float real;
+    if (!fields.integer(integer))
+        return 5;
+    record.process = low16(integer);
+    if (!fields.integer(integer))
+        return 6;
+    record.N = low16(integer);
+    if (!fields.real(real))
+        return 7;
+    record.scale = real;
+    if (!fields.real(real))
+        return 8;
+    record.Do = real;
+    if (!fields.real(real))
+        return 9;
+    record.Dt = real;
+    logDebug("Read Do:=%f Dt:%f\n", static_cast<double>(record.Do), static_cast<double>(record.Dt));
+    return 0;
+}
+
+// Everything before the pixel values; 0, or the number of the failed field.
+int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format)
+{
+    int64_t integer;
+    float real;
+    if (!fields.integer(integer))
+        return 1;
+    record.time = low32(integer);
+    if (!fields.real(real))
+        return 2;
+    record.temp = real;
+    if (!fields.real(real))
+        return 3;
+    record.volts = real;
+    if (!fields.real(real))
+        return 4;
+    record.depth = real;
+    if (const int16_t failed = readDarkFields(fields, record, format))
+        return failed;
+    if (!fields.integer(integer))
+        return 10;
+    record.intTime = low32(integer);
+    if (!fields.integer(integer))
+        return 11;
+    record.firstPix = low16(integer);
+    if (!fields.integer(integer))
+        return 12;
+    record.pixInc = low16(integer);
+    if (!fields.lastInteger(integer))
+        return 13;
+    record.numPix = low16(integer);
+    // More values than the buffer holds, or fewer than none, are refused.
+    if (record.numPix < 0 || record.numPix > MAX_PIXELS)
+        return 13;
+    return 0;
+}
+
+} // namespace
+
+int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int format)
+{
+    if (!findDataLine(stream))
+        return 1;
+    TextFields fields(stream);
+    if (const int16_t failed = readHeaderFields(fields, record, format))
+        return failed;
+    for (int i = 0; i < record.numPix; ++i) {
+        if (!fields.pixel(pixels[i])) {
+            logError("Error reading pixel %d\n", i);
+            return 1;
+        }
+    }
+    return 0;
+}
