@@ -18,8 +18,9 @@ std::string serialFromKeyName(const std::string& keyName);
 // empty serial or a store that cannot be opened).
 std::string lookupCalFile(const std::string& serial);
 // Stores the serial's "CalFile"; a key that cannot be opened is passed over,
-// an empty serial stores nothing. A failed write raises StoreError.
-void storeCalFile(const std::string& serial, const std::string& calFile);
+// an empty serial stores nothing. True when stored. A failed write raises
+// StoreError.
+bool storeCalFile(const std::string& serial, const std::string& calFile);
 // Removes the serial's association; false when there was none.
 bool forgetCalFile(const std::string& serial);
 // Every association, in the store's enumeration order.

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -19,10 +20,12 @@ public:
 };
 
 class KeyStore; // the backend behind TRegDef
+struct RegValue;
 
 class TRegDef {
 public:
-    TRegDef();
+    TRegDef(); // on the user's store
+    explicit TRegDef(std::shared_ptr<KeyStore> store);
     ~TRegDef();
     TRegDef(const TRegDef&) = delete;
     TRegDef& operator=(const TRegDef&) = delete;
@@ -46,8 +49,16 @@ public:
     bool RemoveKey(const std::string& path);
 
 private:
+    struct Resolved {
+        int64_t base;                   // backend key the names start from
+        std::vector<std::string> names; // empty: the base itself
+    };
+    std::optional<Resolved> resolve(const std::string& path);
+    std::optional<RegValue> fetch(const std::string& name);
+    void write(const std::string& name, uint32_t type, std::string data);
+
     std::shared_ptr<KeyStore> store_;
     RegRoot root_ = HKEY_CURRENT_USER;
-    int64_t currentKey_ = -1; // backend id of the open key, -1 when none
+    std::optional<int64_t> currentKey_; // backend id of the open key
     std::string currentPath_;
 };

@@ -1,0 +1,81 @@
+#include "platform/sqlite_store_schema.h"
+
+#include <string>
+
+#include "platform/key_store.h"
+#include "platform/sqlite_db.h"
+
+namespace {
+
+// Marks the file as ours in the SQLite header ("OrvS").
+constexpr int64_t StoreApplicationId = 0x4F727653;
+constexpr int64_t StoreLayoutVersion = 1;
+
+// Key ids are never reused (AUTOINCREMENT): another copy of the program may
+// still hold the id of a key removed meanwhile, and must not end up writing
+// into an unrelated key made later.
+constexpr const char* CreateTables = R"sql(
+CREATE TABLE keys(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    parent INTEGER REFERENCES keys(id) ON DELETE CASCADE,
+    name TEXT NOT NULL COLLATE NOCASE,
+    UNIQUE(parent, name));
+CREATE TABLE key_values(
+    key INTEGER NOT NULL REFERENCES keys(id) ON DELETE CASCADE,
+    name TEXT NOT NULL COLLATE NOCASE,
+    type INTEGER NOT NULL,
+    data BLOB NOT NULL,
+    PRIMARY KEY(key, name)) WITHOUT ROWID;
+)sql";
+
+std::string storeSetupSql()
+{
+    return std::string(CreateTables) +
+           "INSERT INTO keys(id, parent, name) VALUES (" + std::to_string(CurrentUserKeyId) +
+           ", NULL, 'HKEY_CURRENT_USER'), (" + std::to_string(ClassesRootKeyId) + ", NULL, 'HKEY_CLASSES_ROOT');" +
+           "PRAGMA application_id = " + std::to_string(StoreApplicationId) + ";" +
+           "PRAGMA user_version = " + std::to_string(StoreLayoutVersion) + ";";
+}
+
+int64_t queryNumber(sqlite3* db, const char* sql)
+{
+    SqliteStatement stmt(db, sql);
+    return stmt.step() ? stmt.columnInt(0) : 0;
+}
+
+bool isEmptyDatabase(sqlite3* db)
+{
+    return queryNumber(db, "PRAGMA application_id") == 0 &&
+           queryNumber(db, "SELECT count(*) FROM sqlite_schema") == 0;
+}
+
+void checkIsStore(sqlite3* db)
+{
+    if (queryNumber(db, "PRAGMA application_id") != StoreApplicationId ||
+        queryNumber(db, "PRAGMA user_version") != StoreLayoutVersion) {
+        throw KeyStoreError(std::string(sqlite3_db_filename(db, "main")) + ": not an Orvantis store");
+    }
+}
+
+void createStore(sqlite3* db)
+{
+    // WAL lets readers go on while another copy of the program writes; the
+    // mode is kept in the file, so it is set once, when the store is made.
+    execute(db, "PRAGMA journal_mode = WAL");
+    SqliteWriteTransaction transaction(db);
+    if (!isEmptyDatabase(db)) { // another copy made it meanwhile
+        return;
+    }
+    execute(db, storeSetupSql().c_str());
+    transaction.commit();
+}
+
+} // namespace
+
+void prepareStoreSchema(sqlite3* db)
+{
+    if (isEmptyDatabase(db)) {
+        createStore(db);
+    }
+    checkIsStore(db);
+}
