@@ -1,10 +1,11 @@
 #include "app/application.h"
 
+#include "app/dialogs.h"
 #include "app/error_display.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("Orvantis"));
+    setApplicationName(QString::fromLatin1(ProgramTitle));
     setApplicationVersion(QStringLiteral("1.33"));
 }
 

@@ -7,6 +7,9 @@
 
 class QWidget;
 
+// Caption of the information boxes and of the application's error box.
+inline const char* const ProgramTitle = "Orvantis";
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

@@ -7,7 +7,7 @@
 void showApplicationError(const std::exception& error)
 {
     dialogs().error(QApplication::activeWindow(), QString::fromLocal8Bit(error.what()),
-                    QApplication::applicationName());
+                    QString::fromLatin1(ProgramTitle));
 }
 
 void showLogErrorBox(const char* text)

@@ -1,0 +1,107 @@
+#include "app_test_support.h"
+
+#include "app/conversion_driver.h"
+#include "app/error_display.h"
+#include "app/frm_message.h"
+#include "app/windows.h"
+#include "calibration/cal_table.h"
+#include "core/log.h"
+#include "platform/associations.h"
+#include "platform/reg_def.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTest>
+
+TestEnvironment::TestEnvironment()
+{
+    QVERIFY2(root.isValid(), "no temporary folder");
+    QDir(root.path()).mkpath(QStringLiteral("config"));
+    QDir(root.path()).mkpath(QStringLiteral("data"));
+    QDir(root.path()).mkpath(QStringLiteral("files"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
+    setDialogs(&boxes);
+    setErrorBoxHook(showLogErrorBox);
+}
+
+TestEnvironment::~TestEnvironment()
+{
+    setErrorBoxHook(nullptr);
+    setDialogs(nullptr);
+    // The driver's cache lives for the process; each test starts afresh.
+    freeCals();
+    CurrentCalFile.clear();
+    CurrentCalFileAge = 0;
+    CurrentIgnoreImmersion = false;
+}
+
+QString TestEnvironment::dataFolder() const
+{
+    return root.filePath(QStringLiteral("files"));
+}
+
+QString TestEnvironment::copyExample(const QString& name) const
+{
+    const QString target = dataFolder() + QLatin1Char('/') + name;
+    QFile::remove(target);
+    if (!QFile::copy(QStringLiteral(ORVANTIS_EXAMPLES "/") + name, target))
+        qFatal("cannot copy example %s", qPrintable(name));
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+QString TestEnvironment::writeFile(const QString& name, const QByteArray& content) const
+{
+    const QString target = dataFolder() + QLatin1Char('/') + name;
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(target));
+    return target;
+}
+
+WindowsUnderTest::WindowsUnderTest(const QStringList& commandLineFiles)
+{
+    createWindows(commandLineFiles);
+}
+
+WindowsUnderTest::~WindowsUnderTest()
+{
+    destroyWindows();
+}
+
+QString messageLog()
+{
+    return FrmMessage->Memo1->toPlainText();
+}
+
+int countInLog(const QString& text)
+{
+    return static_cast<int>(messageLog().count(text));
+}
+
+void storeSetting(const char* name, int32_t number)
+{
+    TRegDef reg;
+    reg.SelectRoot(HKEY_CURRENT_USER);
+    QVERIFY(reg.OpenPath(SettingsKey, true));
+    reg.WriteNumber(name, number);
+}
+
+void storeSettingText(const char* name, const QString& text)
+{
+    TRegDef reg;
+    reg.SelectRoot(HKEY_CURRENT_USER);
+    QVERIFY(reg.OpenPath(SettingsKey, true));
+    reg.WriteText(name, text.toStdString());
+}
+
+QString storedCalFile(const QString& serial)
+{
+    return QString::fromStdString(lookupCalFile(serial.toStdString()));
+}
+
+void storeAssociation(const QString& serial, const QString& calFile)
+{
+    storeCalFile(serial.toStdString(), calFile.toStdString());
+}

@@ -1,0 +1,47 @@
+#pragma once
+// What the window tests share: a private store and desktop per test, the
+// scripted dialogs, the example data and the program's windows.
+
+#include "scripted_dialogs.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Gives a test its own XDG_CONFIG_HOME and XDG_DATA_HOME (and so its own
+// store) and a folder for data files, and installs scripted dialogs.
+class TestEnvironment {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    QString dataFolder() const;
+    // Copies an example data or calibration file into the data folder.
+    QString copyExample(const QString& name) const;
+    QString writeFile(const QString& name, const QByteArray& content) const;
+
+    ScriptedDialogs boxes;
+
+private:
+    QTemporaryDir root;
+};
+
+// Creates the four windows (as at start-up, without command-line files) for
+// the environment's lifetime and releases them afterwards.
+class WindowsUnderTest {
+public:
+    explicit WindowsUnderTest(const QStringList& commandLineFiles = {});
+    ~WindowsUnderTest();
+};
+
+// The text of the message window's memo.
+QString messageLog();
+// How often the memo holds the text.
+int countInLog(const QString& text);
+
+// Store helpers.
+void storeSetting(const char* name, int32_t number);
+void storeSettingText(const char* name, const QString& text);
+QString storedCalFile(const QString& serial);
+void storeAssociation(const QString& serial, const QString& calFile);

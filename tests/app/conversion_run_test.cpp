@@ -1,0 +1,204 @@
+// The conversion run behind "Perform Cal": association lookup and prompting,
+// when the calibration is loaded again, and the driver's message boxes.
+
+#include "app_test_support.h"
+
+#include "app/conversion_driver.h"
+#include "app/frm_change_cal.h"
+#include "app/frm_main.h"
+#include "app/frm_message.h"
+#include "app/windows.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/file.h>
+
+#include <memory>
+
+namespace {
+
+const QString Serial = QStringLiteral("TDL0417");
+const QString CalLoaded = QStringLiteral("Calibration load took");
+
+QString outputOf(const QString& dataFile)
+{
+    return dataFile.left(dataFile.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".DAT");
+}
+
+void run(const QStringList& files)
+{
+    FrmMain->setFileLines(files);
+    FrmMain->BtnDoCal->click();
+}
+
+} // namespace
+
+class ConversionRunTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<WindowsUnderTest> windows;
+    QString calFile, fileA, fileB;
+
+private slots:
+    void init()
+    {
+        env = std::make_unique<TestEnvironment>();
+        calFile = env->copyExample(QStringLiteral("EXAMPLE.CAL"));
+        fileA = env->copyExample(QStringLiteral("SET0101A.ASC"));
+        fileB = env->copyExample(QStringLiteral("SET0101B.ASC"));
+        windows = std::make_unique<WindowsUnderTest>();
+    }
+
+    void cleanup()
+    {
+        windows.reset();
+        env.reset();
+    }
+
+    void firstInstrumentAsksOnceAndRemembers()
+    {
+        env->boxes.fileAnswers.enqueue({calFile});
+        run({fileA});
+        QCOMPARE(env->boxes.texts(DialogCall::Information),
+                 QStringList{QStringLiteral("No calibration file associated with Tidelume #TDL0417. Please "
+                                            "select a calibration file.")});
+        QCOMPARE(env->boxes.calls.size(), 2);
+        QCOMPARE(env->boxes.calls.at(1).kind, DialogCall::OpenFiles);
+        QVERIFY(QFileInfo::exists(outputOf(fileA)));
+        QCOMPARE(storedCalFile(Serial), calFile);
+        QCOMPARE(CurrentCalFile, calFile);
+        QVERIFY(CurrentCalFileAge != -1);
+        QVERIFY(!FrmMain->CalReloadNeeded);
+
+        env->boxes.clear();
+        QFile::remove(outputOf(fileA));
+        run({fileA});
+        QVERIFY(env->boxes.calls.isEmpty());
+        QVERIFY(QFileInfo::exists(outputOf(fileA)));
+        QCOMPARE(countInLog(CalLoaded), 1);
+    }
+
+    void newProcessFindsStoredAssociationWithoutAsking()
+    {
+        storeAssociation(Serial, calFile);
+        run({fileA});
+        QVERIFY(env->boxes.calls.isEmpty());
+        QVERIFY(QFileInfo::exists(outputOf(fileA)));
+    }
+
+    void driverLogsItsOwnProgressLines()
+    {
+        storeAssociation(Serial, calFile);
+        run({fileB});
+        QVERIFY(messageLog().contains(QStringLiteral("Calibrate ") + fileB + QLatin1Char('\n')));
+        QVERIFY(messageLog().contains(QStringLiteral("Channel 1\n")));
+    }
+
+    void twoFilesOfOneInstrumentLoadOnce()
+    {
+        storeAssociation(Serial, calFile);
+        run({fileA, fileB});
+        QCOMPARE(countInLog(CalLoaded), 1);
+        QVERIFY(QFileInfo::exists(outputOf(fileA)));
+        QVERIFY(QFileInfo::exists(outputOf(fileB)));
+        QVERIFY(env->boxes.calls.isEmpty());
+    }
+
+    void rewrittenCalibrationFileIsLoadedAgain()
+    {
+        storeAssociation(Serial, calFile);
+        run({fileA});
+        QFile file(calFile);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
+        file.close();
+        run({fileA});
+        QCOMPARE(countInLog(CalLoaded), 2);
+    }
+
+    void ignoreImmersionForcesReload()
+    {
+        storeAssociation(Serial, calFile);
+        run({fileA});
+        FrmMain->CbIgnoreImmersion->setChecked(true);
+        run({fileA});
+        QVERIFY(CurrentIgnoreImmersion);
+        run({fileA});
+        QCOMPARE(countInLog(CalLoaded), 2);
+    }
+
+    void associationsWindowForcesReloadEvenWhenCancelled()
+    {
+        storeAssociation(Serial, calFile);
+        run({fileA});
+        QTimer::singleShot(0, FrmChangeCal->BtnCancel, &QPushButton::click);
+        FrmMain->BtnChangeCals->click();
+        QVERIFY(FrmMain->CalReloadNeeded);
+        run({fileA});
+        QCOMPARE(countInLog(CalLoaded), 2);
+        QVERIFY(!FrmMain->CalReloadNeeded);
+    }
+
+    void missingFileAndEmptyLineAreReportedAndRunGoesOn()
+    {
+        storeAssociation(Serial, calFile);
+        const QString gone = env->dataFolder() + QStringLiteral("/GONE0101A.ASC");
+        FrmMain->MemoFile->setPlainText(gone + QStringLiteral("\n\n") + fileA);
+        FrmMain->BtnDoCal->click();
+        QCOMPARE(env->boxes.texts(DialogCall::Information),
+                 (QStringList{QStringLiteral("Can Not Find File ") + gone, QStringLiteral("Can Not Find File ")}));
+        QVERIFY(QFileInfo::exists(outputOf(fileA)));
+    }
+
+    void cancelledChoiceSkipsFileAndKeepsReloadPending()
+    {
+        run({fileA});
+        QCOMPARE(env->boxes.texts(DialogCall::Information).last(),
+                 QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use Orvantis."));
+        QVERIFY(FrmMain->CalReloadNeeded);
+        QVERIFY(!QFileInfo::exists(outputOf(fileA)));
+        QVERIFY(storedCalFile(Serial).isEmpty());
+    }
+
+    void chosenFileThatDoesNotExistIsRefused()
+    {
+        env->boxes.fileAnswers.enqueue({env->dataFolder() + QStringLiteral("/NOPE.CAL")});
+        run({fileA});
+        QCOMPARE(env->boxes.texts(DialogCall::Information).size(), 2);
+        QVERIFY(storedCalFile(Serial).isEmpty());
+    }
+
+    void escapingErrorEndsRunShowsBoxAndRestoresCursor()
+    {
+        storeAssociation(Serial, calFile);
+        QFile holder(calFile);
+        QVERIFY(holder.open(QIODevice::ReadOnly));
+        QCOMPARE(flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
+        run({fileA, fileB});
+        QCOMPARE(env->boxes.texts(DialogCall::Error).size(), 1);
+        QCOMPARE(env->boxes.calls.first().caption, QStringLiteral("Orvantis"));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(FrmMain->CalReloadNeeded);
+        QVERIFY(!QFileInfo::exists(outputOf(fileA)));
+        QVERIFY(!QFileInfo::exists(outputOf(fileB)));
+    }
+
+    void emptyListOnlyShowsMessageWindowWithDebug()
+    {
+        FrmMain->CbShowDebug->setChecked(true);
+        run({});
+        QVERIFY(env->boxes.calls.isEmpty());
+        QVERIFY(FrmMessage->isVisible());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+};
+
+QTEST_MAIN(ConversionRunTest)
+#include "conversion_run_test.moc"
