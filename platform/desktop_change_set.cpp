@@ -16,6 +16,8 @@
 
 namespace fs = std::filesystem;
 
+namespace desktop {
+
 namespace {
 
 DesktopRegistrationError fileError(const std::string& what, const fs::path& path, int error)
@@ -149,3 +151,5 @@ void DesktopChangeSet::rollBack() noexcept
     createdFolders_.clear();
     committed_ = true;
 }
+
+} // namespace desktop

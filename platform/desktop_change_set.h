@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace desktop {
+
 class DesktopChangeSet {
 public:
     DesktopChangeSet() = default;
@@ -53,3 +55,5 @@ std::optional<std::string> readFileIfPresent(const std::filesystem::path& file);
 // Writes the file under a temporary name in its folder and renames it into
 // place. Throws DesktopRegistrationError naming the file on failure.
 void writeFileAtomically(const std::filesystem::path& file, const std::string& content);
+
+} // namespace desktop

@@ -1,6 +1,10 @@
 #include "platform/desktop_entry.h"
 
+#include "platform/desktop_text.h"
+
 #include <sstream>
+
+namespace desktop {
 
 namespace {
 
@@ -34,14 +38,6 @@ std::string withPercentDoubled(const std::string& text)
     return doubled;
 }
 
-std::string trimmed(const std::string& text)
-{
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
-
 } // namespace
 
 std::string execArgument(const std::string& programPath)
@@ -72,12 +68,7 @@ std::vector<std::string> entryMimeTypes(const std::string& entryText)
         size_t equals = line.find('=');
         if (!inMainGroup || equals == std::string::npos || trimmed(line.substr(0, equals)) != "MimeType")
             continue;
-        std::istringstream list(line.substr(equals + 1));
-        std::string type;
-        while (std::getline(list, type, ';')) {
-            if (!trimmed(type).empty())
-                types.push_back(trimmed(type));
-        }
+        types = listItems(line.substr(equals + 1), ';');
     }
     return types;
 }
@@ -97,3 +88,5 @@ std::string desktopEntryText(const std::string& programPath,
            "Categories=Science;\n"
            "MimeType=" + typeList + "\n";
 }
+
+} // namespace desktop

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace desktop {
+
 inline const char* const DesktopEntryId = "orvantis.desktop";
 inline const char* const ProgramIconName = "orvantis";
 
@@ -21,3 +23,5 @@ std::vector<std::string> entryMimeTypes(const std::string& entryText);
 // that several files start one copy.
 std::string desktopEntryText(const std::string& programPath,
                              const std::vector<std::string>& mimeTypes);
+
+} // namespace desktop

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+namespace desktop {
+
 class UniqueFd {
 public:
     UniqueFd() = default;
@@ -40,3 +42,5 @@ public:
 private:
     int fd_ = -1;
 };
+
+} // namespace desktop

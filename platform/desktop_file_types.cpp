@@ -12,6 +12,7 @@
 #include <algorithm>
 
 namespace fs = std::filesystem;
+using namespace desktop;
 
 namespace {
 

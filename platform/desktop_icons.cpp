@@ -1,5 +1,7 @@
 #include "platform/desktop_icons.h"
 
+namespace desktop {
+
 const std::string& dataFileIconSvg()
 {
     static const std::string svg =
@@ -26,3 +28,5 @@ const std::string& programIconSvg()
 )";
     return svg;
 }
+
+} // namespace desktop

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace desktop {
+
 namespace {
 
 std::string lowerCase(std::string text)
@@ -95,3 +97,5 @@ std::string mimePackageText(const DesktopFileType& type, const std::string& desc
            "  </mime-type>\n"
            "</mime-info>\n";
 }
+
+} // namespace desktop

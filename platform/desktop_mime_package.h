@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace desktop {
+
 struct DesktopFileType {
     std::string mimeType;    // "application/x-" + the lower-cased file-type name
     std::string globPattern; // "*" + the lower-cased extension; matches any letter case
@@ -21,3 +23,5 @@ DesktopFileType desktopFileType(const std::string& extension, const std::string&
 
 // The package XML, with the description as the type's comment.
 std::string mimePackageText(const DesktopFileType& type, const std::string& description);
+
+} // namespace desktop

@@ -1,19 +1,15 @@
 #include "platform/desktop_mimeapps.h"
 
+#include "platform/desktop_text.h"
+
 #include <sstream>
 #include <vector>
+
+namespace desktop {
 
 namespace {
 
 const char* const DefaultGroup = "[Default Applications]";
-
-std::string trimmed(const std::string& text)
-{
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
-}
 
 std::vector<std::string> splitLines(const std::string& text)
 {
@@ -47,11 +43,8 @@ std::string entryWithFirst(const std::string& line, const std::string& mimeType,
                            const std::string& desktopId)
 {
     std::string entry = mimeType + "=" + desktopId + ";";
-    std::istringstream list(line.substr(line.find('=') + 1));
-    std::string id;
-    while (std::getline(list, id, ';')) {
-        id = trimmed(id);
-        if (!id.empty() && id != desktopId)
+    for (const std::string& id : listItems(line.substr(line.find('=') + 1), ';')) {
+        if (id != desktopId)
             entry += id + ";";
     }
     return entry;
@@ -86,3 +79,5 @@ std::string withDefaultApplication(const std::string& listText, const std::strin
                  mimeType + "=" + desktopId + ";");
     return joinedLines(lines);
 }
+
+} // namespace desktop

@@ -9,6 +9,8 @@
 
 namespace fs = std::filesystem;
 
+namespace desktop {
+
 namespace {
 
 fs::path homeFolder()
@@ -33,3 +35,5 @@ fs::path baseFolder(const char* variable, const char* belowHome)
 fs::path userDataHome() { return baseFolder("XDG_DATA_HOME", ".local/share"); }
 
 fs::path userConfigHome() { return baseFolder("XDG_CONFIG_HOME", ".config"); }
+
+} // namespace desktop

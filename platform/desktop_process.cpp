@@ -13,6 +13,8 @@
 
 extern char** environ;
 
+namespace desktop {
+
 namespace {
 
 class SpawnActions {
@@ -101,3 +103,5 @@ std::string runTool(const std::vector<std::string>& arguments)
     }
     return result.output;
 }
+
+} // namespace desktop

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace desktop {
+
 enum class ErrorOutput { Discard, Collect };
 
 struct ProgramResult {
@@ -19,3 +21,5 @@ ProgramResult runProgram(const std::vector<std::string>& arguments, ErrorOutput 
 // Runs a tool that must succeed; throws DesktopRegistrationError naming the
 // tool and its output when it cannot be started or ends with a failure.
 std::string runTool(const std::vector<std::string>& arguments);
+
+} // namespace desktop

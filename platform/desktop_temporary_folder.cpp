@@ -9,6 +9,8 @@
 
 namespace fs = std::filesystem;
 
+namespace desktop {
+
 TemporaryFolder::TemporaryFolder()
 {
     std::error_code error;
@@ -27,3 +29,5 @@ TemporaryFolder::~TemporaryFolder()
     std::error_code ignored;
     fs::remove_all(path_, ignored);
 }
+
+} // namespace desktop

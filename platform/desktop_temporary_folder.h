@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+namespace desktop {
+
 class TemporaryFolder {
 public:
     // Throws DesktopRegistrationError when the folder cannot be made.
@@ -17,3 +19,5 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+} // namespace desktop

@@ -4,6 +4,7 @@
 
 #include "platform/desktop_entry.h"
 #include "platform/desktop_file_types.h"
+#include "platform/desktop_paths.h"
 #include "platform/desktop_process.h"
 
 #include <chrono>
@@ -12,6 +13,8 @@
 #include <set>
 #include <sstream>
 #include <thread>
+
+using namespace desktop;
 
 namespace {
 
@@ -215,4 +218,13 @@ TEST_F(DesktopRegistration, RelativeProgramPathIsRefused)
 {
     EXPECT_THROW(registerAsc("bin/orvantis"), DesktopRegistrationError);
     EXPECT_FALSE(fs::exists(entryFile()));
+}
+
+TEST_F(DesktopRegistration, RelativeFoldersInTheEnvironmentFallBackToHome)
+{
+    setenv("HOME", samples().c_str(), 1);
+    setenv("XDG_DATA_HOME", "data", 1);
+    setenv("XDG_CONFIG_HOME", "", 1);
+    EXPECT_EQ(userDataHome(), samples() / ".local/share");
+    EXPECT_EQ(userConfigHome(), samples() / ".config");
 }

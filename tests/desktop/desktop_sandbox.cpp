@@ -8,9 +8,11 @@
 #include <fstream>
 #include <iterator>
 
+using namespace desktop;
+
 namespace {
 
-const char* const ChangedVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "PATH"};
+const char* const ChangedVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "PATH", "HOME"};
 
 void writeFile(const fs::path& file, const std::string& content)
 {

@@ -39,7 +39,7 @@ protected:
     void shadowTool(const std::string& name, const std::string& script);
 
 private:
-    TemporaryFolder root_;
+    desktop::TemporaryFolder root_;
     std::map<std::string, std::optional<std::string>> savedEnvironment_;
 };
 

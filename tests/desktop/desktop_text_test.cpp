@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace desktop;
+
 namespace {
 
 std::string execLineOf(const std::string& entry)
