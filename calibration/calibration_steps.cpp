@@ -74,8 +74,8 @@ int nlEntry(const NLTable& nl, double x)
     if (x >= nl.max)
         return nl.count - 1;
     const double entry = (x - nl.start + half) / nl.step;
-    // A 16-bit max that wrapped, or a value that is not a number, could give
-    // an index outside the table.
+    // A value that is not a number passes both tests above; neither it nor a
+    // table whose 16-bit max wrapped may index outside the entries.
     if (!(entry >= 0.0))
         return 0;
     if (entry >= nl.count)
