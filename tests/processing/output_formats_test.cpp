@@ -129,7 +129,7 @@ TEST_F(OutputFormats, BinaryOutputIsLittleEndianRecordsFollowedByFloats)
     const auto* raw = reinterpret_cast<const unsigned char*>(bytes.data());
     const SpectrumRecord second = decodeRecord(raw + 448);
     EXPECT_EQ(second.channel, 1);
-    EXPECT_EQ(second.time, 1000);
+    EXPECT_EQ(static_cast<int>(second.time), 1000); // a copy: the packed field is unaligned
     EXPECT_EQ(second.numPix, 100);
     EXPECT_EQ(raw[46], 100); // numPix, low byte first
     EXPECT_EQ(raw[47], 0);
