@@ -12,7 +12,7 @@ using namespace desktop;
 
 namespace {
 
-const char* const ChangedVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "PATH", "HOME"};
+const char* const ChangedVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "PATH", "HOME", "XDG_CACHE_HOME"};
 
 void writeFile(const fs::path& file, const std::string& content)
 {
@@ -32,6 +32,10 @@ void DesktopSandbox::SetUp()
     fs::create_directories(dataHome());
     fs::create_directories(configHome());
     fs::create_directories(samples());
+    // The tools must not reach the real home folder either.
+    fs::create_directories(root_.path() / "home");
+    setenv("HOME", (root_.path() / "home").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (root_.path() / "cache").c_str(), 1);
     setenv("XDG_DATA_HOME", dataHome().c_str(), 1);
     setenv("XDG_CONFIG_HOME", configHome().c_str(), 1);
 }
@@ -44,6 +48,7 @@ void DesktopSandbox::TearDown()
         else
             unsetenv(name.c_str());
     }
+    EXPECT_TRUE(fs::is_empty(root_.path() / "home")) << "a tool wrote into the home folder";
     // Folders a test made read-only must go with the sandbox.
     for (const auto& entry : fs::recursive_directory_iterator(root_.path()))
         if (entry.is_directory() && !entry.is_symlink())

@@ -1,7 +1,8 @@
 #pragma once
-// A private desktop for one test: XDG_DATA_HOME and XDG_CONFIG_HOME point
-// into a temporary folder (XDG_DATA_DIRS stays, so the system's MIME
-// database is still seen), and the environment is put back afterwards.
+// A private desktop for one test: HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and
+// XDG_CACHE_HOME point into a temporary folder (XDG_DATA_DIRS stays, so the
+// system's MIME database is still seen), and the environment is put back
+// afterwards.
 
 #include "platform/desktop_temporary_folder.h"
 
