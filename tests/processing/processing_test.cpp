@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstring>
 
 namespace {
@@ -214,6 +218,53 @@ TEST_F(Processing, TransposedOutputHasOneColumnPerSpectrum)
     EXPECT_EQ(lines[5], "temp,12.46,12.46,12.46");
     EXPECT_EQ(lines[17], "?,1,3,5");
     EXPECT_EQ(lines[18], "?,2,4,6");
+}
+
+// Leaves exactly `spare` file descriptors free until destroyed.
+class DescriptorLimit {
+public:
+    explicit DescriptorLimit(int spare)
+    {
+        getrlimit(RLIMIT_NOFILE, &saved_);
+        int highest = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+            highest = std::max(highest, std::stoi(entry.path().filename().string()));
+        // Fill the gaps up to the highest descriptor, so that the free ones
+        // are exactly those from highest + 1 on.
+        int fd = open("/dev/null", O_RDONLY);
+        for (; fd >= 0 && fd <= highest; fd = open("/dev/null", O_RDONLY))
+            fillers_.push_back(fd);
+        if (fd >= 0)
+            close(fd);
+        rlimit limited = saved_;
+        limited.rlim_cur = static_cast<rlim_t>(highest + 1 + spare);
+        setrlimit(RLIMIT_NOFILE, &limited);
+    }
+    ~DescriptorLimit()
+    {
+        setrlimit(RLIMIT_NOFILE, &saved_);
+        for (int fd : fillers_)
+            close(fd);
+    }
+
+private:
+    rlimit saved_{};
+    std::vector<int> fillers_;
+};
+
+TEST_F(Processing, TransposedOutputWithoutTemporaryFileFallsBackToRows)
+{
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2}) + dataLine(1001, 0, 1, {3, 4}));
+    convert();
+    const std::string normal = readFile(output);
+    log.clear();
+    {
+        const DescriptorLimit onlyInputAndOutput(2);
+        convert(0, 1);
+    }
+    EXPECT_EQ(log.errorBoxes(), "ERROR opening temporary file.\n");
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + "ERROR opening temporary file.\n2 spectra.\n");
+    EXPECT_EQ(readFile(output), normal);
 }
 
 class PixelSetChange : public Processing {
