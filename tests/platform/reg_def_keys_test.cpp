@@ -51,6 +51,8 @@ TEST_F(RegDefKeys, RelativePathsStartAtTheOpenKey)
 {
     makeKey(Base + "\\A\\B");
     makeKey("\\B"); // same name directly below the root
+    ASSERT_TRUE(reg.OpenPath("SOFTWARE\\Sorvenhal\\Orvantis\\A", false)); // from the root: no key open
+    EXPECT_EQ(reg.CurrentPath(), "SOFTWARE\\Sorvenhal\\Orvantis\\A");
     ASSERT_TRUE(reg.OpenPath(Base + "\\A", false));
     ASSERT_TRUE(reg.OpenPath("B", false));
     EXPECT_EQ(reg.CurrentPath(), Base + "\\A\\B");
@@ -58,14 +60,6 @@ TEST_F(RegDefKeys, RelativePathsStartAtTheOpenKey)
     ASSERT_TRUE(reg.OpenPath("New\\Deeper", true));
     EXPECT_EQ(reg.CurrentPath(), Base + "\\A\\B\\New\\Deeper");
     EXPECT_TRUE(keyExists(Base + "\\A\\B\\New\\Deeper"));
-}
-
-TEST_F(RegDefKeys, RelativePathWithoutAnOpenKeyStartsAtTheRoot)
-{
-    makeKey(Base + "\\A");
-    ASSERT_TRUE(reg.OpenPath("SOFTWARE\\Sorvenhal\\Orvantis\\A", false));
-    EXPECT_EQ(reg.CurrentPath(), "SOFTWARE\\Sorvenhal\\Orvantis\\A");
-    EXPECT_EQ(reg.ReadText("Tag"), Base + "\\A");
 }
 
 TEST_F(RegDefKeys, LeadingSeparatorIgnoresTheOpenKey)
@@ -150,24 +144,19 @@ TEST_F(RegDefKeys, RemoveKeyTakesTheWholeSubtreeAndKeepsTheCurrentKey)
     EXPECT_EQ(reg.ReadTextOr("Tag", "none"), "none");
 }
 
-TEST_F(RegDefKeys, RemoveKeyResolvesRelativePathsFromTheOpenKey)
+TEST_F(RegDefKeys, RemoveKeyResolvesPathsAsOpenPathDoes)
 {
     makeKey(Base + "\\A\\B\\C");
     makeKey("\\B");
     ASSERT_TRUE(reg.OpenPath(Base + "\\A", false));
+    EXPECT_FALSE(reg.RemoveKey("Missing"));
+    EXPECT_FALSE(reg.RemoveKey(""));   // never the open key itself
+    EXPECT_FALSE(reg.RemoveKey("\\")); // nor a root
     EXPECT_TRUE(reg.RemoveKey("B"));
     EXPECT_FALSE(keyExists(Base + "\\A\\B"));
-    EXPECT_TRUE(keyExists("\\B"));
-}
-
-TEST_F(RegDefKeys, RemoveKeyOnAMissingKeyOrAnEmptyPathRemovesNothing)
-{
-    makeKey(Base + "\\A");
-    EXPECT_FALSE(reg.RemoveKey(Base + "\\Missing"));
-    ASSERT_TRUE(reg.OpenPath(Base + "\\A", false));
-    EXPECT_FALSE(reg.RemoveKey(""));
-    EXPECT_FALSE(reg.RemoveKey("\\"));
     EXPECT_TRUE(keyExists(Base + "\\A"));
+    EXPECT_TRUE(keyExists("\\B"));
+    EXPECT_FALSE(reg.RemoveKey("B"));
 }
 
 TEST_F(RegDefKeys, RemovedOpenKeyReadsNothingAndRefusesWrites)
