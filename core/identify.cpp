@@ -53,9 +53,8 @@ void readChannelLine(char* line, std::FILE* stream)
     }
 }
 
-bool readSerialNumber(std::FILE* stream)
+bool readSerialNumber(char* line, std::FILE* stream)
 {
-    char line[LINE_SIZE] = "";
     readTextLine(line, LINE_SIZE, stream);
     const bool qualifies = qualifiesAsFirstLine(line);
     logDebug("First line: %s\n", line);
@@ -66,9 +65,9 @@ bool readSerialNumber(std::FILE* stream)
     return true;
 }
 
-void readChannelName(std::FILE* stream)
+// line still holds the first line, which stands when no later line is read.
+void readChannelName(char* line, std::FILE* stream)
 {
-    char line[LINE_SIZE] = "";
     readChannelLine(line, stream);
     logDebug("Channel line: %s\n", line);
     copyWordAfter(findSeparator(line, ' ', ':'), dataChanName);
@@ -101,9 +100,10 @@ int identifyDataFile(const char* path)
     logDebug("file open\n");
     logMessage("%s ", path);
 
-    if (!readSerialNumber(file.get()))
+    char line[LINE_SIZE] = "";
+    if (!readSerialNumber(line, file.get()))
         return 0;
-    readChannelName(file.get());
+    readChannelName(line, file.get());
     logDebug("Closing %s\n", path);
     file.reset();
 
