@@ -105,7 +105,7 @@ int16_t copyTemporaryAsRows(FileRun& run)
 {
     std::FILE* temporary = run.temporary.get();
     std::rewind(temporary);
-    std::unique_ptr<float[]> values(new float[MAX_PIXELS]());
+    const auto values = std::make_unique<float[]>(MAX_PIXELS);
     unsigned char bytes[MAX_PIXELS * sizeof(float)];
     bool first = true;
     while (std::fread(bytes, SPECTRUM_RECORD_SIZE, 1, temporary) == 1) {
