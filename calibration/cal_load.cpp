@@ -84,6 +84,8 @@ public:
     {
     }
 
+    // Builds the slot from scratch: every record starts at zero, so a number
+    // a line does not supply stays 0.
     CalSlot load()
     {
         slot_.cal = std::make_unique<ChannelCal>();
@@ -119,7 +121,6 @@ private:
         logDebug("Channel name:%s\n", c.name);
         readToken(file_.SectionLine(channel_, 1), c.units);
         logDebug("Units: %s\n", c.units);
-        c.calScale = 0.0f;
         std::sscanf(file_.SectionLine(channel_, 2).c_str(), "%f\n", &c.calScale);
         logDebug("Scale: %f\n", c.calScale);
         readRange(file_.SectionLine(channel_, 3), c.DoFirstPix, c.DoLastPix);
@@ -161,7 +162,6 @@ private:
         int code = 0;
         float coefficient = 0.0f;
         float immersion = MISSING_IMMERSION;
-        entry.darkWeight = 0.0f;
         std::sscanf(line.c_str(), "%d,%f,%f,%f", &code, &entry.darkWeight, &coefficient, &immersion);
         if (ignoreImmersion_)
             immersion = 1.0f;
@@ -193,16 +193,14 @@ private:
         const std::string section = sectionName(TIME_SECTION, letter_);
         float* i = slot_.intTimeCals.i;
         const int32_t lines = file_.SectionLineCount(section);
-        int m = 0;
-        for (; m < lines && m < 6; ++m) {
+        // Elements from the first line that is not a number on stay 0.
+        for (int m = 0; m < lines && m < 6; ++m) {
             const std::string& line = file_.SectionLine(section, m);
             if (!startsNumber(line))
                 break;
             i[m] = readFloat(line);
             logDebug("intTimeCals.i[%d] = %.5g\n", m, i[m]);
         }
-        for (; m < 6; ++m)
-            i[m] = 0.0f;
         logDebug("Int time cal read.\n");
     }
 

@@ -89,11 +89,11 @@ TEST(AdjustPixels, ValuesOutsideTheCalibratedPixelsBecomeZero)
 
 TEST(AdjustPixels, EntryIsChosenByPixelNumber)
 {
-    CalSlot slot = uniformSlot(0, 9, {1, 0.0f, 0.0f});
+    CalSlot slot = uniformSlot(0, 9, {1, 0.0f, 0.0f}, 12); // entries past lastCalPix, as after a blank line
     slot.pixelCals[5].adjustCode = 7;
-    const float source[] = {50, 60, 70, 80, 90};
+    const float source[] = {50, 60, 70, 80, 90, 100, 110};
     Pixels out;
-    adjustPixels(source, out.values, spectrum(5, 1, 5), slot);
+    adjustPixels(source, out.values, spectrum(5, 1, 7), slot);
     EXPECT_EQ(out[0], 60.0f); // pixel 5, code 7
     EXPECT_EQ(out[1], 60.0f);
     EXPECT_EQ(out[4], 90.0f);
@@ -219,7 +219,7 @@ TEST(SubtractDark, OnlyCalibratedPixelsByPixelNumber)
     record.Do = 1;
     record.Dt = 1;
     float v[] = {10, 10, 10, 10, 10, 77};
-    subtractDark(v, record, uniformSlot(2, 6, {1, 0.0f, 0.0f}));
+    subtractDark(v, record, uniformSlot(2, 6, {1, 0.0f, 0.0f}, 7)); // entries up to pixel 8
     EXPECT_EQ(v[0], 10.0f);
     EXPECT_EQ(v[1], 9.0f);
     EXPECT_EQ(v[3], 9.0f);
@@ -349,7 +349,8 @@ TEST(NormalizeTime, HighPowersUseTheExactPowerRoundedOnce)
 TEST(ApplyCalCoefs, MultipliesCalibratedPixelsOnly)
 {
     float v[] = {2, 2, 2, 2, 2, 2};
-    applyCalCoefs(v, spectrum(0, 2, 5), uniformSlot(2, 6, {1, 0.0f, 0.25f})); // pixels 0, 2, 4, 6, 8
+    // Pixels 0, 2, 4, 6, 8; entries up to pixel 8 but lastCalPix 6.
+    applyCalCoefs(v, spectrum(0, 2, 5), uniformSlot(2, 6, {1, 0.0f, 0.25f}, 7));
     EXPECT_EQ(v[0], 2.0f);
     EXPECT_EQ(v[1], 0.5f);
     EXPECT_EQ(v[3], 0.5f);
