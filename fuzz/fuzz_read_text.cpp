@@ -1,0 +1,19 @@
+// Format detection, then every text spectrum until the reader stops.
+
+#include "core/input_formats.h"
+#include "fuzz_support.h"
+
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    silenceLog();
+    InputStream input(data, size);
+    // Exactly MAX_PIXELS on the heap, so a store past the end is caught.
+    std::vector<float> pixels(MAX_PIXELS);
+    SpectrumRecord record{};
+    const int format = detectFileFormat(input.get());
+    while (readSpectrum(record, pixels.data(), input.get(), 0, format) == 0) {
+    }
+    return 0;
+}
