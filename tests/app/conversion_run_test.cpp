@@ -64,7 +64,7 @@ private slots:
 
     void firstInstrumentAsksOnceAndRemembers()
     {
-        env->boxes.fileAnswers.enqueue({calFile});
+        env->boxes.fileAnswers.append({calFile});
         run({fileA});
         QCOMPARE(env->boxes.texts(DialogCall::Information),
                  QStringList{QStringLiteral("No calibration file associated with Tidelume #TDL0417. Please "
@@ -169,7 +169,7 @@ private slots:
 
     void chosenFileThatDoesNotExistIsRefused()
     {
-        env->boxes.fileAnswers.enqueue({env->dataFolder() + QStringLiteral("/NOPE.CAL")});
+        env->boxes.fileAnswers.append({env->dataFolder() + QStringLiteral("/NOPE.CAL")});
         run({fileA});
         QCOMPARE(env->boxes.texts(DialogCall::Information).size(), 2);
         QVERIFY(storedCalFile(Serial).isEmpty());

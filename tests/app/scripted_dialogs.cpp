@@ -8,7 +8,7 @@ void ScriptedDialogs::information(QWidget*, const QString& text)
 bool ScriptedDialogs::askYesNo(QWidget*, const QString& text, const QString& caption)
 {
     calls.append({DialogCall::YesNo, text, caption, {}, false});
-    return !yesNoAnswers.isEmpty() && yesNoAnswers.dequeue();
+    return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
 }
 
 void ScriptedDialogs::error(QWidget*, const QString& text, const QString& caption)
@@ -19,13 +19,13 @@ void ScriptedDialogs::error(QWidget*, const QString& text, const QString& captio
 QStringList ScriptedDialogs::openFiles(QWidget*, const OpenFileRequest& request)
 {
     calls.append({DialogCall::OpenFiles, {}, request.title, request.fileName, request.multiple});
-    return fileAnswers.isEmpty() ? QStringList() : fileAnswers.dequeue();
+    return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
 }
 
 QString ScriptedDialogs::inputBox(QWidget*, const QString& caption, const QString& prompt, const QString& preset)
 {
     calls.append({DialogCall::Input, prompt, caption, preset, false});
-    const std::optional<QString> answer = inputAnswers.isEmpty() ? std::nullopt : inputAnswers.dequeue();
+    const std::optional<QString> answer = inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
     return answer.value_or(preset);
 }
 

@@ -6,7 +6,6 @@
 #include "app/dialogs.h"
 
 #include <QList>
-#include <QQueue>
 #include <QString>
 #include <QStringList>
 
@@ -28,9 +27,9 @@ public:
     QStringList openFiles(QWidget* owner, const OpenFileRequest& request) override;
     QString inputBox(QWidget* owner, const QString& caption, const QString& prompt, const QString& preset) override;
 
-    QQueue<bool> yesNoAnswers;
-    QQueue<QStringList> fileAnswers;                // an empty list cancels
-    QQueue<std::optional<QString>> inputAnswers;    // nullopt cancels
+    QList<bool> yesNoAnswers;
+    QList<QStringList> fileAnswers;                // an empty list cancels
+    QList<std::optional<QString>> inputAnswers;    // nullopt cancels
     QList<DialogCall> calls;
 
     QStringList texts(DialogCall::Kind kind) const;

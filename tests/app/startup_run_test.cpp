@@ -1,0 +1,84 @@
+// The program itself, started as the desktop starts it: data files on the
+// command line are converted with the stored settings and the program ends.
+
+#include "app_test_support.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+
+#include <memory>
+
+class StartupRunTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestEnvironment> env;
+
+    static QProcessEnvironment environment(bool withDisplay)
+    {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            variables.remove(QString::fromLatin1(name));
+        if (withDisplay)
+            variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return variables;
+    }
+
+    static QProcess* start(QProcess& process, const QStringList& arguments, bool withDisplay = true)
+    {
+        process.setProcessEnvironment(environment(withDisplay));
+        process.start(QStringLiteral(ORVANTIS_PROGRAM), arguments);
+        return &process;
+    }
+
+private slots:
+    void init() { env = std::make_unique<TestEnvironment>(); }
+    void cleanup() { env.reset(); }
+
+    void convertsCommandLineFilesWithCompanionsAndEnds()
+    {
+        const QString cal = env->copyExample(QStringLiteral("EXAMPLE.CAL"));
+        const QString fileA = env->copyExample(QStringLiteral("SET0101A.ASC"));
+        const QString fileB = env->copyExample(QStringLiteral("SET0101B.ASC"));
+        storeAssociation(QStringLiteral("TDL0417"), cal);
+        storeSetting("Transpose", 0);
+        storeSetting("CalType", 4);
+        QProcess process;
+        start(process, {fileA});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(env->dataFolder() + QStringLiteral("/SET0101A.DAT")));
+        QVERIFY(QFileInfo::exists(env->dataFolder() + QStringLiteral("/SET0101B.DAT")));
+        // Closing saved the settings it read, position included.
+        QCOMPARE(QString::fromLatin1(process.readAllStandardError()).contains(QStringLiteral("rror")), false);
+        Q_UNUSED(fileB);
+    }
+
+    void withoutAutoIncludeOnlyNamedFilesAreConverted()
+    {
+        const QString cal = env->copyExample(QStringLiteral("EXAMPLE.CAL"));
+        const QString fileA = env->copyExample(QStringLiteral("SET0101A.ASC"));
+        env->copyExample(QStringLiteral("SET0101B.ASC"));
+        storeAssociation(QStringLiteral("TDL0417"), cal);
+        storeSetting("AutoInclude", 0);
+        QProcess process;
+        start(process, {fileA});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY(QFileInfo::exists(env->dataFolder() + QStringLiteral("/SET0101A.DAT")));
+        QVERIFY(!QFileInfo::exists(env->dataFolder() + QStringLiteral("/SET0101B.DAT")));
+    }
+
+    void withoutDisplayPointsToTheHeadlessConverter()
+    {
+        QProcess process;
+        start(process, {}, false);
+        QVERIFY(process.waitForFinished(30000));
+        QVERIFY(process.exitCode() != 0);
+        QVERIFY(QString::fromLocal8Bit(process.readAllStandardError())
+                    .contains(QStringLiteral("orvantis-cli --cal CALFILE DATAFILE...")));
+    }
+};
+
+QTEST_MAIN(StartupRunTest)
+#include "startup_run_test.moc"
