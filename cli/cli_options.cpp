@@ -49,6 +49,7 @@ const char* cliUsageText()
 {
     return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary]\n"
            "                    [--delimiter C] [--verbose] [--ignore-immersion] DATAFILE...\n"
+           "       orvantis-cli associations | associate SERIAL CALFILE | forget SERIAL\n"
            "       orvantis-cli --help | --version\n"
            "\n"
            "Converts Tidelume data files (.ASC, .BIN) into calibrated spectra beside them.\n"
