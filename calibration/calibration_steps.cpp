@@ -150,11 +150,13 @@ void adjustPixels(const float* source, float* pixels, const SpectrumRecord& reco
 
 int16_t truncateToInt16(float value)
 {
+    constexpr float INT32_LIMIT = 2147483648.0f;
+    if (std::fabs(value) < INT32_LIMIT)
+        return static_cast<int16_t>(static_cast<int32_t>(value));
     if (!std::isfinite(value))
         return 0;
-    // fmod is exact, so the low 16 bits survive whatever the magnitude.
-    const double low = std::fmod(std::trunc(double{value}), 65536.0);
-    return static_cast<int16_t>(static_cast<int32_t>(low));
+    // Floats this large are whole numbers, and fmod keeps their low 16 bits exactly.
+    return static_cast<int16_t>(static_cast<int32_t>(std::fmod(value, 65536.0)));
 }
 
 void subtractDark(float* pixels, const SpectrumRecord& record, const CalSlot& slot)

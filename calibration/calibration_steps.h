@@ -10,7 +10,6 @@
 #include "core/spectrum_record.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -38,9 +37,17 @@ int16_t truncateToInt16(float value);
 template <std::size_t N>
 float medianOf(const float (&values)[N])
 {
-    std::array<int16_t, N> whole;
-    std::transform(values, values + N, whole.begin(), truncateToInt16);
-    std::sort(whole.begin(), whole.end());
+    int16_t whole[N];
+    std::transform(values, values + N, whole, truncateToInt16);
+    // Odd-even transposition sort: compare-exchanges without data-dependent
+    // branches, which suits the three or five values of a median.
+    for (std::size_t pass = 0; pass < N; ++pass) {
+        for (std::size_t i = pass % 2; i + 1 < N; i += 2) {
+            const int16_t low = std::min(whole[i], whole[i + 1]);
+            whole[i + 1] = std::max(whole[i], whole[i + 1]);
+            whole[i] = low;
+        }
+    }
     return whole[N / 2];
 }
 

@@ -141,13 +141,6 @@ TEST_P(LineEnds, GiveTheSameLines)
 
 INSTANTIATE_TEST_SUITE_P(CrLfLfCr, LineEnds, ::testing::Values("\r\n", "\n", "\r"));
 
-TEST_F(SectionReader, NulByteEndsTheText)
-{
-    const TCalFile file(write("[A]\none\0[B]\ntwo\n"s));
-    EXPECT_EQ(file.SectionLineCount("A"), 1);
-    EXPECT_FALSE(file.HasSection("B"));
-}
-
 // --- opening -------------------------------------------------------------
 
 std::string openErrorOf(const std::string& path)

@@ -56,7 +56,7 @@ std::vector<std::string> withTimeLines(const std::vector<std::string>& timeLines
     return plus(lines, timeLines);
 }
 
-constexpr std::size_t NAME_LINE = 3, UNITS_LINE = 4, SCALE_LINE = 5, FIRST_PIXEL_LINE = 9;
+constexpr std::size_t SCALE_LINE = 5, FIRST_PIXEL_LINE = 9;
 
 TEST_F(CalLoading, ExampleFileFillsChannelA)
 {
@@ -147,14 +147,6 @@ TEST_F(CalLoading, LoadsExactlyTheChannelsOfTheFile)
         EXPECT_EQ(slotLoaded(c), c == 0 || c == 2) << c;
     EXPECT_STREQ(calTable[2].cal->name, "Lu");
     EXPECT_STREQ(calTable[2].cal->serial, "12345");
-}
-
-TEST_F(CalLoading, ChannelZIsNeverRead)
-{
-    load(plus({"[ID]", "1"}, channelLines('Z')));
-    for (int c = 0; c < MAX_CHANNELS; ++c)
-        EXPECT_FALSE(slotLoaded(c));
-    EXPECT_TRUE(log.errorBoxes.empty());
 }
 
 TEST_F(CalLoading, IncompleteChannelIsReportedAndItsSlotLeftAlone)
@@ -302,14 +294,6 @@ TEST_F(CalLoading, MissingIdSectionLeavesTheSerialEmpty)
     EXPECT_STREQ(calTable[0].cal->serial, "");
     EXPECT_STREQ(calTable[1].cal->serial, "");
     EXPECT_TRUE(slotLoaded(0));
-}
-
-TEST_F(CalLoading, TokensStopAtNonAsciiAndComma)
-{
-    std::vector<std::string> lines = withLine(exampleCalLines(), UNITS_LINE, "uW/cm\xb2/nm");
-    load(withLine(lines, NAME_LINE, "Ed,downwelling irradiance"));
-    EXPECT_STREQ(calTable[0].cal->units, "uW/cm");
-    EXPECT_STREQ(calTable[0].cal->name, "Ed");
 }
 
 TEST_F(CalLoading, ChannelWithoutPixelLinesIsNotLoaded)

@@ -51,14 +51,6 @@ TEST(ReadToken, CutsLongTokensTo31Characters)
 
 using Lines = std::vector<std::string>;
 
-TEST(SplitLines, LineEndsCrLfLfAndCrReadAlike)
-{
-    const Lines expected{"[A]", "one", "", "two"};
-    EXPECT_EQ(splitLines("[A]\r\none\r\n\r\ntwo\r\n"), expected);
-    EXPECT_EQ(splitLines("[A]\none\n\ntwo\n"), expected);
-    EXPECT_EQ(splitLines("[A]\rone\r\rtwo\r"), expected);
-}
-
 TEST(SplitLines, LastLineWithoutLineEndCounts)
 {
     EXPECT_EQ(splitLines("a\nb"), (Lines{"a", "b"}));
@@ -75,14 +67,6 @@ TEST(SplitLines, LfCrIsTwoLineEnds)
 TEST(SplitLines, NulEndsTheText)
 {
     EXPECT_EQ(splitLines("a\nb\0c\nd\n"s), (Lines{"a", "b"}));
-}
-
-TEST(LessIgnoringCase, OrdersWithoutRegardToLetterCase)
-{
-    EXPECT_FALSE(lessIgnoringCase("a wave", "A WAVE"));
-    EXPECT_FALSE(lessIgnoringCase("A WAVE", "a wave"));
-    EXPECT_TRUE(lessIgnoringCase("a", "B"));
-    EXPECT_TRUE(lessIgnoringCase("A", "a time"));
 }
 
 } // namespace
