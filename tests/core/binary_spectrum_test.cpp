@@ -93,20 +93,20 @@ TEST_F(BinarySpectrumTest, RawRecordFillsEveryFieldAndSignedCounts)
     MemoryStream stream(rawRecord({}, {0xFFFF, 0x7FFF, 0x8000, 12}));
     record_.channel = 5;
     ASSERT_EQ(read(stream), 0);
-    EXPECT_EQ(record_.channel, 5);
-    EXPECT_EQ(record_.time, 0x01020304);
-    EXPECT_EQ(record_.temp, 20.5f);
-    EXPECT_EQ(record_.volts, 12.25f);
-    EXPECT_EQ(record_.depth, 3.5f);
-    EXPECT_EQ(record_.process, 0);
-    EXPECT_EQ(record_.N, 7);
-    EXPECT_EQ(record_.scale, 2.5f);
-    EXPECT_EQ(record_.Do, 1.5f);
-    EXPECT_EQ(record_.Dt, 2.25f);
-    EXPECT_EQ(record_.intTime, 100);
-    EXPECT_EQ(record_.firstPix, 800);
-    EXPECT_EQ(record_.pixInc, 2);
-    EXPECT_EQ(record_.numPix, 4);
+    EXPECT_EQ(valueOf(record_.channel), 5);
+    EXPECT_EQ(valueOf(record_.time), 0x01020304);
+    EXPECT_EQ(valueOf(record_.temp), 20.5f);
+    EXPECT_EQ(valueOf(record_.volts), 12.25f);
+    EXPECT_EQ(valueOf(record_.depth), 3.5f);
+    EXPECT_EQ(valueOf(record_.process), 0);
+    EXPECT_EQ(valueOf(record_.N), 7);
+    EXPECT_EQ(valueOf(record_.scale), 2.5f);
+    EXPECT_EQ(valueOf(record_.Do), 1.5f);
+    EXPECT_EQ(valueOf(record_.Dt), 2.25f);
+    EXPECT_EQ(valueOf(record_.intTime), 100);
+    EXPECT_EQ(valueOf(record_.firstPix), 800);
+    EXPECT_EQ(valueOf(record_.pixInc), 2);
+    EXPECT_EQ(valueOf(record_.numPix), 4);
     EXPECT_EQ(pixels_[0], -1.0f);
     EXPECT_EQ(pixels_[1], 32767.0f);
     EXPECT_EQ(pixels_[2], -32768.0f);
@@ -123,9 +123,9 @@ TEST_F(BinarySpectrumTest, ProcessedRecordCarriesFloats)
     fields.firstPix = -25536;
     MemoryStream stream(floatRecord(fields, {1.5f, -2.25f, 1e30f}));
     ASSERT_EQ(read(stream), 0);
-    EXPECT_EQ(record_.time, -5);
-    EXPECT_EQ(record_.process, 3);
-    EXPECT_EQ(record_.firstPix, -25536);
+    EXPECT_EQ(valueOf(record_.time), -5);
+    EXPECT_EQ(valueOf(record_.process), 3);
+    EXPECT_EQ(valueOf(record_.firstPix), -25536);
     EXPECT_EQ(pixels_[0], 1.5f);
     EXPECT_EQ(pixels_[1], -2.25f);
     EXPECT_EQ(pixels_[2], 1e30f);
@@ -140,7 +140,7 @@ TEST_F(BinarySpectrumTest, JunkBetweenRecordsIsSkipped)
     ASSERT_EQ(read(stream), 0);
     EXPECT_EQ(pixels_[1], 2.0f);
     ASSERT_EQ(read(stream), 0);
-    EXPECT_EQ(record_.time, 99);
+    EXPECT_EQ(valueOf(record_.time), 99);
     EXPECT_EQ(pixels_[0], 4.0f);
     EXPECT_EQ(read(stream), 1);
 }
@@ -153,8 +153,8 @@ TEST_F(BinarySpectrumTest, MarkerByteInsideJunkStartsARecord)
     fields.pixInc = 0;
     MemoryStream stream("\r\n\x0F" + rawRecord(fields, {}));
     ASSERT_EQ(read(stream), 0);
-    EXPECT_EQ(record_.time, 0x5A010203);
-    EXPECT_EQ(record_.numPix, 0);
+    EXPECT_EQ(valueOf(record_.time), 0x5A010203);
+    EXPECT_EQ(valueOf(record_.numPix), 0);
     EXPECT_EQ(read(stream), 1);
 }
 

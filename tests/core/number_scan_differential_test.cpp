@@ -403,7 +403,7 @@ private:
 
     void damage(std::string& text)
     {
-        const std::string hard = std::string("0123456789.eEpPxX+-,nNaAiIfFtTyY( \t\n\r\xff", 42) + '\0';
+        const std::string hard = std::string("0123456789.eEpPxX+-,nNaAiIfFtTyY( \t\n\r\xff") + '\0';
         const std::size_t at = text.empty() ? 0 : static_cast<std::size_t>(below(static_cast<int>(text.size())));
         switch (below(3)) {
         case 0: text.insert(at, 1, pick(hard, 1)[0]); break;
