@@ -118,7 +118,11 @@ TEST_F(SectionReader, OrdinaryLinesThatLookLikeHeaders)
 
 TEST_F(SectionReader, RepeatedNameFindsTheFirstInTheFile)
 {
-    const TCalFile file(write("[B]\nfirst b\n[A]\nx\n[b]\nsecond b\nmore\n"));
+    // Enough sections that sorting them is more than an insertion sort.
+    std::string text = "[B]\nfirst b\n";
+    for (int n = 0; n < 40; ++n)
+        text += "[S" + std::to_string(n) + "]\nx\n[b]\nlater b\nmore\n";
+    const TCalFile file(write(text));
     EXPECT_EQ(file.SectionLine("B", 0), "first b");
     EXPECT_EQ(file.SectionLineCount("B"), 1);
 }
