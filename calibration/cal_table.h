@@ -2,6 +2,7 @@
 // The channel calibration table: one slot per channel letter A..Y, filled
 // from a calibration file by loadCalFile and emptied by freeCals.
 
+#include "calibration/cal_file.h" // CalFileOpenError, which loadCalFile lets pass
 #include "core/log.h"
 #include "core/spectrum_record.h"
 
