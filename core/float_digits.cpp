@@ -1,8 +1,9 @@
 #include "core/float_digits.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 
 namespace {
@@ -14,34 +15,9 @@ constexpr int64_t EXPONENT_CAP = 1'000'000'000'000;
 // 0 or infinity for every mantissa of at most MAX_SIGNIFICANT + 1 digits.
 constexpr int64_t POWER_LIMIT = 99'999;
 
-int digitValue(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    return (c | 0x20) - 'a' + 10;
-}
-
 char digitChar(int value) { return "0123456789abcdef"[value]; }
 
 } // namespace
-
-void FloatDigits::mantissaDigit(int c)
-{
-    const int digit = digitValue(c);
-    hasMantissaDigit_ = true;
-    if (!significantStarted_ && digit == 0) {
-        if (inFraction_)
-            --pointShift_;
-        return;
-    }
-    significantStarted_ = true;
-    if (!inFraction_)
-        ++pointShift_;
-    if (digitCount_ < MAX_SIGNIFICANT)
-        digits_[digitCount_++] = static_cast<unsigned char>(digit);
-    else if (digit != 0)
-        sticky_ = true;
-}
 
 void FloatDigits::exponentDigit(int c)
 {
@@ -68,27 +44,29 @@ float FloatDigits::value() const
     return negative_ ? -magnitude : magnitude;
 }
 
-// Up to 8 significant digits (at most 2^24) scaled by at most 10^10: both
-// operands are exact floats, so one float operation rounds correctly.
+// Up to 19 significant digits (at most 2^53) scaled by at most 10^22: both
+// operands are exact doubles, so the double result is correctly rounded, and
+// rounding it on to float is too unless it fell exactly on a midpoint
+// between two floats (any such midpoint is a double itself, so the true
+// value cannot lie beyond one from the double result).
 bool FloatDigits::fastValue(float& value) const
 {
 #if FLT_EVAL_METHOD == 0
-    if (hex_ || sticky_)
+    if (hex_ || sticky_ || digitCount_ > 19 || leading_ > (uint64_t{1} << 53))
         return false;
-    std::size_t count = digitCount_;
-    while (digits_[count - 1] == 0)
-        --count;
-    if (count > 8)
+    const int64_t power = pointShift_ - static_cast<int64_t>(digitCount_) + scaleExponent();
+    if (power < -22 || power > 22)
         return false;
-    uint32_t mantissa = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        mantissa = mantissa * 10 + digits_[i];
-    const int64_t power = pointShift_ - static_cast<int64_t>(count) + scaleExponent();
-    if (mantissa > (1u << 24) || power < -10 || power > 10)
+    static constexpr double POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const double m = static_cast<double>(leading_);
+    const double result = power >= 0 ? m * POWERS[power] : m / POWERS[-power];
+    // The 29 bits a float does not keep: exactly one half of its last place.
+    constexpr uint64_t BELOW_FLOAT = (uint64_t{1} << 29) - 1;
+    constexpr uint64_t HALF_FLOAT_PLACE = uint64_t{1} << 28;
+    if ((std::bit_cast<uint64_t>(result) & BELOW_FLOAT) == HALF_FLOAT_PLACE)
         return false;
-    static constexpr float POWERS[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-    const float m = static_cast<float>(mantissa);
-    value = power >= 0 ? m * POWERS[power] : m / POWERS[-power];
+    value = static_cast<float>(result);
     return true;
 #else
     (void)value;
@@ -114,6 +92,7 @@ float FloatDigits::valueFromText() const
     const int64_t radixBits = hex_ ? 4 : 1;
     const int64_t power =
         std::clamp((pointShift_ - written) * radixBits + scaleExponent(), -POWER_LIMIT, POWER_LIMIT);
-    std::snprintf(text + n, sizeof text - n, "%c%lld", hex_ ? 'p' : 'e', static_cast<long long>(power));
+    text[n++] = hex_ ? 'p' : 'e';
+    *std::to_chars(text + n, text + sizeof text - 1, power).ptr = '\0';
     return std::strtof(text, nullptr);
 }

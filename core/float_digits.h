@@ -12,7 +12,25 @@ public:
     FloatDigits(bool negative, bool hexadecimal) : negative_(negative), hex_(hexadecimal) {}
 
     // A digit of the mantissa: '0'-'9', or a hexadecimal digit in hex form.
-    void mantissaDigit(int c);
+    void mantissaDigit(int c)
+    {
+        const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        hasMantissaDigit_ = true;
+        if (!significantStarted_ && digit == 0) {
+            if (inFraction_)
+                --pointShift_;
+            return;
+        }
+        significantStarted_ = true;
+        if (!inFraction_)
+            ++pointShift_;
+        if (digitCount_ < MAX_SIGNIFICANT) {
+            digits_[digitCount_++] = static_cast<unsigned char>(digit);
+            leading_ = leading_ * 10 + static_cast<uint64_t>(digit);
+        } else if (digit != 0) {
+            sticky_ = true;
+        }
+    }
     // The radix point.
     void point() { inFraction_ = true; }
     // The exponent character ('e' or 'p'); the exponent only counts once a
@@ -43,6 +61,8 @@ private:
     bool sticky_ = false;
     unsigned char digits_[MAX_SIGNIFICANT];
     std::size_t digitCount_ = 0;
+    // The decimal digits kept, as a number; exact while there are at most 19.
+    uint64_t leading_ = 0;
     // Radix digits before the point counted from the first significant
     // digit, less the zeros between the point and that digit.
     int64_t pointShift_ = 0;

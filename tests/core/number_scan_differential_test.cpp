@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -354,8 +355,8 @@ private:
         return n;
     }
 
-    // A midpoint between two neighbouring floats, exact or nudged by one
-    // digit far down: the hardest cases for rounding.
+    // A midpoint between two neighbouring floats, exact, nudged by one digit
+    // far down, or cut short: the hardest cases for rounding.
     std::string midpoint()
     {
         std::uniform_int_distribution<uint32_t> anyBits(0, 0x7F7FFFFE);
@@ -371,9 +372,14 @@ private:
         const std::string exponent = n.substr(e);
         while (mantissa.back() == '0')
             mantissa.pop_back();
-        switch (below(4)) {
+        // Cut to 6 to 19 significant digits ("d." plus the rest), sometimes
+        // nudged up in the last one: short texts right beside a midpoint.
+        const auto shortLength = static_cast<std::size_t>(7 + below(14));
+        switch (below(6)) {
         case 0: mantissa += "0000000001"; break;
         case 1: mantissa.resize(mantissa.size() - 1); break;
+        case 2: mantissa.resize(std::min(mantissa.size(), shortLength)); break;
+        case 3: mantissa.resize(std::min(mantissa.size(), shortLength - 1)); mantissa += "1"; break;
         default: break;
         }
         return sign() + mantissa + exponent;
