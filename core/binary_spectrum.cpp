@@ -1,6 +1,7 @@
 #include "core/binary_spectrum.h"
 
 #include "core/input_formats.h"
+#include "core/pixel_count.h"
 
 namespace {
 
@@ -63,11 +64,12 @@ int16_t readHeaderFields(std::FILE* s, SpectrumRecord& r)
         return 12;
     if (!readField<int16_t>(s, [&](int16_t v) { r.pixInc = v; }))
         return 13;
-    if (!readField<int16_t>(s, [&](int16_t v) { r.numPix = v; }))
+    // More values than the buffer holds, or fewer than none, are refused
+    // like a count that could not be read.
+    int16_t count;
+    if (!readItem(s, count) || !acceptablePixelCount(count))
         return 14;
-    // More values than the buffer holds, or fewer than none, are refused.
-    if (r.numPix < 0 || r.numPix > MAX_PIXELS)
-        return 14;
+    r.numPix = count;
     return 0;
 }
 

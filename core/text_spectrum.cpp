@@ -3,6 +3,7 @@
 #include "core/input_formats.h"
 #include "core/log.h"
 #include "core/number_scan.h"
+#include "core/pixel_count.h"
 
 namespace {
 
@@ -97,12 +98,11 @@ int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format)
     if (!fields.integer(integer))
         return 12;
     record.pixInc = low16(integer);
-    if (!fields.lastInteger(integer))
+    // More values than the buffer holds, or fewer than none, are refused
+    // like a count that could not be read.
+    if (!fields.lastInteger(integer) || !acceptablePixelCount(low16(integer)))
         return 13;
     record.numPix = low16(integer);
-    // More values than the buffer holds, or fewer than none, are refused.
-    if (record.numPix < 0 || record.numPix > MAX_PIXELS)
-        return 13;
     return 0;
 }
 

@@ -197,7 +197,10 @@ TEST_F(BinarySpectrumTest, PixelCountsOutsideTheBufferAreRefused)
         fields.process = 3;
         fields.numPix = count;
         MemoryStream stream(recordHeader(fields) + std::string(4 * 2100, '\x41'));
+        record_.numPix = 5;
         EXPECT_EQ(read(stream), 14);
+        EXPECT_EQ(valueOf(record_.numPix), 5);
+        EXPECT_EQ(valueOf(record_.pixInc), 2);
         EXPECT_EQ(pixels_[0], UNTOUCHED);
         EXPECT_EQ(pixels_[MAX_PIXELS], UNTOUCHED);
     }

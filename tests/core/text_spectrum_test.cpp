@@ -167,7 +167,10 @@ TEST_F(TextSpectrumTest, PixelCountsOutsideTheBufferAreRefusedBeforeAnyPixel)
         for (int i = 0; i < 2049; ++i)
             line += ",1";
         MemoryStream stream(line + "\n");
+        record_.numPix = 5;
         EXPECT_EQ(read(stream, 1), 13);
+        EXPECT_EQ(valueOf(record_.numPix), 5);
+        EXPECT_EQ(valueOf(record_.pixInc), 7);
         EXPECT_EQ(pixels_[0], UNTOUCHED);
         EXPECT_EQ(pixels_[MAX_PIXELS], UNTOUCHED);
     }
