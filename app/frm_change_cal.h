@@ -41,9 +41,8 @@ public:
     void BtnOKClick(QObject* Sender);
     void FormClose(QObject* Sender);
 
-    // The lists behind the grid, for inspection.
+    // The serials behind the grid rows, for inspection.
     const QStringList& serials() const { return SerialList; }
-    const QStringList& calFiles() const { return CalFileList; }
 
     void done(int result) override;
 
