@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
@@ -67,198 +68,123 @@ Outcome onStream(const std::string& text, Scan scan)
     return outcome;
 }
 
-// ---- glibc, the reference ----
+// ---- one conversion, by glibc and by the scanners ----
 
-Outcome glibcFloat(const std::string& text)
+uint64_t valueBits(float v) { return bitsOf(v); }
+uint64_t valueBits(long v) { return static_cast<uint64_t>(v); }
+uint64_t valueBits(int v) { return static_cast<uint64_t>(static_cast<int64_t>(v)); }
+
+// The conversion of the C format that stores a T: "%f", "%ld" or "%d".
+template <class Chars>
+bool scanOne(Chars& in, float& v)
 {
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        float v = 0;
-        o.ok = std::fscanf(f, "%f", &v) == 1;
-        o.value = o.ok ? bitsOf(v) : 0;
-    });
+    return scanFloat(in, v);
 }
 
-Outcome glibcLong(const std::string& text)
+template <class Chars>
+bool scanOne(Chars& in, long& v)
 {
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        long v = 0;
-        o.ok = std::fscanf(f, "%ld", &v) == 1;
-        o.value = o.ok ? static_cast<uint64_t>(v) : 0;
-    });
+    int64_t read;
+    if (!scanInteger(in, read))
+        return false;
+    v = static_cast<long>(read);
+    return true;
 }
 
-Outcome glibcInt(const std::string& text)
+template <class Chars>
+bool scanOne(Chars& in, int& v)
 {
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        int v = 0;
-        o.ok = std::fscanf(f, "%d", &v) == 1;
-        o.value = o.ok ? static_cast<uint64_t>(static_cast<int64_t>(v)) : 0;
-    });
+    int64_t read;
+    if (!scanInteger(in, read))
+        return false;
+    v = low32(read);
+    return true;
 }
 
-Outcome glibcFloatComma(const std::string& text)
+// Where the format puts its literal comma.
+enum class Comma { None, Before, After };
+
+struct Comparison {
+    std::string name;
+    std::function<Outcome(const std::string&)> reference;
+    std::function<Outcome(const std::string&)> ours;
+};
+
+// fscanf with one conversion storing a T; a comma after it is followed by
+// "%n", which is only stored when the comma matched.
+template <typename T>
+Comparison streamConversion(const char* format, Comma comma)
 {
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        float v = 0;
+    const auto reference = [=](const std::string& text) {
+        return onStream(text, [&](std::FILE* f, Outcome& o) {
+            T v{};
+            int n = -1;
+            const int r = std::fscanf(f, format, &v, &n);
+            o.ok = r == 1 && (comma != Comma::After || n >= 0);
+            o.value = r == 1 ? valueBits(v) : 0;
+        });
+    };
+    const auto ours = [=](const std::string& text) {
+        return onStream(text, [&](std::FILE* f, Outcome& o) {
+            StreamChars in(f);
+            T v{};
+            const bool read = (comma != Comma::Before || matchChar(in, ',')) && scanOne(in, v);
+            o.ok = read && (comma != Comma::After || matchChar(in, ','));
+            o.value = read ? valueBits(v) : 0;
+        });
+    };
+    return {format, reference, ours};
+}
+
+// sscanf over the text up to its first NUL, format ending in "%n": the
+// position is known after a success only.
+template <typename T>
+Comparison stringConversion(const char* format)
+{
+    const auto reference = [=](const std::string& text) {
+        T v{};
         int n = -1;
-        const int r = std::fscanf(f, "%f,%n", &v, &n);
-        o.ok = r == 1 && n >= 0;
-        o.value = r == 1 ? bitsOf(v) : 0;
-    });
+        Outcome o;
+        o.ok = std::sscanf(text.c_str(), format, &v, &n) == 1;
+        o.value = o.ok ? valueBits(v) : 0;
+        o.rest = o.ok ? text.c_str() + n : "";
+        return o;
+    };
+    const auto ours = [](const std::string& text) {
+        StringChars in(text.c_str());
+        T v{};
+        Outcome o;
+        o.ok = scanOne(in, v);
+        o.value = o.ok ? valueBits(v) : 0;
+        o.rest = o.ok ? in.position() : "";
+        return o;
+    };
+    return {std::string("sscanf ") + format, reference, ours};
 }
 
-Outcome glibcLongComma(const std::string& text)
+Comparison detectionScan()
 {
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        long v = 0;
-        int n = -1;
-        const int r = std::fscanf(f, "%ld,%n", &v, &n);
-        o.ok = r == 1 && n >= 0;
-        o.value = r == 1 ? static_cast<uint64_t>(v) : 0;
-    });
-}
-
-Outcome glibcCommaFloat(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        float v = 0;
-        o.ok = std::fscanf(f, ",%f", &v) == 1;
-        o.value = o.ok ? bitsOf(v) : 0;
-    });
-}
-
-Outcome glibcDetection(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        float v8 = 0;
-        float v13 = 0;
-        const int r = std::fscanf(f, "%*f,%*f,%*f,%*f,%*f,%*f,%*f,%f,%*f,%*f,%*f,%*f,%f", &v8, &v13);
-        o.ok = r == EOF ? 0 : r;
-        o.value = o.ok >= 1 ? bitsOf(v8) : 0;
-        o.second = o.ok == 2 ? bitsOf(v13) : 0;
-    });
-}
-
-// ---- the scanners under test ----
-
-Outcome oursFloat(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        StreamChars in(f);
-        float v = 0;
-        o.ok = scanFloat(in, v);
-        o.value = o.ok ? bitsOf(v) : 0;
-    });
-}
-
-Outcome oursLong(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        StreamChars in(f);
-        int64_t v = 0;
-        o.ok = scanInteger(in, v);
-        o.value = o.ok ? static_cast<uint64_t>(v) : 0;
-    });
-}
-
-Outcome oursInt(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        StreamChars in(f);
-        int64_t v = 0;
-        o.ok = scanInteger(in, v);
-        o.value = o.ok ? static_cast<uint64_t>(static_cast<int64_t>(low32(v))) : 0;
-    });
-}
-
-Outcome oursFloatComma(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        StreamChars in(f);
-        float v = 0;
-        const bool read = scanFloat(in, v);
-        o.ok = read && matchChar(in, ',');
-        o.value = read ? bitsOf(v) : 0;
-    });
-}
-
-Outcome oursLongComma(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        StreamChars in(f);
-        int64_t v = 0;
-        const bool read = scanInteger(in, v);
-        o.ok = read && matchChar(in, ',');
-        o.value = read ? static_cast<uint64_t>(v) : 0;
-    });
-}
-
-Outcome oursCommaFloat(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        StreamChars in(f);
-        float v = 0;
-        o.ok = matchChar(in, ',') && scanFloat(in, v);
-        o.value = o.ok ? bitsOf(v) : 0;
-    });
-}
-
-Outcome oursDetection(const std::string& text)
-{
-    return onStream(text, [](std::FILE* f, Outcome& o) {
-        StreamChars in(f);
-        float v8 = 0;
-        float v13 = 0;
-        o.ok = scanDetectionValues(in, v8, v13);
-        o.value = o.ok >= 1 ? bitsOf(v8) : 0;
-        o.second = o.ok == 2 ? bitsOf(v13) : 0;
-    });
-}
-
-// sscanf over the text up to its first NUL; the position is "%n" after a
-// success and the same (untold) place after a failure.
-Outcome glibcStringFloat(const std::string& text)
-{
-    float v = 0;
-    int n = -1;
-    Outcome o;
-    o.ok = std::sscanf(text.c_str(), "%f%n", &v, &n) == 1;
-    o.value = o.ok ? bitsOf(v) : 0;
-    o.rest = o.ok ? text.c_str() + n : "";
-    return o;
-}
-
-Outcome oursStringFloat(const std::string& text)
-{
-    StringChars in(text.c_str());
-    float v = 0;
-    Outcome o;
-    o.ok = scanFloat(in, v);
-    o.value = o.ok ? bitsOf(v) : 0;
-    o.rest = o.ok ? in.position() : "";
-    return o;
-}
-
-Outcome glibcStringInt(const std::string& text)
-{
-    int v = 0;
-    int n = -1;
-    Outcome o;
-    o.ok = std::sscanf(text.c_str(), "%d%n", &v, &n) == 1;
-    o.value = o.ok ? static_cast<uint64_t>(static_cast<int64_t>(v)) : 0;
-    o.rest = o.ok ? text.c_str() + n : "";
-    return o;
-}
-
-Outcome oursStringInt(const std::string& text)
-{
-    StringChars in(text.c_str());
-    int64_t v = 0;
-    Outcome o;
-    o.ok = scanInteger(in, v);
-    o.value = o.ok ? static_cast<uint64_t>(static_cast<int64_t>(low32(v))) : 0;
-    o.rest = o.ok ? in.position() : "";
-    return o;
+    const auto reference = [](const std::string& text) {
+        return onStream(text, [](std::FILE* f, Outcome& o) {
+            float v8 = 0;
+            float v13 = 0;
+            const int r = std::fscanf(f, "%*f,%*f,%*f,%*f,%*f,%*f,%*f,%f,%*f,%*f,%*f,%*f,%f", &v8, &v13);
+            o.ok = r == EOF ? 0 : r;
+            o.value = o.ok >= 1 ? bitsOf(v8) : 0;
+            o.second = o.ok == 2 ? bitsOf(v13) : 0;
+        });
+    };
+    const auto ours = [](const std::string& text) {
+        return onStream(text, [](std::FILE* f, Outcome& o) {
+            StreamChars in(f);
+            float v8 = 0;
+            float v13 = 0;
+            o.ok = scanDetectionValues(in, v8, v13);
+            o.value = o.ok >= 1 ? bitsOf(v8) : 0;
+            o.second = o.ok == 2 ? bitsOf(v13) : 0;
+        });
+    };
+    return {"detection scan", reference, ours};
 }
 
 // ---- generated texts ----
@@ -421,12 +347,6 @@ private:
     std::mt19937_64 rng_;
 };
 
-struct Comparison {
-    const char* name;
-    Outcome (*reference)(const std::string&);
-    Outcome (*ours)(const std::string&);
-};
-
 // Runs every comparison over the texts; fails with the first differences.
 void compareAll(const std::vector<std::string>& texts, std::initializer_list<Comparison> comparisons)
 {
@@ -438,7 +358,7 @@ void compareAll(const std::vector<std::string>& texts, std::initializer_list<Com
             const Outcome actual = c.ours(text);
             succeeded += expected.ok != 0;
             if (!(expected == actual) && differences.size() < 20)
-                differences.push_back(std::string(c.name) + " on '" + printable(text) + "': glibc " +
+                differences.push_back(c.name + " on '" + printable(text) + "': glibc " +
                                       describe(expected) + ", ours " + describe(actual));
         }
         // Both outcomes must be well represented, or the comparison proves little.
@@ -461,20 +381,20 @@ TEST(ScannerDifferential, NumbersMatchFscanfAndSscanf)
     for (int i = 0; i < 20000; ++i)
         texts.push_back(generator.numberText());
     compareAll(texts, {
-                          {"%f", glibcFloat, oursFloat},
-                          {"%ld", glibcLong, oursLong},
-                          {"%d", glibcInt, oursInt},
-                          {"%f,", glibcFloatComma, oursFloatComma},
-                          {"%ld,", glibcLongComma, oursLongComma},
-                          {"sscanf %f", glibcStringFloat, oursStringFloat},
-                          {"sscanf %d", glibcStringInt, oursStringInt},
+                          streamConversion<float>("%f", Comma::None),
+                          streamConversion<long>("%ld", Comma::None),
+                          streamConversion<int>("%d", Comma::None),
+                          streamConversion<float>("%f,%n", Comma::After),
+                          streamConversion<long>("%ld,%n", Comma::After),
+                          stringConversion<float>("%f%n"),
+                          stringConversion<int>("%d%n"),
                       });
 
     // ",%f" wants the comma first: most texts get one, some do not.
     for (std::size_t i = 0; i < texts.size(); ++i)
         if (i % 4 != 0)
             texts[i].insert(0, 1, ',');
-    compareAll(texts, {{",%f", glibcCommaFloat, oursCommaFloat}});
+    compareAll(texts, {streamConversion<float>(",%f", Comma::Before)});
 }
 
 TEST(ScannerDifferential, DetectionScanMatchesFscanf)
@@ -483,5 +403,5 @@ TEST(ScannerDifferential, DetectionScanMatchesFscanf)
     std::vector<std::string> texts;
     for (int i = 0; i < 6000; ++i)
         texts.push_back(generator.lineText());
-    compareAll(texts, {{"detection scan", glibcDetection, oursDetection}});
+    compareAll(texts, {detectionScan()});
 }
