@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# make_golden.sh CONVERTER: converts the example data set as data/golden/cases.txt
-# lists and stores the outputs as the golden files that golden_test.cpp checks.
+# make_golden.sh CONVERTER: converts the inputs that data/golden/cases.txt
+# lists and stores each output, its log (stdout) and its error text (stderr)
+# in data/golden/expected, as golden_test.cpp checks them.
 set -euo pipefail
 cli=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -8,10 +9,15 @@ examples=$here/../../examples
 golden=$here/data/golden
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config
 cp "$examples/EXAMPLE.CAL" "$work/"
-grep -v '^#' "$golden/cases.txt" | while read -r example copy output options; do
-  cp "$examples/$example" "$work/$copy"
+rm -f "$golden"/expected/*
+grep -v '^#' "$golden/cases.txt" | while read -r input copy output options; do
+  source=$golden/inputs/$input
+  [ -f "$source" ] || source=$examples/$input
+  cp "$source" "$work/$copy"
   # shellcheck disable=SC2086 # the options are separate words
-  (cd "$work" && "$cli" --cal EXAMPLE.CAL $options "$copy" >/dev/null)
-  cp "$work/$output" "$golden/$output"
+  (cd "$work" && "$cli" --cal EXAMPLE.CAL $options "$copy" 2>"$golden/expected/$output.err" \
+     | grep -v '^Calibration load took' >"$golden/expected/$output.log" || true)
+  cp "$work/$output" "$golden/expected/$output"
 done
