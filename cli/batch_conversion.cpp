@@ -2,8 +2,10 @@
 
 #include "calibration/cal_file.h"
 #include "calibration/cal_table.h"
+#include "cli/parallel_batch.h"
 #include "cli/stdout_log.h"
 #include "core/identify.h"
+#include "core/output_name.h"
 #include "core/processing.h"
 #include "core/processing_state.h"
 #include "platform/associations.h"
@@ -12,6 +14,7 @@
 #include <cctype>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -83,7 +86,7 @@ FileStatus BatchConverter::ensureAssociatedCalibration()
     return FileStatus::Converted;
 }
 
-FileStatus BatchConverter::convert(const std::string& path)
+std::optional<FileStatus> BatchConverter::prepare(const std::string& path)
 {
     logText("Calibrate ");
     logText(path);
@@ -104,6 +107,11 @@ FileStatus BatchConverter::convert(const std::string& path)
         if (status != FileStatus::Converted)
             return status;
     }
+    return std::nullopt;
+}
+
+FileStatus BatchConverter::calibrate(const std::string& path) const
+{
     if (calibrateFile(path.c_str(), loadedCalFile_.c_str(), static_cast<int8_t>(options_.level), options_.transpose,
                       options_.binary, options_.delimiter, options_.verbose, logToStdout) != 0) {
         reportFailure("Error: Could Not Calibrate " + path);
@@ -112,13 +120,41 @@ FileStatus BatchConverter::convert(const std::string& path)
     return FileStatus::Converted;
 }
 
+FileStatus BatchConverter::convert(const std::string& path)
+{
+    const std::optional<FileStatus> prepared = prepare(path);
+    return prepared ? *prepared : calibrate(path);
+}
+
+namespace {
+
+FileStatus convertOneByOne(BatchConverter& converter, const std::vector<std::string>& paths)
+{
+    FileStatus worst = FileStatus::Converted;
+    for (const std::string& path : paths)
+        worst = std::max(worst, converter.convert(path));
+    return worst;
+}
+
+FileStatus convertInParallel(BatchConverter& converter, const CliOptions& options, int jobs)
+{
+    std::vector<BatchFile> files;
+    for (const std::string& path : options.dataFiles)
+        files.push_back({path, outputFileName(path, options.level, options.binary)});
+    const FileSteps steps{[&](const std::string& path) { return converter.prepare(path); },
+                          [&](const std::string& path) { return converter.calibrate(path); }};
+    return runInChildProcesses(files, jobs, steps, stdout, stderr);
+}
+
+} // namespace
+
 int runConversion(const CliOptions& options)
 {
     BatchConverter converter(options);
     if (!options.calFile.empty() && !converter.loadFixedCalibration())
         return static_cast<int>(FileStatus::CalibrationUnreadable);
-    FileStatus worst = FileStatus::Converted;
-    for (const std::string& path : options.dataFiles)
-        worst = std::max(worst, converter.convert(path));
+    const int jobs = static_cast<int>(std::min<std::size_t>(options.jobs, options.dataFiles.size()));
+    const FileStatus worst =
+        jobs > 1 ? convertInParallel(converter, options, jobs) : convertOneByOne(converter, options.dataFiles);
     return static_cast<int>(worst);
 }

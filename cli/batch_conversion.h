@@ -3,11 +3,10 @@
 // window's conversion run: report, identify, choose the calibration, convert.
 
 #include "cli/cli_options.h"
+#include "cli/file_status.h"
 
+#include <optional>
 #include <string>
-
-// Exit statuses, ordered so that the worst outcome of a run wins.
-enum class FileStatus { Converted = 0, Skipped = 1, CalibrationUnreadable = 2 };
 
 class BatchConverter {
 public:
@@ -19,6 +18,12 @@ public:
 
     // Converts one data file.
     FileStatus convert(const std::string& path);
+
+    // The two halves of convert. prepare reports and identifies the file and
+    // loads its calibration; it gives the file's final status, or nothing
+    // when calibrate is to follow.
+    std::optional<FileStatus> prepare(const std::string& path);
+    FileStatus calibrate(const std::string& path) const;
 
 private:
     FileStatus ensureAssociatedCalibration();

@@ -1,9 +1,11 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <unistd.h>
 
 namespace {
 
@@ -17,6 +19,20 @@ bool parseLevel(const char* text, int& level)
         value > std::numeric_limits<signed char>::max())
         return false;
     level = static_cast<int>(value);
+    return true;
+}
+
+// More would only crowd the machine; every conversion runs in its own process.
+constexpr long MaxJobs = 1024;
+
+bool parseJobs(const char* text, int& jobs)
+{
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno != 0 || value < 1 || value > MaxJobs)
+        return false;
+    jobs = static_cast<int>(value);
     return true;
 }
 
@@ -45,10 +61,17 @@ ParseResult usageError(std::string reason)
 
 } // namespace
 
+int defaultJobCount()
+{
+    const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    return processors > 1 ? static_cast<int>(std::min(processors, MaxJobs)) : 1;
+}
+
 const char* cliUsageText()
 {
     return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary]\n"
-           "                    [--delimiter C] [--verbose] [--ignore-immersion] DATAFILE...\n"
+           "                    [--delimiter C] [--verbose] [--ignore-immersion] [--jobs N]\n"
+           "                    DATAFILE...\n"
            "       orvantis-cli associations | associate SERIAL CALFILE | forget SERIAL\n"
            "       orvantis-cli --help | --version\n"
            "\n"
@@ -61,6 +84,9 @@ const char* cliUsageText()
            "  --delimiter C        one character, or comma, space, tab; default comma\n"
            "  --verbose            debug messages\n"
            "  --ignore-immersion   use 1.0 for every immersion coefficient\n"
+           "  --jobs N             convert up to N files at the same time; default: the\n"
+           "                       number of processors. Logs still come file by file,\n"
+           "                       in the order given\n"
            "Exit status: 0 all converted, 1 a file skipped or not calibrated,\n"
            "2 usage error or unreadable calibration file.\n";
 }
@@ -94,6 +120,9 @@ ParseResult parseCliOptions(int argc, char** argv)
         } else if (std::strcmp(arg, "--delimiter") == 0) {
             if (!hasValue || !parseDelimiter(argv[++i], options.delimiter))
                 return usageError("--delimiter needs one character, or comma, space or tab");
+        } else if (std::strcmp(arg, "--jobs") == 0) {
+            if (!hasValue || !parseJobs(argv[++i], options.jobs))
+                return usageError("--jobs needs a number of files (1 to 1024)");
         } else if (std::strcmp(arg, "--transpose") == 0) {
             options.transpose = true;
         } else if (std::strcmp(arg, "--binary") == 0) {

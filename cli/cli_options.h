@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+// The number of processors, at least 1.
+int defaultJobCount();
+
 struct CliOptions {
     std::string calFile; // empty: use each file's associated calibration
     int level = 4;
@@ -12,6 +15,7 @@ struct CliOptions {
     char delimiter = ',';
     bool verbose = false;
     bool ignoreImmersion = false;
+    int jobs = defaultJobCount(); // files converted at the same time
     std::vector<std::string> dataFiles;
 };
 
