@@ -20,11 +20,19 @@ void errorToStderr(const char* text)
 
 ErrorBoxHook errorBox = errorToStderr;
 
-// vsnprintf never writes past the buffer; a longer text is cut to fit.
+enum class Box { None, Show };
+
+// Formats into a buffer of N bytes (vsnprintf cuts a longer text, never
+// writing past it), hands the text to the log, then to the error box.
 template <std::size_t N>
-void formatInto(char (&buffer)[N], const char* format, va_list args)
+void deliver(Box box, const char* format, va_list args)
 {
-    std::vsnprintf(buffer, N, format, args);
+    char text[N];
+    std::vsnprintf(text, N, format, args);
+    if (logSink)
+        logSink(text);
+    if (box == Box::Show)
+        errorBox(text);
 }
 
 } // namespace
@@ -36,36 +44,26 @@ void setErrorBoxHook(ErrorBoxHook hook)
 
 void logMessage(const char* format, ...)
 {
-    char text[256];
     va_list args;
     va_start(args, format);
-    formatInto(text, format, args);
+    deliver<256>(Box::None, format, args);
     va_end(args);
-    if (logSink)
-        logSink(text);
 }
 
 void logDebug(const char* format, ...)
 {
     if (verboseLog == 0)
         return;
-    char text[512];
     va_list args;
     va_start(args, format);
-    formatInto(text, format, args);
+    deliver<512>(Box::None, format, args);
     va_end(args);
-    if (logSink)
-        logSink(text);
 }
 
 void logError(const char* format, ...)
 {
-    char text[256];
     va_list args;
     va_start(args, format);
-    formatInto(text, format, args);
+    deliver<256>(Box::Show, format, args);
     va_end(args);
-    if (logSink)
-        logSink(text);
-    errorBox(text);
 }
