@@ -10,6 +10,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <regex>
 
 namespace {
 
@@ -40,7 +42,8 @@ protected:
     RunResult run(const std::string& arguments) const
     {
         const std::string errFile = dir.file("stderr.txt");
-        const std::string command = std::string(ORVANTIS_CLI) + " " + arguments + " 2>" + errFile;
+        const std::string command =
+            "cd " + dir.path().string() + " && " + std::string(ORVANTIS_CLI) + " " + arguments + " 2>" + errFile;
         RunResult result;
         std::FILE* pipe = popen(command.c_str(), "r");
         if (!pipe)
@@ -67,6 +70,87 @@ protected:
     std::string cal;
 };
 
+// A run's printed results and every output file, which it removes so that
+// the next run starts from the same folder.
+struct BatchResult {
+    RunResult run;
+    std::map<std::string, std::string> outputs;
+};
+
+class Batch : public Converter {
+protected:
+    void SetUp() override
+    {
+        Converter::SetUp();
+        for (const char* name : {"EXAMPLE.CAL", "SET0101A.ASC", "SET0101B.ASC", "SET0102A.BIN"})
+            std::filesystem::copy_file(std::string(ORVANTIS_EXAMPLES "/") + name, dir.file(name));
+        // Its output has the same name as SET0101A.ASC's; the later file wins.
+        std::filesystem::copy_file(dir.file("SET0102A.BIN"), dir.file("SET0101A.BIN"));
+        writeFile(dir.file("EXPORT.ASC"), "Export of something\r\nChannel 1\r\n1,2,3\r\n");
+        dataFile("FAR.ASC", "12345", 30);
+        dataFile("SMALL.ASC", "12345", 1);
+        dataFile("OTHER.ASC", "99999", 1);
+    }
+
+    BatchResult convert(const std::string& arguments) const
+    {
+        BatchResult result{run(arguments), {}};
+        // The load time is the one line that differs from run to run.
+        result.run.out = std::regex_replace(result.run.out, std::regex("Calibration load took [^\n]*\n"), "");
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            const std::string extension = entry.path().extension().string();
+            if (extension == ".DAT" || extension == ".RAW" || extension == ".BDT" || extension == ".BRW") {
+                result.outputs[entry.path().filename().string()] = readFile(entry.path().string());
+                std::filesystem::remove(entry.path());
+            }
+        }
+        return result;
+    }
+
+    // Converts files one by one and with three jobs; both runs must print
+    // and write exactly the same. Returns the one-by-one result.
+    BatchResult expectSameWithThreeJobs(const std::string& options, const std::string& files) const
+    {
+        const BatchResult one = convert("--jobs 1 " + options + " " + files);
+        const BatchResult three = convert("--jobs 3 " + options + " " + files);
+        EXPECT_EQ(three.run.status, one.run.status);
+        EXPECT_EQ(three.run.out, one.run.out);
+        EXPECT_EQ(three.run.err, one.run.err);
+        EXPECT_TRUE(three.outputs == one.outputs) << "output files differ";
+        return one;
+    }
+};
+
+TEST_F(Batch, ThreeJobsWriteAndPrintTheSameAsOneByOneWithAnyOptions)
+{
+    const std::string files = "SET0101A.ASC MISSING.ASC SET0101B.ASC EXPORT.ASC SET0101A.BIN FAR.ASC SET0102A.BIN";
+    for (const char* options :
+         {"--level 4", "--level 0 --transpose --delimiter tab", "--level 2 --binary", "--level 3 --verbose --transpose",
+          "--level 1 --ignore-immersion"}) {
+        SCOPED_TRACE(options);
+        const BatchResult one = expectSameWithThreeJobs(std::string("--cal EXAMPLE.CAL ") + options, files);
+        EXPECT_EQ(one.run.status, 1);
+        EXPECT_EQ(one.outputs.size(), 3u);
+        EXPECT_EQ(occurrences(one.run.out, "Calibrate "), 7u);
+    }
+    const BatchResult refused = expectSameWithThreeJobs("--cal EXAMPLE.CAL --level 9", files);
+    EXPECT_TRUE(refused.outputs.empty());
+    EXPECT_EQ(occurrences(refused.run.err, "Error: Could Not Calibrate "), 4u);
+}
+
+TEST_F(Batch, ThreeJobsLoadTheAssociatedCalibrationsAsOneByOne)
+{
+    storeCalFile("TDL0417", dir.file("EXAMPLE.CAL"));
+    storeCalFile("12345", cal);
+    const BatchResult one =
+        expectSameWithThreeJobs("--level 4", "SET0101A.ASC SMALL.ASC OTHER.ASC SET0101B.ASC SMALL.ASC SET0102A.BIN");
+    EXPECT_EQ(one.run.status, 1);
+    EXPECT_EQ(one.run.err, "No calibration file associated with Tidelume #99999\n");
+    // Every change of instrument loads its calibration again.
+    EXPECT_EQ(occurrences(one.run.out, "Serial# TDL0417, Channel A, Ed calibration loaded."), 3u) << one.run.out;
+    EXPECT_EQ(one.outputs.size(), 4u);
+}
+
 TEST_F(Converter, VersionAndHelp)
 {
     RunResult r = run("--version");
@@ -81,7 +165,8 @@ TEST_F(Converter, UsageErrorsExitWithTwo)
 {
     const std::vector<std::string> argumentLists = {"",         "--cal " + cal,         "--level abc x.ASC",
                                                     "--level 300 x.ASC", "--delimiter ab x.ASC", "--frobnicate x.ASC",
-                                                    "x.ASC --cal"};
+                                                    "x.ASC --cal", "--jobs 0 x.ASC", "--jobs two x.ASC",
+                                                    "x.ASC --jobs"};
     for (const std::string& arguments : argumentLists) {
         SCOPED_TRACE(arguments);
         const RunResult r = run(arguments);

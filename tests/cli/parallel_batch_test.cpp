@@ -1,0 +1,197 @@
+// The child-process batch with stand-in steps: each step writes what it does
+// to the standard streams, so the order and completeness of the printed logs
+// can be checked exactly.
+
+#include "cli/parallel_batch.h"
+#include "core/file_handle.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+struct Printed {
+    FileStatus status = FileStatus::Converted;
+    std::string out;
+    std::string err;
+};
+
+std::string wholeStream(std::FILE* stream)
+{
+    std::rewind(stream);
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;)
+        text.append(buffer, n);
+    return text;
+}
+
+Printed runBatch(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps)
+{
+    FileHandle out(std::tmpfile());
+    FileHandle err(std::tmpfile());
+    Printed printed;
+    printed.status = runInChildProcesses(files, jobs, steps, out.get(), err.get());
+    printed.out = wholeStream(out.get());
+    printed.err = wholeStream(err.get());
+    return printed;
+}
+
+std::vector<BatchFile> filesWithOwnOutputs(const std::vector<std::string>& names)
+{
+    std::vector<BatchFile> files;
+    for (const std::string& name : names)
+        files.push_back({"/nowhere/" + name, "/nowhere/" + name + ".out"});
+    return files;
+}
+
+std::string nameOf(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+void pause(int milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Appends one line to a journal that several processes share.
+void journal(const std::string& path, const std::string& line)
+{
+    // Runs in a child, where a failed check would go unseen: a missing line
+    // fails the test instead.
+    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0600);
+    const std::string text = line + "\n";
+    [[maybe_unused]] const ssize_t written = write(fd, text.data(), text.size());
+    close(fd);
+}
+
+// The most conversions that ran at the same time, after a journal of
+// "start" and "end" lines.
+int mostAtOnce(const std::string& journalText)
+{
+    int now = 0, most = 0;
+    std::istringstream lines(journalText);
+    for (std::string line; std::getline(lines, line);) {
+        now += line.rfind("start", 0) == 0 ? 1 : -1;
+        most = std::max(most, now);
+    }
+    return most;
+}
+
+FileSteps journaledSteps(const std::string& journalPath, int milliseconds)
+{
+    return {[](const std::string&) { return std::optional<FileStatus>(); },
+            [=](const std::string& path) {
+                journal(journalPath, "start " + nameOf(path));
+                pause(milliseconds);
+                journal(journalPath, "end " + nameOf(path));
+                return FileStatus::Converted;
+            }};
+}
+
+TEST(ChildProcessBatch, PrintsEachFilesWholeLogInFileOrderWhateverOrderTheyFinishIn)
+{
+    // The first file takes longest, so the others finish before it.
+    const std::map<std::string, int> delays = {{"a", 300}, {"b", 0}, {"c", 100}, {"d", 0}};
+    const FileSteps steps{[](const std::string& path) {
+                              std::printf("prepare %s\n", nameOf(path).c_str());
+                              std::fprintf(stderr, "note %s\n", nameOf(path).c_str());
+                              return std::optional<FileStatus>();
+                          },
+                          [&](const std::string& path) {
+                              const std::string name = nameOf(path);
+                              std::printf("convert %s\n", name.c_str());
+                              pause(delays.at(name));
+                              std::fflush(stdout);
+                              // Straight to the descriptor, past stdio, is captured as well.
+                              const std::string done = "done " + name + "\n";
+                              [[maybe_unused]] const ssize_t written = write(STDOUT_FILENO, done.data(), done.size());
+                              std::fprintf(stderr, "error %s\n", name.c_str());
+                              return FileStatus::Converted;
+                          }};
+    const Printed printed = runBatch(filesWithOwnOutputs({"a", "b", "c", "d"}), 3, steps);
+    EXPECT_EQ(printed.status, FileStatus::Converted);
+    std::string expectedOut, expectedErr;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        expectedOut += std::string("prepare ") + name + "\nconvert " + name + "\ndone " + name + "\n";
+        expectedErr += std::string("note ") + name + "\nerror " + name + "\n";
+    }
+    EXPECT_EQ(printed.out, expectedOut);
+    EXPECT_EQ(printed.err, expectedErr);
+}
+
+TEST(ChildProcessBatch, FileEndedInPreparationIsNotConvertedAndTheWorstStatusWins)
+{
+    const FileSteps steps{[](const std::string& path) {
+                              std::printf("prepare %s\n", nameOf(path).c_str());
+                              return nameOf(path) == "skip" ? std::optional(FileStatus::Skipped)
+                                                            : std::optional<FileStatus>();
+                          },
+                          [](const std::string& path) {
+                              std::printf("convert %s\n", nameOf(path).c_str());
+                              return nameOf(path) == "bad" ? FileStatus::CalibrationUnreadable
+                                                           : FileStatus::Converted;
+                          }};
+    Printed printed = runBatch(filesWithOwnOutputs({"a", "skip", "b"}), 2, steps);
+    EXPECT_EQ(printed.status, FileStatus::Skipped);
+    EXPECT_EQ(printed.out, "prepare a\nconvert a\nprepare skip\nprepare b\nconvert b\n");
+    printed = runBatch(filesWithOwnOutputs({"a", "bad", "skip"}), 2, steps);
+    EXPECT_EQ(printed.status, FileStatus::CalibrationUnreadable);
+}
+
+TEST(ChildProcessBatch, CrashingChildIsReportedAndEveryOtherLogKept)
+{
+    const FileSteps steps{[](const std::string& path) {
+                              std::printf("prepare %s\n", nameOf(path).c_str());
+                              return std::optional<FileStatus>();
+                          },
+                          [](const std::string& path) {
+                              if (nameOf(path) == "crash") {
+                                  std::signal(SIGSEGV, SIG_DFL); // past any sanitizer's handler
+                                  std::raise(SIGSEGV);
+                              }
+                              pause(50);
+                              std::printf("convert %s\n", nameOf(path).c_str());
+                              return FileStatus::Converted;
+                          }};
+    const Printed printed = runBatch(filesWithOwnOutputs({"a", "crash", "b", "c"}), 2, steps);
+    EXPECT_EQ(printed.status, FileStatus::Skipped);
+    EXPECT_EQ(printed.out, "prepare a\nconvert a\nprepare crash\nprepare b\nconvert b\nprepare c\nconvert c\n");
+    EXPECT_EQ(printed.err, "Error: Conversion of /nowhere/crash ended abnormally (" +
+                               std::string(strsignal(SIGSEGV)) + ")\n");
+}
+
+TEST(ChildProcessBatch, RunsAtMostJobsConversionsAndReallyRunsThemTogether)
+{
+    TempDir dir;
+    const std::string journalPath = dir.file("journal");
+    const Printed printed =
+        runBatch(filesWithOwnOutputs({"a", "b", "c", "d", "e"}), 2, journaledSteps(journalPath, 200));
+    EXPECT_EQ(printed.status, FileStatus::Converted);
+    const std::string text = readFile(journalPath);
+    EXPECT_EQ(mostAtOnce(text), 2) << text;
+}
+
+TEST(ChildProcessBatch, FilesWritingOrReadingTheSameFileRunOneAfterTheOther)
+{
+    TempDir dir;
+    const std::string journalPath = dir.file("journal");
+    // x and y write the same output; z reads what y writes.
+    const std::vector<BatchFile> files = {{dir.file("x.ASC"), dir.file("x.DAT")},
+                                          {dir.file("x.BIN"), dir.file("x.DAT")},
+                                          {dir.file("x.DAT"), dir.file("x.RAW")}};
+    runBatch(files, 3, journaledSteps(journalPath, 100));
+    EXPECT_EQ(readFile(journalPath), "start x.ASC\nend x.ASC\nstart x.BIN\nend x.BIN\nstart x.DAT\nend x.DAT\n");
+}
+
+} // namespace
