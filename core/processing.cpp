@@ -23,9 +23,16 @@ constexpr double OUTPUT_VERSION = 1.31;
 
 enum class DataKind { None, Text, Binary };
 
-// Everything processDatFile holds for one input file.
+// Stream buffer of the output and the temporary file: rows and records reach
+// the file system in few large writes.
+constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
+
+// Everything processDatFile holds for one input file. The stream buffers come
+// before the streams, so that they are released after the streams are closed.
 struct FileRun {
     const char* path = "";
+    std::unique_ptr<char[]> outputBuffer;
+    std::unique_ptr<char[]> temporaryBuffer;
     FileHandle input;
     FileHandle output;
     FileHandle temporary;
@@ -35,8 +42,17 @@ struct FileRun {
     int8_t channel = 0;
     int binaryInput = 0;
     int format = 0;
-    int16_t count = 0;
+    int32_t count = 0; // a day of spectra at one a second exceeds 16 bits
 };
+
+// Gives a freshly opened stream a large buffer; without memory for it the
+// stream keeps its own.
+void enlargeBuffer(std::FILE* stream, std::unique_ptr<char[]>& buffer)
+{
+    buffer.reset(new (std::nothrow) char[STREAM_BUFFER_SIZE]);
+    if (buffer && std::setvbuf(stream, buffer.get(), _IOFBF, STREAM_BUFFER_SIZE) != 0)
+        buffer.reset();
+}
 
 void writeTextHeader(std::FILE* output, const char* dataFileName, const char* calFileName, int channel)
 {
@@ -248,6 +264,7 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
         logError("Error %d opening output file %s\n", error, outputName.c_str());
         return static_cast<int16_t>(error);
     }
+    enlargeBuffer(run.output.get(), run.outputBuffer);
     logMessage("-> %s \n", outputName.c_str());
     if (!binaryOutput)
         writeTextHeader(run.output.get(), dataFileName, calFileName, run.channel);
@@ -256,6 +273,8 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     if (!run.temporary) {
         logError("ERROR opening temporary file.\n");
         transposeOutput = 0; // the rows go straight to the output instead
+    } else if (transposeOutput) {
+        enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
     }
 
     const DataKind kind = findFirstData(run.input.get());

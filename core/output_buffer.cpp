@@ -1,0 +1,22 @@
+#include "core/output_buffer.h"
+
+#include <algorithm>
+#include <cstring>
+
+void OutputBuffer::put(std::string_view text)
+{
+    while (!text.empty()) {
+        const std::size_t part = std::min(text.size(), CAPACITY);
+        std::memcpy(room(part), text.data(), part);
+        used_ += part;
+        text.remove_prefix(part);
+    }
+}
+
+bool OutputBuffer::flush()
+{
+    if (used_ > 0 && std::fwrite(data_, 1, used_, stream_) != used_)
+        failed_ = true;
+    used_ = 0;
+    return !failed_;
+}

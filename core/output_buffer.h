@@ -1,0 +1,46 @@
+#pragma once
+// Text output gathered in a fixed block and handed to its stream in large
+// writes, with the numbers converted in place (core/number_format.h). A
+// failed write is remembered; what is held is written out when the buffer
+// goes, so that early returns still leave every finished cell in the file.
+
+#include "core/number_format.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <string_view>
+
+class OutputBuffer {
+public:
+    static constexpr std::size_t CAPACITY = 64 * 1024;
+
+    explicit OutputBuffer(std::FILE* stream) : stream_(stream) {}
+    ~OutputBuffer() { flush(); }
+    OutputBuffer(const OutputBuffer&) = delete;
+    OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+    void put(char c) { *room(1) = c, ++used_; }
+    void put(std::string_view text);
+    void putGeneral(double value, int precision) { commit(formatGeneral(room(MAX_NUMBER_TEXT), value, precision)); }
+    void putFixed(double value, int precision) { commit(formatFixed(room(MAX_NUMBER_TEXT), value, precision)); }
+    void putInteger(long value) { commit(formatInteger(room(MAX_NUMBER_TEXT), value)); }
+    void endLine() { put(std::string_view("\r\n")); }
+
+    // Writes out what is held; false once any write to the stream has failed.
+    bool flush();
+
+private:
+    // Space for `count` (at most CAPACITY) more characters at the end.
+    char* room(std::size_t count)
+    {
+        if (CAPACITY - used_ < count)
+            flush();
+        return data_ + used_;
+    }
+    void commit(const char* end) { used_ = static_cast<std::size_t>(end - data_); }
+
+    std::FILE* stream_;
+    std::size_t used_ = 0;
+    bool failed_ = false;
+    char data_[CAPACITY];
+};
