@@ -19,6 +19,18 @@ char digitChar(int value) { return "0123456789abcdef"[value]; }
 
 } // namespace
 
+FloatDigits::FloatDigits(bool negative, uint64_t significand, int fractionDigits, bool inFraction)
+    : negative_(negative), hex_(false), inFraction_(inFraction), hasMantissaDigit_(true),
+      significantStarted_(significand != 0), leading_(significand)
+{
+    for (uint64_t rest = significand; rest != 0; rest /= 10)
+        ++digitCount_;
+    uint64_t rest = significand;
+    for (std::size_t i = digitCount_; i-- > 0; rest /= 10)
+        digits_[i] = static_cast<unsigned char>(rest % 10);
+    pointShift_ = static_cast<int64_t>(digitCount_) - fractionDigits;
+}
+
 void FloatDigits::exponentDigit(int c)
 {
     hasExponentDigit_ = true;
@@ -44,22 +56,26 @@ float FloatDigits::value() const
     return negative_ ? -magnitude : magnitude;
 }
 
-// Up to 19 significant digits (at most 2^53) scaled by at most 10^22: both
-// operands are exact doubles, so the double result is correctly rounded, and
-// rounding it on to float is too unless it fell exactly on a midpoint
-// between two floats (any such midpoint is a double itself, so the true
-// value cannot lie beyond one from the double result).
 bool FloatDigits::fastValue(float& value) const
 {
-#if FLT_EVAL_METHOD == 0
-    if (hex_ || sticky_ || digitCount_ > 19 || leading_ > (uint64_t{1} << 53))
+    if (hex_ || sticky_ || digitCount_ > 19)
         return false;
-    const int64_t power = pointShift_ - static_cast<int64_t>(digitCount_) + scaleExponent();
-    if (power < -22 || power > 22)
+    return exactDecimal(leading_, pointShift_ - static_cast<int64_t>(digitCount_) + scaleExponent(), value);
+}
+
+// Up to 2^53 scaled by at most 10^22: both operands are exact doubles, so the
+// double result is correctly rounded, and rounding it on to float is too
+// unless it fell exactly on a midpoint between two floats (any such midpoint
+// is a double itself, so the true value cannot lie beyond one from the
+// double result).
+bool FloatDigits::exactDecimal(uint64_t significand, int64_t power, float& value)
+{
+#if FLT_EVAL_METHOD == 0
+    if (significand > (uint64_t{1} << 53) || power < -22 || power > 22)
         return false;
     static constexpr double POWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const double m = static_cast<double>(leading_);
+    const double m = static_cast<double>(significand);
     const double result = power >= 0 ? m * POWERS[power] : m / POWERS[-power];
     // The 29 bits a float does not keep: exactly one half of its last place.
     constexpr uint64_t BELOW_FLOAT = (uint64_t{1} << 29) - 1;
@@ -69,6 +85,8 @@ bool FloatDigits::fastValue(float& value) const
     value = static_cast<float>(result);
     return true;
 #else
+    (void)significand;
+    (void)power;
     (void)value;
     return false;
 #endif

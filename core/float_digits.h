@@ -10,6 +10,9 @@
 class FloatDigits {
 public:
     FloatDigits(bool negative, bool hexadecimal) : negative_(negative), hex_(hexadecimal) {}
+    // Decimal digits already read as significand x 10^-fractionDigits, at
+    // least one digit, at most 19; inFraction when the point was among them.
+    FloatDigits(bool negative, uint64_t significand, int fractionDigits, bool inFraction);
 
     // A digit of the mantissa: '0'-'9', or a hexadecimal digit in hex form.
     void mantissaDigit(int c)
@@ -43,6 +46,10 @@ public:
 
     // The rounded value; a text without mantissa digits counts as zero.
     float value() const;
+
+    // significand x 10^power rounded to float, when a double computation is
+    // certain to round it as strtof does; false otherwise.
+    static bool exactDecimal(uint64_t significand, int64_t power, float& value);
 
     // Digits kept beyond this many significant ones cannot change a float's
     // rounding: every float and every midpoint between two floats has fewer.

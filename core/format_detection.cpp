@@ -30,8 +30,8 @@ LineCounts countFirstDataLine(std::FILE* stream)
 {
     StreamChars in(stream);
     LineCounts counts;
-    float value8;
-    float value13;
+    float value8 = 0.0f;
+    float value13 = 0.0f;
     const int stored = scanDetectionValues(in, value8, value13);
     if (stored >= 1)
         counts.count8 = countFromValue(value8);

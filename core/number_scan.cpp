@@ -3,6 +3,7 @@
 #include "core/float_digits.h"
 
 #include <limits>
+#include <type_traits>
 
 // The conversions follow glibc's scanner step by step, including where it
 // differs from a plain reading of the C standard: "1e" reads as 1 with the
@@ -63,12 +64,12 @@ bool scanNanOrInfinity(Chars& in, int first, bool negative, float& value)
 
 // Mantissa digits, one radix point, an exponent mark after a digit, a sign
 // right after the mark, exponent digits; the first other character ends it.
-// Returns whether any character was taken.
+// gotDigit and gotDot tell what came before c. Returns whether any character
+// was taken.
 template <class Chars>
-bool collectNumber(Chars& in, int c, bool hex, bool gotDigit, FloatDigits& digits)
+bool collectNumber(Chars& in, int c, bool hex, bool gotDigit, bool gotDot, FloatDigits& digits)
 {
     const int exponentChar = hex ? 'p' : 'e';
-    bool gotDot = false;
     bool gotExponent = false;
     bool afterMark = false;
     bool took = false;
@@ -98,6 +99,150 @@ bool collectNumber(Chars& in, int c, bool hex, bool gotDigit, FloatDigits& digit
         if (c == EOF)
             return took;
     }
+}
+
+// The form nearly every number of a data file takes: decimal digits with at
+// most one point. Read without FloatDigits, which only takes over for an
+// exponent or a 20th digit.
+struct PlainDecimal {
+    uint64_t significand = 0;
+    int digits = 0;
+    int digitsBeforePoint = 0;
+    bool gotPoint = false;
+
+    int fractionDigits() const { return gotPoint ? digits - digitsBeforePoint : 0; }
+};
+
+constexpr int PLAIN_DIGITS = 19; // any 19 digits fit in 64 bits
+
+// Takes digits and one point from c on; returns the first character it does
+// not take: an end, an exponent mark or a digit beyond PLAIN_DIGITS.
+template <class Chars>
+int collectPlain(Chars& in, int c, PlainDecimal& d)
+{
+    for (;; c = in.get()) {
+        const auto digit = static_cast<unsigned>(c - '0');
+        if (digit <= 9) {
+            if (d.digits == PLAIN_DIGITS)
+                return c;
+            d.significand = d.significand * 10 + digit;
+            ++d.digits;
+        } else if (c == '.' && !d.gotPoint) {
+            d.gotPoint = true;
+            d.digitsBeforePoint = d.digits;
+        } else {
+            return c;
+        }
+    }
+}
+
+template <class Chars>
+bool scanHexadecimal(Chars& in, bool negative, float& value)
+{
+    FloatDigits digits(negative, true);
+    // A bare "0x" is refused; "0x." converts as the "0" before the 'x'.
+    if (!collectNumber(in, in.get(), true, false, false, digits))
+        return false;
+    value = digits.value();
+    return true;
+}
+
+// A decimal from c on; d holds what was read of it before c.
+template <class Chars>
+bool scanDecimal(Chars& in, int c, bool negative, PlainDecimal d, float& value)
+{
+    c = collectPlain(in, c, d);
+    const bool gotDigit = d.digits > 0;
+    if (isDigit(c) || (gotDigit && lower(c) == 'e')) {
+        FloatDigits digits(negative, d.significand, d.fractionDigits(), d.gotPoint);
+        collectNumber(in, c, false, true, d.gotPoint, digits);
+        value = digits.value();
+        return true;
+    }
+    in.unget(c);
+    if (!gotDigit)
+        return false;
+    float magnitude;
+    if (FloatDigits::exactDecimal(d.significand, -d.fractionDigits(), magnitude))
+        value = negative ? -magnitude : magnitude;
+    else
+        value = FloatDigits(negative, d.significand, d.fractionDigits(), d.gotPoint).value();
+    return true;
+}
+
+const unsigned char* skipDigits(const unsigned char* p, const unsigned char* end, uint64_t& significand)
+{
+    for (; p != end; ++p) {
+        const auto digit = static_cast<unsigned>(*p - '0');
+        if (digit > 9)
+            break;
+        significand = significand * 10 + digit;
+    }
+    return p;
+}
+
+// A plain decimal lying wholly in [p, end): white space, an optional sign,
+// digits with at most one point, then a character that ends it for certain.
+// Returns where that character stands, or null when the text needs the
+// character-by-character reader: no digit, an exponent, a hexadecimal
+// prefix, more than PLAIN_DIGITS digits, a rounding the double computation
+// cannot settle, or the end of the buffer reached.
+const unsigned char* parseBufferedPlain(const unsigned char* p, const unsigned char* end, float& value)
+{
+    while (p != end && isSpace(*p))
+        ++p;
+    if (p == end)
+        return nullptr;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+')
+        ++p;
+    uint64_t significand = 0;
+    const unsigned char* first = p;
+    p = skipDigits(p, end, significand);
+    int64_t digits = p - first;
+    int64_t fractionDigits = 0;
+    if (p != end && *p == '.') {
+        const unsigned char* fraction = p + 1;
+        p = skipDigits(fraction, end, significand);
+        fractionDigits = p - fraction;
+        digits += fractionDigits;
+    }
+    // Beyond PLAIN_DIGITS the significand may have wrapped; it is not used then.
+    if (p == end || digits == 0 || digits > PLAIN_DIGITS || (*p | 0x20) == 'e' || (*p | 0x20) == 'x')
+        return nullptr;
+    float magnitude;
+    if (fractionDigits == 0)
+        magnitude = static_cast<float>(significand); // a whole number: converted with one rounding
+    else if (!FloatDigits::exactDecimal(significand, -fractionDigits, magnitude))
+        return nullptr;
+    value = negative ? -magnitude : magnitude;
+    return p;
+}
+
+// " %f" character by character.
+template <class Chars>
+bool scanFloatByChars(Chars& in, float& value)
+{
+    int c = firstAfterSpace(in);
+    if (c == EOF)
+        return false;
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+        c = in.get();
+        if (c == EOF)
+            return false;
+    }
+    if (lower(c) == 'n' || lower(c) == 'i')
+        return scanNanOrInfinity(in, lower(c), negative, value);
+
+    PlainDecimal d;
+    if (c == '0') {
+        c = in.get();
+        if (lower(c) == 'x')
+            return scanHexadecimal(in, negative, value);
+        d.digits = 1;
+    }
+    return scanDecimal(in, c, negative, d, value);
 }
 
 } // namespace
@@ -136,36 +281,37 @@ bool scanInteger(Chars& in, int64_t& value)
 template <class Chars>
 bool scanFloat(Chars& in, float& value)
 {
-    int c = firstAfterSpace(in);
-    if (c == EOF)
-        return false;
-    const bool negative = c == '-';
-    if (c == '-' || c == '+') {
-        c = in.get();
-        if (c == EOF)
-            return false;
+    if constexpr (std::is_same_v<Chars, StreamChars>) {
+        const StreamChars::Buffered buffered = in.buffered();
+        if (const unsigned char* stop = parseBufferedPlain(buffered.begin, buffered.end, value)) {
+            in.consume(static_cast<std::size_t>(stop - buffered.begin));
+            return true;
+        }
     }
-    if (lower(c) == 'n' || lower(c) == 'i')
-        return scanNanOrInfinity(in, lower(c), negative, value);
+    return scanFloatByChars(in, value);
+}
 
-    bool hex = false;
-    bool leadingZero = false;
-    if (c == '0') {
-        c = in.get();
-        hex = lower(c) == 'x';
-        leadingZero = !hex;
-        if (hex)
-            c = in.get();
+int scanCommaFloats(StreamChars& in, float* values, int count)
+{
+    int read = 0;
+    while (read < count) {
+        // As many as the buffer holds in plain form, then one the long way.
+        const StreamChars::Buffered buffered = in.buffered();
+        const unsigned char* p = buffered.begin;
+        for (; read < count && p != buffered.end && *p == ','; ++read) {
+            const unsigned char* stop = parseBufferedPlain(p + 1, buffered.end, values[read]);
+            if (!stop)
+                break;
+            p = stop;
+        }
+        in.consume(static_cast<std::size_t>(p - buffered.begin));
+        if (read == count)
+            break;
+        if (!matchChar(in, ',') || !scanFloat(in, values[read]))
+            break;
+        ++read;
     }
-    FloatDigits digits(negative, hex);
-    if (leadingZero)
-        digits.mantissaDigit('0');
-    const bool took = collectNumber(in, c, hex, leadingZero, digits);
-    // A bare "0x" is refused; "0x." converts as the "0" before the 'x'.
-    if (hex ? !took : !digits.hasMantissaDigit())
-        return false;
-    value = digits.value();
-    return true;
+    return read;
 }
 
 template <class Chars>

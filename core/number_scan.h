@@ -8,6 +8,7 @@
 // no text is copied and nothing is allocated per number. On failure the
 // characters the C scanner would have swallowed are swallowed here too.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -37,6 +38,32 @@ public:
     {
         held_ = c;
         holding_ = true;
+    }
+
+    // The characters the stream has buffered, to be read in place: [begin,
+    // end). Empty while a character is held here, and where the C library
+    // does not show its buffer (the readers then go character by character).
+    struct Buffered {
+        const unsigned char* begin;
+        const unsigned char* end;
+    };
+    Buffered buffered() const
+    {
+#if defined(__GLIBC__)
+        if (!holding_)
+            return {reinterpret_cast<const unsigned char*>(stream_->_IO_read_ptr),
+                    reinterpret_cast<const unsigned char*>(stream_->_IO_read_end)};
+#endif
+        return {nullptr, nullptr};
+    }
+    // Consumes the first count characters of buffered().
+    void consume(std::size_t count)
+    {
+#if defined(__GLIBC__)
+        stream_->_IO_read_ptr += count;
+#else
+        (void)count;
+#endif
     }
 
 private:
@@ -72,6 +99,10 @@ bool scanInteger(Chars& in, int64_t& value);
 // written on success.
 template <class Chars>
 bool scanFloat(Chars& in, float& value);
+
+// ",%f" count times into values: the pixel values of a data line. Returns
+// how many were read; the stream stops where the failed conversion left it.
+int scanCommaFloats(StreamChars& in, float* values, int count);
 
 // A literal format character: consumed when it is next, else left in place.
 template <class Chars>

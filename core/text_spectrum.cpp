@@ -24,7 +24,7 @@ bool findDataLine(std::FILE* stream)
 }
 
 // The conversions of a data line: "%ld," and "%d," (integer), "%f," (real),
-// the final "%d" of numPix (lastInteger) and ",%f" (pixel).
+// the final "%d" of numPix (lastInteger) and ",%f" (pixels).
 class TextFields {
 public:
     explicit TextFields(std::FILE* stream) : in_(stream) {}
@@ -32,7 +32,8 @@ public:
     bool integer(int64_t& value) { return scanInteger(in_, value) && matchChar(in_, ','); }
     bool real(float& value) { return scanFloat(in_, value) && matchChar(in_, ','); }
     bool lastInteger(int64_t& value) { return scanInteger(in_, value); }
-    bool pixel(float& value) { return matchChar(in_, ',') && scanFloat(in_, value); }
+    // Of count pixel values, how many could be read.
+    int pixels(float* values, int count) { return scanCommaFloats(in_, values, count); }
 
 private:
     StreamChars in_;
@@ -115,11 +116,10 @@ int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* strea
     TextFields fields(stream);
     if (const int16_t failed = readHeaderFields(fields, record, format))
         return failed;
-    for (int i = 0; i < record.numPix; ++i) {
-        if (!fields.pixel(pixels[i])) {
-            logError("Error reading pixel %d\n", i);
-            return 1;
-        }
+    const int read = fields.pixels(pixels, record.numPix);
+    if (read < record.numPix) {
+        logError("Error reading pixel %d\n", read);
+        return 1;
     }
     return 0;
 }
