@@ -1,9 +1,11 @@
 #include "core/number_format.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 // The fast paths scale the value by an exactly representable power of ten in
 // one double operation, whose result is off by at most half a unit in its
@@ -20,7 +22,6 @@ constexpr int MAX_EXACT_POWER = 22;
 // Scaled values stay below this, so that they and their integer parts are
 // exact doubles and fit 64-bit integers with room.
 constexpr double MAX_SCALED = 1e15;
-constexpr int MAX_FAST_PRECISION = 15;
 
 // The nearest integer to a * 10^shift, when the double arithmetic decides it
 // beyond doubt; false near a halfway point or out of the exact range.
@@ -31,12 +32,12 @@ bool roundScaled(double a, int shift, double& scaled, uint64_t& rounded)
     scaled = shift >= 0 ? a * POW10[shift] : a / POW10[-shift];
     if (!(scaled < MAX_SCALED))
         return false;
-    const double whole = std::floor(scaled);
-    const double fraction = scaled - whole;
+    const auto whole = static_cast<uint64_t>(scaled);
+    const double fraction = scaled - static_cast<double>(whole);
     // The error of scaled is at most scaled * 2^-53; keep well clear of it.
     if (std::fabs(fraction - 0.5) <= scaled * 0x1p-48 + 0x1p-60)
         return false;
-    rounded = static_cast<uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    rounded = whole + (fraction > 0.5 ? 1 : 0);
     return true;
 }
 
@@ -74,71 +75,94 @@ char* putNonFinite(char* out, double value)
     return out + 3;
 }
 
-// Drops trailing zeros of the `count` digits at `digits`; returns how many remain.
-int withoutTrailingZeros(const char* digits, int count)
+// Decimal exponent of a normal positive a, from its binary exponent and one
+// comparison; near a power of ten it may still be one off either way.
+int decimalExponentGuess(double a)
 {
-    while (count > 0 && digits[count - 1] == '0')
-        --count;
-    return count;
+    const int binary = static_cast<int>(std::bit_cast<uint64_t>(a) >> 52) - 1023;
+    const int guess = (binary * 1233) >> 12; // 1233 / 4096 is just below log10(2): at most one low
+    const int next = guess + 1;
+    const double power = next >= 0 ? POW10[next] : 1 / POW10[-next];
+    return a >= power ? next : guess;
 }
 
-// "%.<precision>g" from the digits of the rounded value and its decimal exponent.
-char* putGeneral(char* out, uint64_t rounded, int precision, int exponent)
-{
-    char digits[MAX_FAST_PRECISION];
-    putDigits(digits, rounded, precision);
-    if (exponent >= -4 && exponent < precision) {
-        if (exponent >= 0) {
-            std::memcpy(out, digits, static_cast<std::size_t>(exponent + 1));
-            out += exponent + 1;
-            const int fraction = withoutTrailingZeros(digits + exponent + 1, precision - exponent - 1);
-            if (fraction > 0) {
-                *out++ = '.';
-                std::memcpy(out, digits + exponent + 1, static_cast<std::size_t>(fraction));
-                out += fraction;
-            }
-            return out;
+constexpr char DIGIT_PAIRS[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
+// The digits of a P-digit number, written with one eight-byte store each
+// time; the caller's buffer has room beyond the text for the spill.
+template <int P>
+struct Digits {
+    static_assert(P >= 1 && P <= 8);
+    char text[16] = {};
+    int significant = P; // without trailing zeros
+
+    explicit Digits(uint32_t n)
+    {
+        // Two digits at a time, from the right.
+        int end = P;
+        for (; end >= 2; end -= 2) {
+            std::memcpy(text + end - 2, DIGIT_PAIRS + 2 * (n % 100), 2);
+            n /= 100;
         }
-        *out++ = '0';
-        *out++ = '.';
-        for (int i = exponent + 1; i < 0; ++i)
-            *out++ = '0';
-        const int kept = withoutTrailingZeros(digits, precision);
-        std::memcpy(out, digits, static_cast<std::size_t>(kept));
-        return out + kept;
+        if (end == 1)
+            text[0] = static_cast<char>('0' + n);
+        while (significant > 1 && text[significant - 1] == '0')
+            --significant;
     }
-    *out++ = digits[0];
-    const int fraction = withoutTrailingZeros(digits + 1, precision - 1);
-    if (fraction > 0) {
-        *out++ = '.';
-        std::memcpy(out, digits + 1, static_cast<std::size_t>(fraction));
-        out += fraction;
+    // Stores the digits from `first` on at `out`.
+    void store(char* out, int first) const { std::memcpy(out, text + first, 8); }
+};
+
+// "%.<P>g" of the value with the P significant digits `rounded` and decimal
+// exponent `exponent`: trailing zeros dropped, and the point with them when
+// nothing follows it.
+template <int P>
+char* putGeneral(char* out, uint32_t rounded, int exponent)
+{
+    const Digits<P> digits(rounded);
+    const int significant = digits.significant;
+    if (exponent >= 0 && exponent < P) {
+        const int whole = exponent + 1;
+        digits.store(out, 0);
+        if (significant <= whole)
+            return out + whole;
+        out[whole] = '.';
+        digits.store(out + whole + 1, whole);
+        return out + significant + 1;
+    }
+    if (exponent < 0 && exponent >= -4) {
+        std::memcpy(out, "0.000000", 8);
+        digits.store(out + 1 - exponent, 0);
+        return out + 1 - exponent + significant;
+    }
+    out[0] = digits.text[0];
+    if (significant > 1) {
+        out[1] = '.';
+        digits.store(out + 2, 1);
+        out += significant + 1;
+    } else {
+        out += 1;
     }
     *out++ = 'e';
     *out++ = exponent < 0 ? '-' : '+';
-    const unsigned magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
+    const auto magnitude = static_cast<uint64_t>(exponent < 0 ? -exponent : exponent);
     return putDigits(out, magnitude, magnitude < 100 ? 2 : 3);
 }
 
-// Decimal exponent of a (positive, finite) from its binary one; may be one low.
-int decimalExponentEstimate(double a)
+template <int P>
+bool fastGeneral(char*& out, double a)
 {
-    int binary = 0;
-    std::frexp(a, &binary);
-    return ((binary - 1) * 1233) >> 12; // 1233 / 4096 is just below log10(2)
-}
-
-bool fastGeneral(char*& out, double a, int precision)
-{
-    if (precision > MAX_FAST_PRECISION)
+    if (a < std::numeric_limits<double>::min())
         return false;
-    const double lowest = POW10[precision - 1];
-    const double limit = POW10[precision];
-    int exponent = decimalExponentEstimate(a);
+    constexpr double lowest = POW10[P - 1];
+    constexpr double limit = POW10[P];
+    int exponent = decimalExponentGuess(a);
     double scaled = 0;
     uint64_t rounded = 0;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!roundScaled(a, precision - 1 - exponent, scaled, rounded))
+        if (!roundScaled(a, P - 1 - exponent, scaled, rounded))
             return false;
         if (scaled >= limit)
             ++exponent;
@@ -153,8 +177,18 @@ bool fastGeneral(char*& out, double a, int precision)
         rounded /= 10;
         ++exponent;
     }
-    out = putGeneral(out, rounded, precision, exponent);
+    out = putGeneral<P>(out, static_cast<uint32_t>(rounded), exponent);
     return true;
+}
+
+// The precisions the output uses have a fast path; others go to the library.
+bool fastGeneral(char*& out, double a, int precision)
+{
+    switch (precision) {
+    case 4: return fastGeneral<4>(out, a);
+    case 5: return fastGeneral<5>(out, a);
+    default: return false;
+    }
 }
 
 bool fastFixed(char*& out, double a, int precision)
