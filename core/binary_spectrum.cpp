@@ -1,11 +1,15 @@
 #include "core/binary_spectrum.h"
 
+#include "core/big_endian.h"
 #include "core/input_formats.h"
 #include "core/pixel_count.h"
 
 namespace {
 
 constexpr int RECORD_MARKER = 0x0F;
+// The two marker bytes and the header fields up to numPix.
+constexpr std::size_t HEADER_SIZE = 44;
+constexpr std::size_t MARKER_SIZE = 2;
 
 // Skips whatever lies before the next record; false at the end of the file.
 bool findRecordMarker(std::FILE* stream)
@@ -20,69 +24,89 @@ bool findRecordMarker(std::FILE* stream)
     return true;
 }
 
-template <typename T>
-bool readItem(std::FILE* stream, T& value)
-{
-    return readBigEndian(&value, sizeof value, 1, stream) == 1;
-}
+// The header as read in one block; the fields are taken from it in order,
+// and a field the block does not wholly hold counts as not read. Reading
+// item by item would have consumed the same bytes: all up to the end.
+class HeaderBytes {
+public:
+    explicit HeaderBytes(std::FILE* stream) : available_(std::fread(bytes_, 1, HEADER_SIZE, stream)) {}
 
-// Reads one item of the field's type and stores it; false when it is missing.
+    bool hasMarkers() const { return available_ >= MARKER_SIZE; }
+
+    template <typename T>
+    bool next(T& value)
+    {
+        if (offset_ + sizeof value > available_)
+            return false;
+        value = loadBigEndian<T>(bytes_ + offset_);
+        offset_ += sizeof value;
+        return true;
+    }
+
+private:
+    unsigned char bytes_[HEADER_SIZE];
+    std::size_t available_;
+    std::size_t offset_ = MARKER_SIZE;
+};
+
+// Takes the next item of the field's type and stores it; false when missing.
 template <typename T, typename Store>
-bool readField(std::FILE* stream, Store store)
+bool readField(HeaderBytes& h, Store store)
 {
     T value;
-    if (!readItem(stream, value))
+    if (!h.next(value))
         return false;
     store(value);
     return true;
 }
 
 // The header fields after the marker; 0, or the number of the failed field.
-int16_t readHeaderFields(std::FILE* s, SpectrumRecord& r)
+int16_t readHeaderFields(HeaderBytes& h, SpectrumRecord& r)
 {
-    if (!readField<int32_t>(s, [&](int32_t v) { r.time = v; }))
+    if (!readField<int32_t>(h, [&](int32_t v) { r.time = v; }))
         return 2;
-    if (!readField<float>(s, [&](float v) { r.temp = v; }))
+    if (!readField<float>(h, [&](float v) { r.temp = v; }))
         return 3;
-    if (!readField<float>(s, [&](float v) { r.volts = v; }))
+    if (!readField<float>(h, [&](float v) { r.volts = v; }))
         return 4;
-    if (!readField<float>(s, [&](float v) { r.depth = v; }))
+    if (!readField<float>(h, [&](float v) { r.depth = v; }))
         return 5;
-    if (!readField<int16_t>(s, [&](int16_t v) { r.process = v; }))
+    if (!readField<int16_t>(h, [&](int16_t v) { r.process = v; }))
         return 6;
-    if (!readField<int16_t>(s, [&](int16_t v) { r.N = v; }))
+    if (!readField<int16_t>(h, [&](int16_t v) { r.N = v; }))
         return 7;
-    if (!readField<float>(s, [&](float v) { r.scale = v; }))
+    if (!readField<float>(h, [&](float v) { r.scale = v; }))
         return 8;
-    if (!readField<float>(s, [&](float v) { r.Do = v; }))
+    if (!readField<float>(h, [&](float v) { r.Do = v; }))
         return 9;
-    if (!readField<float>(s, [&](float v) { r.Dt = v; }))
+    if (!readField<float>(h, [&](float v) { r.Dt = v; }))
         return 10;
-    if (!readField<int32_t>(s, [&](int32_t v) { r.intTime = v; }))
+    if (!readField<int32_t>(h, [&](int32_t v) { r.intTime = v; }))
         return 11;
-    if (!readField<int16_t>(s, [&](int16_t v) { r.firstPix = v; }))
+    if (!readField<int16_t>(h, [&](int16_t v) { r.firstPix = v; }))
         return 12;
-    if (!readField<int16_t>(s, [&](int16_t v) { r.pixInc = v; }))
+    if (!readField<int16_t>(h, [&](int16_t v) { r.pixInc = v; }))
         return 13;
     // More values than the buffer holds, or fewer than none, are refused
     // like a count that could not be read.
     int16_t count;
-    if (!readItem(s, count) || !acceptablePixelCount(count))
+    if (!h.next(count) || !acceptablePixelCount(count))
         return 14;
     r.numPix = count;
     return 0;
 }
 
-// Signed 16-bit raw counts, one at a time: 15 + i when count i is missing.
+// Signed 16-bit raw counts in one block: 15 + i when count i is missing
+// (the counts before it are stored).
 int16_t readRawCounts(std::FILE* stream, float* pixels, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        int16_t raw;
-        if (!readItem(stream, raw))
-            return static_cast<int16_t>(15 + i);
-        pixels[i] = raw;
-    }
-    return 0;
+    unsigned char bytes[2 * MAX_PIXELS];
+    const std::size_t wanted = 2 * static_cast<std::size_t>(count);
+    const std::size_t read = std::fread(bytes, 1, wanted, stream);
+    const int whole = static_cast<int>(read / 2);
+    for (int i = 0; i < whole; ++i)
+        pixels[i] = loadBigEndian<int16_t>(bytes + 2 * i);
+    return read < wanted ? static_cast<int16_t>(15 + whole) : 0;
 }
 
 } // namespace
@@ -91,10 +115,10 @@ int16_t readBinarySpectrum(SpectrumRecord& record, float* pixels, std::FILE* str
 {
     if (!findRecordMarker(stream))
         return 1;
-    uint16_t markers;
-    if (!readItem(stream, markers))
+    HeaderBytes header(stream);
+    if (!header.hasMarkers())
         return 1;
-    if (const int16_t failed = readHeaderFields(stream, record))
+    if (const int16_t failed = readHeaderFields(header, record))
         return failed;
     if (record.process == 0)
         return readRawCounts(stream, pixels, record.numPix);

@@ -1,11 +1,9 @@
 #include "core/input_formats.h"
 
+#include "core/big_endian.h"
 #include "core/binary_spectrum.h"
 #include "core/line_end.h"
 #include "core/text_spectrum.h"
-
-#include <algorithm>
-#include <bit>
 
 int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format)
 {
@@ -21,12 +19,6 @@ std::size_t readBigEndian(void* buffer, std::size_t itemSize, std::size_t count,
     const std::size_t read = std::fread(buffer, itemSize, count, stream);
     if (read < count)
         return read;
-    if constexpr (std::endian::native == std::endian::little) {
-        if (itemSize == 2 || itemSize == 4) {
-            auto* bytes = static_cast<unsigned char*>(buffer);
-            for (std::size_t i = 0; i < count; ++i, bytes += itemSize)
-                std::reverse(bytes, bytes + itemSize);
-        }
-    }
+    bigEndianToHost(static_cast<unsigned char*>(buffer), itemSize, count);
     return count;
 }

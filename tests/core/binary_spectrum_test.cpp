@@ -179,6 +179,29 @@ TEST_F(BinarySpectrumTest, TruncatedRecordsReportTheMissingField)
     EXPECT_EQ(read(complete), 0);
 }
 
+TEST_F(BinarySpectrumTest, CutRecordKeepsWhatWasReadAndConsumesTheRest)
+{
+    RecordFields fields;
+    fields.time = 77;
+    fields.depth = 9.5f;
+    const std::string header = recordHeader(fields);
+    MemoryStream cutInDepth(header.substr(0, 16));
+    EXPECT_EQ(read(cutInDepth), 5);
+    EXPECT_EQ(valueOf(record_.time), 77);
+    EXPECT_EQ(valueOf(record_.volts), 12.25f);
+    EXPECT_NE(valueOf(record_.depth), 9.5f);
+    EXPECT_EQ(cutInDepth.rest(), "");
+
+    // Raw count 2 is cut after its first byte: counts 0 and 1 are stored.
+    const std::string raw = rawRecord({}, {0xFFFF, 0x7FFF, 0x0102, 4});
+    MemoryStream cutInCounts(raw.substr(0, 44 + 5));
+    EXPECT_EQ(read(cutInCounts), 17);
+    EXPECT_EQ(pixels_[0], -1.0f);
+    EXPECT_EQ(pixels_[1], 32767.0f);
+    EXPECT_EQ(pixels_[2], UNTOUCHED);
+    EXPECT_EQ(cutInCounts.rest(), "");
+}
+
 TEST_F(BinarySpectrumTest, TruncatedFloatValuesReport15)
 {
     const std::string whole = floatRecord({}, {1.0f, 2.0f, 3.0f});
