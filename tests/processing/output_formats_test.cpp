@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -138,7 +139,7 @@ TEST_F(OutputFormats, BinaryOutputIsLittleEndianRecordsFollowedByFloats)
     EXPECT_EQ(last, 49.5f);
 }
 
-TEST_F(OutputFormats, WriteFailureIsReported)
+TEST_F(OutputFormats, WriteFailureIsReportedInBothForms)
 {
     const float values[2] = {1, 2};
     const std::string path = dir.file("ro.txt");
@@ -146,6 +147,24 @@ TEST_F(OutputFormats, WriteFailureIsReported)
     FileHandle readOnly(std::fopen(path.c_str(), "rb"));
     ASSERT_TRUE(readOnly);
     EXPECT_EQ(writeOutput(exampleRecord(), values, readOnly.get(), 1), 1);
+    EXPECT_EQ(writeOutput(exampleRecord(), values, readOnly.get(), 0), 1);
+}
+
+TEST_F(OutputFormats, RowOfTheLargestSpectrumWithLongNumbersIsWhole)
+{
+    // Every value at its longest: sign, five digits, exponent of three digits.
+    std::vector<float> values(MAX_PIXELS, -1.2345e-38f);
+    SpectrumRecord record = exampleRecord();
+    record.numPix = MAX_PIXELS;
+    record.temp = -3.0e38f;
+    const std::string row = written([&](std::FILE* f) { EXPECT_EQ(writeOutput(record, values.data(), f, 0), 0); });
+    char temp[64];
+    std::snprintf(temp, sizeof temp, "1000,%.1f,", static_cast<double>(record.temp));
+    EXPECT_EQ(row.substr(0, std::strlen(temp)), temp);
+    std::string cells;
+    for (int k = 0; k < MAX_PIXELS; ++k)
+        cells += ",-1.2345e-38";
+    EXPECT_EQ(row.substr(row.size() - cells.size() - 2), cells + "\r\n");
 }
 
 class Transposed : public OutputFormats {
@@ -204,6 +223,88 @@ TEST_F(Transposed, NoSpectrumGivesTheLabelsAlone)
                                                "N",       "Scale", "Do",   "Dt",      "intTime",
                                                "firstPix", "pixInc", "numPix"};
     EXPECT_EQ(rows, expected);
+}
+
+// Tables larger than the part of the temporary file that is gathered at a
+// time: every cell must still come from its own spectrum and value.
+class LongTransposed : public OutputFormats {
+protected:
+    static SpectrumRecord numbered(int j, int values)
+    {
+        SpectrumRecord r = exampleRecord();
+        r.time = j;
+        r.N = static_cast<int16_t>(j % 1000);
+        r.firstPix = 0;
+        r.pixInc = 1;
+        r.numPix = static_cast<int16_t>(values);
+        return r;
+    }
+    static int value(int j, int k) { return (j * 7 + k * 13) % 10000; }
+
+    std::vector<std::string> transpose(int spectra, int values)
+    {
+        FileHandle temporary(std::tmpfile());
+        std::vector<float> pixels(static_cast<std::size_t>(values));
+        for (int j = 0; j < spectra; ++j) {
+            for (int k = 0; k < values; ++k)
+                pixels[static_cast<std::size_t>(k)] = static_cast<float>(value(j, k));
+            writeOutput(numbered(j, values), pixels.data(), temporary.get(), 1);
+        }
+        const std::string table = written([&](std::FILE* f) { EXPECT_EQ(writeTransposed(temporary.get(), f), 0); });
+        return splitCrLfLines(table);
+    }
+
+    static std::string expectedRow(const std::string& label, int spectra, const std::function<std::string(int)>& cell)
+    {
+        std::string row = label;
+        for (int j = 0; j < spectra; ++j)
+            row += "," + cell(j);
+        return row;
+    }
+};
+
+TEST_F(LongTransposed, ManyValuesAreGatheredInSeveralBandsOfRows)
+{
+    // 70000 records of 304 bytes exceed what is gathered at once.
+    const int spectra = 70000;
+    const int values = 64;
+    const std::vector<std::string> rows = transpose(spectra, values);
+    ASSERT_EQ(rows.size(), 13u + values);
+    EXPECT_EQ(rows[0], expectedRow("Time", spectra, [](int j) { return std::to_string(j); }));
+    EXPECT_EQ(rows[5], expectedRow("N", spectra, [](int j) { return std::to_string(j % 1000); }));
+    EXPECT_EQ(rows[12], expectedRow("numPix", spectra, [](int) { return std::string("64"); }));
+    for (int k = 0; k < values; ++k)
+        ASSERT_EQ(rows[13 + static_cast<std::size_t>(k)],
+                  expectedRow("?", spectra, [k](int j) { return std::to_string(value(j, k)); }))
+            << "value row " << k;
+}
+
+TEST_F(LongTransposed, RecordsBeyondOneGatheringAreTakenInParts)
+{
+    // So many records that even one label row is gathered in two parts.
+    const int spectra = 360000;
+    const std::vector<std::string> rows = transpose(spectra, 0);
+    ASSERT_EQ(rows.size(), 13u);
+    EXPECT_EQ(rows[0], expectedRow("Time", spectra, [](int j) { return std::to_string(j); }));
+    EXPECT_EQ(rows[1], expectedRow("temp", spectra, [](int) { return std::string("12.46"); }));
+    EXPECT_EQ(rows[5], expectedRow("N", spectra, [](int j) { return std::to_string(j % 1000); }));
+}
+
+TEST_F(Transposed, RecordCutShortInTheLabelRowsStopsTheTableThere)
+{
+    // The first record has no values, the second claims five but ends after
+    // its header: the table reads every record at the second one's length.
+    FileHandle temporary(std::tmpfile());
+    SpectrumRecord first = fiveValueRecord(1);
+    first.numPix = 0;
+    const float none[1] = {0};
+    writeOutput(first, none, temporary.get(), 1);
+    unsigned char head[SPECTRUM_RECORD_SIZE];
+    encodeRecord(fiveValueRecord(2), head);
+    std::fwrite(head, sizeof head, 1, temporary.get());
+    const std::string table = written([&](std::FILE* f) { EXPECT_EQ(writeTransposed(temporary.get(), f), 1); });
+    EXPECT_EQ(log.errorBoxes(), "fread error; i = 1\n");
+    EXPECT_EQ(table, "Time,1");
 }
 
 TEST_F(Transposed, TruncatedTemporaryFileStopsTheTableWithAnError)

@@ -220,6 +220,24 @@ TEST_F(Processing, TransposedOutputHasOneColumnPerSpectrum)
     EXPECT_EQ(lines[18], "?,2,4,6");
 }
 
+TEST_F(Processing, CountsOfMoreThanSixteenBitsOfSpectraAreReportedWhole)
+{
+    // A day at one spectrum a second passes 32767; the pixel set changes late.
+    std::string text = HEADER_LINES;
+    for (int j = 0; j < 40000; ++j)
+        text += j < 35000 ? dataLine(j, 0, 1, {j % 7}) : dataLine(j, 0, 1, {j % 7, 1});
+    writeFile(input, text);
+    convert();
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "WARNING: Spectrum 35000 in " + input +
+                              " contains a different set of pixels\n         than the preceding spectra."
+                              "WARNING: The wavelengths listed in the header\n"
+                              "         will not apply to all spectra in the file.\n"
+                              "40000 spectra.\n");
+    const auto lines = outputLines();
+    ASSERT_EQ(lines.size(), 5u + 40000u);
+    EXPECT_EQ(lines.back(), expectedRow(39999, 0, 1, {39999 % 7, 1}));
+}
+
 // Leaves exactly `spare` file descriptors free until destroyed.
 class DescriptorLimit {
 public:
