@@ -195,10 +195,14 @@ write_readme() {
 # scaled to the longer of the two.
 write_chart() {
   awk -F'\t' '
+    function esc(text) {
+      gsub(/&/, "\\&amp;", text); gsub(/</, "\\&lt;", text); gsub(/>/, "\\&gt;", text)
+      return text
+    }
     function bar(y, seconds, longest, colour, label) {
       width = 420 * seconds / longest
       printf "<rect x=\"250\" y=\"%d\" width=\"%.1f\" height=\"14\" fill=\"%s\"/>\n", y, width, colour
-      printf "<text x=\"%.1f\" y=\"%d\">%s %.3f s</text>\n", 256 + width, y + 11, label, seconds
+      printf "<text x=\"%.1f\" y=\"%d\">%s %.3f s</text>\n", 256 + width, y + 11, esc(label), seconds
     }
     { rows[NR] = $0 }
     END {
@@ -210,8 +214,8 @@ write_chart() {
         split(rows[i], f, "\t")
         y = 30 + (i - 1) * 48
         longest = f[3] > f[5] ? f[3] : f[5]
-        printf "<text x=\"10\" y=\"%d\">%s</text>\n", y + 12, f[1]
-        printf "<text x=\"10\" y=\"%d\" fill=\"#555\">%s, ratio %sx (%s)</text>\n", y + 28, f[2], f[6], f[8]
+        printf "<text x=\"10\" y=\"%d\">%s</text>\n", y + 12, esc(f[1])
+        printf "<text x=\"10\" y=\"%d\" fill=\"#555\">%s, ratio %sx (%s)</text>\n", y + 28, esc(f[2]), f[6], f[8]
         bar(y, f[3], longest, "#2b6cb0", "Orvantis")
         bar(y + 18, f[5], longest, "#a0aec0", f[4])
       }
