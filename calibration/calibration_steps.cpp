@@ -19,31 +19,35 @@ private:
     int count_;
 };
 
-float adjustedValue(int16_t code, const SpectrumValues& s, int k)
+// The farthest neighbour an adjustment code reads, on either side.
+constexpr int NEIGHBOURS = 2;
+
+// The adjusted value at s[0], from s[-NEIGHBOURS] to s[NEIGHBOURS].
+float adjustedValue(int16_t code, const float* s)
 {
     switch (code) {
     case 1:
-        return s[k];
+        return s[0];
     case 2:
-        return static_cast<float>((double{s[k]} + s[k - 1]) * 0.5);
+        return static_cast<float>((double{s[0]} + s[-1]) * 0.5);
     case 3:
-        return static_cast<float>((double{s[k]} + s[k + 1]) * 0.5);
+        return static_cast<float>((double{s[0]} + s[1]) * 0.5);
     case 4:
-        return s[k - 1] > s[k] ? s[k - 1] : s[k];
+        return s[-1] > s[0] ? s[-1] : s[0];
     case 5:
-        return s[k] > s[k + 1] ? s[k] : s[k + 1];
+        return s[0] > s[1] ? s[0] : s[1];
     case 6:
-        return s[k - 1];
+        return s[-1];
     case 7:
-        return s[k + 1];
+        return s[1];
     case 8:
-        return static_cast<float>((double{s[k - 1]} + s[k] + s[k + 1]) * ONE_THIRD);
+        return static_cast<float>((double{s[-1]} + s[0] + s[1]) * ONE_THIRD);
     case 9: {
-        const float window[] = {s[k - 1], s[k], s[k + 1]};
+        const float window[] = {s[-1], s[0], s[1]};
         return medianOf(window);
     }
     case 10: {
-        const float window[] = {s[k - 2], s[k - 1], s[k], s[k + 1], s[k + 2]};
+        const float window[] = {s[-2], s[-1], s[0], s[1], s[2]};
         return medianOf(window);
     }
     default:
@@ -51,18 +55,33 @@ float adjustedValue(int16_t code, const SpectrumValues& s, int k)
     }
 }
 
-// Runs apply on each of the numPix values whose pixel has a calibration
-// entry, up to the last calibrated pixel; other values stay as they are.
-template <typename Apply>
-void forEachCalibratedValue(float* pixels, const SpectrumRecord& record, const CalSlot& slot, Apply apply)
+// Calls visit(k, entry) for each of the numPix values whose pixel has a
+// calibration entry, in order, up to the first pixel past the last
+// calibrated one; other values are left to the caller.
+template <typename Visit>
+void forEachCalibratedValue(const SpectrumRecord& record, const CalSlot& slot, Visit visit)
 {
     const int count = valueCount(record);
+    const int firstPix = record.firstPix;
+    const ChannelCal& cal = *slot.cal;
+    if (record.pixInc == 1 && firstPix + count <= 32768) {
+        // Pixel numbers rise without wrapping, so the values with an entry
+        // form one run, and so do their entries.
+        const int begin = std::max(0, cal.firstCalPix - firstPix);
+        const int end = std::min({count, cal.lastCalPix - firstPix + 1, cal.firstCalPix + slot.pixelCalCount - firstPix});
+        if (begin >= end)
+            return;
+        const PixelCal* entry = &slot.pixelCals[begin + firstPix - cal.firstCalPix];
+        for (int k = begin; k < end; ++k, ++entry)
+            visit(k, *entry);
+        return;
+    }
     for (int k = 0; k < count; ++k) {
         const int16_t p = pixelNumber(record.firstPix, record.pixInc, k);
-        if (p > slot.cal->lastCalPix)
+        if (p > cal.lastCalPix)
             return;
         if (const PixelCal* entry = slot.pixelEntry(p))
-            pixels[k] = apply(pixels[k], *entry);
+            visit(k, *entry);
     }
 }
 
@@ -130,22 +149,20 @@ double darkMean(const float* pixels, const SpectrumRecord& record, int16_t first
     return double{sum} / (last - first + 1);
 }
 
-void adjustPixels(const float* source, float* pixels, const SpectrumRecord& record, const CalSlot& slot)
+void adjustPixels(float* pixels, const SpectrumRecord& record, const CalSlot& slot)
 {
-    const SpectrumValues s(source, record);
-    const ChannelCal& cal = *slot.cal;
-    int k = 0;
-    for (; k < MAX_PIXELS && k < cal.firstCalPix - record.firstPix; ++k)
-        pixels[k] = 0.0f;
-    for (; k < MAX_PIXELS; ++k) {
-        const int16_t p = pixelNumber(record.firstPix, 1, k);
-        if (p > cal.lastCalPix)
-            break;
-        const PixelCal* entry = slot.pixelEntry(p);
-        pixels[k] = adjustedValue(entry ? entry->adjustCode : 0, s, k);
-    }
-    for (; k < MAX_PIXELS; ++k)
-        pixels[k] = 0.0f;
+    const int count = valueCount(record);
+    // The unadjusted values with NEIGHBOURS zeros on either side, so that
+    // every neighbour outside the spectrum reads as 0.0 without a test.
+    float padded[MAX_PIXELS + 2 * NEIGHBOURS];
+    std::fill_n(padded, NEIGHBOURS, 0.0f);
+    std::copy_n(pixels, count, padded + NEIGHBOURS);
+    std::fill_n(padded + NEIGHBOURS + count, NEIGHBOURS, 0.0f);
+    const float* source = padded + NEIGHBOURS;
+
+    std::fill_n(pixels, count, 0.0f);
+    forEachCalibratedValue(record, slot,
+                           [&](int k, const PixelCal& entry) { pixels[k] = adjustedValue(entry.adjustCode, source + k); });
 }
 
 int16_t truncateToInt16(float value)
@@ -163,9 +180,9 @@ void subtractDark(float* pixels, const SpectrumRecord& record, const CalSlot& sl
 {
     const double Do = record.Do;
     const float D = static_cast<float>(double{record.Dt} - Do);
-    forEachCalibratedValue(pixels, record, slot, [&](float value, const PixelCal& entry) {
-        const float result = static_cast<float>(value - (double{entry.darkWeight} * D + Do));
-        return result >= DARK_CEILING ? DARK_CEILING : result;
+    forEachCalibratedValue(record, slot, [&](int k, const PixelCal& entry) {
+        const float result = static_cast<float>(pixels[k] - (double{entry.darkWeight} * D + Do));
+        pixels[k] = result >= DARK_CEILING ? DARK_CEILING : result;
     });
 }
 
@@ -180,16 +197,17 @@ void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl
     }
 }
 
-void normalizeTime(float* pixels, int32_t intTime, const IntTimeCal& coefs)
+void normalizeTime(float* pixels, const SpectrumRecord& record, const IntTimeCal& coefs)
 {
-    const double* divisors = timeDivisors(intTime, coefs);
-    for (int j = 0; j < MAX_PIXELS; ++j)
+    const double* divisors = timeDivisors(record.intTime, coefs);
+    const int count = valueCount(record);
+    for (int j = 0; j < count; ++j)
         pixels[j] = static_cast<float>(pixels[j] / divisors[j]);
 }
 
 void applyCalCoefs(float* pixels, const SpectrumRecord& record, const CalSlot& slot)
 {
-    forEachCalibratedValue(pixels, record, slot, [](float value, const PixelCal& entry) {
-        return static_cast<float>(double{value} * entry.calCoef);
+    forEachCalibratedValue(record, slot, [&](int k, const PixelCal& entry) {
+        pixels[k] = static_cast<float>(double{pixels[k]} * entry.calCoef);
     });
 }

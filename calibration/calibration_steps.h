@@ -3,8 +3,9 @@
 // of MAX_PIXELS values, value k belonging to pixel number firstPix + k * pixInc
 // (16-bit). Buffer positions at or past numPix, and positions outside the
 // buffer, read as 0.0, so nothing left from an earlier spectrum enters a
-// result. Steps that take a CalSlot need it loaded. Arithmetic is in double,
-// rounded to float where a value is stored.
+// result; the steps leave them as they are, since nothing reads them later.
+// Steps that take a CalSlot need it loaded. Arithmetic is in double, rounded
+// to float where a value is stored.
 
 #include "calibration/cal_table.h"
 #include "core/spectrum_record.h"
@@ -24,10 +25,10 @@ inline int valueCount(const SpectrumRecord& record)
 // the range is empty.
 double darkMean(const float* pixels, const SpectrumRecord& record, int16_t first, int16_t last);
 
-// Replaces every value of pixels (all MAX_PIXELS) as the adjustment code of its
-// pixel says, computing from the unadjusted source values (only the first
-// numPix of source are read). Only for pixInc 1.
-void adjustPixels(const float* source, float* pixels, const SpectrumRecord& record, const CalSlot& slot);
+// Replaces each of the numPix values as the adjustment code of its pixel
+// says, computing from the unadjusted values (kept in a copy of its own);
+// values without a code become 0. Only for pixInc 1.
+void adjustPixels(float* pixels, const SpectrumRecord& record, const CalSlot& slot);
 
 // Truncates toward zero and keeps the low 16 bits as a signed number; values
 // that are not finite give 0.
@@ -59,8 +60,8 @@ void subtractDark(float* pixels, const SpectrumRecord& record, const CalSlot& sl
 // table without entries leaves them unchanged.
 void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl);
 
-// Divides every buffer position j by intTime + i0 + i1*j + ... + i5*j^5.
-void normalizeTime(float* pixels, int32_t intTime, const IntTimeCal& coefs);
+// Divides each of the numPix values j by intTime + i0 + i1*j + ... + i5*j^5.
+void normalizeTime(float* pixels, const SpectrumRecord& record, const IntTimeCal& coefs);
 
 // Multiplies each calibrated pixel by its calibration coefficient.
 void applyCalCoefs(float* pixels, const SpectrumRecord& record, const CalSlot& slot);

@@ -4,8 +4,6 @@
 #include "calibration/calibration_steps.h"
 #include "core/log.h"
 
-#include <algorithm>
-
 namespace {
 
 enum Level : int16_t { RAW = 0, PIXEL_ADJUSTED = 1, DARK_ADJUSTED = 2, TIME_NORMALIZED = 3, FULL_CAL = 4 };
@@ -22,14 +20,10 @@ void establishDarkValues(SpectrumRecord& record, const float* pixels, const Chan
 
 void adjustLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot)
 {
-    if (record.pixInc == 1) {
-        // Adjusted values come from the unadjusted ones, so work from a copy.
-        float source[MAX_PIXELS];
-        std::copy_n(pixels, valueCount(record), source);
-        adjustPixels(source, pixels, record, slot);
-    } else {
+    if (record.pixInc == 1)
+        adjustPixels(pixels, record, slot);
+    else
         logMessage("NOTE: cannot adjust pixels (not enough pixels available).\n");
-    }
     record.process = PIXEL_ADJUSTED;
 }
 
@@ -39,7 +33,7 @@ void normalizeLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot)
     applyNLTable(pixels, record, slot.nl);
     logDebug("normalizing.\n");
     if (record.intTime > 0) {
-        normalizeTime(pixels, record.intTime, slot.intTimeCals);
+        normalizeTime(pixels, record, slot.intTimeCals);
         record.process = TIME_NORMALIZED;
     } else {
         logMessage("WARNING: Invalid integration time (%ld).\n", static_cast<long>(record.intTime));

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -19,7 +21,8 @@ Pixels adjusted(int16_t code, const std::vector<float>& values)
     const int16_t count = static_cast<int16_t>(values.size());
     const CalSlot slot = uniformSlot(0, static_cast<int16_t>(count - 1), {code, 0.0f, 0.0f});
     Pixels out(-1.0f);
-    adjustPixels(values.data(), out.values, spectrum(0, 1, count), slot);
+    std::copy(values.begin(), values.end(), out.values);
+    adjustPixels(out.values, spectrum(0, 1, count), slot);
     return out;
 }
 
@@ -63,26 +66,30 @@ TEST(AdjustPixels, SumsAreTakenInDoublePrecision)
 
 TEST(AdjustPixels, NeighboursOutsideTheSpectrumReadAsZero)
 {
-    // Stale values past numPix must not be used.
-    const float source[] = {5, 6, 7, 999, 999};
-    const CalSlot slot = uniformSlot(0, 2, {7, 0.0f, 0.0f});
-    Pixels out;
-    adjustPixels(source, out.values, spectrum(0, 1, 3), slot);
+    // Stale values past numPix must not be used, nor be changed.
+    Pixels out(999.0f);
+    out[0] = 5;
+    out[1] = 6;
+    out[2] = 7;
+    const CalSlot slot = uniformSlot(0, 4, {7, 0.0f, 0.0f});
+    adjustPixels(out.values, spectrum(0, 1, 3), slot);
     EXPECT_EQ(out[0], 6.0f);
     EXPECT_EQ(out[2], 0.0f);
+    EXPECT_EQ(out[3], 999.0f);
 
+    out[0] = 5;
+    out[1] = 6;
     const CalSlot previous = uniformSlot(0, 2, {6, 0.0f, 0.0f});
-    adjustPixels(source, out.values, spectrum(0, 1, 3), previous);
+    adjustPixels(out.values, spectrum(0, 1, 3), previous);
     EXPECT_EQ(out[0], 0.0f);
     EXPECT_EQ(out[1], 5.0f);
 }
 
 TEST(AdjustPixels, ValuesOutsideTheCalibratedPixelsBecomeZero)
 {
-    const std::vector<float> source(MAX_PIXELS, 7.0f);
     const CalSlot slot = uniformSlot(10, 1033, {1, 0.0f, 0.0f});
-    Pixels out(-1.0f);
-    adjustPixels(source.data(), out.values, spectrum(0, 1, MAX_PIXELS), slot);
+    Pixels out(7.0f);
+    adjustPixels(out.values, spectrum(0, 1, MAX_PIXELS), slot);
     for (int k = 0; k < MAX_PIXELS; ++k)
         EXPECT_EQ(out[k], (k >= 10 && k <= 1033) ? 7.0f : 0.0f) << k;
 }
@@ -91,9 +98,10 @@ TEST(AdjustPixels, EntryIsChosenByPixelNumber)
 {
     CalSlot slot = uniformSlot(0, 9, {1, 0.0f, 0.0f}, 12); // entries past lastCalPix, as after a blank line
     slot.pixelCals[5].adjustCode = 7;
-    const float source[] = {50, 60, 70, 80, 90, 100, 110};
     Pixels out;
-    adjustPixels(source, out.values, spectrum(5, 1, 7), slot);
+    const float source[] = {50, 60, 70, 80, 90, 100, 110};
+    std::copy(std::begin(source), std::end(source), out.values);
+    adjustPixels(out.values, spectrum(5, 1, 7), slot);
     EXPECT_EQ(out[0], 60.0f); // pixel 5, code 7
     EXPECT_EQ(out[1], 60.0f);
     EXPECT_EQ(out[4], 90.0f);
@@ -102,20 +110,18 @@ TEST(AdjustPixels, EntryIsChosenByPixelNumber)
 
 TEST(AdjustPixels, CalibratedRangePastTheBufferStaysInside)
 {
-    const std::vector<float> source(MAX_PIXELS, 3.0f);
     const CalSlot slot = uniformSlot(0, 3000, {3, 0.0f, 0.0f});
-    Pixels out;
-    adjustPixels(source.data(), out.values, spectrum(0, 1, MAX_PIXELS), slot);
+    Pixels out(3.0f);
+    adjustPixels(out.values, spectrum(0, 1, MAX_PIXELS), slot);
     EXPECT_EQ(out[0], 3.0f);
     EXPECT_EQ(out[MAX_PIXELS - 1], 1.5f); // its next neighbour is outside
 }
 
 TEST(AdjustPixels, PixelsWithoutAnEntryBecomeZero)
 {
-    const std::vector<float> source(11, 4.0f);
     const CalSlot slot = uniformSlot(0, 10, {1, 0.0f, 0.0f}, 5);
-    Pixels out(-1.0f);
-    adjustPixels(source.data(), out.values, spectrum(0, 1, 11), slot);
+    Pixels out(4.0f);
+    adjustPixels(out.values, spectrum(0, 1, 11), slot);
     EXPECT_EQ(out[4], 4.0f);
     EXPECT_EQ(out[5], 0.0f);
     EXPECT_EQ(out[10], 0.0f);
@@ -296,12 +302,20 @@ TEST(ApplyNLTable, TableWithoutEntriesChangesNothing)
 
 // --- normalizeTime -----------------------------------------------------------
 
+// Normalizes numPix values of a spectrum starting at pixel firstPix.
+void normalize(Pixels& v, int32_t intTime, const IntTimeCal& coefs, int16_t numPix = MAX_PIXELS, int16_t firstPix = 0)
+{
+    SpectrumRecord record = spectrum(firstPix, 1, numPix);
+    record.intTime = intTime;
+    normalizeTime(v.values, record, coefs);
+}
+
 TEST(NormalizeTime, DividesEveryBufferPositionByTheIntegrationTime)
 {
     Pixels v;
     for (int j = 0; j < MAX_PIXELS; ++j)
         v[j] = 100.0f * j;
-    normalizeTime(v.values, 100, IntTimeCal{});
+    normalize(v, 100, IntTimeCal{});
     for (int j = 0; j < MAX_PIXELS; ++j)
         ASSERT_EQ(v[j], static_cast<float>(j)) << j;
 }
@@ -317,20 +331,31 @@ TEST(NormalizeTime, EffectiveTimeIsAPolynomialOfThePosition)
         Pixels v;
         for (int j = 0; j < MAX_PIXELS; ++j)
             v[j] = 10.5f + j;
-        normalizeTime(v.values, 10, linear);
+        normalize(v, 10, linear);
         for (int j = 0; j < MAX_PIXELS; ++j)
             ASSERT_EQ(v[j], 1.0f) << j;
 
         for (int j = 0; j < MAX_PIXELS; ++j)
             v[j] = 20.0f + static_cast<float>(j) * j;
-        normalizeTime(v.values, 20, square);
+        normalize(v, 20, square);
         for (int j = 0; j < MAX_PIXELS; ++j)
             ASSERT_EQ(v[j], 1.0f) << j;
     }
     Pixels v(40.0f);
-    normalizeTime(v.values, 40, square); // only the integration time differs
+    normalize(v, 40, square); // only the integration time differs
     EXPECT_EQ(v[0], 1.0f);
     EXPECT_EQ(v[2], static_cast<float>(40.0 / 44.0));
+}
+
+TEST(NormalizeTime, PolynomialRunsOverBufferPositionsOfTheValuesOnly)
+{
+    IntTimeCal linear;
+    linear.i[1] = 1.0f;
+    Pixels v(30.0f);
+    normalize(v, 10, linear, 3, 500); // position j, not pixel number 500 + j
+    EXPECT_EQ(v[0], 3.0f);
+    EXPECT_EQ(v[2], 2.5f);
+    EXPECT_EQ(v[3], 30.0f); // past numPix: nothing reads it, so it stays
 }
 
 TEST(NormalizeTime, HighPowersUseTheExactPowerRoundedOnce)
@@ -338,7 +363,7 @@ TEST(NormalizeTime, HighPowersUseTheExactPowerRoundedOnce)
     IntTimeCal fifth;
     fifth.i[5] = 1.0f;
     Pixels v(1.0f);
-    normalizeTime(v.values, 1, fifth);
+    normalize(v, 1, fifth);
     const double j5 = static_cast<double>(2047.0L * 2047 * 2047 * 2047 * 2047); // exact, then rounded
     EXPECT_EQ(v[2047], static_cast<float>(1.0 / (j5 + 1.0)));
     EXPECT_EQ(v[0], 1.0f);
