@@ -219,7 +219,96 @@ public:
         return line;
     }
 
+    // The texts where reading a plain decimal in place must hand over to the
+    // full reader, or must round exactly: long plain decimals, a lone point
+    // or sign, an exponent mark or 'x' right after the digits.
+    std::string plainEdge()
+    {
+        std::string text = pick(" \t\n", below(2));
+        switch (below(3)) {
+        case 0: text += pick("-+", below(2)) + pick(".", below(2)) + pick("0", below(2)); break;
+        case 1: text += sign() + digits(1 + below(8)) + pick(".", below(2)) + digits(below(4)) + pick("eExX.", 1); break;
+        default: text += longPlain(); break;
+        }
+        return text + pick(",\n ", below(2)) + (below(2) == 0 ? "7" : "");
+    }
+
+    // A plain decimal that is read in full: 17 to 21 digits, leading zeros,
+    // or a midpoint between two floats with few digits.
+    std::string longPlain()
+    {
+        switch (below(6)) {
+        case 5: return sign() + cutMidpoint();
+        case 0: return sign() + std::string(static_cast<std::size_t>(below(4)), '0') + digits(17 + below(5));
+        case 1: {
+            std::string n = digits(17 + below(5));
+            n.insert(static_cast<std::size_t>(below(static_cast<int>(n.size()) + 1)), 1, '.');
+            return sign() + n;
+        }
+        case 2: return sign() + shortMidpoint();
+        case 3: return sign() + wholeMidpoint();
+        default: return sign() + "0." + std::string(static_cast<std::size_t>(below(24)), '0') + digits(1 + below(4));
+        }
+    }
+
 private:
+    // A midpoint between two floats with at most 8 fraction digits (floats
+    // of 2^(24-k) to 2^(25-k) lie 2^(1-k) apart), exact or nudged up or down
+    // in a 19th digit: a double computation rounds such a nudge onto the
+    // midpoint itself.
+    std::string shortMidpoint()
+    {
+        const int k = below(9);
+        const double low = std::ldexp(1.0, 24 - k) * (1.0 + below(1 << 20) / double(1 << 20));
+        const float below_ = static_cast<float>(low);
+        const float above = std::nextafter(below_, std::numeric_limits<float>::infinity());
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*f", k, (double{below_} + double{above}) / 2);
+        std::string n = text;
+        const int nudge = below(3);
+        if (nudge == 0)
+            return n;
+        if (nudge == 2)
+            --n.back(); // its last digit is 5 or odd
+        if (n.find('.') == std::string::npos)
+            n += '.';
+        while (n.size() < 19) // 18 digits and the point
+            n += nudge == 1 ? '0' : '9';
+        return n + (nudge == 1 ? "1" : "9");
+    }
+
+    // A midpoint between two floats of 1/8 to 8 cut to 15 or 16 significant
+    // digits, sometimes raised in the last: many fraction digits, yet few
+    // enough for the double computation, which may land on the midpoint.
+    std::string cutMidpoint()
+    {
+        const double low = std::ldexp(1.0 + below(1 << 22) / double(1 << 22), below(6) - 3);
+        const float below_ = static_cast<float>(low);
+        const float above = std::nextafter(below_, std::numeric_limits<float>::infinity());
+        char text[64];
+        std::snprintf(text, sizeof text, "%.40f", (double{below_} + double{above}) / 2);
+        std::string n = text;
+        const std::size_t first = n.find_first_not_of("0.");
+        std::size_t end = first;
+        for (int significant = 0; significant < 15 + below(2); ++end)
+            significant += n[end] != '.';
+        n.resize(end);
+        if (below(2) == 0 && n.back() != '9')
+            ++n.back();
+        return n;
+    }
+
+    // A whole-number midpoint between two floats of 2^24 to 2^63, exact or
+    // one off.
+    std::string wholeMidpoint()
+    {
+        const double low = std::ldexp(1.0 + below(1 << 20) / double(1 << 20), 24 + below(39));
+        const float below_ = static_cast<float>(low);
+        const float above = std::nextafter(below_, std::numeric_limits<float>::infinity());
+        const uint64_t midpoint = (static_cast<uint64_t>(below_) + static_cast<uint64_t>(above)) / 2;
+        return std::to_string(midpoint + static_cast<uint64_t>(below(3)) - 1);
+    }
+
     int below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
 
     std::string pick(const std::string& alphabet, int count)
@@ -404,4 +493,62 @@ TEST(ScannerDifferential, DetectionScanMatchesFscanf)
     for (int i = 0; i < 6000; ++i)
         texts.push_back(generator.lineText());
     compareAll(texts, {detectionScan()});
+}
+
+TEST(ScannerDifferential, PlainDecimalEdgesMatchFscanfAndSscanf)
+{
+    TextGenerator generator(0x9A1D3C5u);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 20000; ++i)
+        texts.push_back(generator.plainEdge());
+    compareAll(texts, {
+                          streamConversion<float>("%f", Comma::None),
+                          streamConversion<float>("%f,%n", Comma::After),
+                          stringConversion<float>("%f%n"),
+                      });
+    for (std::string& text : texts)
+        text.insert(0, 1, ',');
+    compareAll(texts, {streamConversion<float>(",%f", Comma::Before)});
+}
+
+// Long lines of pixel values, so that values straddle the stream's buffer
+// ends, with now and then a value the in-place reader hands over, and a
+// character that stops the line in some.
+TEST(ScannerDifferential, PixelListsMatchRepeatedFscanf)
+{
+    TextGenerator generator(0x51C7u);
+    std::mt19937_64 rng(7);
+    for (int line = 0; line < 40; ++line) {
+        std::string text;
+        const int values = 1500 + static_cast<int>(rng() % 1500);
+        for (int i = 0; i < values; ++i) {
+            text += rng() % 20 == 0 ? ", " : ",";
+            text += rng() % 10 == 0 ? generator.longPlain() : std::to_string(rng() % 70000) + (rng() % 3 == 0 ? ".5" : "");
+            if (rng() % 40 == 0)
+                text += "e-" + std::to_string(rng() % 40); // handed over to the full reader
+        }
+        // Most lines are complete; the others stop at a value that cannot be read.
+        if (line % 4 == 3)
+            text.insert(text.size() / 2 + rng() % 1000, 1, ';');
+        text += "\r\n";
+
+        MemoryStream reference(text);
+        std::vector<uint64_t> expected;
+        float v = 0;
+        while (static_cast<int>(expected.size()) < values && std::fscanf(reference.get(), ",%f", &v) == 1)
+            expected.push_back(bitsOf(v));
+
+        MemoryStream ours(text);
+        std::vector<float> read(static_cast<std::size_t>(values));
+        int count;
+        {
+            StreamChars in(ours.get());
+            count = scanCommaFloats(in, read.data(), values);
+        }
+        ASSERT_EQ(count, static_cast<int>(expected.size())) << "line " << line;
+        EXPECT_EQ(count == values, line % 4 != 3) << "line " << line;
+        for (int i = 0; i < count; ++i)
+            ASSERT_EQ(bitsOf(read[static_cast<std::size_t>(i)]), expected[static_cast<std::size_t>(i)]) << "value " << i;
+        EXPECT_EQ(ours.rest(), reference.rest()) << "line " << line;
+    }
 }
