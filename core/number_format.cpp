@@ -82,6 +82,8 @@ int decimalExponentGuess(double a)
     const int binary = static_cast<int>(std::bit_cast<uint64_t>(a) >> 52) - 1023;
     const int guess = (binary * 1233) >> 12; // 1233 / 4096 is just below log10(2): at most one low
     const int next = guess + 1;
+    if (next > MAX_EXACT_POWER || next < -MAX_EXACT_POWER)
+        return guess; // beyond the fast paths anyway
     const double power = next >= 0 ? POW10[next] : 1 / POW10[-next];
     return a >= power ? next : guess;
 }

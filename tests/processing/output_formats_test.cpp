@@ -244,7 +244,7 @@ protected:
     std::vector<std::string> transpose(int spectra, int values)
     {
         FileHandle temporary(std::tmpfile());
-        std::vector<float> pixels(static_cast<std::size_t>(values));
+        std::vector<float> pixels(static_cast<std::size_t>(values) + 1); // never empty: data() stays valid
         for (int j = 0; j < spectra; ++j) {
             for (int k = 0; k < values; ++k)
                 pixels[static_cast<std::size_t>(k)] = static_cast<float>(value(j, k));
