@@ -8,6 +8,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -381,6 +382,91 @@ TEST(ApplyCalCoefs, MultipliesCalibratedPixelsOnly)
     EXPECT_EQ(v[3], 0.5f);
     EXPECT_EQ(v[4], 2.0f);
     EXPECT_EQ(v[5], 2.0f);
+}
+
+
+// --- which values have a calibration entry -----------------------------------
+
+// A spectrum and a slot drawn at random, pixel numbers near the 16-bit ends
+// included, with each entry's coefficient telling it apart.
+struct RangeCase {
+    SpectrumRecord record;
+    CalSlot slot;
+};
+
+RangeCase randomRangeCase(std::mt19937& rng)
+{
+    const auto any = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    const int16_t firstPixChoices[] = {0, 5, 300, -40, 30700, 32767, -32768, static_cast<int16_t>(any(-32768, 32767))};
+    const int16_t pixIncChoices[] = {1, 1, 1, 1, 2, -1, 0, 3};
+    RangeCase c{spectrum(firstPixChoices[any(0, 7)], pixIncChoices[any(0, 7)], static_cast<int16_t>(any(0, MAX_PIXELS))),
+                {}};
+    int16_t firstCalPix = static_cast<int16_t>(c.record.firstPix + any(-50, 300));
+    int16_t lastCalPix = static_cast<int16_t>(firstCalPix + any(-3, 2500));
+    if (any(0, 5) == 0) { // entries just past the wrap from 32767 to -32768
+        firstCalPix = static_cast<int16_t>(-32768 + any(0, 100));
+        lastCalPix = 32767;
+    }
+    c.slot = uniformSlot(firstCalPix, lastCalPix, {1, 0.0f, 0.0f}, any(0, 2600));
+    for (int i = 0; i < c.slot.pixelCalCount; ++i)
+        c.slot.pixelCals[i].calCoef = static_cast<float>(2 + i);
+    return c;
+}
+
+// The entry index of each value, walking the pixel numbers one by one up
+// to the first one past lastCalPix; -1 for a value without an entry.
+std::vector<int> entryIndices(const RangeCase& c)
+{
+    std::vector<int> indices(static_cast<std::size_t>(c.record.numPix), -1);
+    for (int k = 0; k < c.record.numPix; ++k) {
+        const auto p = static_cast<int16_t>(c.record.firstPix + k * c.record.pixInc);
+        if (p > c.slot.cal->lastCalPix)
+            break;
+        const int index = p - c.slot.cal->firstCalPix;
+        if (index >= 0 && index < c.slot.pixelCalCount)
+            indices[static_cast<std::size_t>(k)] = index;
+    }
+    return indices;
+}
+
+TEST(CalibratedValues, PixelNumberWrappingTo32768FindsItsEntry)
+{
+    CalSlot slot = uniformSlot(-32768, 32767, {1, 0.0f, 0.0f}, 10);
+    slot.pixelCals[0].calCoef = 3.0f;
+    float v[] = {1, 1};
+    applyCalCoefs(v, spectrum(32767, 1, 2), slot);
+    EXPECT_EQ(v[0], 1.0f); // pixel 32767 has no entry
+    EXPECT_EQ(v[1], 3.0f); // pixel -32768 has the first
+}
+
+TEST(CalibratedValues, AreTheValuesAWalkOverThePixelNumbersFinds)
+{
+    std::mt19937 rng(20240611);
+    for (int round = 0; round < 400; ++round) {
+        const RangeCase c = randomRangeCase(rng);
+        const std::vector<int> indices = entryIndices(c);
+        SCOPED_TRACE(::testing::Message() << "firstPix " << c.record.firstPix << " pixInc " << c.record.pixInc
+                                          << " numPix " << c.record.numPix << " cal " << c.slot.cal->firstCalPix
+                                          << ".." << c.slot.cal->lastCalPix << " entries " << c.slot.pixelCalCount);
+        Pixels scaled(1.0f);
+        applyCalCoefs(scaled.values, c.record, c.slot);
+        for (int k = 0; k < MAX_PIXELS; ++k) {
+            const int index = k < c.record.numPix ? indices[static_cast<std::size_t>(k)] : -1;
+            ASSERT_EQ(scaled[k], index >= 0 ? static_cast<float>(2 + index) : 1.0f) << "value " << k;
+        }
+        if (c.record.pixInc != 1)
+            continue;
+        Pixels adjusted(-1.0f);
+        for (int k = 0; k < c.record.numPix; ++k)
+            adjusted[k] = static_cast<float>(k + 1);
+        adjustPixels(adjusted.values, c.record, c.slot); // code 1 keeps a value
+        for (int k = 0; k < MAX_PIXELS; ++k) {
+            const float expected = k >= c.record.numPix                      ? -1.0f
+                                   : indices[static_cast<std::size_t>(k)] >= 0 ? static_cast<float>(k + 1)
+                                                                               : 0.0f;
+            ASSERT_EQ(adjusted[k], expected) << "value " << k;
+        }
+    }
 }
 
 } // namespace
