@@ -7,6 +7,8 @@
 #include "core/processing_state.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -115,6 +117,13 @@ void putLabelCell(OutputBuffer& out, int row, const SpectrumRecord& r)
     case 11: out.putInteger(r.pixInc); break;
     default: out.putInteger(r.numPix); break;
     }
+}
+
+float loadFloatLE(const unsigned char* bytes)
+{
+    const uint32_t bits = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                          static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    return std::bit_cast<float>(bits);
 }
 
 // Steps over the records of the temporary file; false after a move that
@@ -227,20 +236,19 @@ private:
     bool putCells(int row, long offsetInStripe, long width, long j0, long j1)
     {
         const long size = cellSize(row);
-        for (long j = j0; j < j1; ++j) {
-            const long position = j * recordSize_ + cellOffset(row);
-            if (position < 0 || file_.available(position, static_cast<std::size_t>(size)) != static_cast<std::size_t>(size)) {
+        const long lastWhole = file_.size() - size; // the last position whose cell the file holds whole
+        long position = j0 * recordSize_ + cellOffset(row);
+        const unsigned char* cell = stripe_.data() + offsetInStripe;
+        for (long j = j0; j < j1; ++j, position += recordSize_, cell += width) {
+            if (position < 0 || position > lastWhole) {
                 reportFailure(row, static_cast<int>(j), position < 0);
                 return false;
             }
-            const unsigned char* cell = &stripe_[static_cast<std::size_t>((j - j0) * width + offsetInStripe)];
             if (row < LABEL_ROWS) {
                 putLabelCell(out_, row, decodeRecord(cell));
             } else {
-                float value;
-                decodeFloatsLE(cell, 1, &value);
                 out_.put(delimiter);
-                out_.putGeneral(value, 4);
+                out_.putGeneral(loadFloatLE(cell), 4);
             }
         }
         return true;
