@@ -19,7 +19,11 @@ public:
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
-    void put(char c) { *room(1) = c, ++used_; }
+    void put(char c)
+    {
+        *room(1) = c;
+        ++used_;
+    }
     void put(std::string_view text);
     void putGeneral(double value, int precision) { commit(formatGeneral(room(MAX_NUMBER_TEXT), value, precision)); }
     void putFixed(double value, int precision) { commit(formatFixed(room(MAX_NUMBER_TEXT), value, precision)); }
