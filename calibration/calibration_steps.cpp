@@ -161,8 +161,11 @@ void adjustPixels(float* pixels, const SpectrumRecord& record, const CalSlot& sl
     const float* source = padded + NEIGHBOURS;
 
     std::fill_n(pixels, count, 0.0f);
-    forEachCalibratedValue(record, slot,
-                           [&](int k, const PixelCal& entry) { pixels[k] = adjustedValue(entry.adjustCode, source + k); });
+    forEachCalibratedValue(record, slot, [&](int k, const PixelCal& entry) {
+        // Nearly every pixel keeps its value: that code is taken here, the
+        // others through the full choice.
+        pixels[k] = entry.adjustCode == 1 ? source[k] : adjustedValue(entry.adjustCode, source + k);
+    });
 }
 
 int16_t truncateToInt16(float value)

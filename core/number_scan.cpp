@@ -170,7 +170,10 @@ bool scanDecimal(Chars& in, int c, bool negative, PlainDecimal d, float& value)
     return true;
 }
 
-const unsigned char* skipDigits(const unsigned char* p, const unsigned char* end, uint64_t& significand)
+// Appends the decimal digits from p on (before end) to significand; returns
+// where they stop. Past 19 digits the significand wraps; the caller does not
+// use it then.
+const unsigned char* takeDigits(const unsigned char* p, const unsigned char* end, uint64_t& significand)
 {
     for (; p != end; ++p) {
         const auto digit = static_cast<unsigned>(*p - '0');
@@ -198,12 +201,12 @@ const unsigned char* parseBufferedPlain(const unsigned char* p, const unsigned c
         ++p;
     uint64_t significand = 0;
     const unsigned char* first = p;
-    p = skipDigits(p, end, significand);
+    p = takeDigits(p, end, significand);
     int64_t digits = p - first;
     int64_t fractionDigits = 0;
     if (p != end && *p == '.') {
         const unsigned char* fraction = p + 1;
-        p = skipDigits(fraction, end, significand);
+        p = takeDigits(fraction, end, significand);
         fractionDigits = p - fraction;
         digits += fractionDigits;
     }
