@@ -19,18 +19,6 @@ char digitChar(int value) { return "0123456789abcdef"[value]; }
 
 } // namespace
 
-FloatDigits::FloatDigits(bool negative, uint64_t significand, int fractionDigits, bool inFraction)
-    : negative_(negative), hex_(false), inFraction_(inFraction), hasMantissaDigit_(true),
-      significantStarted_(significand != 0), leading_(significand)
-{
-    for (uint64_t rest = significand; rest != 0; rest /= 10)
-        ++digitCount_;
-    uint64_t rest = significand;
-    for (std::size_t i = digitCount_; i-- > 0; rest /= 10)
-        digits_[i] = static_cast<unsigned char>(rest % 10);
-    pointShift_ = static_cast<int64_t>(digitCount_) - fractionDigits;
-}
-
 void FloatDigits::exponentDigit(int c)
 {
     hasExponentDigit_ = true;

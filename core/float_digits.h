@@ -10,9 +10,6 @@
 class FloatDigits {
 public:
     FloatDigits(bool negative, bool hexadecimal) : negative_(negative), hex_(hexadecimal) {}
-    // Decimal digits already read as significand x 10^-fractionDigits, at
-    // least one digit, at most 19; inFraction when the point was among them.
-    FloatDigits(bool negative, uint64_t significand, int fractionDigits, bool inFraction);
 
     // A digit of the mantissa: '0'-'9', or a hexadecimal digit in hex form.
     void mantissaDigit(int c)

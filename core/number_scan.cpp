@@ -64,12 +64,12 @@ bool scanNanOrInfinity(Chars& in, int first, bool negative, float& value)
 
 // Mantissa digits, one radix point, an exponent mark after a digit, a sign
 // right after the mark, exponent digits; the first other character ends it.
-// gotDigit and gotDot tell what came before c. Returns whether any character
-// was taken.
+// Returns whether any character was taken.
 template <class Chars>
-bool collectNumber(Chars& in, int c, bool hex, bool gotDigit, bool gotDot, FloatDigits& digits)
+bool collectNumber(Chars& in, int c, bool hex, bool gotDigit, FloatDigits& digits)
 {
     const int exponentChar = hex ? 'p' : 'e';
+    bool gotDot = false;
     bool gotExponent = false;
     bool afterMark = false;
     bool took = false;
@@ -101,74 +101,7 @@ bool collectNumber(Chars& in, int c, bool hex, bool gotDigit, bool gotDot, Float
     }
 }
 
-// The form nearly every number of a data file takes: decimal digits with at
-// most one point. Read without FloatDigits, which only takes over for an
-// exponent or a 20th digit.
-struct PlainDecimal {
-    uint64_t significand = 0;
-    int digits = 0;
-    int digitsBeforePoint = 0;
-    bool gotPoint = false;
-
-    int fractionDigits() const { return gotPoint ? digits - digitsBeforePoint : 0; }
-};
-
 constexpr int PLAIN_DIGITS = 19; // any 19 digits fit in 64 bits
-
-// Takes digits and one point from c on; returns the first character it does
-// not take: an end, an exponent mark or a digit beyond PLAIN_DIGITS.
-template <class Chars>
-int collectPlain(Chars& in, int c, PlainDecimal& d)
-{
-    for (;; c = in.get()) {
-        const auto digit = static_cast<unsigned>(c - '0');
-        if (digit <= 9) {
-            if (d.digits == PLAIN_DIGITS)
-                return c;
-            d.significand = d.significand * 10 + digit;
-            ++d.digits;
-        } else if (c == '.' && !d.gotPoint) {
-            d.gotPoint = true;
-            d.digitsBeforePoint = d.digits;
-        } else {
-            return c;
-        }
-    }
-}
-
-template <class Chars>
-bool scanHexadecimal(Chars& in, bool negative, float& value)
-{
-    FloatDigits digits(negative, true);
-    // A bare "0x" is refused; "0x." converts as the "0" before the 'x'.
-    if (!collectNumber(in, in.get(), true, false, false, digits))
-        return false;
-    value = digits.value();
-    return true;
-}
-
-// A decimal from c on; d holds what was read of it before c.
-template <class Chars>
-bool scanDecimal(Chars& in, int c, bool negative, PlainDecimal d, float& value)
-{
-    c = collectPlain(in, c, d);
-    const bool gotDigit = d.digits > 0;
-    if (isDigit(c) || (gotDigit && lower(c) == 'e')) {
-        FloatDigits digits(negative, d.significand, d.fractionDigits(), d.gotPoint);
-        collectNumber(in, c, false, true, d.gotPoint, digits);
-        value = digits.value();
-        return true;
-    }
-    in.unget(c);
-    if (!gotDigit)
-        return false;
-    float magnitude;
-    if (FloatDigits::exactDecimal(d.significand, -d.fractionDigits(), magnitude))
-        value = negative ? -magnitude : magnitude;
-    else
-        value = FloatDigits(negative, d.significand, d.fractionDigits(), d.gotPoint).value();
-    return true;
-}
 
 // Appends the decimal digits from p on (before end) to significand; returns
 // where they stop. Past 19 digits the significand wraps; the caller does not
@@ -238,14 +171,24 @@ bool scanFloatByChars(Chars& in, float& value)
     if (lower(c) == 'n' || lower(c) == 'i')
         return scanNanOrInfinity(in, lower(c), negative, value);
 
-    PlainDecimal d;
+    bool hex = false;
+    bool leadingZero = false;
     if (c == '0') {
         c = in.get();
-        if (lower(c) == 'x')
-            return scanHexadecimal(in, negative, value);
-        d.digits = 1;
+        hex = lower(c) == 'x';
+        leadingZero = !hex;
+        if (hex)
+            c = in.get();
     }
-    return scanDecimal(in, c, negative, d, value);
+    FloatDigits digits(negative, hex);
+    if (leadingZero)
+        digits.mantissaDigit('0');
+    const bool took = collectNumber(in, c, hex, leadingZero, digits);
+    // A bare "0x" is refused; "0x." converts as the "0" before the 'x'.
+    if (hex ? !took : !digits.hasMantissaDigit())
+        return false;
+    value = digits.value();
+    return true;
 }
 
 } // namespace

@@ -50,9 +50,10 @@ public:
     Buffered buffered() const
     {
 #if defined(__GLIBC__)
-        if (!holding_)
-            return {reinterpret_cast<const unsigned char*>(stream_->_IO_read_ptr),
-                    reinterpret_cast<const unsigned char*>(stream_->_IO_read_end)};
+        const auto* begin = reinterpret_cast<const unsigned char*>(stream_->_IO_read_ptr);
+        const auto* end = reinterpret_cast<const unsigned char*>(stream_->_IO_read_end);
+        if (!holding_ && begin < end)
+            return {begin, end};
 #endif
         return {nullptr, nullptr};
     }
