@@ -115,24 +115,25 @@ double effectiveIntTime(int32_t intTime, const float* i, int j)
     return t;
 }
 
-// The divisors of all buffer positions, kept while the integration time and
-// the coefficients stay the same (they rarely change within a file).
-const double* timeDivisors(int32_t intTime, const IntTimeCal& coefs)
+// The divisors of the first count buffer positions. They are kept while the
+// integration time and the coefficients stay the same, and only as many are
+// worked out as spectra have needed so far.
+const double* timeDivisors(int32_t intTime, const IntTimeCal& coefs, int count)
 {
     struct Cache {
-        bool valid = false;
         int32_t intTime = 0;
         IntTimeCal coefs;
+        int computed = 0;
         double divisors[MAX_PIXELS];
     };
     thread_local Cache cache;
-    if (!cache.valid || cache.intTime != intTime || std::memcmp(cache.coefs.i, coefs.i, sizeof coefs.i) != 0) {
-        for (int j = 0; j < MAX_PIXELS; ++j)
-            cache.divisors[j] = effectiveIntTime(intTime, coefs.i, j);
-        cache.valid = true;
+    if (cache.intTime != intTime || std::memcmp(cache.coefs.i, coefs.i, sizeof coefs.i) != 0) {
         cache.intTime = intTime;
         cache.coefs = coefs;
+        cache.computed = 0;
     }
+    for (; cache.computed < count; ++cache.computed)
+        cache.divisors[cache.computed] = effectiveIntTime(intTime, coefs.i, cache.computed);
     return cache.divisors;
 }
 
@@ -202,8 +203,8 @@ void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl
 
 void normalizeTime(float* pixels, const SpectrumRecord& record, const IntTimeCal& coefs)
 {
-    const double* divisors = timeDivisors(record.intTime, coefs);
     const int count = valueCount(record);
+    const double* divisors = timeDivisors(record.intTime, coefs, count);
     for (int j = 0; j < count; ++j)
         pixels[j] = static_cast<float>(pixels[j] / divisors[j]);
 }

@@ -357,6 +357,11 @@ TEST(NormalizeTime, PolynomialRunsOverBufferPositionsOfTheValuesOnly)
     EXPECT_EQ(v[0], 3.0f);
     EXPECT_EQ(v[2], 2.5f);
     EXPECT_EQ(v[3], 30.0f); // past numPix: nothing reads it, so it stays
+
+    Pixels w(30.0f); // the same time and coefficients, more values
+    normalize(w, 10, linear);
+    EXPECT_EQ(w[1], static_cast<float>(30.0 / 11.0));
+    EXPECT_EQ(w[MAX_PIXELS - 1], static_cast<float>(30.0 / (10.0 + MAX_PIXELS - 1)));
 }
 
 TEST(NormalizeTime, HighPowersUseTheExactPowerRoundedOnce)
