@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -64,7 +65,7 @@ void forEachCalibratedValue(const SpectrumRecord& record, const CalSlot& slot, V
     const int count = valueCount(record);
     const int firstPix = record.firstPix;
     const ChannelCal& cal = *slot.cal;
-    if (record.pixInc == 1 && firstPix + count <= 32768) {
+    if (record.pixInc == 1 && firstPix + count - 1 <= std::numeric_limits<int16_t>::max()) {
         // Pixel numbers rise without wrapping, so the values with an entry
         // form one run, and so do their entries.
         const int begin = std::max(0, cal.firstCalPix - firstPix);
