@@ -75,7 +75,7 @@ private slots:
         FrmMain->BtnAssociateASCFiles->click();
         QCOMPARE(env->boxes.texts(DialogCall::Error), QStringList());
         const QString registered = QString::fromStdString(currentFileType(".ASC"));
-        QVERIFY(!registered.isEmpty());
+        QCOMPARE(registered, QStringLiteral("application/x-tidelume.asc"));
         const QStringList questions = env->boxes.texts(DialogCall::YesNo);
         // The first press asks a second time only when the desktop already
         // knew a type for the extension.
@@ -109,6 +109,7 @@ private slots:
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             named = named || it.value().contains(QCoreApplication::applicationFilePath().toUtf8());
         QVERIFY2(named, "no desktop file names the program");
+        QCOMPARE(QString::fromStdString(currentFileType(".BIN")), QStringLiteral("application/x-tidelume.bin"));
     }
 };
 
