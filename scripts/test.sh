@@ -7,19 +7,30 @@ scripts/setup.sh
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
+results=$(mktemp)
+trap 'rm -f "$results"' EXIT
+
+# run_ctest DIR: runs one build's tests and keeps its summary line.
+run_ctest() {
+  ctest --test-dir "$1" --output-on-failure -j "$jobs" | tee -a "$results"
+}
 
 echo "== plain build"
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANTIS_WERROR=ON
-ctest --test-dir build --output-on-failure -j "$jobs"
+run_ctest build
 
 echo "== sanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANTIS_WERROR=ON -DORVANTIS_SANITIZE=ON
-ctest --test-dir build-asan --output-on-failure -j "$jobs"
+run_ctest build-asan
 
 echo "== fuzz run"
 scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DORVANTIS_FUZZ=ON -DORVANTIS_GUI=OFF -DORVANTIS_TESTS=OFF
 fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-30}"
+
+# One closing line over both builds ("N passed, N failed"); failures stopped the run above.
+awk '/tests passed, .* tests failed out of/ { total += $NF; failed += $4 }
+     END { printf "summary: %d passed, %d failed\n", total - failed, failed }' "$results"
