@@ -15,7 +15,7 @@ void OutputBuffer::put(std::string_view text)
 
 bool OutputBuffer::flush()
 {
-    if (used_ > 0 && std::fwrite(data_, 1, used_, stream_) != used_)
+    if (used_ > 0 && (!stream_ || std::fwrite(data_, 1, used_, stream_) != used_))
         failed_ = true;
     used_ = 0;
     return !failed_;

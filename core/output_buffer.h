@@ -3,6 +3,10 @@
 // writes, with the numbers converted in place (core/number_format.h). A
 // failed write is remembered; what is held is written out when the buffer
 // goes, so that early returns still leave every finished cell in the file.
+//
+// A buffer without a stream only gathers text for its owner to take with
+// text() and clear(). It holds CAPACITY characters, which any one text row
+// fits; whatever would not fit is dropped and counts as a failed write.
 
 #include "core/number_format.h"
 
@@ -32,6 +36,12 @@ public:
 
     // Writes out what is held; false once any write to the stream has failed.
     bool flush();
+    // Whether a write to the stream has failed so far, without writing.
+    bool failed() const { return failed_; }
+
+    // What is held, not yet written.
+    std::string_view text() const { return {data_, used_}; }
+    void clear() { used_ = 0; }
 
 private:
     // Space for `count` (at most CAPACITY) more characters at the end.

@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "core/output_buffer.h"
 #include "core/processing_state.h"
+#include "core/row_pipeline.h"
 
 #include <algorithm>
 #include <bit>
@@ -18,11 +19,6 @@ namespace {
 bool wavelengthKnown(int channel)
 {
     return channel >= 0 && channel < MAX_CHANNELS && slotLoaded(channel);
-}
-
-int storedPixelCount(const SpectrumRecord& record)
-{
-    return std::clamp<int>(record.numPix, 0, MAX_PIXELS);
 }
 
 int16_t writeBinary(const SpectrumRecord& record, const float* pixels, std::FILE* stream)
@@ -40,42 +36,16 @@ int16_t writeBinary(const SpectrumRecord& record, const float* pixels, std::FILE
 }
 
 // The row goes to the stream in one write, so a failure anywhere in it fails the row.
-int16_t writeTextRow(const SpectrumRecord& r, const float* pixels, std::FILE* stream)
+int16_t writeTextRow(const SpectrumRecord& record, const float* pixels, std::FILE* stream)
 {
-    const char d = delimiter;
     OutputBuffer out(stream);
-    out.putInteger(r.time);
-    out.put(d);
-    out.putFixed(r.temp, 1);
-    out.put(d);
-    out.putFixed(r.volts, 2);
-    out.put(d);
-    out.putFixed(r.depth, 2);
-    out.put(d);
-    out.putInteger(r.process);
-    out.put(d);
-    out.putInteger(r.N);
-    out.put(d);
-    out.putGeneral(r.scale, 4);
-    out.put(d);
-    out.putGeneral(r.Do, 4);
-    out.put(d);
-    out.putGeneral(r.Dt, 4);
-    out.put(d);
-    out.putInteger(r.intTime);
-    out.put(d);
-    out.putInteger(r.firstPix);
-    out.put(d);
-    out.putInteger(r.pixInc);
-    out.put(d);
-    out.putInteger(r.numPix);
-    const int count = storedPixelCount(r);
-    for (int k = 0; k < count; ++k) {
-        out.put(d);
-        out.putGeneral(pixels[k], 5);
-    }
-    out.endLine();
+    putTextRow(out, record, pixels, delimiter);
     return out.flush() ? 0 : 1;
+}
+
+void logWrite(const SpectrumRecord& record)
+{
+    logDebug("Write Do:%f Dt:%f\n", record.Do, record.Dt);
 }
 
 // The transposed table: thirteen label rows from the records, then one row
@@ -283,6 +253,46 @@ private:
 
 } // namespace
 
+int storedPixelCount(const SpectrumRecord& record)
+{
+    return std::clamp<int>(record.numPix, 0, MAX_PIXELS);
+}
+
+void putTextRow(OutputBuffer& out, const SpectrumRecord& r, const float* pixels, char d)
+{
+    out.putInteger(r.time);
+    out.put(d);
+    out.putFixed(r.temp, 1);
+    out.put(d);
+    out.putFixed(r.volts, 2);
+    out.put(d);
+    out.putFixed(r.depth, 2);
+    out.put(d);
+    out.putInteger(r.process);
+    out.put(d);
+    out.putInteger(r.N);
+    out.put(d);
+    out.putGeneral(r.scale, 4);
+    out.put(d);
+    out.putGeneral(r.Do, 4);
+    out.put(d);
+    out.putGeneral(r.Dt, 4);
+    out.put(d);
+    out.putInteger(r.intTime);
+    out.put(d);
+    out.putInteger(r.firstPix);
+    out.put(d);
+    out.putInteger(r.pixInc);
+    out.put(d);
+    out.putInteger(r.numPix);
+    const int count = storedPixelCount(r);
+    for (int k = 0; k < count; ++k) {
+        out.put(d);
+        out.putGeneral(pixels[k], 5);
+    }
+    out.endLine();
+}
+
 int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output)
 {
     const char d = delimiter;
@@ -307,8 +317,14 @@ int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output
 
 int16_t writeOutput(const SpectrumRecord& record, const float* pixels, std::FILE* stream, int binaryForm)
 {
-    logDebug("Write Do:%f Dt:%f\n", record.Do, record.Dt);
+    logWrite(record);
     return binaryForm ? writeBinary(record, pixels, stream) : writeTextRow(record, pixels, stream);
+}
+
+int16_t writeOutput(const SpectrumRecord& record, const float* pixels, RowPipeline& rows)
+{
+    logWrite(record);
+    return rows.submit(record, pixels);
 }
 
 int16_t writeTransposed(std::FILE* temporary, std::FILE* output)

@@ -4,12 +4,24 @@
 #include <cstdint>
 #include <cstdio>
 
+class OutputBuffer;
+class RowPipeline;
+
 // Column header line of the normal text layout for the record's pixel set.
 int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output);
 
 // One spectrum as a text row, or as a little-endian record plus floats when
 // binaryForm is non-zero. 0 when written, 1 when a write failed.
 int16_t writeOutput(const SpectrumRecord& record, const float* pixels, std::FILE* stream, int binaryForm);
+
+// The same, handed to a pipeline that writes the rows of normal text output.
+int16_t writeOutput(const SpectrumRecord& record, const float* pixels, RowPipeline& rows);
+
+// The text row of writeOutput, line end included.
+void putTextRow(OutputBuffer& out, const SpectrumRecord& record, const float* pixels, char delimiter);
+
+// How many of the record's values the pixel buffer holds.
+int storedPixelCount(const SpectrumRecord& record);
 
 // Turns the binary records of the temporary file into the transposed table.
 int16_t writeTransposed(std::FILE* temporary, std::FILE* output);

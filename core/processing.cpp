@@ -7,6 +7,7 @@
 #include "core/output_formats.h"
 #include "core/output_name.h"
 #include "core/processing_state.h"
+#include "core/row_pipeline.h"
 #include "core/text_line.h"
 
 #include <algorithm>
@@ -23,19 +24,23 @@ constexpr double OUTPUT_VERSION = 1.31;
 
 enum class DataKind { None, Text, Binary };
 
-// Stream buffer of the output and the temporary file: rows and records reach
-// the file system in few large writes.
+// Stream buffer of the input, the output and the temporary file: the data
+// moves to and from the file system in few large transfers.
 constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
 
 // Everything processDatFile holds for one input file. The stream buffers come
 // before the streams, so that they are released after the streams are closed.
 struct FileRun {
     const char* path = "";
+    std::unique_ptr<char[]> inputBuffer;
     std::unique_ptr<char[]> outputBuffer;
     std::unique_ptr<char[]> temporaryBuffer;
     FileHandle input;
     FileHandle output;
     FileHandle temporary;
+    // Writes the normal text rows once the rows are all that is left to
+    // write; it goes before the output is closed.
+    std::unique_ptr<RowPipeline> rows;
     std::unique_ptr<float[]> pixels;
     SpectrumRecord record{};
     SpectrumRecord previous{};
@@ -115,6 +120,13 @@ int16_t readNext(FileRun& run)
     return readSpectrum(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format);
 }
 
+// From here on only normal text rows go to the output: a worker writes them
+// while this thread reads and calibrates.
+void startRows(FileRun& run)
+{
+    run.rows = RowPipeline::start(run.output.get(), delimiter);
+}
+
 // Writes the spectra held in the temporary file as normal rows, after the
 // column header of the first of them. 0 when done, else writeOutput's result.
 int16_t copyTemporaryAsRows(FileRun& run)
@@ -152,11 +164,16 @@ int16_t handlePixelSetChange(FileRun& run)
     }
     logMessage("WARNING: The output cannot be transposed.\n");
     transposeOutput = 0;
-    return copyTemporaryAsRows(run);
+    const int16_t result = copyTemporaryAsRows(run);
+    if (result == 0)
+        startRows(run);
+    return result;
 }
 
 int16_t writeSpectrum(FileRun& run)
 {
+    if (run.rows)
+        return writeOutput(run.record, run.pixels.get(), *run.rows);
     if (transposeOutput)
         return writeOutput(run.record, run.pixels.get(), run.temporary.get(), 1);
     return writeOutput(run.record, run.pixels.get(), run.output.get(), binaryOutput);
@@ -177,6 +194,7 @@ void convertSpectra(FileRun& run)
         result = writeHeader(run.channel, run.record, run.output.get());
         if (result != 0)
             logMessage("WARNING: writeHeader returned %d\n", result);
+        startRows(run);
     }
     for (;;) {
         logDebug("readSpectrum OK.\n");
@@ -253,6 +271,7 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
         logError("Error %d opening input file %s\n", error, dataFileName);
         return static_cast<int16_t>(error);
     }
+    enlargeBuffer(run.input.get(), run.inputBuffer);
     logDebug("file open\n");
 
     const std::string outputName = outputFileName(dataFileName, processLevel, binaryOutput != 0);
