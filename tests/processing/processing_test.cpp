@@ -341,6 +341,104 @@ TEST_F(PixelSetChange, BinaryOutputWarnsAboutTheHeaderItDoesNotHave)
     EXPECT_EQ(readFile(output).size(), (48u + 12u) + 2 * (48u + 8u));
 }
 
+// Long files, whose rows the worker writes while the spectra are read.
+class ManyRows : public PixelSetChange {
+protected:
+    static constexpr int SPECTRA = 3000;
+    static constexpr int CHANGE_AT = 1700;
+
+    static std::vector<int> values(int j)
+    {
+        std::vector<int> v(j < CHANGE_AT ? 40 : 25);
+        for (std::size_t k = 0; k < v.size(); ++k)
+            v[k] = static_cast<int>((j * 37 + static_cast<int>(k) * 101) % 199981) - 99990;
+        return v;
+    }
+
+    // Larger than the input buffer several times over, so that lines and
+    // numbers cross its refills.
+    void writeLongFile()
+    {
+        std::string text = HEADER_LINES;
+        for (int j = 0; j < SPECTRA; ++j)
+            text += dataLine(j, 0, 1, values(j));
+        ASSERT_GT(text.size(), 3u * 256 * 1024);
+        writeFile(input, text);
+    }
+
+    std::vector<std::string> expectedLines() const
+    {
+        std::vector<std::string> lines = headerLines();
+        lines.push_back(columnHeader(40));
+        for (int j = 0; j < SPECTRA; ++j)
+            lines.push_back(expectedRow(j, 0, 1, values(j)));
+        return lines;
+    }
+
+    static std::size_t threadCount()
+    {
+        const std::filesystem::directory_iterator tasks("/proc/self/task");
+        return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+    }
+};
+
+TEST_F(ManyRows, EveryRowArrivesInOrderWithTheWorkerGoneWhenTheFileIsDone)
+{
+    writeLongFile();
+    const std::size_t threads = threadCount();
+    convert();
+    EXPECT_EQ(threadCount(), threads);
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + warning(CHANGE_AT) +
+                              "WARNING: The wavelengths listed in the header\n"
+                              "         will not apply to all spectra in the file.\n3000 spectra.\n");
+    EXPECT_TRUE(outputLines() == expectedLines());
+}
+
+TEST_F(ManyRows, TransposedOutputTurnedIntoRowsEqualsTheNormalOutput)
+{
+    writeLongFile();
+    convert();
+    const std::string normal = readFile(output);
+    log.clear();
+    convert(0, 1);
+    EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + warning(CHANGE_AT) +
+                              "WARNING: The output cannot be transposed.\n3000 spectra.\n");
+    EXPECT_TRUE(readFile(output) == normal);
+}
+
+TEST_F(ManyRows, WriteFailureEndsTheLoopWithAWarningAndTheFileNormally)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    writeLongFile();
+    std::filesystem::create_symlink("/dev/full", output);
+    const std::size_t threads = threadCount();
+    EXPECT_EQ(convert(), 0);
+    EXPECT_EQ(threadCount(), threads);
+    EXPECT_EQ(log.errorBoxes(), "");
+    const std::string text = log.text();
+    const std::string warningText = "WARNING: writeOutput returned 1\n";
+    const auto at = text.find(warningText);
+    ASSERT_NE(at, std::string::npos) << text;
+    const int written = std::stoi(text.substr(at + warningText.size()));
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, SPECTRA);
+    EXPECT_EQ(text.substr(at + warningText.size()), std::to_string(written) + " spectra.\n");
+}
+
+TEST_F(ManyRows, ReadErrorInTheMiddleLeavesEveryEarlierRowAndNoWorker)
+{
+    writeLongFile();
+    writeFile(input, readFile(input) + "1,2,3,x\r\n");
+    const std::size_t threads = threadCount();
+    convert();
+    EXPECT_EQ(threadCount(), threads);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("WARNING: readSpectrum returned"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 14), "3000 spectra.\n");
+    EXPECT_TRUE(outputLines() == expectedLines());
+}
+
 TEST_F(Processing, BinaryAndTransposedTogetherGiveBinaryOutputWithANote)
 {
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2, 3}) + dataLine(1001, 0, 1, {4, 5, 6}));
