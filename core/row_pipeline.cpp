@@ -1,6 +1,5 @@
 #include "core/row_pipeline.h"
 
-#include "core/output_buffer.h"
 #include "core/output_formats.h"
 
 #include <algorithm>
