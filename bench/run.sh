@@ -61,6 +61,7 @@ make_all_data() {
   make_data TEXT256A.ASC text2 20000 256
   make_data TEXT256B.ASC text2 20000 256 2
   make_data RAW256.BIN raw 20000 256
+  make_data RAW256B.BIN raw 20000 256 2
   make_data TEXT2048.ASC text2 2000 2048
   make_data LONG256.ASC text2 200000 256
 }
@@ -138,6 +139,14 @@ compare() {
   record_memory "$case" "$data" "$ours"
 }
 
+# compare_jobs CASE CAL OPTIONS-AND-FILES...: --jobs 2 against one after the other.
+compare_jobs() {
+  local case=$1
+  shift
+  compare "$case, --jobs 2" "2 x 20000x256" "$(job_count=2 convert "$@")" \
+    "one after the other" "$(convert "$@")" slower 0.6
+}
+
 run_all_cases() {
   local size
   for size in "20000 256 TEXT256A.ASC CAL256.CAL" "2000 2048 TEXT2048.ASC CAL2048.CAL"; do
@@ -150,9 +159,9 @@ run_all_cases() {
   "$cli" --cal "$work/CAL256.CAL" --binary "$work/RAW256.BIN" >/dev/null
   compare "binary raw -> .BDT" "20000x256" "$(convert CAL256.CAL --binary RAW256.BIN)" \
     "cp" "$(printf 'cp %q %q' "$work/RAW256.BDT" "$work/COPY.BDT")" slower 5
-  compare "two files, --jobs 2" "2 x 20000x256" \
-    "$(job_count=2 convert CAL256.CAL TEXT256A.ASC TEXT256B.ASC)" \
-    "one after the other" "$(convert CAL256.CAL TEXT256A.ASC TEXT256B.ASC)" slower 0.6
+  compare_jobs "two text files -> .DAT" CAL256.CAL TEXT256A.ASC TEXT256B.ASC
+  compare_jobs "two text files -> transposed .DAT" CAL256.CAL --transpose TEXT256A.ASC TEXT256B.ASC
+  compare_jobs "two binary files -> .BDT" CAL256.CAL --binary RAW256.BIN RAW256B.BIN
   echo "text -> transposed .DAT, 200000x256:"
   record_memory "text -> transposed .DAT" "200000x256" "$(convert CAL256.CAL --transpose LONG256.ASC)"
 }
