@@ -105,3 +105,17 @@ void storeAssociation(const QString& serial, const QString& calFile)
 {
     storeCalFile(serial.toStdString(), calFile.toStdString());
 }
+
+void WindowTestCase::init()
+{
+    env = std::make_unique<TestEnvironment>();
+    prepare();
+    windows = std::make_unique<WindowsUnderTest>();
+}
+
+void WindowTestCase::cleanup()
+{
+    windows.reset();
+    env.reset();
+    logSink = nullptr; // the windows' log callback goes with them
+}

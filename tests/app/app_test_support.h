@@ -4,6 +4,7 @@
 
 #include "scripted_dialogs.h"
 
+#include <QObject>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -33,6 +34,21 @@ class WindowsUnderTest {
 public:
     explicit WindowsUnderTest(const QStringList& commandLineFiles = {});
     ~WindowsUnderTest();
+};
+
+// Base of the window tests: a fresh environment and fresh windows for every
+// test function (QtTest runs these init and cleanup slots for the derived
+// class). prepare() adds files to the environment before the windows exist.
+class WindowTestCase : public QObject {
+    Q_OBJECT
+protected:
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<WindowsUnderTest> windows;
+    virtual void prepare() {}
+
+private slots:
+    void init();
+    void cleanup();
 };
 
 // The text of the message window's memo.

@@ -18,10 +18,8 @@
 #include <functional>
 #include <memory>
 
-class ChangeCalTest : public QObject {
+class ChangeCalTest : public WindowTestCase {
     Q_OBJECT
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<WindowsUnderTest> windows;
     QString calOne, calTwo;
 
     // Opens the window modally, runs the steps inside it, then presses the button.
@@ -59,20 +57,13 @@ class ChangeCalTest : public QObject {
         return serials;
     }
 
-private slots:
-    void init()
+    void prepare() override
     {
-        env = std::make_unique<TestEnvironment>();
         calOne = env->writeFile(QStringLiteral("ONE.CAL"), "[ID]\n");
         calTwo = env->writeFile(QStringLiteral("TWO.CAL"), "[ID]\n");
-        windows = std::make_unique<WindowsUnderTest>();
-    }
-    void cleanup()
-    {
-        windows.reset();
-        env.reset();
     }
 
+private slots:
     void layoutAndHeader()
     {
         QCOMPARE(FrmChangeCal->StringGrid->columnCount(), 2);

@@ -40,28 +40,18 @@ void run(const QStringList& files)
 
 } // namespace
 
-class ConversionRunTest : public QObject {
+class ConversionRunTest : public WindowTestCase {
     Q_OBJECT
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<WindowsUnderTest> windows;
     QString calFile, fileA, fileB;
 
-private slots:
-    void init()
+    void prepare() override
     {
-        env = std::make_unique<TestEnvironment>();
         calFile = env->copyExample(QStringLiteral("EXAMPLE.CAL"));
         fileA = env->copyExample(QStringLiteral("SET0101A.ASC"));
         fileB = env->copyExample(QStringLiteral("SET0101B.ASC"));
-        windows = std::make_unique<WindowsUnderTest>();
     }
 
-    void cleanup()
-    {
-        windows.reset();
-        env.reset();
-    }
-
+private slots:
     void firstInstrumentAsksOnceAndRemembers()
     {
         env->boxes.fileAnswers.append({calFile});

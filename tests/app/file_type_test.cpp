@@ -41,23 +41,10 @@ QMap<QString, QByteArray> desktopSnapshot()
 
 } // namespace
 
-class FileTypeTest : public QObject {
+class FileTypeTest : public WindowTestCase {
     Q_OBJECT
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<WindowsUnderTest> windows;
 
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnvironment>();
-        windows = std::make_unique<WindowsUnderTest>();
-    }
-    void cleanup()
-    {
-        windows.reset();
-        env.reset();
-    }
-
     void noToFirstQuestionChangesNothing()
     {
         const auto before = desktopSnapshot();

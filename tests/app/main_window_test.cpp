@@ -24,10 +24,8 @@
 
 #include <memory>
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public WindowTestCase {
     Q_OBJECT
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<WindowsUnderTest> windows;
 
     static QString caption(const QWidget* control)
     {
@@ -37,17 +35,6 @@ class MainWindowTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnvironment>();
-        windows = std::make_unique<WindowsUnderTest>();
-    }
-    void cleanup()
-    {
-        windows.reset();
-        env.reset();
-    }
-
     void windowFrame()
     {
         QCOMPARE(FrmMain->windowTitle(), QStringLiteral("Orvantis 1.33"));

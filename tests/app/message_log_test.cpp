@@ -17,24 +17,10 @@
 
 #include <memory>
 
-class MessageLogTest : public QObject {
+class MessageLogTest : public WindowTestCase {
     Q_OBJECT
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<WindowsUnderTest> windows;
 
 private slots:
-    void init()
-    {
-        env = std::make_unique<TestEnvironment>();
-        windows = std::make_unique<WindowsUnderTest>();
-    }
-    void cleanup()
-    {
-        windows.reset();
-        env.reset();
-        logSink = nullptr;
-    }
-
     void lineEnds_data()
     {
         QTest::addColumn<QByteArray>("text");
