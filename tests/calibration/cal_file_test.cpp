@@ -1,5 +1,7 @@
 #include "calibration/cal_file.h"
 
+#include "log_capture.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,9 +35,9 @@ TEST_F(SectionReader, FileWithoutHeadersHasNoSections)
     EXPECT_FALSE(file.HasSection("ID"));
     EXPECT_FALSE(file.HasSection(""));
     EXPECT_EQ(file.SectionLineCount("ID"), 0);
-    EXPECT_TRUE(log.messages.empty()); // counting never warns
+    EXPECT_TRUE(log.texts().empty()); // counting never warns
     EXPECT_EQ(file.SectionLine("ID", 0), "");
-    EXPECT_EQ(log.messages, std::vector<std::string>{"Warning: Can not find cal file section [ID].\n"});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"Warning: Can not find cal file section [ID].\n"});
 }
 
 TEST_F(SectionReader, TextAfterTheBracketIsIgnored)
@@ -74,7 +77,7 @@ TEST_F(SectionReader, HeaderFollowedByHeaderHasNoLines)
     const TCalFile file(write("[A TIME]\n[A]\nEd\n"));
     EXPECT_EQ(file.SectionLineCount("A TIME"), 0);
     EXPECT_EQ(file.SectionLine("A TIME", 0), "");
-    EXPECT_EQ(log.messages, std::vector<std::string>{BEYOND_END});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{BEYOND_END});
     EXPECT_EQ(file.SectionLineCount("A"), 1);
 }
 
@@ -84,18 +87,18 @@ TEST_F(SectionReader, TrailingBlankLinesAreNotCountedInteriorOnesAre)
     EXPECT_EQ(file.SectionLineCount("A"), 3);
     EXPECT_EQ(file.SectionLine("A", 0), "one");
     EXPECT_EQ(file.SectionLine("A", 2), "two");
-    EXPECT_TRUE(log.messages.empty());
+    EXPECT_TRUE(log.texts().empty());
 
     EXPECT_EQ(file.SectionLine("A", 1), "");
     EXPECT_EQ(file.SectionLine("A", 3), "");
-    EXPECT_EQ(log.messages, (std::vector<std::string>{BLANK_LINE, BEYOND_END}));
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{BLANK_LINE, BEYOND_END}));
 }
 
 TEST_F(SectionReader, NegativePositionIsRefused)
 {
     const TCalFile file(write("[ID]\n12345\n"));
     EXPECT_EQ(file.SectionLine("ID", -1), "");
-    EXPECT_EQ(log.messages, std::vector<std::string>{BEYOND_END});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{BEYOND_END});
 }
 
 TEST_F(SectionReader, LinesAreReturnedUnchanged)
@@ -104,7 +107,7 @@ TEST_F(SectionReader, LinesAreReturnedUnchanged)
     EXPECT_EQ(file.SectionLineCount("A"), 2);
     EXPECT_EQ(file.SectionLine("A", 0), "    ");
     EXPECT_EQ(file.SectionLine("A", 1), "  1,0.5 trailing text\t");
-    EXPECT_TRUE(log.messages.empty());
+    EXPECT_TRUE(log.texts().empty());
 }
 
 TEST_F(SectionReader, OrdinaryLinesThatLookLikeHeaders)
@@ -140,7 +143,7 @@ TEST_P(LineEnds, GiveTheSameLines)
     EXPECT_EQ(file.SectionLine("A", 0), "Ed");
     EXPECT_EQ(file.SectionLine("A", 2), "1.0");
     EXPECT_EQ(file.SectionLine("A TIME", 0), "0.5");
-    EXPECT_TRUE(log.messages.empty());
+    EXPECT_TRUE(log.texts().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(CrLfLfCr, LineEnds, ::testing::Values("\r\n", "\n", "\r"));

@@ -1,6 +1,9 @@
 #include "calibration/cal_file.h"
 #include "calibration/cal_table.h"
+#include "core/log.h"
 
+#include "log_capture.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +27,12 @@ protected:
     // Messages without the final load-time line, which is checked and removed.
     std::vector<std::string> messagesBeforeLoadTime()
     {
-        EXPECT_FALSE(log.messages.empty());
-        if (log.messages.empty())
+        EXPECT_FALSE(log.texts().empty());
+        if (log.texts().empty())
             return {};
-        EXPECT_TRUE(std::regex_match(log.messages.back(), std::regex("Calibration load took -?[0-9]+\\.[0-9]{6} seconds\n")))
-            << log.messages.back();
-        return {log.messages.begin(), log.messages.end() - 1};
+        EXPECT_TRUE(std::regex_match(log.texts().back(), std::regex("Calibration load took -?[0-9]+\\.[0-9]{6} seconds\n")))
+            << log.texts().back();
+        return {log.texts().begin(), log.texts().end() - 1};
     }
 
     TempDir dir;
@@ -161,7 +164,7 @@ TEST_F(CalLoading, IncompleteChannelIsReportedAndItsSlotLeftAlone)
     EXPECT_EQ(load(plus({"[ID]", "2"}, withoutTime), 1), 0);
     const std::string report = "ERROR: incomplete calibration data found; skipping channel B\n";
     EXPECT_EQ(log.count(report), 1);
-    EXPECT_EQ(log.errorBoxes, std::vector<std::string>{report});
+    EXPECT_EQ(log.errorBoxes(), std::vector<std::string>{report});
     EXPECT_EQ(log.count("No data found for B TIME.\n"), 1);
     ASSERT_TRUE(slotLoaded(1));
     EXPECT_STREQ(calTable[1].cal->name, "Lu");

@@ -1,7 +1,10 @@
 #include "calibration/spectrum_calibration.h"
 
 #include "calibration/calibration_steps.h"
+#include "core/log.h"
+#include "log_capture.h"
 #include "step_support.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -89,7 +92,7 @@ TEST_F(ProcessSpectrum, WorkedExampleLevelByLevel)
     expectFullCal();
     EXPECT_EQ(darkDo(), 100.0f);
     EXPECT_EQ(darkDt(), 120.0f);
-    EXPECT_TRUE(log.messages.empty());
+    EXPECT_TRUE(log.texts().empty());
 }
 
 TEST_F(ProcessSpectrum, WorkedExampleInOneCallWithItsDebugLines)
@@ -98,7 +101,7 @@ TEST_F(ProcessSpectrum, WorkedExampleInOneCallWithItsDebugLines)
     ASSERT_EQ(process(4), 0);
     EXPECT_EQ(appliedLevel(), 4);
     expectFullCal();
-    EXPECT_EQ(log.messages, (std::vector<std::string>{"Pre-raw Do:0.000000 Dt:0.000000\n",
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{"Pre-raw Do:0.000000 Dt:0.000000\n",
                                                       "Post-raw Do:100.000000 Dt:120.000000\n",
                                                       "Post-adjust Do:100.000000 Dt:120.000000\n", "linearize\n",
                                                       "normalizing.\n"}));
@@ -126,7 +129,7 @@ TEST_F(ProcessSpectrum, InvalidChannelIsRefused)
     const SpectrumRecord before = record;
     EXPECT_EQ(process(4, 25), 1);
     EXPECT_EQ(process(0, -1), 1);
-    EXPECT_EQ(log.messages,
+    EXPECT_EQ(log.texts(),
               (std::vector<std::string>{"WARNING: Invalid channel number (26 > 25); cannot process Spectrum\n",
                                         "WARNING: Invalid channel number (0 > 25); cannot process Spectrum\n"}));
     EXPECT_EQ(appliedLevel(), int{before.process});
@@ -138,13 +141,13 @@ TEST_F(ProcessSpectrum, WithoutCalibrationOnlyRawData)
 {
     freeCals();
     EXPECT_EQ(process(1, 0), 1);
-    EXPECT_EQ(log.messages, std::vector<std::string>{"WARNING: NO CAL LOADED FOR CHANNEL 1\nONLY RAW DATA AVAILABLE.\n"});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"WARNING: NO CAL LOADED FOR CHANNEL 1\nONLY RAW DATA AVAILABLE.\n"});
     log.clear();
 
     record.Do = 3;
     record.Dt = 4;
     EXPECT_EQ(process(0, 0), 0);
-    EXPECT_TRUE(log.messages.empty());
+    EXPECT_TRUE(log.texts().empty());
     EXPECT_EQ(appliedLevel(), 0);
     EXPECT_EQ(darkDo(), 3.0f);
     EXPECT_EQ(darkDt(), 4.0f);
@@ -178,7 +181,7 @@ TEST_F(ProcessSpectrum, DarkValuesThatCannotBeComputedAreKept)
     record.Do = 0.0f;
     record.Dt = 7.0f;
     process(0);
-    EXPECT_EQ(log.messages, std::vector<std::string>{"NOTE: cannot calculate Do and/or Dt.\n"});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"NOTE: cannot calculate Do and/or Dt.\n"});
     EXPECT_EQ(darkDt(), 7.0f);
 
     log.clear();
@@ -191,7 +194,7 @@ TEST_F(ProcessSpectrum, DarkValuesThatCannotBeComputedAreKept)
     record.firstPix = 1; // above DoFirstPix 0
     record.Do = 5.0f;
     process(0);
-    EXPECT_TRUE(log.messages.empty());
+    EXPECT_TRUE(log.texts().empty());
     EXPECT_EQ(darkDo(), 5.0f);
 }
 
@@ -226,7 +229,7 @@ TEST_F(ProcessSpectrum, PixelStepOtherThanOneIsNotAdjusted)
     record.Do = 1.0f;
     record.Dt = 1.0f;
     EXPECT_EQ(process(1), 0);
-    EXPECT_EQ(log.messages, std::vector<std::string>{"NOTE: cannot adjust pixels (not enough pixels available).\n"});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"NOTE: cannot adjust pixels (not enough pixels available).\n"});
     EXPECT_EQ(appliedLevel(), 1);
     EXPECT_EQ(v[0], 100.0f);
     EXPECT_EQ(v[8], 1190.0f);
@@ -236,7 +239,7 @@ TEST_F(ProcessSpectrum, InvalidIntegrationTime)
 {
     record.intTime = 0;
     EXPECT_EQ(process(3), 0);
-    EXPECT_EQ(log.messages, std::vector<std::string>{"WARNING: Invalid integration time (0).\n"});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"WARNING: Invalid integration time (0).\n"});
     EXPECT_EQ(appliedLevel(), 2);
     expectPixels(1102.5f, 1102.5f, 1102.5f);
 
@@ -254,8 +257,8 @@ TEST_F(ProcessSpectrum, UnknownLevelAfterFullCalibration)
     EXPECT_EQ(process(5), 1);
     EXPECT_EQ(appliedLevel(), 4);
     expectFullCal();
-    EXPECT_EQ(log.messages, std::vector<std::string>{"Unknown process number: 5\n"});
-    EXPECT_EQ(log.errorBoxes, std::vector<std::string>{"Unknown process number: 5\n"});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"Unknown process number: 5\n"});
+    EXPECT_EQ(log.errorBoxes(), std::vector<std::string>{"Unknown process number: 5\n"});
 }
 
 TEST_F(ProcessSpectrum, NegativeProcessCountsAsRaw)

@@ -1,88 +1,13 @@
 #pragma once
-// Helpers of the calibration tests: a capture of everything the message
-// functions send, a temporary directory for calibration files, and the
-// example calibration file of one channel.
+// Helpers of the calibration tests: the example calibration file of one
+// channel, more channels like it, and loading into the captured log.
 
 #include "calibration/cal_table.h"
-#include "core/log.h"
+#include "log_capture.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstdint>
 #include <string>
 #include <vector>
-
-// Collects the texts given to the log callback and to the error box while it
-// lives; the log state is reset afterwards.
-class LogCapture {
-public:
-    explicit LogCapture(int16_t verbose = 0)
-    {
-        instance = this;
-        logSink = &LogCapture::sink;
-        verboseLog = verbose;
-        setErrorBoxHook(&LogCapture::box);
-    }
-    ~LogCapture()
-    {
-        logSink = nullptr;
-        verboseLog = 0;
-        setErrorBoxHook(nullptr);
-        instance = nullptr;
-    }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-
-    static void sink(const char* text) { instance->messages.emplace_back(text); }
-    static void box(const char* text) { instance->errorBoxes.emplace_back(text); }
-
-    int count(const std::string& text) const
-    {
-        int n = 0;
-        for (const std::string& m : messages)
-            n += m == text;
-        return n;
-    }
-    void clear()
-    {
-        messages.clear();
-        errorBoxes.clear();
-    }
-
-    std::vector<std::string> messages;
-    std::vector<std::string> errorBoxes;
-
-private:
-    static inline LogCapture* instance = nullptr;
-};
-
-// A directory of its own under the system's temporary directory, removed
-// with everything in it at the end.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvantis-cal-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string write(const std::string& name, const std::string& content) const
-    {
-        const std::string file = (path_ / name).string();
-        std::ofstream(file, std::ios::binary) << content;
-        return file;
-    }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Joins lines, each followed by the line end.
 inline std::string joinLines(const std::vector<std::string>& lines, const std::string& eol = "\r\n")

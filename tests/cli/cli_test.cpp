@@ -2,6 +2,7 @@
 // the files it writes and its exit status.
 
 #include "platform/associations.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <regex>
 

@@ -3,10 +3,12 @@
 // files in data/golden/expected, so that a faster rewrite of the readers,
 // writers or the loop must keep its results exactly.
 
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 

@@ -4,6 +4,7 @@
 
 #include "cli/parallel_batch.h"
 #include "core/file_handle.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <thread>

@@ -3,6 +3,7 @@
 #include "core/format_detection.h"
 #include "core/input_formats.h"
 
+#include "log_capture.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

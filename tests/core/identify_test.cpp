@@ -2,7 +2,8 @@
 
 #include "core/log.h"
 #include "core/processing_state.h"
-#include "test_files.h"
+#include "log_capture.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 

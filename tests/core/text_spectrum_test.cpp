@@ -2,6 +2,7 @@
 
 #include "core/input_formats.h"
 
+#include "log_capture.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>

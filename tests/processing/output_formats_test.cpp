@@ -3,6 +3,8 @@
 #include "calibration/cal_table.h"
 #include "core/file_handle.h"
 #include "core/processing_state.h"
+#include "log_capture.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +69,7 @@ protected:
     {
         const std::string cal = dir.file("SMALL.CAL");
         writeFile(cal, smallCalibrationText());
-        loadCalFile(cal.c_str(), 0, 0, captureLog);
+        loadCalFile(cal.c_str(), 0, 0, LogCapture::sink);
         ASSERT_TRUE(slotLoaded(0));
     }
 
@@ -89,7 +91,7 @@ TEST_F(OutputFormats, DebugMessageNamesTheDarkValuesBeforeWriting)
     verboseLog = 1;
     const float values[2] = {1, 2};
     written([&](std::FILE* f) { writeOutput(exampleRecord(), values, f, 1); });
-    EXPECT_EQ(log.text(), "Write Do:512.299988 Dt:0.500000\n");
+    EXPECT_EQ(log.joined(), "Write Do:512.299988 Dt:0.500000\n");
 }
 
 TEST_F(OutputFormats, ColumnHeaderWithTabsAndUnloadedChannelShowsQuestionMarks)
@@ -303,7 +305,7 @@ TEST_F(Transposed, RecordCutShortInTheLabelRowsStopsTheTableThere)
     encodeRecord(fiveValueRecord(2), head);
     std::fwrite(head, sizeof head, 1, temporary.get());
     const std::string table = written([&](std::FILE* f) { EXPECT_EQ(writeTransposed(temporary.get(), f), 1); });
-    EXPECT_EQ(log.errorBoxes(), "fread error; i = 1\n");
+    EXPECT_EQ(concatenated(log.errorBoxes()), "fread error; i = 1\n");
     EXPECT_EQ(table, "Time,1");
 }
 
@@ -318,7 +320,7 @@ TEST_F(Transposed, TruncatedTemporaryFileStopsTheTableWithAnError)
     std::fwrite(head, sizeof head, 1, temporary.get());
     std::fflush(temporary.get());
     const std::string table = written([&](std::FILE* f) { EXPECT_EQ(writeTransposed(temporary.get(), f), 1); });
-    EXPECT_EQ(log.errorBoxes(), "fread error\n");
+    EXPECT_EQ(concatenated(log.errorBoxes()), "fread error\n");
     EXPECT_EQ(splitCrLfLines(table).size(), 14u); // 13 label rows and the cut first value row
 }
 

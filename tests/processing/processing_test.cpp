@@ -2,6 +2,8 @@
 
 #include "calibration/cal_table.h"
 #include "core/processing_state.h"
+#include "log_capture.h"
+#include "temp_dir.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +52,7 @@ protected:
     int convert(int level = 0, int transpose = 0, int binary = 0)
     {
         return calibrateFile(input.c_str(), "CAL.CAL", static_cast<int8_t>(level), transpose, binary, ',', 0,
-                             captureLog);
+                             LogCapture::sink);
     }
 
     std::string opening(const std::string& levelText, const char* transposition, const std::string& out) const
@@ -85,7 +87,7 @@ TEST_F(Processing, NormalLayoutHasHeaderLinesColumnHeaderAndRowsEndingInCrLf)
 {
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {10, 20, 30}) + dataLine(1001, 0, 1, {11, 21, 31}));
     EXPECT_EQ(convert(), 0);
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "2 spectra.\n");
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "2 spectra.\n");
     std::vector<std::string> expected = headerLines();
     expected.push_back(columnHeader(3));
     expected.push_back(expectedRow(1000, 0, 1, {10, 20, 30}));
@@ -99,7 +101,7 @@ TEST_F(Processing, FourthHeaderLineNamesTheChannelOfTheLoadedCalibration)
 {
     const std::string cal = dir.file("SMALL.CAL");
     writeFile(cal, smallCalibrationText());
-    loadCalFile(cal.c_str(), 0, 0, captureLog);
+    loadCalFile(cal.c_str(), 0, 0, LogCapture::sink);
     log.clear();
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 8, 1, {10, 20, 30}));
     convert();
@@ -122,8 +124,8 @@ TEST_F(Processing, FileWithOnlyHeaderLinesKeepsTheHeaderLinesAndReportsNoData)
     writeFile(input, "Tidelume Radiometer: TDL0001\r\nChannel 1\r\n\r\n  \r\n");
     EXPECT_EQ(convert(), 0);
     const std::string failures = "No data found in " + input + "\nNo files processed.\n";
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + failures);
-    EXPECT_EQ(log.errorBoxes(), failures);
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + failures);
+    EXPECT_EQ(concatenated(log.errorBoxes()), failures);
     EXPECT_EQ(outputLines(), headerLines());
 }
 
@@ -137,7 +139,7 @@ TEST_F(Processing, BlankLinesBeforeTheFirstDataLineDoNotHideTheFirstSpectrum)
         const auto lines = outputLines();
         ASSERT_EQ(lines.size(), 7u);
         EXPECT_EQ(lines[5], expectedRow(1000, 0, 1, {5}));
-        EXPECT_NE(log.text().find("\n2 spectra.\n"), std::string::npos);
+        EXPECT_NE(log.joined().find("\n2 spectra.\n"), std::string::npos);
     }
 }
 
@@ -161,7 +163,7 @@ TEST_F(Processing, OneSpectrumIsCountedInTheSingular)
 {
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
     convert();
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "1 spectrum.\n");
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "1 spectrum.\n");
 }
 
 TEST_F(Processing, FailedFirstCalibrationEndsWithNoSpectrum)
@@ -169,7 +171,7 @@ TEST_F(Processing, FailedFirstCalibrationEndsWithNoSpectrum)
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
     output = dir.file("SET01A.DAT");
     EXPECT_EQ(convert(4), 0);
-    const std::string text = log.text();
+    const std::string text = log.joined();
     const std::string ending = "WARNING: processSpectrum returned 1\n0 spectra.\n";
     ASSERT_GE(text.size(), ending.size());
     EXPECT_EQ(text.substr(text.size() - ending.size()), ending);
@@ -182,7 +184,7 @@ TEST_F(Processing, TextEndingInsideADataLineEndsTheFileWithTheFieldNumber)
 {
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}) + "1001,12.0,11.0,3.0,0,1,1,0,0,100,");
     convert();
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n1 spectrum.\n");
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n1 spectrum.\n");
     EXPECT_EQ(outputLines().size(), 6u);
 }
 
@@ -191,7 +193,7 @@ TEST_F(Processing, FailedFirstReadWritesNoColumnHeaderAndNoSpectrum)
     writeFile(input, std::string(HEADER_LINES) + "1000,12.0,");
     convert();
     // The cut line cannot tell its layout either.
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) +
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) +
                               "Unknown file format.\nWARNING: readSpectrum returned 3\n0 spectra.\n");
     EXPECT_EQ(outputLines(), headerLines());
 }
@@ -211,7 +213,7 @@ TEST_F(Processing, TransposedOutputHasOneColumnPerSpectrum)
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2}) + dataLine(1001, 0, 1, {3, 4}) +
                          dataLine(1002, 0, 1, {5, 6}));
     convert(0, 1);
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + "3 spectra.\n");
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + "3 spectra.\n");
     const auto lines = outputLines();
     ASSERT_EQ(lines.size(), 4u + 13u + 2u);
     EXPECT_EQ(lines[4], "Time,1000,1001,1002");
@@ -228,7 +230,7 @@ TEST_F(Processing, CountsOfMoreThanSixteenBitsOfSpectraAreReportedWhole)
         text += j < 35000 ? dataLine(j, 0, 1, {j % 7}) : dataLine(j, 0, 1, {j % 7, 1});
     writeFile(input, text);
     convert();
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + "WARNING: Spectrum 35000 in " + input +
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "WARNING: Spectrum 35000 in " + input +
                               " contains a different set of pixels\n         than the preceding spectra."
                               "WARNING: The wavelengths listed in the header\n"
                               "         will not apply to all spectra in the file.\n"
@@ -280,8 +282,8 @@ TEST_F(Processing, TransposedOutputWithoutTemporaryFileFallsBackToRows)
         const DescriptorLimit onlyInputAndOutput(2);
         convert(0, 1);
     }
-    EXPECT_EQ(log.errorBoxes(), "ERROR opening temporary file.\n");
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + "ERROR opening temporary file.\n2 spectra.\n");
+    EXPECT_EQ(concatenated(log.errorBoxes()), "ERROR opening temporary file.\n");
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + "ERROR opening temporary file.\n2 spectra.\n");
     EXPECT_EQ(readFile(output), normal);
 }
 
@@ -305,7 +307,7 @@ TEST_F(PixelSetChange, NormalLayoutWarnsThatTheWavelengthsDoNotApply)
 {
     writeChangingFile(2);
     convert();
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + warning(2) +
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + warning(2) +
                               "WARNING: The wavelengths listed in the header\n"
                               "         will not apply to all spectra in the file.\n3 spectra.\n");
     std::vector<std::string> expected = headerLines();
@@ -325,7 +327,7 @@ TEST_F(PixelSetChange, TransposedOutputFallsBackToRowsWithoutLosingSpectra)
         const std::string normal = readFile(output);
         log.clear();
         convert(0, 1);
-        EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + warning(changeAt) +
+        EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + warning(changeAt) +
                                   "WARNING: The output cannot be transposed.\n3 spectra.\n");
         EXPECT_EQ(readFile(output), normal);
         EXPECT_EQ(transposeOutput, 0);
@@ -337,7 +339,7 @@ TEST_F(PixelSetChange, BinaryOutputWarnsAboutTheHeaderItDoesNotHave)
     writeChangingFile(1);
     output = dir.file("SET01A.BRW");
     convert(0, 0, 1);
-    EXPECT_NE(log.text().find(warning(1) + "WARNING: The wavelengths listed in the header\n"), std::string::npos);
+    EXPECT_NE(log.joined().find(warning(1) + "WARNING: The wavelengths listed in the header\n"), std::string::npos);
     EXPECT_EQ(readFile(output).size(), (48u + 12u) + 2 * (48u + 8u));
 }
 
@@ -388,7 +390,7 @@ TEST_F(ManyRows, EveryRowArrivesInOrderWithTheWorkerGoneWhenTheFileIsDone)
     const std::size_t threads = threadCount();
     convert();
     EXPECT_EQ(threadCount(), threads);
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "off\n", output) + warning(CHANGE_AT) +
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + warning(CHANGE_AT) +
                               "WARNING: The wavelengths listed in the header\n"
                               "         will not apply to all spectra in the file.\n3000 spectra.\n");
     EXPECT_TRUE(outputLines() == expectedLines());
@@ -401,7 +403,7 @@ TEST_F(ManyRows, TransposedOutputTurnedIntoRowsEqualsTheNormalOutput)
     const std::string normal = readFile(output);
     log.clear();
     convert(0, 1);
-    EXPECT_EQ(log.text(), opening("0 (raw)\n", "on\n", output) + warning(CHANGE_AT) +
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + warning(CHANGE_AT) +
                               "WARNING: The output cannot be transposed.\n3000 spectra.\n");
     EXPECT_TRUE(readFile(output) == normal);
 }
@@ -415,8 +417,8 @@ TEST_F(ManyRows, WriteFailureEndsTheLoopWithAWarningAndTheFileNormally)
     const std::size_t threads = threadCount();
     EXPECT_EQ(convert(), 0);
     EXPECT_EQ(threadCount(), threads);
-    EXPECT_EQ(log.errorBoxes(), "");
-    const std::string text = log.text();
+    EXPECT_EQ(concatenated(log.errorBoxes()), "");
+    const std::string text = log.joined();
     const std::string warningText = "WARNING: writeOutput returned 1\n";
     const auto at = text.find(warningText);
     ASSERT_NE(at, std::string::npos) << text;
@@ -433,7 +435,7 @@ TEST_F(ManyRows, ReadErrorInTheMiddleLeavesEveryEarlierRowAndNoWorker)
     const std::size_t threads = threadCount();
     convert();
     EXPECT_EQ(threadCount(), threads);
-    const std::string text = log.text();
+    const std::string text = log.joined();
     EXPECT_NE(text.find("WARNING: readSpectrum returned"), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.size() - 14), "3000 spectra.\n");
     EXPECT_TRUE(outputLines() == expectedLines());
@@ -444,7 +446,7 @@ TEST_F(Processing, BinaryAndTransposedTogetherGiveBinaryOutputWithANote)
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2, 3}) + dataLine(1001, 0, 1, {4, 5, 6}));
     output = dir.file("SET01A.BRW");
     convert(0, 1, 1);
-    const std::string text = log.text();
+    const std::string text = log.joined();
     EXPECT_EQ(text.substr(0, text.find("-> ")), "Data file name: " + input +
                                                     "\nProcessing level:    0 (raw)\n"
                                                     "NOTE: Binary output cannot be transposed.\n"
@@ -469,7 +471,7 @@ TEST_F(Processing, InvalidLevelIsRefusedBeforeAnyFileIsTouched)
 {
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
     EXPECT_EQ(convert(5), 1);
-    EXPECT_EQ(log.text(), "Data file name: " + input + "\nProcessing level:    5invalid processing level\n");
+    EXPECT_EQ(log.joined(), "Data file name: " + input + "\nProcessing level:    5invalid processing level\n");
     EXPECT_FALSE(std::filesystem::exists(dir.file("SET01A.DAT")));
 }
 
@@ -477,9 +479,9 @@ TEST_F(Processing, MissingInputIsReportedWithTheSystemErrorNumber)
 {
     EXPECT_EQ(convert(), 0);
     const std::string failures = "Error 2 opening input file " + input + "\nNo files processed.\n";
-    EXPECT_EQ(log.text(), "Data file name: " + input + "\nProcessing level:    0 (raw)\nTranposition:        off\n" +
+    EXPECT_EQ(log.joined(), "Data file name: " + input + "\nProcessing level:    0 (raw)\nTranposition:        off\n" +
                               failures);
-    EXPECT_EQ(log.errorBoxes(), failures);
+    EXPECT_EQ(concatenated(log.errorBoxes()), failures);
 }
 
 TEST_F(Processing, UnopenableOutputIsReported)
@@ -487,7 +489,7 @@ TEST_F(Processing, UnopenableOutputIsReported)
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
     std::filesystem::create_directory(output);
     convert();
-    EXPECT_EQ(log.errorBoxes(), "Error 21 opening output file " + output + "\nNo files processed.\n");
+    EXPECT_EQ(concatenated(log.errorBoxes()), "Error 21 opening output file " + output + "\nNo files processed.\n");
 }
 
 TEST_F(Processing, PathsLongerThanAnyFixedBufferAreConverted)

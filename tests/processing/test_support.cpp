@@ -1,43 +1,8 @@
 #include "test_support.h"
 
-#include "core/log.h"
-
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
-
-namespace {
-
-std::string capturedLog;
-std::string capturedBoxes;
-
-void captureBox(const char* text)
-{
-    capturedBoxes += text;
-}
-
-} // namespace
-
-TempDir::TempDir()
-{
-    std::random_device seed;
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("orvantis-test-" + std::to_string(seed()));
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder");
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
@@ -68,40 +33,6 @@ std::vector<std::string> splitCrLfLines(const std::string& text)
     if (start < text.size())
         lines.push_back(text.substr(start)); // an unterminated rest shows up as a line
     return lines;
-}
-
-void captureLog(const char* text)
-{
-    capturedLog += text;
-}
-
-LogCapture::LogCapture()
-{
-    clear();
-    logSink = captureLog;
-    setErrorBoxHook(captureBox);
-}
-
-LogCapture::~LogCapture()
-{
-    logSink = nullptr;
-    setErrorBoxHook(nullptr);
-}
-
-std::string LogCapture::text() const
-{
-    return capturedLog;
-}
-
-std::string LogCapture::errorBoxes() const
-{
-    return capturedBoxes;
-}
-
-void LogCapture::clear()
-{
-    capturedLog.clear();
-    capturedBoxes.clear();
 }
 
 std::string smallCalibrationText()

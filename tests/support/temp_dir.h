@@ -1,0 +1,23 @@
+#pragma once
+// A private directory under the system's temporary directory for the files
+// of one test, removed with everything in it at the end.
+
+#include <filesystem>
+#include <string>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The path of a file of that name in the directory.
+    std::string file(const std::string& name) const;
+    // Writes bytes to a file of that name in the directory; returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
