@@ -43,12 +43,12 @@ void writeChannel(std::FILE* f, int channelIndex, int pixelCount)
     std::fprintf(f, "[%c TIME]\r\n0.35\r\n0.0\r\n0.0\r\n0.0\r\n0.0\r\n0.0\r\n", x);
 }
 
-void writeHeaderLines(std::FILE* f, const DataFileSpec& spec)
+void writeHeaderLines(std::FILE* f, const DataFileRequest& request)
 {
-    std::fprintf(f, "Tidelume Hyperspectral Radiometer: %s\r\n", spec.serial.c_str());
+    std::fprintf(f, "Tidelume Hyperspectral Radiometer: %s\r\n", request.serial.c_str());
     std::fprintf(f, "Deployment: synthetic cast, generated for testing\r\n");
-    std::fprintf(f, "Channel %d\r\n", spec.channelIndex + 1);
-    std::fprintf(f, "Pixels: 0 to %d\r\n", spec.pixels - 1);
+    std::fprintf(f, "Channel %d\r\n", request.channelIndex + 1);
+    std::fprintf(f, "Pixels: 0 to %d\r\n", request.pixels - 1);
 }
 
 void writeTextSpectrum(std::FILE* f, const SyntheticSpectrum& s, bool layout2)
@@ -118,16 +118,16 @@ bool writeCalibrationFile(const std::string& path, const std::string& serial, in
     return std::ferror(f.get()) == 0;
 }
 
-bool writeDataFile(const std::string& path, const DataFileSpec& spec)
+bool writeDataFile(const std::string& path, const DataFileRequest& request)
 {
     File f(std::fopen(path.c_str(), "wb"));
     if (!f)
         return false;
-    writeHeaderLines(f.get(), spec);
-    SpectrumSource source(spec.channelIndex, spec.pixels, spec.seed);
-    for (int i = 0; i < spec.spectra; ++i) {
+    writeHeaderLines(f.get(), request);
+    SpectrumSource source(request.channelIndex, request.pixels, request.seed);
+    for (int i = 0; i < request.spectra; ++i) {
         const SyntheticSpectrum& s = source.next();
-        switch (spec.layout) {
+        switch (request.layout) {
         case DataLayout::Text1: writeTextSpectrum(f.get(), s, false); break;
         case DataLayout::Text2: writeTextSpectrum(f.get(), s, true); break;
         case DataLayout::BinaryRaw: writeBinarySpectrum(f.get(), s, false); break;

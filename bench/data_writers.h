@@ -7,7 +7,7 @@
 
 enum class DataLayout { Text1, Text2, BinaryRaw, BinaryProcessed };
 
-struct DataFileSpec {
+struct DataFileRequest {
     std::string serial;
     int channelIndex = 0; // 0 = channel A
     DataLayout layout = DataLayout::Text2;
@@ -19,4 +19,4 @@ struct DataFileSpec {
 // Calibration file with channels A and B for detectors of pixelCount pixels.
 bool writeCalibrationFile(const std::string& path, const std::string& serial, int pixelCount);
 
-bool writeDataFile(const std::string& path, const DataFileSpec& spec);
+bool writeDataFile(const std::string& path, const DataFileRequest& request);

@@ -64,16 +64,16 @@ int main(int argc, char** argv)
         return written(writeCalibrationFile(argv[2], argv[3], pixels), argv[2]);
     }
     if ((argc == 8 || argc == 9) && std::strcmp(argv[1], "data") == 0) {
-        DataFileSpec spec;
-        spec.serial = argv[3];
-        spec.channelIndex = std::atoi(argv[4]) - 1;
-        spec.spectra = std::atoi(argv[6]);
-        spec.pixels = std::atoi(argv[7]);
-        spec.seed = argc == 9 ? static_cast<uint32_t>(std::strtoul(argv[8], nullptr, 10)) : 1;
-        if (!parseLayout(argv[5], spec.layout) || spec.channelIndex < 0 || spec.spectra < 0 ||
-            !validPixelCount(spec.pixels))
+        DataFileRequest request;
+        request.serial = argv[3];
+        request.channelIndex = std::atoi(argv[4]) - 1;
+        request.spectra = std::atoi(argv[6]);
+        request.pixels = std::atoi(argv[7]);
+        request.seed = argc == 9 ? static_cast<uint32_t>(std::strtoul(argv[8], nullptr, 10)) : 1;
+        if (!parseLayout(argv[5], request.layout) || request.channelIndex < 0 || request.spectra < 0 ||
+            !validPixelCount(request.pixels))
             return usage();
-        return written(writeDataFile(argv[2], spec), argv[2]);
+        return written(writeDataFile(argv[2], request), argv[2]);
     }
     return usage();
 }
