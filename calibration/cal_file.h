@@ -24,8 +24,9 @@ public:
 
 class TCalFile {
 public:
-    // Opens the file read-only and holds an exclusive advisory lock on it for
-    // the reader's lifetime; throws CalFileOpenError when either fails.
+    // Opens the file read-only and holds a shared advisory lock on it for the
+    // reader's lifetime; throws CalFileOpenError when either fails, or when
+    // the file is not a regular file or is larger than 64 MiB.
     explicit TCalFile(const std::string& fileName);
     ~TCalFile();
     TCalFile(const TCalFile&) = delete;

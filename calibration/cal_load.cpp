@@ -228,9 +228,11 @@ int countSections(const TCalFile& file, char letter)
     return found;
 }
 
-void loadChannels(const TCalFile& file, bool ignoreImmersion)
+// The number of channels that became usable.
+int loadChannels(const TCalFile& file, bool ignoreImmersion)
 {
     constexpr int allSections = std::size(SECTION_PATTERNS);
+    int loaded = 0;
     for (int c = 0; c < MAX_CHANNELS; ++c) {
         const char letter = static_cast<char>('A' + c);
         const int found = countSections(file, letter);
@@ -238,10 +240,12 @@ void loadChannels(const TCalFile& file, bool ignoreImmersion)
             calTable[c] = ChannelLoader(file, letter, ignoreImmersion).load();
             const ChannelCal& cal = *calTable[c].cal;
             logMessage("Serial# %s, Channel %c, %s calibration loaded.\n", cal.serial, letter, cal.name);
+            loaded += slotLoaded(c) ? 1 : 0;
         } else if (found > 0) {
             logError("ERROR: incomplete calibration data found; skipping channel %c\n", letter);
         }
     }
+    return loaded;
 }
 
 } // namespace
@@ -253,8 +257,14 @@ int16_t loadCalFile(const char* fileName, uint8_t debug, uint8_t ignoreImmersion
     std::optional<TCalFile> file;
     file.emplace(fileName);
     const double start = timeOfDay();
-    loadChannels(*file, ignoreImmersion != 0);
+    const int loaded = loadChannels(*file, ignoreImmersion != 0);
     file.reset(); // ends the hold on the file; the reported time includes it
     logMessage("Calibration load took %lf seconds\n", (timeOfDay() - start) * 86400.0);
+    // A file without one usable channel is no calibration file: most likely
+    // a data file or some other file chosen by mistake.
+    if (loaded == 0) {
+        logError("No channel calibration found in %s\n", fileName);
+        return 1;
+    }
     return 0;
 }

@@ -68,7 +68,8 @@ bool slotLoaded(int channel);
 // Loads every complete channel of the calibration file into calTable; a
 // loaded slot is replaced and what it held released. Throws CalFileOpenError
 // when the file cannot be opened; calTable is then unchanged. Returns 0 when
-// the load has run.
+// at least one channel became usable, 1 (after an error message) when none
+// did.
 int16_t loadCalFile(const char* fileName, uint8_t debug, uint8_t ignoreImmersion, LogCallback callback);
 
 // Releases every slot's records; afterwards no slot is loaded.

@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace std::string_literals;
@@ -168,10 +170,24 @@ TEST_F(SectionReader, MissingFileRaisesTheSystemsReason)
     EXPECT_NE(reason.find(std::strerror(ENOENT)), std::string::npos) << reason;
 }
 
-TEST_F(SectionReader, DirectoryRaisesOpenError)
+TEST_F(SectionReader, OnlyRegularFilesOfAtMost64MiBAreRead)
 {
-    const std::string path = std::filesystem::path(write("")).parent_path().string();
-    EXPECT_NE(openErrorOf(path).find(std::strerror(EISDIR)), std::string::npos);
+    const std::filesystem::path folder = std::filesystem::path(write("")).parent_path();
+    const std::string fifo = (folder / "pipe.cal").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string huge = (folder / "huge.cal").string();
+    { std::ofstream{huge}; }
+    std::filesystem::resize_file(huge, (64u << 20) + 1);
+    // A FIFO without writer, a device without end and a folder are refused
+    // at once instead of waiting or reading without bound.
+    for (const std::string& path : {fifo, std::string("/dev/zero"), folder.string()}) {
+        SCOPED_TRACE(path);
+        const std::string reason = openErrorOf(path);
+        EXPECT_NE(reason.find("not a regular file"), std::string::npos) << reason;
+    }
+    EXPECT_NE(openErrorOf(huge).find("larger than 64 MiB"), std::string::npos);
+    std::filesystem::resize_file(huge, 64u << 20);
+    EXPECT_EQ(openErrorOf(huge), "");
 }
 
 // Access mode of the descriptors this process holds on path.
@@ -221,29 +237,40 @@ private:
     int fd_;
 };
 
-TEST_F(SectionReader, FileLockedByAnotherReaderDoesNotOpen)
+TEST_F(SectionReader, ReadersShareTheFileAndAWritersHoldIsWaitedOut)
 {
     const std::string path = write("[ID]\n12345\n");
-    ForeignLock other(path);
-    ASSERT_TRUE(other.lock());
+    ForeignLock reader(path);
+    ASSERT_TRUE(reader.canLock());
+    EXPECT_EQ(openErrorOf(path), "");
+    reader.unlock();
+
+    ForeignLock writer(path);
+    ASSERT_TRUE(writer.lock());
     const std::string reason = openErrorOf(path);
     EXPECT_NE(reason.find(path), std::string::npos) << reason;
-    EXPECT_NE(reason.find("locked by another reader"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("locked by another program"), std::string::npos) << reason;
 
-    other.unlock();
+    // A hold that ends while the reader waits lets it through.
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        writer.unlock();
+    });
     EXPECT_EQ(openErrorOf(path), "");
+    release.join();
 }
 
-TEST_F(SectionReader, HoldsTheFileExclusivelyWhileItExists)
+TEST_F(SectionReader, KeepsWritersOffWhileItExists)
 {
     const std::string path = write("[ID]\n12345\n");
     ForeignLock other(path);
     {
         const TCalFile file(path);
-        EXPECT_FALSE(other.canLock());
-        EXPECT_NE(openErrorOf(path), "");
+        EXPECT_FALSE(other.lock());
+        EXPECT_TRUE(other.canLock());
+        other.unlock();
     }
-    EXPECT_TRUE(other.canLock());
+    EXPECT_TRUE(other.lock());
 }
 
 } // namespace
