@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,19 @@ bool equalIgnoringCase(const std::string& a, const std::string& b)
 void logText(const std::string& text)
 {
     logToStdout(text.c_str());
+}
+
+// A file passed over: the reason goes to the log and to the error stream.
+FileStatus skip(const std::string& reason)
+{
+    logText(reason + "\n");
+    reportFailure(reason);
+    return FileStatus::Skipped;
+}
+
+bool readable(const std::string& path)
+{
+    return std::ifstream(path).is_open();
 }
 
 } // namespace
@@ -95,13 +109,13 @@ std::optional<FileStatus> BatchConverter::prepare(const std::string& path)
         reportFailure("Can Not Find File " + path);
         return FileStatus::Skipped;
     }
-    if (identifyDataFile(path.c_str()) == 0)
-        return FileStatus::Skipped;
+    if (identifyDataFile(path.c_str()) == 0) // an unreadable file has had its error already
+        return readable(path) ? skip(path + " is not a Tidelume data file") : FileStatus::Skipped;
     logText("Channel ");
     logText(std::to_string(chanIndex));
     logText("\n");
     if (chanIndex < 0 || chanIndex >= MAX_CHANNELS)
-        return FileStatus::Skipped;
+        return skip(path + " has an unknown channel (" + std::to_string(int64_t{chanIndex} + 1) + ")");
     if (options_.calFile.empty()) {
         const FileStatus status = ensureAssociatedCalibration();
         if (status != FileStatus::Converted)

@@ -3,6 +3,7 @@
 #include "cli/association_commands.h"
 #include "cli/batch_conversion.h"
 #include "cli/cli_options.h"
+#include "cli/interrupt_cleanup.h"
 #include "cli/stdout_log.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
@@ -12,6 +13,7 @@
 int main(int argc, char** argv)
 {
     logSink = logToStdout;
+    installInterruptCleanup();
     if (argc > 1 && isAssociationCommand(argv[1]))
         return runAssociationCommand(argc, argv);
 

@@ -37,9 +37,11 @@ void deliver(Box box, const char* format, va_list args)
 
 } // namespace
 
-void setErrorBoxHook(ErrorBoxHook hook)
+ErrorBoxHook setErrorBoxHook(ErrorBoxHook hook)
 {
+    const ErrorBoxHook previous = errorBox;
     errorBox = hook ? hook : errorToStderr;
+    return previous;
 }
 
 void logMessage(const char* format, ...)

@@ -16,5 +16,6 @@ void logDebug(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void logError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Installs the box that logError shows after the text reached the log; null
-// restores the default, which writes the text to stderr.
-void setErrorBoxHook(ErrorBoxHook hook);
+// restores the default, which writes the text to stderr. Returns the hook
+// that was installed before.
+ErrorBoxHook setErrorBoxHook(ErrorBoxHook hook);

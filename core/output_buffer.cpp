@@ -1,6 +1,7 @@
 #include "core/output_buffer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 void OutputBuffer::put(std::string_view text)
@@ -15,8 +16,12 @@ void OutputBuffer::put(std::string_view text)
 
 bool OutputBuffer::flush()
 {
-    if (used_ > 0 && (!stream_ || std::fwrite(data_, 1, used_, stream_) != used_))
+    if (used_ > 0 && !failed_ && (!stream_ || std::fwrite(data_, 1, used_, stream_) != used_)) {
         failed_ = true;
+        error_ = stream_ && errno != 0 ? errno : EIO;
+    }
     used_ = 0;
+    if (failed_)
+        errno = error_;
     return !failed_;
 }

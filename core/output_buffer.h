@@ -34,10 +34,13 @@ public:
     void putInteger(long value) { commit(formatInteger(room(MAX_NUMBER_TEXT), value)); }
     void endLine() { put(std::string_view("\r\n")); }
 
-    // Writes out what is held; false once any write to the stream has failed.
+    // Writes out what is held; false once any write to the stream has
+    // failed, with errno set to the reason of the first failure.
     bool flush();
     // Whether a write to the stream has failed so far, without writing.
     bool failed() const { return failed_; }
+    // The system's reason for the first failed write; 0 while none failed.
+    int error() const { return error_; }
 
     // What is held, not yet written.
     std::string_view text() const { return {data_, used_}; }
@@ -56,5 +59,6 @@ private:
     std::FILE* stream_;
     std::size_t used_ = 0;
     bool failed_ = false;
+    int error_ = 0;
     char data_[CAPACITY];
 };

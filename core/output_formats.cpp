@@ -125,13 +125,13 @@ public:
     int16_t write()
     {
         const int rows = LABEL_ROWS + std::max(values_, 0);
-        for (int first = 0; first < rows;) {
+        for (int first = 0; first < rows && !out_.failed();) {
             const int end = bandEnd(first, rows);
             if (!writeBand(first, end))
                 return 1;
             first = end;
         }
-        return 0;
+        return out_.flush() ? 0 : 1;
     }
 
 private:
@@ -312,7 +312,7 @@ int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output
             out.put('?');
     }
     out.endLine();
-    return 0;
+    return out.flush() ? 0 : 1;
 }
 
 int16_t writeOutput(const SpectrumRecord& record, const float* pixels, std::FILE* stream, int binaryForm)

@@ -8,10 +8,12 @@ class OutputBuffer;
 class RowPipeline;
 
 // Column header line of the normal text layout for the record's pixel set.
+// 0 when written, 1 when a write failed (errno tells why).
 int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output);
 
 // One spectrum as a text row, or as a little-endian record plus floats when
-// binaryForm is non-zero. 0 when written, 1 when a write failed.
+// binaryForm is non-zero. 0 when written, 1 when a write failed (errno
+// tells why).
 int16_t writeOutput(const SpectrumRecord& record, const float* pixels, std::FILE* stream, int binaryForm);
 
 // The same, handed to a pipeline that writes the rows of normal text output.
@@ -24,4 +26,6 @@ void putTextRow(OutputBuffer& out, const SpectrumRecord& record, const float* pi
 int storedPixelCount(const SpectrumRecord& record);
 
 // Turns the binary records of the temporary file into the transposed table.
+// 0 when done; 1 after a logged failure to read the temporary file, or when
+// a write to the output failed (the output's error indicator is then set).
 int16_t writeTransposed(std::FILE* temporary, std::FILE* output);

@@ -6,6 +6,8 @@
 #include "core/input_formats.h"
 #include "core/output_formats.h"
 #include "core/output_name.h"
+#include "core/output_target.h"
+#include "core/pending_output.h"
 #include "core/processing_state.h"
 #include "core/row_pipeline.h"
 #include "core/text_line.h"
@@ -13,9 +15,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -36,7 +40,7 @@ struct FileRun {
     std::unique_ptr<char[]> outputBuffer;
     std::unique_ptr<char[]> temporaryBuffer;
     FileHandle input;
-    FileHandle output;
+    PendingOutput output;
     FileHandle temporary;
     // Writes the normal text rows once the rows are all that is left to
     // write; it goes before the output is closed.
@@ -48,7 +52,11 @@ struct FileRun {
     int binaryInput = 0;
     int format = 0;
     int32_t count = 0; // a day of spectra at one a second exceeds 16 bits
+    int writeError = 0; // the system's reason for the first failed write
 };
+
+// How the loop over the spectra ended.
+enum class LoopEnd { EndOfData, ReadFailed, ProcessFailed, WriteFailed };
 
 // Gives a freshly opened stream a large buffer; without memory for it the
 // stream keeps its own.
@@ -59,16 +67,17 @@ void enlargeBuffer(std::FILE* stream, std::unique_ptr<char[]>& buffer)
         buffer.reset();
 }
 
-void writeTextHeader(std::FILE* output, const char* dataFileName, const char* calFileName, int channel)
+// false when a write failed (errno tells why).
+bool writeTextHeader(std::FILE* output, const char* dataFileName, const char* calFileName, int channel)
 {
-    std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n", dataSerial, OUTPUT_VERSION);
-    std::fprintf(output, "Source file: %s\r\n", dataFileName);
-    std::fprintf(output, "Calibration file: %s\r\n", calFileName);
+    bool written = std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n", dataSerial,
+                                OUTPUT_VERSION) >= 0;
+    written = written && std::fprintf(output, "Source file: %s\r\n", dataFileName) >= 0;
+    written = written && std::fprintf(output, "Calibration file: %s\r\n", calFileName) >= 0;
     const ChannelCal* cal = channel >= 0 && channel < MAX_CHANNELS ? calTable[channel].cal.get() : nullptr;
     if (cal)
-        std::fprintf(output, "Channel: %s, %s\r\n", cal->name, cal->units);
-    else
-        std::fputs("Channel: ?, ?\r\n", output);
+        return written && std::fprintf(output, "Channel: %s, %s\r\n", cal->name, cal->units) >= 0;
+    return written && std::fputs("Channel: ?, ?\r\n", output) >= 0;
 }
 
 bool isTextDataStart(int c)
@@ -124,14 +133,29 @@ int16_t readNext(FileRun& run)
 // while this thread reads and calibrates.
 void startRows(FileRun& run)
 {
-    run.rows = RowPipeline::start(run.output.get(), delimiter);
+    run.rows = RowPipeline::start(run.output.stream(), delimiter);
+}
+
+// Whether everything written to the temporary file reached it; when not,
+// errno tells why. Reading it back must not begin before this is known.
+bool temporaryWhole(std::FILE* temporary)
+{
+    if (std::fflush(temporary) != 0)
+        return false;
+    if (!std::ferror(temporary))
+        return true;
+    errno = EIO;
+    return false;
 }
 
 // Writes the spectra held in the temporary file as normal rows, after the
-// column header of the first of them. 0 when done, else writeOutput's result.
+// column header of the first of them. 0 when done, else the failed write's
+// result.
 int16_t copyTemporaryAsRows(FileRun& run)
 {
     std::FILE* temporary = run.temporary.get();
+    if (!temporaryWhole(temporary))
+        return 1;
     std::rewind(temporary);
     const auto values = std::make_unique<float[]>(MAX_PIXELS);
     unsigned char bytes[MAX_PIXELS * sizeof(float)];
@@ -142,10 +166,10 @@ int16_t copyTemporaryAsRows(FileRun& run)
         if (std::fread(bytes, sizeof(float), count, temporary) != count)
             break;
         decodeFloatsLE(bytes, count, values.get());
-        if (first)
-            writeHeader(run.channel, stored, run.output.get());
+        if (first && writeHeader(run.channel, stored, run.output.stream()) != 0)
+            return 1;
         first = false;
-        const int16_t result = writeOutput(stored, values.get(), run.output.get(), 0);
+        const int16_t result = writeOutput(stored, values.get(), run.output.stream(), 0);
         if (result != 0)
             return result;
     }
@@ -176,24 +200,35 @@ int16_t writeSpectrum(FileRun& run)
         return writeOutput(run.record, run.pixels.get(), *run.rows);
     if (transposeOutput)
         return writeOutput(run.record, run.pixels.get(), run.temporary.get(), 1);
-    return writeOutput(run.record, run.pixels.get(), run.output.get(), binaryOutput);
+    return writeOutput(run.record, run.pixels.get(), run.output.stream(), binaryOutput);
+}
+
+// Keeps the reason of the first failed write; errno holds it right after
+// the failed call.
+LoopEnd writeFailed(FileRun& run)
+{
+    if (run.writeError == 0)
+        run.writeError = errno != 0 ? errno : EIO;
+    return LoopEnd::WriteFailed;
 }
 
 // Reads, calibrates and writes every spectrum; a failed first read ends the
 // file with no spectrum, since the record then holds unread fields.
-void convertSpectra(FileRun& run)
+LoopEnd convertSpectra(FileRun& run)
 {
     run.record.channel = run.channel;
     int16_t result = readNext(run);
     if (result != 0) {
         logMessage("WARNING: readSpectrum returned %d\n", result);
-        return;
+        return LoopEnd::ReadFailed;
     }
     run.previous = run.record;
     if (!transposeOutput && !binaryOutput) {
-        result = writeHeader(run.channel, run.record, run.output.get());
-        if (result != 0)
+        result = writeHeader(run.channel, run.record, run.output.stream());
+        if (result != 0) {
             logMessage("WARNING: writeHeader returned %d\n", result);
+            return writeFailed(run);
+        }
         startRows(run);
     }
     for (;;) {
@@ -201,32 +236,123 @@ void convertSpectra(FileRun& run)
         result = processSpectrum(run.record, run.pixels.get(), run.channel, processLevel);
         if (result != 0) {
             logMessage("WARNING: processSpectrum returned %d\n", result);
-            return;
+            return LoopEnd::ProcessFailed;
         }
         logDebug("Process completed: %d %d\n", processLevel, run.record.process);
         result = writeSpectrum(run);
         if (result != 0) {
+            writeFailed(run);
             logMessage("WARNING: writeOutput returned %d\n", result);
-            return;
+            return LoopEnd::WriteFailed;
         }
         ++run.count;
         result = readNext(run);
         if (result == 1)
-            return;
+            return LoopEnd::EndOfData;
         if (result != 0) {
             logMessage("WARNING: readSpectrum returned %d\n", result);
-            return;
+            return LoopEnd::ReadFailed;
         }
         logDebug("Output done.\n");
         if (!samePixelSet(run.record, run.previous)) {
             result = handlePixelSetChange(run);
             if (result != 0) {
+                writeFailed(run);
                 logMessage("WARNING: writeOutput returned %d\n", result);
-                return;
+                return LoopEnd::WriteFailed;
             }
         }
         run.previous = run.record;
     }
+}
+
+// Finishes what the loop left for the end: the rows still on their way, or
+// the transposed table. false when the output is not complete.
+bool finishOutput(FileRun& run)
+{
+    if (run.rows && run.rows->finish() != 0) {
+        writeFailed(run);
+        return false;
+    }
+    run.rows.reset();
+    if (!transposeOutput)
+        return true;
+    if (!temporaryWhole(run.temporary.get())) {
+        writeFailed(run);
+        return false;
+    }
+    if (writeTransposed(run.temporary.get(), run.output.stream()) == 0)
+        return true;
+    if (std::ferror(run.output.stream()))
+        writeFailed(run);
+    return false;
+}
+
+// Logs why the output must not be written.
+void reportRefusal(OutputRefusal refusal, const std::string& outputName)
+{
+    switch (refusal) {
+    case OutputRefusal::None: break;
+    case OutputRefusal::IsDirectory:
+        logError("Error %d opening output file %s\n", EISDIR, outputName.c_str());
+        break;
+    case OutputRefusal::NotRegularFile:
+        logError("Refusing to write %s: it is not a regular file\n", outputName.c_str());
+        break;
+    case OutputRefusal::IsInput:
+        logError("Refusing to write %s: it is the input file itself\n", outputName.c_str());
+        break;
+    case OutputRefusal::IsCalibration:
+        logError("Refusing to write %s: it is the calibration file\n", outputName.c_str());
+        break;
+    }
+}
+
+void logSpectrumCount(int32_t count)
+{
+    if (count == 1)
+        logMessage("1 spectrum.\n");
+    else
+        logMessage("%d spectra.\n", count);
+}
+
+// Puts the finished output in place, or leaves the previous one as it was.
+// The file's result.
+int16_t settleOutput(FileRun& run, LoopEnd end, const std::string& outputName)
+{
+    if (end != LoopEnd::WriteFailed && !finishOutput(run) && run.writeError == 0)
+        return 1; // the temporary file could not be read back; already reported
+    if (run.writeError == 0 && run.count == 0) {
+        logSpectrumCount(0);
+        logError("No spectrum converted: %s not written\n", outputName.c_str());
+        return 1;
+    }
+    if (run.writeError == 0)
+        run.writeError = run.output.commit();
+    if (run.writeError != 0) {
+        logError("Error writing output file %s: %s\n", outputName.c_str(), std::strerror(run.writeError));
+        return static_cast<int16_t>(run.writeError);
+    }
+    logSpectrumCount(run.count);
+    if (end == LoopEnd::EndOfData)
+        return 0;
+    logError("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path,
+             run.count);
+    return STOPPED_EARLY;
+}
+
+// Warns when the calibration in use is another instrument's.
+void warnOnForeignCalibration(const char* dataFileName, const char* calFileName)
+{
+    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS || !calTable[chanIndex].cal)
+        return;
+    const char* calSerial = calTable[chanIndex].cal->serial;
+    const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
+    const std::string_view a = calSerial;
+    const std::string_view b = dataSerial;
+    if (!std::equal(a.begin(), a.end(), b.begin(), b.end(), sameLetter))
+        logMessage("WARNING: Calibration file %s is for Tidelume #%s, %s is from Tidelume #%s\n", calFileName,
+                   calSerial, dataFileName, dataSerial);
 }
 
 } // namespace
@@ -255,9 +381,11 @@ int calibrateFile(const char* dataFileName, const char* calFileName, int8_t leve
     verboseLog = verbose;
     logSink = callback;
     logDebug("Ready to process.\n");
-    if (processDatFile(dataFileName, calFileName) != 0)
+    warnOnForeignCalibration(dataFileName, calFileName);
+    const int16_t result = processDatFile(dataFileName, calFileName);
+    if (result != 0 && result != STOPPED_EARLY)
         logError("No files processed.\n");
-    return 0;
+    return result;
 }
 
 int16_t processDatFile(const char* dataFileName, const char* calFileName)
@@ -276,17 +404,23 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
 
     const std::string outputName = outputFileName(dataFileName, processLevel, binaryOutput != 0);
     run.channel = static_cast<int8_t>(chanIndex);
+    // The output goes where a link under its name leads, and never over a
+    // file that this conversion reads.
+    const std::string target = outputTarget(outputName);
+    const OutputRefusal refusal = refuseOutput(target, dataFileName, calFileName);
+    if (refusal != OutputRefusal::None) {
+        reportRefusal(refusal, outputName);
+        return refusal == OutputRefusal::IsDirectory ? static_cast<int16_t>(EISDIR) : int16_t{1};
+    }
     // Binary mode throughout: text lines carry their CR LF explicitly.
-    run.output.reset(std::fopen(outputName.c_str(), "wb"));
-    if (!run.output) {
-        const int error = errno;
+    if (const int error = run.output.open(target); error != 0) {
         logError("Error %d opening output file %s\n", error, outputName.c_str());
         return static_cast<int16_t>(error);
     }
-    enlargeBuffer(run.output.get(), run.outputBuffer);
+    enlargeBuffer(run.output.stream(), run.outputBuffer);
     logMessage("-> %s \n", outputName.c_str());
-    if (!binaryOutput)
-        writeTextHeader(run.output.get(), dataFileName, calFileName, run.channel);
+    if (!binaryOutput && !writeTextHeader(run.output.stream(), dataFileName, calFileName, run.channel))
+        writeFailed(run);
 
     run.temporary.reset(std::tmpfile());
     if (!run.temporary) {
@@ -310,14 +444,6 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     run.format = run.binaryInput ? 2 : detectFileFormat(run.input.get());
     logDebug("File format: %d\n", run.format);
 
-    convertSpectra(run);
-
-    if (transposeOutput)
-        writeTransposed(run.temporary.get(), run.output.get());
-    run.temporary.reset();
-    if (run.count == 1)
-        logMessage("1 spectrum.\n");
-    else
-        logMessage("%d spectra.\n", run.count);
-    return 0;
+    const LoopEnd end = run.writeError != 0 ? LoopEnd::WriteFailed : convertSpectra(run);
+    return settleOutput(run, end, outputName);
 }

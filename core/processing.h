@@ -3,10 +3,18 @@
 
 #include <cstdint>
 
-// Converts one data file with the options given; 1 for an invalid level,
-// otherwise 0 (failures are reported through the log).
+// processDatFile's result when the conversion stopped at an unreadable or
+// unusable spectrum: the output holds the spectra before it.
+constexpr int16_t STOPPED_EARLY = -1;
+
+// Converts one data file with the options given; 0 when it was converted
+// whole, 1 for an invalid level, otherwise processDatFile's result.
 int calibrateFile(const char* dataFileName, const char* calFileName, int8_t level, int transpose, int binary,
                   char delimiter, int16_t verbose, LogCallback callback);
 
-// Converts one data file with the options of the processing state.
+// Converts one data file with the options of the processing state. 0 when
+// converted; the system error number when the input cannot be opened or the
+// output cannot be written; 1 when the output must not be written, no data
+// or no spectrum was found; STOPPED_EARLY. Only a file converted at least in
+// part replaces its previous output.
 int16_t processDatFile(const char* dataFileName, const char* calFileName);

@@ -3,6 +3,7 @@
 #include "core/output_formats.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <new>
 
@@ -25,12 +26,23 @@ RowPipeline::RowPipeline(std::FILE* output, char delimiter, std::unique_ptr<Slot
 
 RowPipeline::~RowPipeline()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        closing_ = true;
+    finish();
+}
+
+int16_t RowPipeline::finish()
+{
+    if (worker_.joinable()) {
+        {
+            const std::lock_guard lock(mutex_);
+            closing_ = true;
+        }
+        handedOver_.notify_one();
+        worker_.join();
     }
-    handedOver_.notify_one();
-    worker_.join();
+    if (!failed_)
+        return 0;
+    errno = error_;
+    return 1;
 }
 
 int16_t RowPipeline::submit(const SpectrumRecord& record, const float* pixels)
@@ -44,8 +56,10 @@ int16_t RowPipeline::submit(const SpectrumRecord& record, const float* pixels)
             written_.wait(lock, [this] { return filled() <= SLOTS - RUN; });
             callerWaits_ = false;
         }
-        if (failed_)
+        if (failed_) {
+            errno = error_;
             return 1;
+        }
         sequence = handedCount_;
         formatHere = filled() >= LAGGING;
     }
@@ -68,6 +82,15 @@ int16_t RowPipeline::submit(const SpectrumRecord& record, const float* pixels)
     return 0;
 }
 
+// Called with the mutex held.
+void RowPipeline::noteFailure(const OutputBuffer& out, bool written)
+{
+    if (written || failed_)
+        return;
+    failed_ = true;
+    error_ = out.error();
+}
+
 // Writes the slots in the order they were handed over until the pipeline
 // closes with none left. The rows gather in the buffer and reach the stream
 // in large writes.
@@ -80,8 +103,13 @@ void RowPipeline::work()
             workerWaits_ = true;
             handedOver_.wait(lock, [this] { return filled() >= RUN || closing_; });
             workerWaits_ = false;
-            if (filled() == 0)
+            if (filled() == 0) {
+                lock.unlock();
+                const bool written = out.flush();
+                lock.lock();
+                noteFailure(out, written);
                 return;
+            }
         }
         const Slot& next = slot(writtenCount_);
         lock.unlock();
@@ -89,10 +117,10 @@ void RowPipeline::work()
             putTextRow(out, next.record, next.pixels, delimiter_);
         else
             out.put(next.row.text());
-        const bool failed = out.failed();
+        const bool written = !out.failed();
         lock.lock();
         ++writtenCount_;
-        failed_ = failed;
+        noteFailure(out, written);
         if (callerWaits_ && filled() <= SLOTS - RUN)
             written_.notify_one();
     }

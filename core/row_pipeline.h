@@ -4,11 +4,13 @@
 // spectra are handed over through a ring of slots allocated once. Formatting
 // is the larger half of the work, so while the worker lags behind (the ring
 // half full) the caller formats the rows it hands over itself. A write
-// failure the worker meets is reported by the next hand-off, as a buffered
-// stream reports a failure at a later flush. The worker never logs.
+// failure the worker meets is reported by the next hand-off or by finish,
+// as a buffered stream reports a failure at a later flush. The worker never
+// logs.
 //
 // Nothing else may write to the output while a pipeline is running on it;
-// the destructor writes out every row handed over and joins the worker.
+// finish (or the destructor) writes out every row handed over and joins the
+// worker.
 
 #include "core/output_buffer.h"
 #include "core/spectrum_record.h"
@@ -39,8 +41,13 @@ public:
     RowPipeline& operator=(const RowPipeline&) = delete;
 
     // Copies the spectrum into the ring, waiting for a free slot. 0 when
-    // handed over; 1, with nothing handed over, once a write has failed.
+    // handed over; 1, with nothing handed over, once a write has failed
+    // (errno then tells why).
     int16_t submit(const SpectrumRecord& record, const float* pixels);
+
+    // Writes out every row handed over and ends the worker. 0 when every
+    // row reached the stream; 1 when a write failed (errno tells why).
+    int16_t finish();
 
 private:
     struct Slot {
@@ -51,6 +58,7 @@ private:
 
     RowPipeline(std::FILE* output, char delimiter, std::unique_ptr<Slot[]> slots);
     void work();
+    void noteFailure(const OutputBuffer& out, bool written);
     uint64_t filled() const { return handedCount_ - writtenCount_; }
     Slot& slot(uint64_t sequence) { return slots_[sequence % SLOTS]; }
 
@@ -66,6 +74,7 @@ private:
     uint64_t writtenCount_ = 0;
     bool closing_ = false;
     bool failed_ = false;
+    int error_ = 0; // the reason of the failed write
     bool callerWaits_ = false;
     bool workerWaits_ = false;
 

@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <cstdlib>
@@ -220,7 +224,8 @@ TEST_F(Converter, SkippedFilesExitWithOneAndTheRestIsConverted)
     const std::string farChannel = dataFile("FAR.ASC", "12345", 30);
     const RunResult r = run("--cal " + cal + " " + missing + " " + unidentified + " " + farChannel + " " + good);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Can Not Find File " + missing + "\n");
+    EXPECT_EQ(r.err, "Can Not Find File " + missing + "\n" + unidentified + " is not a Tidelume data file\n" +
+                         farChannel + " has an unknown channel (30)\n");
     EXPECT_NE(r.out.find("Channel 29\n"), std::string::npos);
     EXPECT_EQ(occurrences(r.out, "Data file name: "), 1u);
     EXPECT_TRUE(std::filesystem::exists(dir.file("GOOD.DAT")));
@@ -265,6 +270,111 @@ TEST_F(Converter, AssociationToAMissingFileIsNoAssociation)
     const RunResult r = run(data);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "No calibration file associated with Tidelume #12345\n");
+}
+
+// Ordinary mistakes: each fails with a clear message and a non-zero status,
+// and no file that was there before is changed.
+TEST_F(Converter, MistakesFailClearlyAndDestroyNothing)
+{
+    namespace fs = std::filesystem;
+    const std::string previous = "a previous output\n";
+    fs::create_directories(dir.path() / "c");
+    fs::create_directories(dir.path() / "run.2024");
+    fs::copy_file(cal, dir.file("c/S.DAT"));
+    dataFile("c/S.ASC");
+    fs::copy_file(dataFile("X.ASC"), dir.file("X.DAT"));
+    dataFile("A.ASC");
+    fs::create_symlink("A.ASC", dir.file("A.DAT"));
+    dataFile("run.2024/SET");
+    writeFile(dir.file("run.DAT"), previous);
+    writeFile(dir.file("JUNK.CAL"), std::string("\x13\x88[junk\x00\xff]\r\n\x01\x02", 14));
+    dataFile("B.ASC");
+    writeFile(dir.file("B.DAT"), previous);
+    writeFile(dir.file("EMPTY.ASC"), "");
+    ASSERT_EQ(mkfifo(dir.file("FIFO.CAL").c_str(), 0600), 0);
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"--cal SMALL.CAL X.DAT", 1, "Refusing to write X.DAT: it is the input file itself\n"},
+        {"--cal SMALL.CAL A.ASC", 1, "Refusing to write A.DAT: it is the input file itself\n"},
+        {"--cal c/S.DAT c/S.ASC", 1, "Refusing to write c/S.DAT: it is the calibration file\n"},
+        {"--cal JUNK.CAL B.ASC", 2, "No channel calibration found in JUNK.CAL\n"},
+        {"--cal X.ASC B.ASC", 2, "No channel calibration found in X.ASC\n"},
+        {"--cal /dev/zero B.ASC", 2, "\"/dev/zero\": not a regular file"},
+        {"--cal FIFO.CAL B.ASC", 2, "\"FIFO.CAL\": not a regular file"},
+        {"--cal SMALL.CAL EMPTY.ASC", 1, "EMPTY.ASC is not a Tidelume data file\n"},
+    };
+    std::map<std::string, std::string> before;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+        if (entry.is_regular_file() && !entry.is_symlink())
+            before[entry.path().string()] = readFile(entry.path().string());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const RunResult r = run(c.arguments);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
+    }
+    for (const auto& [path, bytes] : before)
+        EXPECT_EQ(readFile(path), bytes) << path;
+    EXPECT_EQ(fs::read_symlink(dir.file("A.DAT")), "A.ASC");
+
+    // The output name is cut inside the file name only.
+    EXPECT_EQ(run("--cal SMALL.CAL run.2024/SET").status, 0);
+    EXPECT_TRUE(fs::exists(dir.file("run.2024/SET.DAT")));
+    EXPECT_EQ(readFile(dir.file("run.DAT")), previous);
+}
+
+TEST_F(Converter, CalibrationOfAnotherInstrumentIsWarnedAbout)
+{
+    const std::string data = dataFile("OTHER.ASC", "99999");
+    const RunResult r = run("--cal " + cal + " " + data);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("WARNING: Calibration file " + cal + " is for Tidelume #12345, " + data +
+                         " is from Tidelume #99999\n"),
+              std::string::npos)
+        << r.out;
+}
+
+// The converter is stopped while its log waits on a full pipe, in the middle
+// of writing the output.
+TEST_F(Converter, TerminatedRunLeavesThePreviousOutputAndNoTemporary)
+{
+    namespace fs = std::filesystem;
+    std::string text = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
+    for (int j = 0; j < 20000; ++j)
+        text += std::to_string(j) + ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
+    writeFile(dir.file("LONG.ASC"), text);
+    writeFile(dir.file("LONG.DAT"), "a previous output\n");
+    int log[2];
+    ASSERT_EQ(pipe(log), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(log[1], STDOUT_FILENO);
+        close(log[0]);
+        if (chdir(dir.path().c_str()) == 0)
+            execl(ORVANTIS_CLI, ORVANTIS_CLI, "--cal", cal.c_str(), "--verbose", "LONG.ASC", nullptr);
+        _exit(127);
+    }
+    close(log[1]);
+    const auto temporaryPresent = [&] {
+        for (const auto& entry : fs::directory_iterator(dir.path()))
+            if (entry.path().extension() == ".part")
+                return true;
+        return false;
+    };
+    for (int waited = 0; waited < 10000 && !temporaryPresent(); ++waited)
+        usleep(1000);
+    EXPECT_TRUE(temporaryPresent());
+    kill(child, SIGTERM);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(log[0]);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_FALSE(temporaryPresent());
+    EXPECT_EQ(readFile(dir.file("LONG.DAT")), "a previous output\n");
 }
 
 } // namespace

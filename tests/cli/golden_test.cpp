@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/wait.h>
+
 namespace {
 
 const std::string goldenDir = ORVANTIS_TEST_DATA "/golden";
@@ -67,9 +69,14 @@ TEST_P(Golden, OutputLogAndErrorsMatchTheStoredOnes)
     const std::string command = "cd " + dir.path().string() + " && XDG_CONFIG_HOME=" + dir.path().string() +
                                 "/config " ORVANTIS_CLI " --cal EXAMPLE.CAL" + c.options + " " + c.copy +
                                 " >run.log 2>run.err";
-    std::system(command.c_str());
+    const int status = std::system(command.c_str());
     const std::string expected = goldenDir + "/expected/" + c.output;
-    EXPECT_TRUE(readFile(dir.file(c.output)) == readFile(expected)) << "output differs: " << c.output;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(std::to_string(WEXITSTATUS(status)) + "\n", readFile(expected + ".status"));
+    if (std::filesystem::exists(expected))
+        EXPECT_TRUE(readFile(dir.file(c.output)) == readFile(expected)) << "output differs: " << c.output;
+    else
+        EXPECT_FALSE(std::filesystem::exists(dir.file(c.output))) << "no output expected: " << c.output;
     EXPECT_EQ(withoutLoadTime(readFile(dir.file("run.log"))), readFile(expected + ".log"));
     EXPECT_EQ(readFile(dir.file("run.err")), readFile(expected + ".err"));
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make_golden.sh CONVERTER: converts the inputs that data/golden/cases.txt
-# lists and stores each output, its log (stdout) and its error text (stderr)
-# in data/golden/expected, as golden_test.cpp checks them.
+# lists and stores each output (none when the conversion wrote none), its log
+# (stdout), its error text (stderr) and its exit status in
+# data/golden/expected, as golden_test.cpp checks them.
 set -euo pipefail
 cli=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,7 +18,12 @@ grep -v '^#' "$golden/cases.txt" | while read -r input copy output options; do
   [ -f "$source" ] || source=$examples/$input
   cp "$source" "$work/$copy"
   # shellcheck disable=SC2086 # the options are separate words
-  (cd "$work" && "$cli" --cal EXAMPLE.CAL $options "$copy" 2>"$golden/expected/$output.err" \
-     | grep -v '^Calibration load took' >"$golden/expected/$output.log" || true)
-  cp "$work/$output" "$golden/expected/$output"
+  rm -f "$work/$output"
+  status=0
+  (cd "$work" && "$cli" --cal EXAMPLE.CAL $options "$copy" >run.log 2>"$golden/expected/$output.err") || status=$?
+  grep -v '^Calibration load took' "$work/run.log" >"$golden/expected/$output.log" || true
+  echo "$status" >"$golden/expected/$output.status"
+  if [ -f "$work/$output" ]; then
+    cp "$work/$output" "$golden/expected/$output"
+  fi
 done

@@ -3,6 +3,7 @@
 #include "desktop_sandbox.h"
 
 #include "platform/desktop_file_types.h"
+#include "unprivileged.h"
 
 #include <fstream>
 #include <unistd.h>
@@ -37,11 +38,14 @@ using DesktopRegistrationFailure = DesktopSandbox;
 TEST_F(DesktopRegistrationFailure, ReadOnlyDataFolderThrowsAndLeavesNothing)
 {
     fs::permissions(dataHome(), fs::perms::owner_read | fs::perms::owner_exec);
-    if (canWriteIn(dataHome()))
-        GTEST_SKIP() << "permissions do not bind this user (root)";
     auto before = desktopSnapshot();
 
-    EXPECT_NE(failureOf(programPath()).find(dataHome().string()), std::string::npos);
+    const std::string failure = runWithoutPrivileges([&] {
+        return canWriteIn(dataHome()) ? std::string("child failed: the folder took a file")
+                                      : failureOf(programPath());
+    });
+    fs::permissions(dataHome(), fs::perms::owner_all);
+    EXPECT_NE(failure.find(dataHome().string()), std::string::npos) << failure;
     EXPECT_EQ(desktopSnapshot(), before);
 }
 

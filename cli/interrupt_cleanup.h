@@ -1,0 +1,5 @@
+#pragma once
+
+// An interrupted or terminated converter removes the output it was writing,
+// leaving the previous output as it was, and then ends as the signal asks.
+void installInterruptCleanup();

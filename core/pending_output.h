@@ -1,0 +1,39 @@
+#pragma once
+// An output file written under a temporary name in its own folder and put in
+// place under its final name only once it is finished. A conversion that
+// fails or is interrupted thus never leaves a half-written file under the
+// final name, and the previous output stays as it was.
+
+#include <cstdio>
+#include <string>
+
+class PendingOutput {
+public:
+    PendingOutput() = default;
+    ~PendingOutput(); // removes the temporary unless committed
+    PendingOutput(const PendingOutput&) = delete;
+    PendingOutput& operator=(const PendingOutput&) = delete;
+
+    // Creates the temporary beside finalPath, with the permissions a new
+    // file would get; 0, or the system error number.
+    int open(const std::string& finalPath);
+
+    std::FILE* stream() const { return stream_; }
+
+    // Writes out, syncs and closes the temporary, then renames it over the
+    // final name; 0, or the system error number (the temporary is gone).
+    int commit();
+
+    // Closes and removes the temporary; the final name is left alone.
+    void discard();
+
+private:
+    std::FILE* stream_ = nullptr;
+    std::string temporaryPath_;
+    std::string finalPath_;
+    int registration_ = -1;
+};
+
+// Removes every temporary still pending in this process. Safe to call from a
+// signal handler, so that an interrupted conversion leaves nothing behind.
+void removePendingOutputs() noexcept;
