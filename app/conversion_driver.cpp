@@ -7,6 +7,7 @@
 #include "app/delimiter_rules.h"
 #include "app/dialogs.h"
 #include "app/file_age.h"
+#include "app/file_error_boxes.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
 #include "app/windows.h"
@@ -16,11 +17,14 @@
 #include "core/processing_state.h"
 #include "platform/associations.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
+
+#include <optional>
 
 QString CurrentCalFile;
 int32_t CurrentCalFileAge = 0;
@@ -99,75 +103,103 @@ void checkReloadNeeded(TFrmMain& form)
     }
 }
 
-// Finds the serial's calibration file, asking the user when there is none;
-// false when the file has to be skipped.
-bool findCalFile(TFrmMain& form, const char* serialText, bool& saveAssociation)
+// Finds the serial's calibration file, asking the user when there is none.
+// The failure box's text when the file has to be skipped.
+std::optional<QString> findCalFile(TFrmMain& form, const char* serialText, bool& saveAssociation)
 {
     CurrentCalFile = QString::fromStdString(lookupCalFile(serialText));
     const QString serial = QString::fromLatin1(serialText);
     if (fileExists(CurrentCalFile))
-        return true;
+        return std::nullopt;
     dialogs().information(&form, QStringLiteral("No calibration file associated with Tidelume #") + serial +
                                      QStringLiteral(". Please select a calibration file."));
-    if (form.OpenDialog1.Execute(&form))
-        CurrentCalFile = form.OpenDialog1.FileName;
+    form.CalOpenDialog.FileName.clear();
+    if (form.CalOpenDialog.Execute(&form))
+        CurrentCalFile = form.CalOpenDialog.FileName;
     if (fileExists(CurrentCalFile)) {
         saveAssociation = true;
-        return true;
+        return std::nullopt;
     }
-    dialogs().information(&form, QStringLiteral("Must associate a calibration file with Tidelume #") + serial +
-                                     QStringLiteral(" to use Orvantis."));
-    return false;
+    return QStringLiteral("Must associate a calibration file with Tidelume #") + serial +
+           QStringLiteral(" to use Orvantis.");
 }
 
-// Looks the calibration up and loads it; false when the file has to be skipped.
-bool reloadCalibration(TFrmMain& form, bool& saveAssociation)
+// Looks the calibration up and loads it. The failure box's text when the
+// file has to be skipped.
+std::optional<QString> reloadCalibration(TFrmMain& form, bool& saveAssociation)
 {
     CurrentCalFile.clear();
-    if (!findCalFile(form, dataSerial, saveAssociation))
-        return false;
+    if (std::optional<QString> failure = findCalFile(form, dataSerial, saveAssociation))
+        return failure;
     freeCals();
     const int16_t result = loadCalFile(QFile::encodeName(CurrentCalFile).constData(),
                                        form.CbShowDebug->isChecked() ? 1 : 0,
                                        form.CbIgnoreImmersion->isChecked() ? 1 : 0, AppendMessage);
     if (result != 0) {
-        dialogs().information(&form, QStringLiteral("Error: Could not read Calibration File ") + CurrentCalFile);
         saveAssociation = false;
-        return false;
+        return QStringLiteral("Error: Could not read Calibration File ") + CurrentCalFile;
     }
     CurrentCalFileAge = fileAge(CurrentCalFile);
     form.CalReloadNeeded = false;
-    return true;
+    return std::nullopt;
 }
 
-void convertFile(TFrmMain& form, const QString& file, bool& saveAssociation)
+// Why a file is passed over without a box of its own, logged and kept for
+// the list at the end of the run.
+void noteSkipped(QStringList& skipped, const QString& reason)
+{
+    logText(reason + QStringLiteral("\n"));
+    skipped.append(reason);
+}
+
+// Converts one listed file. The failure box's text, or nothing when the file
+// was converted or passed over.
+std::optional<QString> convertListedFile(TFrmMain& form, const QString& file, bool& saveAssociation,
+                                         const FileErrorBoxes& errors, QStringList& skipped)
 {
     logText(QStringLiteral("Calibrate "));
     logText(file);
     logText(QStringLiteral("\n"));
-    if (!fileExists(file)) {
-        dialogs().information(&form, QStringLiteral("Can Not Find File ") + file);
-        return;
-    }
+    if (!fileExists(file))
+        return QStringLiteral("Can Not Find File ") + file;
     const QByteArray fileName = QFile::encodeName(file);
-    if (identifyDataFile(fileName.constData()) == 0)
-        return;
+    if (identifyDataFile(fileName.constData()) == 0) {
+        if (errors.empty()) // else it could not be read, which its own box says
+            noteSkipped(skipped, file + QStringLiteral(" is not a Tidelume data file"));
+        return std::nullopt;
+    }
     logText(QStringLiteral("Channel "));
     logText(QString::number(chanIndex));
     logText(QStringLiteral("\n"));
-    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS)
-        return;
+    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS) {
+        noteSkipped(skipped, file + QStringLiteral(" has an unknown channel (%1)").arg(qint64{chanIndex} + 1));
+        return std::nullopt;
+    }
     checkReloadNeeded(form);
-    if (form.CalReloadNeeded && !reloadCalibration(form, saveAssociation))
-        return;
+    if (form.CalReloadNeeded)
+        if (std::optional<QString> failure = reloadCalibration(form, saveAssociation))
+            return failure;
     const RunOptions options = collectOptions(form);
     if (calibrateFile(fileName.constData(), QFile::encodeName(CurrentCalFile).constData(), options.level,
-                      options.transpose, options.binary, options.delimiter, options.verbose, AppendMessage) != 0) {
-        dialogs().information(&form, QStringLiteral("Error: Could Not Calibrate ") + file);
-        return;
-    }
+                      options.transpose, options.binary, options.delimiter, options.verbose, AppendMessage) != 0)
+        return QStringLiteral("Error: Could Not Calibrate ") + file;
     if (saveAssociation)
         storeCalFile(dataSerial, CurrentCalFile.toStdString());
+    return std::nullopt;
+}
+
+// One file, with at most one box: the driver's failure text with the
+// errors met on the way below it, or those errors alone.
+void convertFile(TFrmMain& form, const QString& file, bool& saveAssociation, QStringList& skipped)
+{
+    const FileErrorBoxes errors;
+    const std::optional<QString> failure = convertListedFile(form, file, saveAssociation, errors, skipped);
+    if (failure) {
+        dialogs().information(&form, errors.empty() ? *failure : *failure + QStringLiteral("\n\n") + errors.joined());
+    } else if (!errors.empty()) {
+        QApplication::beep();
+        dialogs().error(&form, errors.joined(), QStringLiteral("Error"));
+    }
 }
 
 } // namespace
@@ -180,6 +212,9 @@ void TFrmMain::BtnDoCalClick(QObject*)
         FrmMessage->raise();
     }
     bool saveAssociation = false;
+    QStringList skipped;
     for (qsizetype i = 0; i < fileLines().size(); ++i)
-        convertFile(*this, fileLines().at(i), saveAssociation);
+        convertFile(*this, fileLines().at(i), saveAssociation, skipped);
+    if (!skipped.isEmpty())
+        dialogs().information(this, QStringLiteral("These files were skipped:\n") + skipped.join(QLatin1Char('\n')));
 }

@@ -25,6 +25,7 @@ public:
         QString title;    // empty: the toolkit's own title
         QString fileName; // preset file name, possibly empty
         bool multiple = false;
+        QString filter;   // name filters as "Text (*.a *.b);;All files (*)", or empty
     };
     // The chosen files; an empty list when the user cancelled.
     virtual QStringList openFiles(QWidget* owner, const OpenFileRequest& request) = 0;

@@ -65,6 +65,7 @@ TFrmMain::TFrmMain(const QStringList& commandLineFiles, QWidget* parent)
       commandLine(commandLineFiles)
 {
     setWindowTitle(QStringLiteral("Orvantis 1.33"));
+    CalOpenDialog.Filter = QStringLiteral("Calibration files (*.cal *.CAL *.Cal);;All files (*)");
     setFixedSize(554, 333);
     move(113, 134);
     createControls();

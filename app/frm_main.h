@@ -25,6 +25,9 @@ public:
 
     QLabel* LbInFile;
     TOpenDialog OpenDialog1{true};
+    // Chooses an instrument's calibration file; it starts without a file
+    // name, so that Enter cannot pick the data file by mistake.
+    TOpenDialog CalOpenDialog{false};
     QPushButton* BtnOpenInFile;
     QPushButton* BtnDoCal;
     QPlainTextEdit* MemoFile;

@@ -4,7 +4,7 @@
 
 bool TOpenDialog::Execute(QWidget* owner)
 {
-    const QStringList chosen = dialogs().openFiles(owner, {Title, FileName, MultiSelect});
+    const QStringList chosen = dialogs().openFiles(owner, {Title, FileName, MultiSelect, Filter});
     if (chosen.isEmpty())
         return false;
     Files = chosen;

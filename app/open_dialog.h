@@ -15,6 +15,7 @@ public:
     bool Execute(QWidget* owner);
 
     QString Title;
+    QString Filter; // empty: every file
     QString FileName;
     QStringList Files;
     const bool MultiSelect;

@@ -31,6 +31,8 @@ QStringList QtDialogs::openFiles(QWidget* owner, const OpenFileRequest& request)
     dialog.setOption(QFileDialog::ReadOnly, false);
     // A single file may be typed by hand and need not exist; callers check.
     dialog.setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    if (!request.filter.isEmpty())
+        dialog.setNameFilter(request.filter);
     if (!request.fileName.isEmpty()) {
         const QFileInfo preset(request.fileName);
         dialog.setDirectory(preset.absolutePath());

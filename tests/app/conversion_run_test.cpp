@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
@@ -61,6 +62,9 @@ private slots:
                                             "select a calibration file.")});
         QCOMPARE(env->boxes.calls.size(), 2);
         QCOMPARE(env->boxes.calls.at(1).kind, DialogCall::OpenFiles);
+        // Nothing filled in for Enter to confirm, and calibration files first.
+        QVERIFY(env->boxes.calls.at(1).fileName.isEmpty());
+        QVERIFY(env->boxes.calls.at(1).filter.startsWith(QStringLiteral("Calibration files (*.cal")));
         QVERIFY(QFileInfo::exists(outputOf(fileA)));
         QCOMPARE(storedCalFile(Serial), calFile);
         QCOMPARE(CurrentCalFile, calFile);
@@ -178,6 +182,56 @@ private slots:
         QVERIFY(FrmMain->CalReloadNeeded);
         QVERIFY(!QFileInfo::exists(outputOf(fileA)));
         QVERIFY(!QFileInfo::exists(outputOf(fileB)));
+    }
+
+    void dataFileChosenAsCalibrationIsRefusedAndNotRemembered()
+    {
+        env->boxes.fileAnswers.append({fileA});
+        run({fileA});
+        QCOMPARE(env->boxes.texts(DialogCall::Information).last(),
+                 QStringLiteral("Error: Could not read Calibration File ") + fileA +
+                     QStringLiteral("\n\nNo channel calibration found in ") + fileA);
+        QVERIFY(env->boxes.texts(DialogCall::Error).isEmpty());
+        QVERIFY(!QFileInfo::exists(outputOf(fileA)));
+        QVERIFY(storedCalFile(Serial).isEmpty());
+        QVERIFY(FrmMain->CalReloadNeeded);
+    }
+
+    void failedFileGivesOneBoxWithItsReasonsAndTheRunGoesOn()
+    {
+        env->boxes.fileAnswers.append({calFile});
+        QVERIFY(QDir().mkdir(outputOf(fileA)));
+        run({fileA, fileB});
+        QCOMPARE(env->boxes.calls.size(), 3);
+        QCOMPARE(env->boxes.calls.at(2).kind, DialogCall::Information);
+        QCOMPARE(env->boxes.calls.at(2).text, QStringLiteral("Error: Could Not Calibrate ") + fileA +
+                                                  QStringLiteral("\n\nError 21 opening output file ") +
+                                                  outputOf(fileA) + QStringLiteral("\nNo files processed."));
+        QVERIFY(QFileInfo::exists(outputOf(fileB)));
+        // The second file converted and so stored the choice.
+        QCOMPARE(storedCalFile(Serial), calFile);
+    }
+
+    void filesPassedOverAreListedInOneBoxAtTheEnd()
+    {
+        storeAssociation(Serial, calFile);
+        const QString junk = env->dataFolder() + QStringLiteral("/JUNK0101A.ASC");
+        const QString empty = env->dataFolder() + QStringLiteral("/EMPTY0101A.ASC");
+        QFile junkFile(junk);
+        QVERIFY(junkFile.open(QIODevice::WriteOnly));
+        junkFile.write(QByteArray("\x8f\x01\xfe\x00garbage\r\n\x13\x37", 14));
+        junkFile.close();
+        QFile emptyFile(empty);
+        QVERIFY(emptyFile.open(QIODevice::WriteOnly));
+        emptyFile.close();
+        run({junk, fileA, empty});
+        const QString junkReason = junk + QStringLiteral(" is not a Tidelume data file");
+        const QString emptyReason = empty + QStringLiteral(" is not a Tidelume data file");
+        QCOMPARE(env->boxes.texts(DialogCall::Information),
+                 QStringList{QStringLiteral("These files were skipped:\n") + junkReason + QLatin1Char('\n') + emptyReason});
+        QCOMPARE(env->boxes.calls.size(), 1);
+        QVERIFY(messageLog().contains(junkReason + QLatin1Char('\n')));
+        QVERIFY(QFileInfo::exists(outputOf(fileA)));
     }
 
     void emptyListOnlyShowsMessageWindowWithDebug()

@@ -2,29 +2,29 @@
 
 void ScriptedDialogs::information(QWidget*, const QString& text)
 {
-    calls.append({DialogCall::Information, text, {}, {}, false});
+    calls.append({DialogCall::Information, text, {}, {}, false, {}});
 }
 
 bool ScriptedDialogs::askYesNo(QWidget*, const QString& text, const QString& caption)
 {
-    calls.append({DialogCall::YesNo, text, caption, {}, false});
+    calls.append({DialogCall::YesNo, text, caption, {}, false, {}});
     return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
 }
 
 void ScriptedDialogs::error(QWidget*, const QString& text, const QString& caption)
 {
-    calls.append({DialogCall::Error, text, caption, {}, false});
+    calls.append({DialogCall::Error, text, caption, {}, false, {}});
 }
 
 QStringList ScriptedDialogs::openFiles(QWidget*, const OpenFileRequest& request)
 {
-    calls.append({DialogCall::OpenFiles, {}, request.title, request.fileName, request.multiple});
+    calls.append({DialogCall::OpenFiles, {}, request.title, request.fileName, request.multiple, request.filter});
     return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
 }
 
 QString ScriptedDialogs::inputBox(QWidget*, const QString& caption, const QString& prompt, const QString& preset)
 {
-    calls.append({DialogCall::Input, prompt, caption, preset, false});
+    calls.append({DialogCall::Input, prompt, caption, preset, false, {}});
     const std::optional<QString> answer = inputAnswers.isEmpty() ? std::nullopt : inputAnswers.takeFirst();
     return answer.value_or(preset);
 }

@@ -17,6 +17,7 @@ struct DialogCall {
     QString caption;  // box caption, the dialog's title or the input box's caption
     QString fileName; // preset file name of an open-file dialog, preset text of an input box
     bool multiple = false;
+    QString filter; // name filters of an open-file dialog
 };
 
 class ScriptedDialogs : public Dialogs {
