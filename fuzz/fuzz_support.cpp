@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -29,4 +30,27 @@ InputStream::InputStream(const uint8_t* data, std::size_t size) : bytes_(data, d
     file_.reset(fmemopen(bytes_.data(), size, "rb"));
     if (!file_)
         std::abort();
+}
+
+ScratchFolder::ScratchFolder()
+{
+    const char* dir = std::getenv("TMPDIR");
+    path_ = std::string(dir != nullptr ? dir : "/tmp") + "/orvantis-fuzz-XXXXXX";
+    if (mkdtemp(path_.data()) == nullptr)
+        std::abort();
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ScratchFolder::write(const std::string& name, const uint8_t* data, std::size_t size) const
+{
+    const std::string path = file(name);
+    FileHandle out(std::fopen(path.c_str(), "wb"));
+    if (!out || std::fwrite(data, 1, size, out.get()) != size)
+        std::abort();
+    return path;
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Debug text on, every message formatted and dropped, no error boxes.
@@ -20,4 +21,21 @@ public:
 private:
     std::vector<uint8_t> bytes_;
     FileHandle file_;
+};
+
+// A private folder per fuzzing process (below TMPDIR), removed with its files
+// when the process ends.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // Writes the bytes to the named file of the folder; returns its path.
+    std::string write(const std::string& name, const uint8_t* data, std::size_t size) const;
+
+private:
+    std::string path_;
 };

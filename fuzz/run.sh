@@ -13,15 +13,16 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 seconds=${2:-30}
 
-targets=(fuzz_identify fuzz_read_text fuzz_read_binary)
-declare -A max_len=([fuzz_identify]=4096 [fuzz_read_text]=16384 [fuzz_read_binary]=16384)
+targets=(fuzz_identify fuzz_read_text fuzz_read_binary fuzz_cal_load fuzz_convert)
+declare -A max_len=([fuzz_identify]=4096 [fuzz_read_text]=16384 [fuzz_read_binary]=16384 [fuzz_cal_load]=65536
+                    [fuzz_convert]=65536)
 share=$(( seconds / ${#targets[@]} ))
 [ "$share" -ge 1 ] || share=1
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-# Memory-backed when there is one: fuzz_identify writes a file per input.
+# Memory-backed when there is one: some targets write files per input.
 work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 trap 'rm -rf "$work"' EXIT
 artifacts="$build/fuzz-artifacts"

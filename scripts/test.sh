@@ -29,7 +29,7 @@ run_ctest build-asan
 echo "== fuzz run"
 scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DORVANTIS_FUZZ=ON -DORVANTIS_GUI=OFF -DORVANTIS_TESTS=OFF
-fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-30}"
+fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-50}"
 
 # One closing line over both builds ("N passed, N failed"); failures stopped the run above.
 awk '/tests passed, .* tests failed out of/ { total += $NF; failed += $4 }

@@ -1,0 +1,138 @@
+// A whole conversion from arbitrary inputs: the first byte picks the options,
+// the next two the length of the calibration file, and the rest is the data
+// file. A conversion that fails leaves no output; one that succeeds, even in
+// part, leaves an output of the right shape.
+
+#include "calibration/cal_table.h"
+#include "core/identify.h"
+#include "core/processing.h"
+#include "core/processing_state.h"
+#include "fuzz_support.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string logged;
+
+void keepText(const char* text)
+{
+    logged += text;
+}
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+std::string readWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> split(const std::string& text, const std::string& separator)
+{
+    std::vector<std::string> parts;
+    std::string::size_type start = 0;
+    for (auto at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
+        parts.push_back(text.substr(start, at - start));
+        start = at + separator.size();
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+int storedCount(long numPix)
+{
+    return static_cast<int>(std::clamp<long>(numPix, 0, MAX_PIXELS));
+}
+
+// Records of 48 bytes, each followed by its values, up to the last byte.
+void checkBinary(const std::string& bytes)
+{
+    std::size_t position = 0;
+    while (position < bytes.size()) {
+        check(bytes.size() - position >= 48);
+        const auto low = static_cast<unsigned char>(bytes[position + 46]);
+        const auto high = static_cast<unsigned char>(bytes[position + 47]);
+        const auto numPix = static_cast<int16_t>(low | high << 8);
+        position += 48 + 4 * static_cast<std::size_t>(storedCount(numPix));
+    }
+    check(position == bytes.size());
+}
+
+// Every row has 13 fields and its own values; with one pixel set throughout
+// every row also has the column header's field count.
+void checkRows(const std::vector<std::string>& lines, bool onePixelSet)
+{
+    const std::size_t headerFields = split(lines[4], ",").size();
+    for (std::size_t i = 5; i + 1 < lines.size(); ++i) {
+        const std::vector<std::string> fields = split(lines[i], ",");
+        check(fields.size() >= 13);
+        check(fields.size() == 13 + static_cast<std::size_t>(storedCount(std::strtol(fields[12].c_str(), nullptr, 10))));
+        check(!onePixelSet || fields.size() == headerFields);
+    }
+}
+
+// Thirteen label rows and one per value, all of one width.
+void checkTable(const std::vector<std::string>& lines)
+{
+    check(lines.size() >= 4 + 13 + 1);
+    const std::size_t width = split(lines[4], ",").size();
+    for (std::size_t i = 4; i + 1 < lines.size(); ++i)
+        check(split(lines[i], ",").size() == width);
+}
+
+void checkText(const std::string& text, bool transposed)
+{
+    const std::vector<std::string> lines = split(text, "\r\n");
+    check(lines.size() >= 6 && lines.back().empty());
+    if (transposed)
+        checkTable(lines);
+    else
+        checkRows(lines, logged.find("different set of pixels") == std::string::npos);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    static const ScratchFolder folder;
+    if (size < 3)
+        return 0;
+    silenceLog();
+    logged.clear();
+    const int level = data[0] % 5;
+    const int transpose = data[0] >> 3 & 1;
+    const int binary = data[0] >> 4 & 1;
+    const std::size_t calSize = std::min<std::size_t>(data[1] | data[2] << 8, size - 3);
+    const std::string cal = folder.write("T.CAL", data + 3, calSize);
+    const std::string input = folder.write("F.ASC", data + 3 + calSize, size - 3 - calSize);
+    freeCals();
+    loadCalFile(cal.c_str(), 1, 0, keepText);
+    if (identifyDataFile(input.c_str()) == 0 || chanIndex < 0 || chanIndex >= MAX_CHANNELS)
+        return 0;
+    const std::string output = folder.file(binary ? (level == 0 ? "F.BRW" : "F.BDT") : (level == 0 ? "F.RAW" : "F.DAT"));
+    std::filesystem::remove(output);
+    const int result = calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), transpose, binary, ',', 1,
+                                     keepText);
+    const bool written = result == 0 || result == STOPPED_EARLY;
+    check(std::filesystem::exists(output) == written);
+    if (!written)
+        return 0;
+    if (binary)
+        checkBinary(readWhole(output));
+    else
+        checkText(readWhole(output), transpose && logged.find("cannot be transposed") == std::string::npos &&
+                                         logged.find("ERROR opening temporary file") == std::string::npos);
+    freeCals();
+    return 0;
+}
