@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 LogCallback logSink = nullptr;
 int16_t verboseLog = 0;
@@ -22,17 +23,26 @@ ErrorBoxHook errorBox = errorToStderr;
 
 enum class Box { None, Show };
 
-// Formats into a buffer of N bytes (vsnprintf cuts a longer text, never
-// writing past it), hands the text to the log, then to the error box.
-template <std::size_t N>
+// Formats the whole text, however long: most texts fit the buffer on the
+// stack, a longer one is formatted again into one of its size.
 void deliver(Box box, const char* format, va_list args)
 {
-    char text[N];
-    std::vsnprintf(text, N, format, args);
+    char text[512];
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(text, sizeof text, format, args);
+    std::string longText;
+    const char* whole = text;
+    if (length >= static_cast<int>(sizeof text)) {
+        longText.resize(static_cast<std::size_t>(length));
+        std::vsnprintf(longText.data(), longText.size() + 1, format, again);
+        whole = longText.c_str();
+    }
+    va_end(again);
     if (logSink)
-        logSink(text);
+        logSink(whole);
     if (box == Box::Show)
-        errorBox(text);
+        errorBox(whole);
 }
 
 } // namespace
@@ -48,7 +58,7 @@ void logMessage(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    deliver<256>(Box::None, format, args);
+    deliver(Box::None, format, args);
     va_end(args);
 }
 
@@ -58,7 +68,7 @@ void logDebug(const char* format, ...)
         return;
     va_list args;
     va_start(args, format);
-    deliver<512>(Box::None, format, args);
+    deliver(Box::None, format, args);
     va_end(args);
 }
 
@@ -66,6 +76,6 @@ void logError(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    deliver<256>(Box::Show, format, args);
+    deliver(Box::Show, format, args);
     va_end(args);
 }

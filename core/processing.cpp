@@ -67,13 +67,25 @@ void enlargeBuffer(std::FILE* stream, std::unique_ptr<char[]>& buffer)
         buffer.reset();
 }
 
+// A file name as one header line can hold it: a control character (a line
+// end, say) would break the header's shape, so it becomes '?'.
+std::string printableName(const char* name)
+{
+    std::string text = name;
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
 // false when a write failed (errno tells why).
 bool writeTextHeader(std::FILE* output, const char* dataFileName, const char* calFileName, int channel)
 {
     bool written = std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n", dataSerial,
                                 OUTPUT_VERSION) >= 0;
-    written = written && std::fprintf(output, "Source file: %s\r\n", dataFileName) >= 0;
-    written = written && std::fprintf(output, "Calibration file: %s\r\n", calFileName) >= 0;
+    written = written && std::fprintf(output, "Source file: %s\r\n", printableName(dataFileName).c_str()) >= 0;
+    written = written &&
+              std::fprintf(output, "Calibration file: %s\r\n", printableName(calFileName).c_str()) >= 0;
     const ChannelCal* cal = channel >= 0 && channel < MAX_CHANNELS ? calTable[channel].cal.get() : nullptr;
     if (cal)
         return written && std::fprintf(output, "Channel: %s, %s\r\n", cal->name, cal->units) >= 0;

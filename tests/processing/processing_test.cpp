@@ -487,11 +487,32 @@ TEST_F(Processing, PathsLongerThanAnyFixedBufferAreConverted)
     input = (folder / "LONG.NAME.ASC").string();
     ASSERT_GT(input.size(), 300u);
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
-    convert();
+    const std::string missing = (folder / std::string(200, 'm')).string() + ".ASC";
+    for (const std::string& path : {input, missing}) {
+        calibrateFile(path.c_str(), "CAL.CAL", 0, 0, 0, ',', 1, LogCapture::sink);
+    }
     output = (folder / "LONG.NAME.RAW").string();
     const auto lines = outputLines();
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[1], "Source file: " + input);
+    // Every message whole, line end included, however long the path.
+    EXPECT_EQ(log.count("Data file name: " + input + "\n"), 1);
+    EXPECT_EQ(log.count("opening " + missing + "\n"), 1);
+    EXPECT_EQ(log.count("Error 2 opening input file " + missing + "\n"), 1);
+    EXPECT_EQ(log.errorBoxes().front(), "Error 2 opening input file " + missing + "\n");
+}
+
+TEST_F(Processing, ControlCharactersInFileNamesKeepTheHeaderToFourLines)
+{
+    input = dir.file("NEW\nLINE\tA.ASC");
+    output = dir.file("NEW\nLINE\tA.RAW");
+    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
+    calibrateFile(input.c_str(), "C\rAL.CAL", 0, 0, 0, ',', 0, LogCapture::sink);
+    const auto lines = outputLines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "Source file: " + dir.file("NEW?LINE?A.ASC"));
+    EXPECT_EQ(lines[2], "Calibration file: C?AL.CAL");
+    EXPECT_EQ(lines[3], "Channel: ?, ?");
 }
 
 } // namespace
