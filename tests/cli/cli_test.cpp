@@ -41,21 +41,19 @@ protected:
         writeFile(cal, smallCalibrationText());
     }
 
-    RunResult run(const std::string& arguments) const
+    // Runs the converter in the test folder and reads its stdout. A shell
+    // command given as shellSetup runs first (a ulimit, say).
+    RunResult run(const std::string& arguments, const std::string& shellSetup = "") const
     {
-        const std::string errFile = dir.file("stderr.txt");
-        const std::string command =
-            "cd " + dir.path().string() + " && " + std::string(ORVANTIS_CLI) + " " + arguments + " 2>" + errFile;
         RunResult result;
-        std::FILE* pipe = popen(command.c_str(), "r");
+        std::FILE* pipe = popen(shellCommand(arguments, shellSetup).c_str(), "r");
         if (!pipe)
             return result;
         char buffer[4096];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
             result.out.append(buffer, n);
-        const int raw = pclose(pipe);
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.err = readFile(errFile);
+        result.status = exitStatus(pclose(pipe));
+        result.err = readFile(dir.file("stderr.txt"));
         return result;
     }
 
@@ -70,6 +68,15 @@ protected:
 
     TempDir dir;
     std::string cal;
+
+private:
+    std::string shellCommand(const std::string& arguments, const std::string& shellSetup) const
+    {
+        return "cd " + dir.path().string() + " && " + (shellSetup.empty() ? "" : shellSetup + " && ") +
+               std::string(ORVANTIS_CLI) + " " + arguments + " 2>" + dir.file("stderr.txt");
+    }
+
+    static int exitStatus(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
 };
 
 // A run's printed results and every output file, which it removes so that
@@ -94,9 +101,14 @@ protected:
         dataFile("OTHER.ASC", "99999", 1);
     }
 
-    BatchResult convert(const std::string& arguments) const
+    BatchResult convert(const std::string& arguments, const std::string& shellSetup = "") const
     {
-        BatchResult result{run(arguments), {}};
+        return withOutputs(run(arguments, shellSetup));
+    }
+
+    BatchResult withOutputs(RunResult run) const
+    {
+        BatchResult result{std::move(run), {}};
         // The load time is the one line that differs from run to run.
         result.run.out = std::regex_replace(result.run.out, std::regex("Calibration load took [^\n]*\n"), "");
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -151,6 +163,27 @@ TEST_F(Batch, ThreeJobsLoadTheAssociatedCalibrationsAsOneByOne)
     // Every change of instrument loads its calibration again.
     EXPECT_EQ(occurrences(one.run.out, "Serial# TDL0417, Channel A, Ed calibration loaded."), 3u) << one.run.out;
     EXPECT_EQ(one.outputs.size(), 4u);
+}
+
+TEST_F(Batch, FewDescriptorsForManyJobsConvertAndPrintTheSameAsOneByOne)
+{
+    std::string files;
+    for (int i = 0; i < 120; ++i) {
+        const std::string name = "F" + std::to_string(i) + ".ASC";
+        std::filesystem::copy_file(dir.file("SET0101A.ASC"), dir.file(name));
+        files += " " + name;
+    }
+    const std::string options = "--cal EXAMPLE.CAL" + files + " MISSING.ASC";
+    const BatchResult one = convert("--jobs 1 " + options);
+    ASSERT_EQ(one.outputs.size(), 120u);
+    for (const char* limit : {"ulimit -n 40", "ulimit -n 16"}) {
+        SCOPED_TRACE(limit);
+        const BatchResult eight = convert("--jobs 8 " + options, limit);
+        EXPECT_EQ(eight.run.status, one.run.status);
+        EXPECT_EQ(eight.run.out, one.run.out);
+        EXPECT_EQ(eight.run.err, one.run.err);
+        EXPECT_TRUE(eight.outputs == one.outputs) << "output files differ";
+    }
 }
 
 TEST_F(Converter, VersionAndHelp)
