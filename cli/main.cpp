@@ -3,6 +3,7 @@
 #include "cli/association_commands.h"
 #include "cli/batch_conversion.h"
 #include "cli/cli_options.h"
+#include "cli/log_stream.h"
 #include "cli/stdout_log.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv)
 {
+    keepRunningWhenLogStreamCloses();
     logSink = logToStdout;
     if (argc > 1 && isAssociationCommand(argv[1]))
         return runAssociationCommand(argc, argv);
@@ -31,5 +33,6 @@ int main(int argc, char** argv)
     }
     const int status = runConversion(parsed.options);
     freeCals();
+    flushLog(stdout);
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "cli/descriptor_headroom.h"
 #include "cli/log_block.h"
+#include "cli/log_stream.h"
 #include "cli/std_streams_redirect.h"
 
 #include <sys/types.h>
@@ -186,11 +187,11 @@ private:
             collectOneChild();
         printFinished();
         file.log.reset();
-        std::fflush(out_);
+        flushLog(out_);
         file.status = steps_.prepare(file.path);
         if (!file.status)
             file.status = steps_.convert(file.path);
-        std::fflush(stdout);
+        flushLog(stdout);
         std::fflush(stderr);
     }
 

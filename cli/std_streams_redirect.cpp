@@ -1,5 +1,7 @@
 #include "cli/std_streams_redirect.h"
 
+#include "cli/log_stream.h"
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -9,8 +11,8 @@ namespace {
 // stdio still holds for the old ones.
 bool pointStdStreamsAt(int out, int err)
 {
-    std::fflush(stdout);
-    std::fflush(stderr);
+    flushLog(stdout);
+    flushLog(stderr);
     return dup2(out, STDOUT_FILENO) >= 0 && dup2(err, STDERR_FILENO) >= 0;
 }
 

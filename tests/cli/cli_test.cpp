@@ -1,6 +1,7 @@
 // Runs the built converter as a real process and checks its output streams,
 // the files it writes and its exit status.
 
+#include "core/file_handle.h"
 #include "platform/associations.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -8,12 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <utility>
 
 namespace {
 
@@ -55,6 +60,22 @@ protected:
         result.status = exitStatus(pclose(pipe));
         result.err = readFile(dir.file("stderr.txt"));
         return result;
+    }
+
+    // Runs the converter in the test folder with its stdout on stdoutFd.
+    RunResult runWithStdoutOn(int stdoutFd, const std::string& arguments) const
+    {
+        const std::string command = shellCommand(arguments, "");
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(stdoutFd, STDOUT_FILENO);
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int raw = 0;
+        waitpid(child, &raw, 0);
+        return {exitStatus(raw), "", readFile(dir.file("stderr.txt"))};
     }
 
     std::string dataFile(const std::string& name, const std::string& serial = "12345", int channel = 1) const
@@ -104,6 +125,11 @@ protected:
     BatchResult convert(const std::string& arguments, const std::string& shellSetup = "") const
     {
         return withOutputs(run(arguments, shellSetup));
+    }
+
+    BatchResult convertWithStdoutOn(int stdoutFd, const std::string& arguments) const
+    {
+        return withOutputs(runWithStdoutOn(stdoutFd, arguments));
     }
 
     BatchResult withOutputs(RunResult run) const
@@ -183,6 +209,51 @@ TEST_F(Batch, FewDescriptorsForManyJobsConvertAndPrintTheSameAsOneByOne)
         EXPECT_EQ(eight.run.out, one.run.out);
         EXPECT_EQ(eight.run.err, one.run.err);
         EXPECT_TRUE(eight.outputs == one.outputs) << "output files differ";
+    }
+}
+
+// A pipe whose reader is gone: every write into it fails.
+class ReaderlessPipe {
+public:
+    ReaderlessPipe()
+    {
+        int ends[2] = {-1, -1};
+        if (pipe(ends) == 0)
+            close(ends[0]);
+        writeEnd_ = ends[1];
+    }
+    ~ReaderlessPipe() { close(writeEnd_); }
+    ReaderlessPipe(const ReaderlessPipe&) = delete;
+    ReaderlessPipe& operator=(const ReaderlessPipe&) = delete;
+
+    int writeEnd() const { return writeEnd_; }
+
+private:
+    int writeEnd_;
+};
+
+TEST_F(Batch, LogStreamThatTakesNothingStopsNoConversionAndIsToldOnce)
+{
+    const std::string files = "--cal EXAMPLE.CAL SET0101A.ASC MISSING.ASC SET0101B.ASC SET0102A.BIN";
+    const ReaderlessPipe readerless;
+    const FileHandle full(std::fopen("/dev/full", "w"));
+    ASSERT_TRUE(full);
+    const std::pair<int, int> streams[] = {{readerless.writeEnd(), EPIPE}, {fileno(full.get()), ENOSPC}};
+    for (const char* jobs : {"--jobs 1 ", "--jobs 3 "}) {
+        const BatchResult normal = convert(jobs + files);
+        for (const auto& [stdoutFd, error] : streams) {
+            SCOPED_TRACE(jobs + std::string(std::strerror(error)));
+            const BatchResult closed = convertWithStdoutOn(stdoutFd, jobs + files);
+            EXPECT_EQ(closed.run.status, normal.run.status);
+            EXPECT_TRUE(closed.outputs == normal.outputs) << "output files differ";
+            const std::string told = "orvantis-cli: cannot write the log: " + std::string(std::strerror(error)) +
+                                     "; the conversions go on without it\n";
+            std::string err = closed.run.err;
+            const auto at = err.find(told);
+            ASSERT_NE(at, std::string::npos) << err;
+            err.erase(at, told.size());
+            EXPECT_EQ(err, normal.run.err);
+        }
     }
 }
 
