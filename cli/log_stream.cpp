@@ -30,8 +30,7 @@ void writeLog(std::FILE* stream, const char* data, std::size_t size)
 
 void flushLog(std::FILE* stream)
 {
-    if (std::ferror(stream))
-        return;
-    if (std::fflush(stream) == EOF)
+    const bool failedBefore = std::ferror(stream);
+    if (std::fflush(stream) == EOF && !failedBefore)
         tellLogStreamError(errno);
 }

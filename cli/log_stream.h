@@ -14,5 +14,5 @@ void keepRunningWhenLogStreamCloses();
 // Writes size bytes of log text to stream, unless a write to it failed before.
 void writeLog(std::FILE* stream, const char* data, std::size_t size);
 
-// Sends what stream still holds back, unless a write to it failed before.
+// Sends what stream still holds back; a failure is told unless one was before.
 void flushLog(std::FILE* stream);
