@@ -1,5 +1,7 @@
 #include "cli/log_block.h"
 
+#include "cli/log_stream.h"
+
 #include <unistd.h>
 
 namespace {
@@ -11,8 +13,8 @@ void copyWhole(int fd, std::FILE* target)
     if (lseek(fd, 0, SEEK_SET) < 0)
         return;
     for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
-        std::fwrite(buffer, 1, static_cast<std::size_t>(n), target);
-    std::fflush(target);
+        writeLog(target, buffer, static_cast<std::size_t>(n));
+    flushLog(target);
 }
 
 } // namespace

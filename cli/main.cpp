@@ -4,6 +4,7 @@
 #include "cli/batch_conversion.h"
 #include "cli/cli_options.h"
 #include "cli/interrupt_cleanup.h"
+#include "cli/log_stream.h"
 #include "cli/stdout_log.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    keepRunningWhenLogStreamCloses();
     logSink = logToStdout;
     installInterruptCleanup();
     if (argc > 1 && isAssociationCommand(argv[1]))
@@ -33,5 +35,6 @@ int main(int argc, char** argv)
     }
     const int status = runConversion(parsed.options);
     freeCals();
+    flushLog(stdout);
     return status;
 }

@@ -1,6 +1,8 @@
 #include "cli/parallel_batch.h"
 
+#include "cli/descriptor_headroom.h"
 #include "cli/log_block.h"
+#include "cli/log_stream.h"
 #include "cli/std_streams_redirect.h"
 
 #include <sys/types.h>
@@ -16,6 +18,13 @@ namespace {
 
 // Files waiting to be printed; each holds two open temporary files.
 constexpr std::size_t MaxUnprintedFiles = 256;
+
+// Descriptors that must be free before a file's log is held back: its two
+// temporary files, the two saved standard streams, and what preparing or
+// converting it opens (data file, calibration file, the store and its
+// journal, output, temporary file), with room to spare. The child gives back
+// the other files' temporary files, so it has at least that room as well.
+constexpr int DescriptorsPerCapturedFile = 4 + 16;
 
 std::string samePathKey(const std::string& path)
 {
@@ -41,17 +50,6 @@ std::string describeAbnormalEnd(int waitStatus)
     if (WIFSIGNALED(waitStatus))
         return strsignal(WTERMSIG(waitStatus));
     return "exit status " + std::to_string(WEXITSTATUS(waitStatus));
-}
-
-// The child's whole life. An escaping exception ends it through terminate,
-// which the parent reports as an abnormal end; it never returns into the
-// parent's loop.
-[[noreturn]] void convertInChild(const FileSteps& steps, const std::string& path) noexcept
-{
-    const FileStatus status = steps.convert(path);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    _exit(static_cast<int>(status));
 }
 
 struct FileRun {
@@ -108,26 +106,77 @@ private:
 
     void start(FileRun& file)
     {
-        file.log = std::make_unique<LogBlock>();
-        if (!file.log->valid()) {
+        if (makeRoomForCapture())
+            file.log = std::make_unique<LogBlock>();
+        if (!file.log || !file.log->valid() || !startCaptured(file))
             startWithoutCapture(file);
-            return;
-        }
+    }
+
+    // Prepares the file and has a child convert it, both with the standard
+    // streams leading to the file's log; false, having done nothing, when
+    // they cannot be led there.
+    bool startCaptured(FileRun& file)
+    {
         StdStreamsRedirect redirect(file.log->outFd(), file.log->errFd());
+        if (!redirect.active())
+            return false;
         file.status = steps_.prepare(file.path);
         if (file.status)
-            return;
+            return true;
         std::fflush(stdout); // else the child would write the parent's lines again
         std::fflush(stderr);
-        const pid_t child = fork();
+        const pid_t child = forkWhenPossible();
         if (child == 0)
-            convertInChild(steps_, file.path);
+            convertInChild(file);
         if (child < 0) {
             file.status = steps_.convert(file.path); // no process to spare: convert it here
-            return;
+            return true;
         }
         file.child = child;
         ++running_;
+        return true;
+    }
+
+    // Prints and waits for earlier files until this process has the
+    // descriptors to hold back one more log; false when it lacks them even
+    // with no conversion running.
+    bool makeRoomForCapture()
+    {
+        for (;;) {
+            printFinished(); // printing a log closes its temporary files
+            if (descriptorsAvailable(DescriptorsPerCapturedFile))
+                return true;
+            if (running_ == 0)
+                return false;
+            collectOneChild();
+        }
+    }
+
+    // A fork that fails for lack of processes or memory is tried again each
+    // time a running conversion ends; with none left it fails for good.
+    pid_t forkWhenPossible()
+    {
+        for (;;) {
+            const pid_t child = fork();
+            if (child >= 0 || running_ == 0)
+                return child;
+            collectOneChild();
+        }
+    }
+
+    // The child's whole life. An escaping exception ends it through
+    // terminate, which the parent reports as an abnormal end; it never
+    // returns into the parent's loop.
+    [[noreturn]] void convertInChild(const FileRun& file) noexcept
+    {
+        // Its standard streams already lead to its own log; the other files'
+        // temporary files would only take descriptors its conversion needs.
+        for (FileRun& run : runs_)
+            run.log.reset();
+        const FileStatus status = steps_.convert(file.path);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(static_cast<int>(status));
     }
 
     // Without temporary files the log cannot be held back: let every earlier
@@ -138,11 +187,11 @@ private:
             collectOneChild();
         printFinished();
         file.log.reset();
-        std::fflush(out_);
+        flushLog(out_);
         file.status = steps_.prepare(file.path);
         if (!file.status)
             file.status = steps_.convert(file.path);
-        std::fflush(stdout);
+        flushLog(stdout);
         std::fflush(stderr);
     }
 

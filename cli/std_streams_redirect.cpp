@@ -1,17 +1,25 @@
 #include "cli/std_streams_redirect.h"
 
+#include "cli/log_stream.h"
+
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
 
-// Moves descriptor from onto to, first writing out what stdio still holds.
-void redirectDescriptor(int from, int to)
+// Points the two standard descriptors at out and err, first writing out what
+// stdio still holds for the old ones.
+bool pointStdStreamsAt(int out, int err)
 {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    if (from >= 0)
-        dup2(from, to);
+    flushLog(stdout);
+    flushLog(stderr);
+    return dup2(out, STDOUT_FILENO) >= 0 && dup2(err, STDERR_FILENO) >= 0;
+}
+
+void closeIfOpen(int fd)
+{
+    if (fd >= 0)
+        close(fd);
 }
 
 } // namespace
@@ -19,16 +27,22 @@ void redirectDescriptor(int from, int to)
 StdStreamsRedirect::StdStreamsRedirect(int outFd, int errFd)
     : savedOut_(dup(STDOUT_FILENO)), savedErr_(dup(STDERR_FILENO))
 {
-    redirectDescriptor(outFd, STDOUT_FILENO);
-    redirectDescriptor(errFd, STDERR_FILENO);
+    if (savedOut_ < 0 || savedErr_ < 0)
+        return;
+    active_ = pointStdStreamsAt(outFd, errFd);
+    if (!active_)
+        putBack();
 }
 
 StdStreamsRedirect::~StdStreamsRedirect()
 {
-    redirectDescriptor(savedOut_, STDOUT_FILENO);
-    redirectDescriptor(savedErr_, STDERR_FILENO);
-    if (savedOut_ >= 0)
-        close(savedOut_);
-    if (savedErr_ >= 0)
-        close(savedErr_);
+    if (active_)
+        putBack();
+    closeIfOpen(savedOut_);
+    closeIfOpen(savedErr_);
+}
+
+void StdStreamsRedirect::putBack()
+{
+    pointStdStreamsAt(savedOut_, savedErr_);
 }

@@ -1,10 +1,13 @@
 #include "cli/stdout_log.h"
 
+#include "cli/log_stream.h"
+
 #include <cstdio>
+#include <cstring>
 
 void logToStdout(const char* text)
 {
-    std::fputs(text, stdout);
+    writeLog(stdout, text, std::strlen(text));
 }
 
 void reportFailure(const std::string& text)

@@ -1,6 +1,7 @@
 // Runs the built converter as a real process and checks its output streams,
 // the files it writes and its exit status.
 
+#include "core/file_handle.h"
 #include "platform/associations.h"
 #include "temp_dir.h"
 #include "test_support.h"
@@ -13,11 +14,14 @@
 
 #include <csignal>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <utility>
 
 namespace {
 
@@ -45,22 +49,36 @@ protected:
         writeFile(cal, smallCalibrationText());
     }
 
-    RunResult run(const std::string& arguments) const
+    // Runs the converter in the test folder and reads its stdout. A shell
+    // command given as shellSetup runs first (a ulimit, say).
+    RunResult run(const std::string& arguments, const std::string& shellSetup = "") const
     {
-        const std::string errFile = dir.file("stderr.txt");
-        const std::string command =
-            "cd " + dir.path().string() + " && " + std::string(ORVANTIS_CLI) + " " + arguments + " 2>" + errFile;
         RunResult result;
-        std::FILE* pipe = popen(command.c_str(), "r");
+        std::FILE* pipe = popen(shellCommand(arguments, shellSetup).c_str(), "r");
         if (!pipe)
             return result;
         char buffer[4096];
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
             result.out.append(buffer, n);
-        const int raw = pclose(pipe);
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.err = readFile(errFile);
+        result.status = exitStatus(pclose(pipe));
+        result.err = readFile(dir.file("stderr.txt"));
         return result;
+    }
+
+    // Runs the converter in the test folder with its stdout on stdoutFd.
+    RunResult runWithStdoutOn(int stdoutFd, const std::string& arguments) const
+    {
+        const std::string command = shellCommand(arguments, "");
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(stdoutFd, STDOUT_FILENO);
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int raw = 0;
+        waitpid(child, &raw, 0);
+        return {exitStatus(raw), "", readFile(dir.file("stderr.txt"))};
     }
 
     std::string dataFile(const std::string& name, const std::string& serial = "12345", int channel = 1) const
@@ -74,6 +92,15 @@ protected:
 
     TempDir dir;
     std::string cal;
+
+private:
+    std::string shellCommand(const std::string& arguments, const std::string& shellSetup) const
+    {
+        return "cd " + dir.path().string() + " && " + (shellSetup.empty() ? "" : shellSetup + " && ") +
+               std::string(ORVANTIS_CLI) + " " + arguments + " 2>" + dir.file("stderr.txt");
+    }
+
+    static int exitStatus(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
 };
 
 // A run's printed results and every output file, which it removes so that
@@ -98,9 +125,19 @@ protected:
         dataFile("OTHER.ASC", "99999", 1);
     }
 
-    BatchResult convert(const std::string& arguments) const
+    BatchResult convert(const std::string& arguments, const std::string& shellSetup = "") const
     {
-        BatchResult result{run(arguments), {}};
+        return withOutputs(run(arguments, shellSetup));
+    }
+
+    BatchResult convertWithStdoutOn(int stdoutFd, const std::string& arguments) const
+    {
+        return withOutputs(runWithStdoutOn(stdoutFd, arguments));
+    }
+
+    BatchResult withOutputs(RunResult run) const
+    {
+        BatchResult result{std::move(run), {}};
         // The load time is the one line that differs from run to run.
         result.run.out = std::regex_replace(result.run.out, std::regex("Calibration load took [^\n]*\n"), "");
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -155,6 +192,72 @@ TEST_F(Batch, ThreeJobsLoadTheAssociatedCalibrationsAsOneByOne)
     // Every change of instrument loads its calibration again.
     EXPECT_EQ(occurrences(one.run.out, "Serial# TDL0417, Channel A, Ed calibration loaded."), 3u) << one.run.out;
     EXPECT_EQ(one.outputs.size(), 4u);
+}
+
+TEST_F(Batch, FewDescriptorsForManyJobsConvertAndPrintTheSameAsOneByOne)
+{
+    std::string files;
+    for (int i = 0; i < 120; ++i) {
+        const std::string name = "F" + std::to_string(i) + ".ASC";
+        std::filesystem::copy_file(dir.file("SET0101A.ASC"), dir.file(name));
+        files += " " + name;
+    }
+    const std::string options = "--cal EXAMPLE.CAL" + files + " MISSING.ASC";
+    const BatchResult one = convert("--jobs 1 " + options);
+    ASSERT_EQ(one.outputs.size(), 120u);
+    for (const char* limit : {"ulimit -n 40", "ulimit -n 16"}) {
+        SCOPED_TRACE(limit);
+        const BatchResult eight = convert("--jobs 8 " + options, limit);
+        EXPECT_EQ(eight.run.status, one.run.status);
+        EXPECT_EQ(eight.run.out, one.run.out);
+        EXPECT_EQ(eight.run.err, one.run.err);
+        EXPECT_TRUE(eight.outputs == one.outputs) << "output files differ";
+    }
+}
+
+// A pipe whose reader is gone: every write into it fails.
+class ReaderlessPipe {
+public:
+    ReaderlessPipe()
+    {
+        int ends[2] = {-1, -1};
+        if (pipe(ends) == 0)
+            close(ends[0]);
+        writeEnd_ = ends[1];
+    }
+    ~ReaderlessPipe() { close(writeEnd_); }
+    ReaderlessPipe(const ReaderlessPipe&) = delete;
+    ReaderlessPipe& operator=(const ReaderlessPipe&) = delete;
+
+    int writeEnd() const { return writeEnd_; }
+
+private:
+    int writeEnd_;
+};
+
+TEST_F(Batch, LogStreamThatTakesNothingStopsNoConversionAndIsToldOnce)
+{
+    const std::string files = "--cal EXAMPLE.CAL SET0101A.ASC MISSING.ASC SET0101B.ASC SET0102A.BIN";
+    const ReaderlessPipe readerless;
+    const FileHandle full(std::fopen("/dev/full", "w"));
+    ASSERT_TRUE(full);
+    const std::pair<int, int> streams[] = {{readerless.writeEnd(), EPIPE}, {fileno(full.get()), ENOSPC}};
+    for (const char* jobs : {"--jobs 1 ", "--jobs 3 "}) {
+        const BatchResult normal = convert(jobs + files);
+        for (const auto& [stdoutFd, error] : streams) {
+            SCOPED_TRACE(jobs + std::string(std::strerror(error)));
+            const BatchResult closed = convertWithStdoutOn(stdoutFd, jobs + files);
+            EXPECT_EQ(closed.run.status, normal.run.status);
+            EXPECT_TRUE(closed.outputs == normal.outputs) << "output files differ";
+            const std::string told = "orvantis-cli: cannot write the log: " + std::string(std::strerror(error)) +
+                                     "; the conversions go on without it\n";
+            std::string err = closed.run.err;
+            const auto at = err.find(told);
+            ASSERT_NE(at, std::string::npos) << err;
+            err.erase(at, told.size());
+            EXPECT_EQ(err, normal.run.err);
+        }
+    }
 }
 
 TEST_F(Converter, VersionAndHelp)

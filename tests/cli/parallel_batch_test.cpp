@@ -10,11 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <thread>
@@ -46,6 +49,59 @@ Printed runBatch(const std::vector<BatchFile>& files, int jobs, const FileSteps&
     printed.out = wholeStream(out.get());
     printed.err = wholeStream(err.get());
     return printed;
+}
+
+// Runs the batch as the converter does, printing to its standard streams, in
+// a child process that first runs limitItself, so that the shortage it makes
+// ends with that child. The child's standard streams lead to files.
+Printed runBatchInLimitedChild(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps,
+                               const std::function<bool()>& limitItself)
+{
+    FileHandle out(std::tmpfile());
+    FileHandle err(std::tmpfile());
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr int SetupFailed = 100;
+        if (dup2(fileno(out.get()), STDOUT_FILENO) < 0 || dup2(fileno(err.get()), STDERR_FILENO) < 0 ||
+            !limitItself())
+            _exit(SetupFailed);
+        _exit(static_cast<int>(runInChildProcesses(files, jobs, steps, stdout, stderr)));
+    }
+    int waitStatus = 0;
+    waitpid(child, &waitStatus, 0);
+    Printed printed;
+    printed.status = static_cast<FileStatus>(WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1);
+    printed.out = wholeStream(out.get());
+    printed.err = wholeStream(err.get());
+    return printed;
+}
+
+bool limitResource(int resource, rlim_t most)
+{
+    const rlimit limit{most, most};
+    return setrlimit(resource, &limit) == 0;
+}
+
+// Allows only spare more descriptors than are open now (the lowest free
+// descriptor is past all the open ones in a test process).
+bool limitDescriptorsToSpare(int spare)
+{
+    const int lowestFree = open("/dev/null", O_RDONLY);
+    close(lowestFree);
+    return lowestFree >= 0 && limitResource(RLIMIT_NOFILE, static_cast<rlim_t>(lowestFree + spare));
+}
+
+// Allows one more process than this one. The limit counts the processes of
+// the user and does not hold for root, so root first becomes a user with
+// no other processes.
+bool limitToOneChildProcess()
+{
+    constexpr uid_t UnusedUser = 61234;
+    if (geteuid() != 0)
+        return limitResource(RLIMIT_NPROC, 0); // the user's other processes already fill any limit
+    return setgid(UnusedUser) == 0 && setuid(UnusedUser) == 0 && limitResource(RLIMIT_NPROC, 2);
 }
 
 std::vector<BatchFile> filesWithOwnOutputs(const std::vector<std::string>& names)
@@ -88,6 +144,40 @@ int mostAtOnce(const std::string& journalText)
         most = std::max(most, now);
     }
     return most;
+}
+
+std::vector<std::string> numberedNames(int count)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i)
+        names.push_back("f" + std::to_string(i));
+    return names;
+}
+
+// Steps that, like a real conversion, need descriptors of their own: the
+// conversion holds three files open at once. Its start and end go to the
+// journal behind journalFd, opened before any limit.
+FileSteps stepsNeedingDescriptors(int journalFd)
+{
+    return {[](const std::string& path) {
+                std::printf("prepare %s\n", nameOf(path).c_str());
+                std::fprintf(stderr, "note %s\n", nameOf(path).c_str());
+                return std::optional<FileStatus>();
+            },
+            [=](const std::string& path) {
+                [[maybe_unused]] ssize_t written = write(journalFd, "start\n", 6);
+                const FileHandle input(std::fopen("/dev/null", "rb"));
+                const FileHandle output(std::tmpfile());
+                const FileHandle temporary(std::tmpfile());
+                pause(5);
+                written = write(journalFd, "end\n", 4);
+                if (!input || !output || !temporary) {
+                    std::fprintf(stderr, "no descriptors for %s\n", nameOf(path).c_str());
+                    return FileStatus::Skipped;
+                }
+                std::printf("convert %s\n", nameOf(path).c_str());
+                return FileStatus::Converted;
+            }};
 }
 
 FileSteps journaledSteps(const std::string& journalPath, int milliseconds)
@@ -194,6 +284,39 @@ TEST(ChildProcessBatch, FilesWritingOrReadingTheSameFileRunOneAfterTheOther)
                                           {dir.file("x.DAT"), dir.file("x.RAW")}};
     runBatch(files, 3, journaledSteps(journalPath, 100));
     EXPECT_EQ(readFile(journalPath), "start x.ASC\nend x.ASC\nstart x.BIN\nend x.BIN\nstart x.DAT\nend x.DAT\n");
+}
+
+TEST(ChildProcessBatch, ShortOfDescriptorsOrProcessesEveryFileIsConvertedAndEveryLogPrintedInOrder)
+{
+    const std::vector<std::string> names = numberedNames(60);
+    std::string expectedOut, expectedErr;
+    for (const std::string& name : names) {
+        expectedOut += "prepare " + name + "\nconvert " + name + "\n";
+        expectedErr += "note " + name + "\n";
+    }
+    struct Shortage {
+        const char* name;
+        std::function<bool()> limitItself;
+        int leastAtOnce;
+        int mostAtOnce;
+    };
+    const Shortage shortages[] = {
+        {"room for a few logs held back", [] { return limitDescriptorsToSpare(30); }, 2, 8},
+        {"no room to hold back any log", [] { return limitDescriptorsToSpare(10); }, 1, 1},
+        {"one child process at a time", limitToOneChildProcess, 1, 2}};
+    for (const Shortage& shortage : shortages) {
+        SCOPED_TRACE(shortage.name);
+        const FileHandle journal(std::tmpfile());
+        const Printed printed = runBatchInLimitedChild(filesWithOwnOutputs(names), 8,
+                                                       stepsNeedingDescriptors(fileno(journal.get())),
+                                                       shortage.limitItself);
+        EXPECT_EQ(printed.status, FileStatus::Converted);
+        EXPECT_EQ(printed.out, expectedOut);
+        EXPECT_EQ(printed.err, expectedErr);
+        const int atOnce = mostAtOnce(wholeStream(journal.get()));
+        EXPECT_GE(atOnce, shortage.leastAtOnce);
+        EXPECT_LE(atOnce, shortage.mostAtOnce);
+    }
 }
 
 } // namespace
