@@ -5,6 +5,7 @@
 #include "cli/cli_options.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/log_stream.h"
+#include "cli/standard_descriptors.h"
 #include "cli/stdout_log.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv)
 {
+    openMissingStandardDescriptors();
     keepRunningWhenLogStreamCloses();
     logSink = logToStdout;
     installInterruptCleanup();

@@ -66,13 +66,17 @@ protected:
     }
 
     // Runs the converter in the test folder with its stdout on stdoutFd.
+    // A negative stdoutFd starts the converter without a stdout at all.
     RunResult runWithStdoutOn(int stdoutFd, const std::string& arguments) const
     {
         const std::string command = shellCommand(arguments, "");
         std::fflush(stdout);
         const pid_t child = fork();
         if (child == 0) {
-            dup2(stdoutFd, STDOUT_FILENO);
+            if (stdoutFd < 0)
+                close(STDOUT_FILENO);
+            else
+                dup2(stdoutFd, STDOUT_FILENO);
             execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -257,6 +261,19 @@ TEST_F(Batch, LogStreamThatTakesNothingStopsNoConversionAndIsToldOnce)
             err.erase(at, told.size());
             EXPECT_EQ(err, normal.run.err);
         }
+    }
+}
+
+TEST_F(Batch, ConverterStartedWithoutStdoutWritesTheLogIntoNoOutput)
+{
+    const std::string files = "--cal EXAMPLE.CAL SET0101A.ASC SET0101B.ASC SET0102A.BIN";
+    for (const char* jobs : {"--jobs 1 ", "--jobs 3 "}) {
+        SCOPED_TRACE(jobs);
+        const BatchResult normal = convert(jobs + files);
+        const BatchResult closed = convertWithStdoutOn(-1, jobs + files);
+        EXPECT_EQ(closed.run.status, normal.run.status);
+        EXPECT_EQ(closed.run.err, normal.run.err);
+        EXPECT_TRUE(closed.outputs == normal.outputs) << "output files differ";
     }
 }
 
