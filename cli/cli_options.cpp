@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -14,9 +13,7 @@ bool parseLevel(const char* text, int& level)
     errno = 0;
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
-    // The processing entry takes an 8-bit level; anything wider would wrap.
-    if (end == text || *end != '\0' || errno != 0 || value < std::numeric_limits<signed char>::min() ||
-        value > std::numeric_limits<signed char>::max())
+    if (end == text || *end != '\0' || errno != 0 || value < 0 || value > 4)
         return false;
     level = static_cast<int>(value);
     return true;

@@ -5,31 +5,41 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  clang libclang-rt-14-dev
+  clang
   libgtest-dev libsqlite3-dev
   qt6-base-dev
   xvfb xauth
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
 )
 
-missing=()
-for package in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
+missing_of() {
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      echo "$package"
+    fi
+  done
+}
+
+install_missing() {
+  local missing
+  mapfile -t missing < <(missing_of "$@")
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "These Debian packages are needed: ${missing[*]}" >&2
+    echo "Install them as root: apt-get install ${missing[*]}" >&2
+    exit 1
   fi
-done
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if [ -z "${apt_updated:-}" ]; then
+    apt-get update -qq
+    apt_updated=1
+  fi
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "These Debian packages are needed: ${missing[*]}" >&2
-  echo "Install them as root: apt-get install ${missing[*]}" >&2
-  exit 1
-fi
-
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_missing "${PACKAGES[@]}"
+# The fuzzer and sanitizer runtimes of whichever clang the system has.
+clang_major=$(clang -dumpversion | cut -d. -f1)
+install_missing "libclang-rt-$clang_major-dev"

@@ -182,7 +182,7 @@ TEST_F(Batch, ThreeJobsWriteAndPrintTheSameAsOneByOneWithAnyOptions)
     }
     const BatchResult refused = expectSameWithThreeJobs("--cal EXAMPLE.CAL --level 9", files);
     EXPECT_TRUE(refused.outputs.empty());
-    EXPECT_EQ(occurrences(refused.run.err, "Error: Could Not Calibrate "), 4u);
+    EXPECT_EQ(refused.run.status, 2);
 }
 
 TEST_F(Batch, ThreeJobsLoadTheAssociatedCalibrationsAsOneByOne)
@@ -352,12 +352,17 @@ TEST_F(Converter, SkippedFilesExitWithOneAndTheRestIsConverted)
     EXPECT_FALSE(std::filesystem::exists(dir.file("FAR.DAT")));
 }
 
-TEST_F(Converter, RefusedLevelIsAFileThatCouldNotBeCalibrated)
+TEST_F(Converter, LevelOutsideZeroToFourIsAUsageError)
 {
     const std::string data = dataFile("SET01A.ASC");
-    const RunResult r = run("--cal " + cal + " --level 7 " + data);
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "invalid processing level\nError: Could Not Calibrate " + data + "\n");
+    for (const char* level : {"7", "-1", "5", "128"}) {
+        SCOPED_TRACE(level);
+        const RunResult r = run("--cal " + cal + " --level " + level + " " + data);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.rfind("orvantis-cli: --level needs an integer (0 to 4)\n", 0), 0u) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("SET01A.DAT")));
 }
 
 TEST_F(Converter, UnreadableCalibrationFileExitsWithTwo)
