@@ -2,11 +2,12 @@
 
 #include "app/dialogs.h"
 #include "app/error_display.h"
+#include "orvantis_version.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QString::fromLatin1(ProgramTitle));
-    setApplicationVersion(QStringLiteral("1.33"));
+    setApplicationVersion(QString::fromLatin1(ORVANTIS_VERSION));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

@@ -7,6 +7,7 @@
 #include "app/frm_help.h"
 #include "app/windows.h"
 #include "calibration/cal_table.h"
+#include "orvantis_version.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -64,7 +65,7 @@ TFrmMain::TFrmMain(const QStringList& commandLineFiles, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       commandLine(commandLineFiles)
 {
-    setWindowTitle(QStringLiteral("Orvantis 1.33"));
+    setWindowTitle(QStringLiteral("Orvantis ") + QString::fromLatin1(ORVANTIS_VERSION));
     CalOpenDialog.Filter = QStringLiteral("Calibration files (*.cal *.CAL *.Cal);;All files (*)");
     setFixedSize(554, 333);
     move(113, 134);

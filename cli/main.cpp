@@ -9,6 +9,7 @@
 #include "cli/stdout_log.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
+#include "orvantis_version.h"
 
 #include <cstdio>
 
@@ -27,7 +28,7 @@ int main(int argc, char** argv)
         std::fputs(cliUsageText(), stdout);
         return 0;
     case ParseOutcome::ShowVersion:
-        std::puts("Orvantis 1.33");
+        std::printf("Orvantis %s\n", ORVANTIS_VERSION);
         return 0;
     case ParseOutcome::UsageError:
         std::fprintf(stderr, "orvantis-cli: %s\n\n%s", parsed.error.c_str(), cliUsageText());

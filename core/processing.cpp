@@ -11,6 +11,7 @@
 #include "core/processing_state.h"
 #include "core/row_pipeline.h"
 #include "core/text_line.h"
+#include "orvantis_version.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,9 +23,6 @@
 #include <string_view>
 
 namespace {
-
-// The version number that text output headers carry.
-constexpr double OUTPUT_VERSION = 1.31;
 
 enum class DataKind { None, Text, Binary };
 
@@ -82,7 +80,7 @@ std::string printableName(const char* name)
 bool writeTextHeader(std::FILE* output, const char* dataFileName, const char* calFileName, int channel)
 {
     bool written = std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n", dataSerial,
-                                OUTPUT_VERSION) >= 0;
+                                OUTPUT_FILE_VERSION) >= 0;
     written = written && std::fprintf(output, "Source file: %s\r\n", printableName(dataFileName).c_str()) >= 0;
     written = written &&
               std::fprintf(output, "Calibration file: %s\r\n", printableName(calFileName).c_str()) >= 0;
