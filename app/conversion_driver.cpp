@@ -9,6 +9,7 @@
 #include "app/file_age.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
+#include "app/store_fault_notice.h"
 #include "app/windows.h"
 #include "calibration/cal_table.h"
 #include "core/identify.h"
@@ -103,7 +104,7 @@ void checkReloadNeeded(TFrmMain& form)
 // false when the file has to be skipped.
 bool findCalFile(TFrmMain& form, const char* serialText, bool& saveAssociation)
 {
-    CurrentCalFile = QString::fromStdString(lookupCalFile(serialText));
+    CurrentCalFile = QString::fromStdString(tellingStoreFault([&] { return lookupCalFile(serialText); }));
     const QString serial = QString::fromLatin1(serialText);
     if (fileExists(CurrentCalFile))
         return true;
@@ -166,8 +167,8 @@ void convertFile(TFrmMain& form, const QString& file, bool& saveAssociation)
         dialogs().information(&form, QStringLiteral("Error: Could Not Calibrate ") + file);
         return;
     }
-    if (saveAssociation)
-        storeCalFile(dataSerial, CurrentCalFile.toStdString());
+    if (saveAssociation && !storeFaultTold()) // the user knows nothing more is saved
+        tellingStoreFault([&] { return storeCalFile(dataSerial, CurrentCalFile.toStdString()); });
 }
 
 } // namespace
