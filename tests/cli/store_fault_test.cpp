@@ -47,7 +47,7 @@ protected:
         const std::string errFile = dir.file("stderr.txt");
         const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        std::vector<std::string> words{ORVANTIS_CLI};
+        std::vector<std::string> words{program};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& word : words)
@@ -79,6 +79,7 @@ protected:
     }
 
     TempDir dir;
+    std::string program = ORVANTIS_CLI;
     const fs::path store = dir.path() / "config" / "Orvantis" / "store.sqlite";
     const fs::path data = dir.path() / "data";
     const std::string cal = (data / "SMALL.CAL").string();
@@ -135,6 +136,8 @@ TEST_F(StoreFaults, StoreThatCanOnlyBeReadIsReadAndRefusesWrites)
     ASSERT_TRUE(storeCalFile("12345", cal));
     const std::string before = storeBytes();
     fs::permissions(data, fs::perms::all); // the conversion's output goes there
+    program = dir.file("orvantis-cli"); // reachable for the other user wherever the build lies
+    fs::copy_file(ORVANTIS_CLI, program);
     const WriteProtection readOnly({store.parent_path(), store});
 
     RunResult r = run({"associations"}, true);
