@@ -10,6 +10,7 @@
 #include "app/file_error_boxes.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
+#include "app/store_fault_notice.h"
 #include "app/windows.h"
 #include "calibration/cal_table.h"
 #include "core/identify.h"
@@ -107,7 +108,7 @@ void checkReloadNeeded(TFrmMain& form)
 // The failure box's text when the file has to be skipped.
 std::optional<QString> findCalFile(TFrmMain& form, const char* serialText, bool& saveAssociation)
 {
-    CurrentCalFile = QString::fromStdString(lookupCalFile(serialText));
+    CurrentCalFile = QString::fromStdString(tellingStoreFault([&] { return lookupCalFile(serialText); }));
     const QString serial = QString::fromLatin1(serialText);
     if (fileExists(CurrentCalFile))
         return std::nullopt;
@@ -183,8 +184,8 @@ std::optional<QString> convertListedFile(TFrmMain& form, const QString& file, bo
     if (calibrateFile(fileName.constData(), QFile::encodeName(CurrentCalFile).constData(), options.level,
                       options.transpose, options.binary, options.delimiter, options.verbose, AppendMessage) != 0)
         return QStringLiteral("Error: Could Not Calibrate ") + file;
-    if (saveAssociation)
-        storeCalFile(dataSerial, CurrentCalFile.toStdString());
+    if (saveAssociation && !storeFaultTold()) // the user knows nothing more is saved
+        tellingStoreFault([&] { return storeCalFile(dataSerial, CurrentCalFile.toStdString()); });
     return std::nullopt;
 }
 

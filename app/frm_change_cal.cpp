@@ -3,6 +3,8 @@
 #include "app/app_font.h"
 #include "app/dialogs.h"
 #include "app/error_display.h"
+#include "app/settings_store.h"
+#include "app/store_fault_notice.h"
 #include "platform/associations.h"
 #include "platform/reg_def.h"
 
@@ -105,8 +107,7 @@ void TFrmChangeCal::FormCreate(QObject*)
     if (StringGrid->width() > 160)
         StringGrid->setColumnWidth(1, StringGrid->width() - 82);
     TRegDef reg;
-    reg.SelectRoot(HKEY_CURRENT_USER);
-    if (!reg.OpenPath(SettingsKey, true))
+    if (!openSettingsKey(reg))
         return;
     const int top = reg.ReadNumberOr("CCATop", 354);
     const int left = reg.ReadNumberOr("CCALeft", 4);
@@ -121,7 +122,7 @@ void TFrmChangeCal::FormShow(QObject*)
     SerialList.clear();
     CalFileList.clear();
     DeletedList.clear();
-    for (const auto& [serial, calFile] : listCalFiles()) {
+    for (const auto& [serial, calFile] : tellingStoreFault(listCalFiles)) {
         SerialList.append(QString::fromStdString(serial));
         CalFileList.append(QString::fromStdString(calFile));
     }
@@ -215,13 +216,13 @@ void TFrmChangeCal::FormResize(QObject*)
 void TFrmChangeCal::FormClose(QObject*)
 {
     TRegDef reg;
-    reg.SelectRoot(HKEY_CURRENT_USER);
-    if (!reg.OpenPath(SettingsKey, true))
+    if (!beginSettingsUpdate(reg))
         return;
     reg.WriteNumber("CCATop", pos().y());
     reg.WriteNumber("CCALeft", pos().x());
     reg.WriteNumber("CCAHeight", height());
     reg.WriteNumber("CCAWidth", width());
+    finishSettingsUpdate(reg);
 }
 
 void TFrmChangeCal::done(int result)

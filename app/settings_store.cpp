@@ -1,5 +1,6 @@
 #include "app/settings_store.h"
 
+#include "app/store_fault_notice.h"
 #include "platform/associations.h"
 #include "platform/reg_def.h"
 
@@ -16,8 +17,7 @@ MainSettings loadMainSettings()
 {
     MainSettings settings;
     TRegDef reg;
-    reg.SelectRoot(HKEY_CURRENT_USER);
-    if (!reg.OpenPath(SettingsKey, true))
+    if (!openSettingsKey(reg))
         return settings;
     settings.autoInclude = reg.ReadFlagOr("AutoInclude", true);
     settings.calType = reg.ReadNumberOr("CalType", 4);
@@ -37,8 +37,7 @@ MainSettings loadMainSettings()
 void saveMainSettings(const MainSettings& settings)
 {
     TRegDef reg;
-    reg.SelectRoot(HKEY_CURRENT_USER);
-    if (!reg.OpenPath(SettingsKey, true))
+    if (!beginSettingsUpdate(reg))
         return;
     reg.WriteFlag("AutoInclude", settings.autoInclude);
     reg.WriteNumber("CalType", settings.calType);
@@ -51,4 +50,29 @@ void saveMainSettings(const MainSettings& settings)
     const QPoint topLeft = settings.topLeft.value_or(QPoint(113, 134));
     reg.WriteNumber("Top", topLeft.y());
     reg.WriteNumber("Left", topLeft.x());
+    finishSettingsUpdate(reg);
+}
+
+bool openSettingsKey(TRegDef& reg)
+{
+    reg.SelectRoot(HKEY_CURRENT_USER);
+    if (reg.OpenPath(SettingsKey, true))
+        return true;
+    tellStoreFault(reg);
+    return false;
+}
+
+bool beginSettingsUpdate(TRegDef& reg)
+{
+    reg.SelectRoot(HKEY_CURRENT_USER);
+    if (reg.BeginUpdate() && reg.OpenPath(SettingsKey, true))
+        return true;
+    tellStoreFault(reg);
+    return false;
+}
+
+void finishSettingsUpdate(TRegDef& reg)
+{
+    if (!reg.CommitUpdate())
+        tellStoreFault(reg);
 }

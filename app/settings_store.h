@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 
+class TRegDef;
+
 struct MainSettings {
     bool autoInclude = true;
     int32_t calType = 4;     // code of the "Cal Type" radio button
@@ -23,3 +25,11 @@ struct MainSettings {
 MainSettings loadMainSettings();
 // Writes every value; a key that cannot be opened writes nothing.
 void saveMainSettings(const MainSettings& settings);
+
+// Makes SettingsKey (created when missing) the current key of `reg`; false
+// when it cannot be opened, after telling why when the store is at fault.
+bool openSettingsKey(TRegDef& reg);
+// The same for writing the key's values as one update: one wait for a busy
+// store, and every value written or none. finishSettingsUpdate commits it.
+bool beginSettingsUpdate(TRegDef& reg);
+void finishSettingsUpdate(TRegDef& reg);

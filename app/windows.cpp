@@ -4,6 +4,7 @@
 #include "app/frm_help.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
+#include "app/store_fault_notice.h"
 
 TFrmMain* FrmMain = nullptr;
 TFrmMessage* FrmMessage = nullptr;
@@ -12,6 +13,7 @@ TFrmHelp* FrmHelp = nullptr;
 
 void createWindows(const QStringList& commandLineFiles)
 {
+    startStoreFaultNotice();
     FrmMain = new TFrmMain(commandLineFiles);
     FrmMessage = new TFrmMessage();
     FrmChangeCal = new TFrmChangeCal();

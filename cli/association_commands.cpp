@@ -43,9 +43,7 @@ int associate(const std::string& serial, const std::string& calFile, std::ostrea
     if (ec) {
         return failure(err, "cannot make an absolute path of " + calFile + ": " + ec.message());
     }
-    if (!storeCalFile(serial, fullPath.string())) {
-        return failure(err, "the association store cannot be opened");
-    }
+    storeCalFile(serial, fullPath.string()); // the serial is not empty
     out << serial << " -> " << fullPath.string() << "\n";
     return AssociationCommandDone;
 }
@@ -94,7 +92,9 @@ int runAssociationCommand(const std::vector<std::string>& args, std::ostream& ou
     try {
         return runCommand(args, out, err);
     } catch (const StoreError& e) {
-        return failure(err, e.what());
+        const StoreFault* fault = e.cause();
+        err << "orvantis-cli: " << (fault ? describeStoreFault(*fault) : e.what()) << "\n";
+        return AssociationCommandStoreUnusable;
     }
 }
 

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
-// Exit statuses of the commands.
+// Exit statuses of the commands. Like a usage error, a store that cannot be
+// used means that nothing could be done.
 inline constexpr int AssociationCommandDone = 0;
 inline constexpr int AssociationCommandFailed = 1;
 inline constexpr int AssociationCommandUsage = 2;
+inline constexpr int AssociationCommandStoreUnusable = 2;
 
 bool isAssociationCommand(const char* word);
 

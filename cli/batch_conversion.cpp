@@ -9,6 +9,7 @@
 #include "core/processing.h"
 #include "core/processing_state.h"
 #include "platform/associations.h"
+#include "platform/reg_def.h"
 
 #include <algorithm>
 #include <cctype>
@@ -79,7 +80,13 @@ bool BatchConverter::loadFixedCalibration()
 FileStatus BatchConverter::ensureAssociatedCalibration()
 {
     const std::string serial = dataSerial;
-    const std::string associated = lookupCalFile(serial);
+    std::string associated;
+    try {
+        associated = lookupCalFile(serial);
+    } catch (const StoreError& unusable) { // never taken for "no association"
+        reportFailure("Cannot look up the calibration file of Tidelume #" + serial + ": " + unusable.what());
+        return FileStatus::CalibrationUnreadable;
+    }
     if (!fileExists(associated)) {
         reportFailure("No calibration file associated with Tidelume #" + serial);
         return FileStatus::Skipped;

@@ -41,6 +41,14 @@ std::string keyPath(const std::string& keyName)
     return std::string(AssociationsKey) + "\\" + keyName;
 }
 
+// A store that could not be used is never taken for an absent association.
+void raiseFault(const TRegDef& reg)
+{
+    if (const StoreFault* fault = reg.Fault()) {
+        throw StoreError(describeStoreFault(*fault), fault);
+    }
+}
+
 } // namespace
 
 std::string associationPath(const std::string& serial)
@@ -71,7 +79,9 @@ std::string lookupCalFile(const std::string& serial)
     }
     TRegDef reg;
     reg.SelectRoot(HKEY_CURRENT_USER);
-    return reg.OpenPath(associationPath(serial), false) ? reg.ReadTextOr(CalFileValue, "") : std::string();
+    std::string calFile = reg.OpenPath(associationPath(serial), false) ? reg.ReadTextOr(CalFileValue, "") : "";
+    raiseFault(reg);
+    return calFile;
 }
 
 bool storeCalFile(const std::string& serial, const std::string& calFile)
@@ -82,10 +92,16 @@ bool storeCalFile(const std::string& serial, const std::string& calFile)
     }
     TRegDef reg;
     reg.SelectRoot(HKEY_CURRENT_USER);
-    if (!reg.OpenPath(associationPath(serial), true)) {
+    // One update: a copy of the program that forgets the serial meanwhile
+    // cannot remove the key between its opening and the write.
+    if (!reg.BeginUpdate() || !reg.OpenPath(associationPath(serial), true)) {
+        raiseFault(reg);
         return false;
     }
     reg.WriteText(CalFileValue, calFile);
+    if (!reg.CommitUpdate()) {
+        raiseFault(reg);
+    }
     return true;
 }
 
@@ -96,7 +112,9 @@ bool forgetCalFile(const std::string& serial)
     }
     TRegDef reg;
     reg.SelectRoot(HKEY_CURRENT_USER);
-    return reg.RemoveKey(associationPath(serial)); // the key goes with its "CalFile"
+    const bool removed = reg.RemoveKey(associationPath(serial)); // the key goes with its "CalFile"
+    raiseFault(reg);
+    return removed;
 }
 
 std::vector<std::pair<std::string, std::string>> listCalFiles()
@@ -105,6 +123,7 @@ std::vector<std::pair<std::string, std::string>> listCalFiles()
     TRegDef reg;
     reg.SelectRoot(HKEY_CURRENT_USER);
     if (!reg.OpenPath(AssociationsKey, false)) {
+        raiseFault(reg);
         return associations;
     }
     std::vector<std::string> keyNames;
@@ -114,5 +133,6 @@ std::vector<std::pair<std::string, std::string>> listCalFiles()
         std::string calFile = reg.OpenPath(keyPath(keyName), false) ? reg.ReadTextOr(CalFileValue, "") : "";
         associations.emplace_back(serialFromKeyName(keyName), calFile);
     }
+    raiseFault(reg);
     return associations;
 }

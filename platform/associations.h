@@ -14,12 +14,15 @@ std::string associationPath(const std::string& serial);
 // The serial a key name below the association folder stands for.
 std::string serialFromKeyName(const std::string& keyName);
 
+// A store that cannot be used (damaged, not ours, busy, read-only for a
+// write, ...) raises StoreError whose cause() says why: it is never taken for
+// a missing association.
+
 // The serial's "CalFile", or the empty text when there is none (also for an
-// empty serial or a store that cannot be opened).
+// empty serial).
 std::string lookupCalFile(const std::string& serial);
-// Stores the serial's "CalFile"; a key that cannot be opened is passed over,
-// an empty serial stores nothing. True when stored. A failed write raises
-// StoreError.
+// Stores the serial's "CalFile" in one update; an empty serial stores
+// nothing. True when stored.
 bool storeCalFile(const std::string& serial, const std::string& calFile);
 // Removes the serial's association; false when there was none.
 bool forgetCalFile(const std::string& serial);

@@ -5,14 +5,17 @@
 // The per-user SQLite database is the backend in use; a Windows registry
 // backend would map the same operations onto registry handles.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/reg_def.h"
+#include "platform/store_fault.h"
 
 // Value types, numbered as the Windows registry numbers them.
 enum RegValueType : uint32_t {
@@ -30,11 +33,18 @@ struct RegValue {
     std::string data;
 };
 
-// The backend could not do what it was asked (store unreadable, damaged,
-// locked for too long, key gone, ...). TRegDef turns it into its own results.
+// The backend could not use the store; the fault says why. TRegDef turns it
+// into its own results and keeps the fault for its callers.
 class KeyStoreError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit KeyStoreError(StoreFault fault)
+        : std::runtime_error(describeStoreFault(fault)), fault_(std::move(fault))
+    {
+    }
+    const StoreFault& fault() const noexcept { return fault_; }
+
+private:
+    StoreFault fault_;
 };
 
 using KeyId = int64_t;
@@ -64,7 +74,19 @@ public:
     virtual void writeValue(KeyId key, const std::string& name, const RegValue& value) = 0;
     // False when the key has no value of that name.
     virtual bool removeValue(KeyId key, const std::string& name) = 0;
+
+    // Makes everything up to commitUpdate one change: what it reads cannot
+    // be changed by another copy of the program before it writes, and the
+    // others see all of it or nothing. Waits for another copy's update.
+    virtual void beginUpdate() = 0;
+    virtual void commitUpdate() = 0;
+    // Drops an update begun and not committed.
+    virtual void rollbackUpdate() noexcept = 0;
 };
 
 // The store of the user running the program.
 std::shared_ptr<KeyStore> openUserKeyStore();
+// How long the user's store waits for another copy's write before it reports
+// the store busy. The default always waits out a real write; tests shorten it.
+// Returns the wait it replaces.
+std::chrono::milliseconds setUserStoreBusyTimeout(std::chrono::milliseconds wait);

@@ -4,9 +4,9 @@
 
 namespace {
 
-StoreError storeError(const char* what, const std::string& name)
+StoreError storeError(const char* what, const std::string& name, const StoreFault* cause = nullptr)
 {
-    return StoreError(std::string(what) + " for '" + name + "'");
+    return StoreError(std::string(what) + " for '" + name + "'", cause);
 }
 
 // "a\b\c" -> {a, b, c}; "" -> {}. A path with an empty component names no key.
@@ -67,6 +67,11 @@ std::string textOf(const RegValue& value, const std::string& name)
 
 } // namespace
 
+StoreError::StoreError(const std::string& message, const StoreFault* cause)
+    : std::runtime_error(message), cause_(cause ? std::make_shared<const StoreFault>(*cause) : nullptr)
+{
+}
+
 TRegDef::TRegDef() : TRegDef(openUserKeyStore()) {}
 
 TRegDef::TRegDef(std::shared_ptr<KeyStore> store) : store_(std::move(store)) {}
@@ -74,6 +79,27 @@ TRegDef::TRegDef(std::shared_ptr<KeyStore> store) : store_(std::move(store)) {}
 TRegDef::~TRegDef()
 {
     CloseCurrent();
+    if (updating_) {
+        store_->rollbackUpdate();
+    }
+}
+
+void TRegDef::keepFault(const StoreFault& fault)
+{
+    if (!fault_) {
+        fault_ = fault;
+    }
+}
+
+template <typename Call, typename Result>
+Result TRegDef::attempt(Call call, Result failed)
+{
+    try {
+        return call();
+    } catch (const KeyStoreError& error) {
+        keepFault(error.fault());
+        return failed;
+    }
 }
 
 void TRegDef::SelectRoot(RegRoot root)
@@ -101,12 +127,8 @@ bool TRegDef::OpenPath(const std::string& path, bool create)
     if (!target) {
         return false;
     }
-    std::optional<KeyId> key;
-    try {
-        key = store_->openKey(target->base, target->names, create);
-    } catch (const KeyStoreError&) {
-        return false; // callers fall back to their defaults
-    }
+    std::optional<KeyId> key =
+        attempt([&] { return store_->openKey(target->base, target->names, create); }, std::optional<KeyId>());
     if (!key) {
         return false;
     }
@@ -133,8 +155,9 @@ std::optional<RegValue> TRegDef::fetch(const std::string& name)
     }
     try {
         return store_->readValue(*currentKey_, name);
-    } catch (const KeyStoreError&) {
-        throw storeError("Failed to get data", name);
+    } catch (const KeyStoreError& error) {
+        keepFault(error.fault());
+        throw storeError("Failed to get data", name, &error.fault());
     }
 }
 
@@ -179,8 +202,9 @@ void TRegDef::write(const std::string& name, uint32_t type, std::string data)
     }
     try {
         store_->writeValue(*currentKey_, name, RegValue{type, std::move(data)});
-    } catch (const KeyStoreError&) {
-        throw storeError("Failed to set data", name);
+    } catch (const KeyStoreError& error) {
+        keepFault(error.fault());
+        throw storeError("Failed to set data", name, &error.fault());
     }
 }
 
@@ -205,11 +229,8 @@ void TRegDef::ListSubkeys(std::vector<std::string>& list)
     if (!currentKey_) {
         return;
     }
-    try {
-        list = store_->subkeyNames(*currentKey_);
-    } catch (const KeyStoreError&) {
-        // a key that cannot be queried lists nothing
-    }
+    // A key that cannot be queried lists nothing.
+    list = attempt([&] { return store_->subkeyNames(*currentKey_); }, std::vector<std::string>());
 }
 
 bool TRegDef::RemoveValue(const std::string& name)
@@ -217,11 +238,7 @@ bool TRegDef::RemoveValue(const std::string& name)
     if (!currentKey_) {
         return false;
     }
-    try {
-        return store_->removeValue(*currentKey_, name);
-    } catch (const KeyStoreError&) {
-        return false;
-    }
+    return attempt([&] { return store_->removeValue(*currentKey_, name); }, false);
 }
 
 bool TRegDef::RemoveKey(const std::string& path)
@@ -231,9 +248,34 @@ bool TRegDef::RemoveKey(const std::string& path)
     if (!target || target->names.empty()) {
         return false;
     }
-    try {
-        return store_->removeKeyTree(target->base, target->names);
-    } catch (const KeyStoreError&) {
+    return attempt([&] { return store_->removeKeyTree(target->base, target->names); }, false);
+}
+
+bool TRegDef::BeginUpdate()
+{
+    updating_ = attempt(
+        [&] {
+            store_->beginUpdate();
+            return true;
+        },
+        false);
+    return updating_;
+}
+
+bool TRegDef::CommitUpdate()
+{
+    if (!updating_) {
         return false;
     }
+    updating_ = false;
+    const bool committed = attempt(
+        [&] {
+            store_->commitUpdate();
+            return true;
+        },
+        false);
+    if (!committed) {
+        store_->rollbackUpdate();
+    }
+    return committed;
 }

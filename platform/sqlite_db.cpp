@@ -1,30 +1,58 @@
 #include "platform/sqlite_db.h"
 
-#include <system_error>
+#include <cstring>
 
 #include "platform/key_store.h"
 
 namespace {
 
-[[noreturn]] void fail(sqlite3* db, const std::string& what)
+StoreFaultKind faultKind(int errorCode)
 {
-    throw KeyStoreError(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+    switch (errorCode & 0xFF) { // the primary code of an extended one
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return StoreFaultKind::Busy;
+    case SQLITE_READONLY:
+        return StoreFaultKind::ReadOnly;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return StoreFaultKind::Damaged;
+    case SQLITE_CANTOPEN:
+        return StoreFaultKind::CannotOpen;
+    default:
+        return StoreFaultKind::Failed;
+    }
+}
+
+[[noreturn]] void fail(sqlite3* db)
+{
+    throw KeyStoreError(sqliteFault(db));
 }
 
 } // namespace
 
-SqliteDb openSqliteDb(const std::filesystem::path& file, int busyTimeoutMs)
+StoreFault sqliteFault(sqlite3* db)
 {
-    std::error_code ec;
-    std::filesystem::create_directories(file.parent_path(), ec);
-    if (ec) {
-        throw KeyStoreError(file.parent_path().string() + ": " + ec.message());
+    if (!db) {
+        return {StoreFaultKind::Failed, {}, "out of memory"};
     }
+    const char* file = sqlite3_db_filename(db, "main");
+    StoreFault fault{faultKind(sqlite3_extended_errcode(db)), file ? file : "", sqlite3_errmsg(db)};
+    if (fault.kind == StoreFaultKind::CannotOpen && sqlite3_system_errno(db) != 0) {
+        fault.detail += std::string(": ") + std::strerror(sqlite3_system_errno(db)); // why the system said no
+    }
+    return fault;
+}
+
+SqliteDb openSqliteDb(const std::string& file, int flags, int busyTimeoutMs)
+{
     sqlite3* raw = nullptr;
-    int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    int rc = sqlite3_open_v2(file.c_str(), &raw, flags, nullptr);
     SqliteDb db(raw); // owned even when opening failed
     if (rc != SQLITE_OK) {
-        fail(db.get(), file.string());
+        StoreFault fault = sqliteFault(db.get());
+        fault.path = file;
+        throw KeyStoreError(fault);
     }
     sqlite3_busy_timeout(db.get(), busyTimeoutMs);
     return db;
@@ -33,7 +61,7 @@ SqliteDb openSqliteDb(const std::filesystem::path& file, int busyTimeoutMs)
 void execute(sqlite3* db, const char* sql)
 {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        fail(db, sql);
+        fail(db);
     }
 }
 
@@ -43,14 +71,14 @@ SqliteStatement::SqliteStatement(sqlite3* db, const char* sql) : db_(db)
     int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
     stmt_.reset(raw);
     if (rc != SQLITE_OK) {
-        fail(db, sql);
+        fail(db);
     }
 }
 
 void SqliteStatement::check(int rc) const
 {
     if (rc != SQLITE_OK) {
-        fail(db_, sqlite3_sql(stmt_.get()));
+        fail(db_);
     }
 }
 
@@ -80,7 +108,7 @@ bool SqliteStatement::step()
         return true;
     }
     if (rc != SQLITE_DONE) {
-        fail(db_, sqlite3_sql(stmt_.get()));
+        fail(db_);
     }
     return false;
 }
@@ -102,20 +130,25 @@ std::string SqliteStatement::columnBlob(int column) const
     return bytes ? std::string(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt_.get(), column))) : std::string();
 }
 
-SqliteWriteTransaction::SqliteWriteTransaction(sqlite3* db) : db_(db)
+SqliteWriteTransaction::SqliteWriteTransaction(sqlite3* db) : db_(db), nested_(sqlite3_get_autocommit(db) == 0)
 {
-    execute(db, "BEGIN IMMEDIATE");
+    // SQLite would begin the transaction and refuse only its first write.
+    if (sqlite3_db_readonly(db, "main") == 1) {
+        throw KeyStoreError({StoreFaultKind::ReadOnly, sqlite3_db_filename(db, "main"), sqlite3_errstr(SQLITE_READONLY)});
+    }
+    execute(db, nested_ ? "SAVEPOINT nested_write" : "BEGIN IMMEDIATE");
 }
 
 SqliteWriteTransaction::~SqliteWriteTransaction()
 {
     if (open_) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        const char* undo = nested_ ? "ROLLBACK TO nested_write; RELEASE nested_write" : "ROLLBACK";
+        sqlite3_exec(db_, undo, nullptr, nullptr, nullptr);
     }
 }
 
 void SqliteWriteTransaction::commit()
 {
-    execute(db_, "COMMIT");
+    execute(db_, nested_ ? "RELEASE nested_write" : "COMMIT");
     open_ = false;
 }

@@ -1,23 +1,27 @@
 #pragma once
 // Small RAII layer over the SQLite C interface: an owned connection, prepared
 // statements and transactions that roll back unless committed. Every failure
-// raises KeyStoreError with SQLite's message.
+// raises KeyStoreError with the fault SQLite's error stands for.
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include <sqlite3.h>
+
+#include "platform/store_fault.h"
 
 struct SqliteCloser {
     void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
 };
 using SqliteDb = std::unique_ptr<sqlite3, SqliteCloser>;
 
-// Opens (creating when missing) the database file and its folder. Waits up to
-// `busyTimeoutMs` for other connections' locks before reporting them.
-SqliteDb openSqliteDb(const std::filesystem::path& file, int busyTimeoutMs);
+// Opens the database `file` (a URI when `flags` has SQLITE_OPEN_URI). Waits
+// up to `busyTimeoutMs` for other connections' locks before reporting them.
+SqliteDb openSqliteDb(const std::string& file, int flags, int busyTimeoutMs);
+
+// The fault that the connection's last error stands for.
+StoreFault sqliteFault(sqlite3* db);
 
 // Runs SQL that returns no rows.
 void execute(sqlite3* db, const char* sql);
@@ -48,7 +52,8 @@ private:
 
 // A write transaction, rolled back when it goes out of scope uncommitted. It
 // takes the write lock at once (BEGIN IMMEDIATE), so what it reads cannot be
-// changed by another connection before it writes.
+// changed by another connection before it writes. Inside another one it is a
+// savepoint of that. A connection that can only read refuses it at once.
 class SqliteWriteTransaction {
 public:
     explicit SqliteWriteTransaction(sqlite3* db);
@@ -60,5 +65,6 @@ public:
 
 private:
     sqlite3* db_;
+    bool nested_;
     bool open_ = true;
 };

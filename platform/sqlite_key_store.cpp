@@ -1,35 +1,42 @@
 #include "platform/sqlite_key_store.h"
 
+#include <utility>
+
+#include "platform/sqlite_store_file.h"
 #include "platform/sqlite_store_schema.h"
 #include "platform/store_location.h"
 
 namespace {
 
-// Long enough that another copy's write (or the creation of the store) is
-// always waited for rather than reported as "database is locked".
-constexpr int BusyTimeoutMs = 10000;
+// Long enough that another copy's write is always waited for rather than
+// reported as "database is locked".
+std::chrono::milliseconds userStoreBusyTimeout{10000};
 
 } // namespace
 
 std::shared_ptr<KeyStore> openUserKeyStore()
 {
-    return std::make_shared<SqliteKeyStore>(userStorePath());
+    return std::make_shared<SqliteKeyStore>(userStorePath(), static_cast<int>(userStoreBusyTimeout.count()));
 }
 
-SqliteKeyStore::SqliteKeyStore(std::filesystem::path file) : file_(std::move(file)) {}
+std::chrono::milliseconds setUserStoreBusyTimeout(std::chrono::milliseconds wait)
+{
+    return std::exchange(userStoreBusyTimeout, wait);
+}
+
+SqliteKeyStore::SqliteKeyStore(std::filesystem::path file, int busyTimeoutMs)
+    : file_(std::move(file)), busyTimeoutMs_(busyTimeoutMs)
+{
+}
 
 sqlite3* SqliteKeyStore::db()
 {
     if (!db_) {
-        if (file_.empty()) {
-            throw KeyStoreError("no folder for the store: neither XDG_CONFIG_HOME nor a home folder is known");
-        }
-        SqliteDb db = openSqliteDb(file_, BusyTimeoutMs);
+        SqliteDb db = openStoreFile(file_, busyTimeoutMs_);
         execute(db.get(), "PRAGMA foreign_keys = ON");
         // In WAL mode a commit survives a crash of the program without waiting
         // for the disk, like the registry's lazy writing.
         execute(db.get(), "PRAGMA synchronous = NORMAL");
-        prepareStoreSchema(db.get());
         db_ = std::move(db);
     }
     return db_.get();
@@ -138,4 +145,20 @@ bool SqliteKeyStore::removeValue(KeyId key, const std::string& name)
     SqliteStatement remove(db(), "DELETE FROM key_values WHERE key = ? AND name = ?");
     remove.bind(1, key).bindText(2, name).step();
     return sqlite3_changes(db()) > 0;
+}
+
+void SqliteKeyStore::beginUpdate()
+{
+    update_.emplace(db());
+}
+
+void SqliteKeyStore::commitUpdate()
+{
+    update_->commit();
+    update_.reset();
+}
+
+void SqliteKeyStore::rollbackUpdate() noexcept
+{
+    update_.reset();
 }

@@ -1,17 +1,20 @@
 #pragma once
 // The store kept in one SQLite database file, shared by every copy of the
-// program the user runs. Each single operation is one SQLite transaction, so
-// copies running at the same time never see or leave half-done work.
+// program the user runs. Each single operation, and each update, is one
+// SQLite transaction, so copies running at the same time never see or leave
+// half-done work.
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/key_store.h"
 #include "platform/sqlite_db.h"
 
 class SqliteKeyStore final : public KeyStore {
 public:
-    // The file (and its folder) is made on first use, not here.
-    explicit SqliteKeyStore(std::filesystem::path file);
+    // The file (and its folder) is made on first use, not here. Another
+    // copy's write is waited for up to `busyTimeoutMs`.
+    SqliteKeyStore(std::filesystem::path file, int busyTimeoutMs);
 
     KeyId rootKey(RegRoot root) override;
     std::optional<KeyId> openKey(KeyId base, const KeyNames& names, bool create) override;
@@ -23,6 +26,10 @@ public:
     void writeValue(KeyId key, const std::string& name, const RegValue& value) override;
     bool removeValue(KeyId key, const std::string& name) override;
 
+    void beginUpdate() override;
+    void commitUpdate() override;
+    void rollbackUpdate() noexcept override;
+
 private:
     sqlite3* db();
     std::optional<KeyId> findKey(KeyId base, const KeyNames& names);
@@ -30,5 +37,7 @@ private:
     KeyId addSubkey(KeyId parent, const std::string& name);
 
     std::filesystem::path file_;
+    int busyTimeoutMs_;
     SqliteDb db_;
+    std::optional<SqliteWriteTransaction> update_; // declared after db_: ends before it
 };

@@ -43,39 +43,28 @@ int64_t queryNumber(sqlite3* db, const char* sql)
     return stmt.step() ? stmt.columnInt(0) : 0;
 }
 
-bool isEmptyDatabase(sqlite3* db)
-{
-    return queryNumber(db, "PRAGMA application_id") == 0 &&
-           queryNumber(db, "SELECT count(*) FROM sqlite_schema") == 0;
-}
+} // namespace
 
-void checkIsStore(sqlite3* db)
-{
-    if (queryNumber(db, "PRAGMA application_id") != StoreApplicationId ||
-        queryNumber(db, "PRAGMA user_version") != StoreLayoutVersion) {
-        throw KeyStoreError(std::string(sqlite3_db_filename(db, "main")) + ": not an Orvantis store");
-    }
-}
-
-void createStore(sqlite3* db)
+void createStoreSchema(sqlite3* db)
 {
     // WAL lets readers go on while another copy of the program writes; the
     // mode is kept in the file, so it is set once, when the store is made.
     execute(db, "PRAGMA journal_mode = WAL");
     SqliteWriteTransaction transaction(db);
-    if (!isEmptyDatabase(db)) { // another copy made it meanwhile
-        return;
-    }
     execute(db, storeSetupSql().c_str());
     transaction.commit();
 }
 
-} // namespace
-
-void prepareStoreSchema(sqlite3* db)
+void checkIsStore(sqlite3* db)
 {
-    if (isEmptyDatabase(db)) {
-        createStore(db);
+    const char* file = sqlite3_db_filename(db, "main");
+    if (queryNumber(db, "PRAGMA application_id") != StoreApplicationId) {
+        throw KeyStoreError({StoreFaultKind::NotOurs, file, "another program's SQLite database"});
     }
-    checkIsStore(db);
+    const int64_t layout = queryNumber(db, "PRAGMA user_version");
+    if (layout != StoreLayoutVersion) {
+        throw KeyStoreError({StoreFaultKind::NotOurs, file,
+                             "layout " + std::to_string(layout) + ", this version reads layout " +
+                                 std::to_string(StoreLayoutVersion)});
+    }
 }

@@ -8,6 +8,8 @@
 inline constexpr long long CurrentUserKeyId = 1;
 inline constexpr long long ClassesRootKeyId = 2;
 
-// Makes an empty database a store, and checks that any other database is one.
-// A file that is not a store is never changed: KeyStoreError instead.
-void prepareStoreSchema(sqlite3* db);
+// Makes a new, empty database a store.
+void createStoreSchema(sqlite3* db);
+// Raises KeyStoreError unless the database is a store of this layout: a file
+// that is no database is Damaged, another database is NotOurs. Only reads.
+void checkIsStore(sqlite3* db);

@@ -68,14 +68,19 @@ TEST_F(AssociationCommands, AssociateRefusesAMissingFile)
     EXPECT_EQ(lookupCalFile("0123"), "");
 }
 
-TEST_F(AssociationCommands, AssociateReportsAnUnusableStore)
+TEST_F(AssociationCommands, EveryCommandNamesAnUnusableStoreAndWhy)
 {
     std::filesystem::path calFile = makeCalFile("a.CAL");
     std::filesystem::create_directories(storeFile().parent_path());
     std::ofstream(storeFile()) << std::string(1000, '?');
-    EXPECT_EQ(run({"associate", "0123", calFile.string()}), AssociationCommandFailed);
-    EXPECT_NE(err.str().find("store"), std::string::npos) << err.str();
-    EXPECT_EQ(out.str(), "");
+    const std::string message =
+        "orvantis-cli: the store " + storeFile().string() + " is damaged (file is not a database)\n";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"associations"}, {"associate", "0123", calFile.string()}, {"forget", "0123"}}) {
+        EXPECT_EQ(run(args), AssociationCommandStoreUnusable) << args[0];
+        EXPECT_EQ(err.str(), message);
+        EXPECT_EQ(out.str(), "");
+    }
 }
 
 TEST_F(AssociationCommands, AssociationsListsEveryOne)
