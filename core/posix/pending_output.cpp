@@ -1,6 +1,8 @@
 #include "core/pending_output.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,6 +86,24 @@ int createTemporary(const std::string& finalPath, std::string& temporaryPath)
     return -1;
 }
 
+// Holds back every signal for its lifetime, so that a handler never sees a
+// temporary that exists but is not yet known to it.
+class SignalsHeldBack {
+public:
+    SignalsHeldBack()
+    {
+        sigset_t all;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &saved_);
+    }
+    ~SignalsHeldBack() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+    SignalsHeldBack(const SignalsHeldBack&) = delete;
+    SignalsHeldBack& operator=(const SignalsHeldBack&) = delete;
+
+private:
+    sigset_t saved_{};
+};
+
 } // namespace
 
 PendingOutput::~PendingOutput()
@@ -94,10 +114,14 @@ PendingOutput::~PendingOutput()
 int PendingOutput::open(const std::string& finalPath)
 {
     discard();
-    const int fd = createTemporary(finalPath, temporaryPath_);
-    if (fd < 0)
-        return errno;
-    registration_ = registerPending(temporaryPath_);
+    int fd = -1;
+    {
+        const SignalsHeldBack held;
+        fd = createTemporary(finalPath, temporaryPath_);
+        if (fd < 0)
+            return errno;
+        registration_ = registerPending(temporaryPath_);
+    }
     stream_ = fdopen(fd, "wb");
     if (!stream_) {
         const int error = errno;
