@@ -14,9 +14,9 @@
 #include "app/windows.h"
 #include "calibration/cal_table.h"
 #include "core/identify.h"
-#include "core/processing.h"
+#include "conversion/processing.h"
 #include "core/processing_state.h"
-#include "platform/associations.h"
+#include "store/associations.h"
 
 #include <QApplication>
 #include <QCheckBox>

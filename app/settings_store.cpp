@@ -1,8 +1,8 @@
 #include "app/settings_store.h"
 
 #include "app/store_fault_notice.h"
-#include "platform/associations.h"
-#include "platform/reg_def.h"
+#include "store/associations.h"
+#include "store/reg_def.h"
 
 namespace {
 

@@ -9,6 +9,9 @@
 
 class TRegDef;
 
+// The key of the main window's options in the per-user store.
+inline const char* const SettingsKey = "\\SOFTWARE\\Sorvenhal\\Orvantis\\Settings";
+
 struct MainSettings {
     bool autoInclude = true;
     int32_t calType = 4;     // code of the "Cal Type" radio button

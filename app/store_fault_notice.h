@@ -3,8 +3,8 @@
 // of the windows, naming the store file and saying that settings and
 // associations cannot be saved. The program goes on with what it can read.
 
-#include "platform/reg_def.h"
-#include "platform/store_fault.h"
+#include "store/reg_def.h"
+#include "store/store_fault.h"
 
 // A new run of the windows: its first fault is shown.
 void startStoreFaultNotice();

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "platform/associations.h"
-#include "platform/reg_def.h"
+#include "store/associations.h"
+#include "store/reg_def.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include "cli/parallel_batch.h"
 #include "cli/stdout_log.h"
 #include "core/identify.h"
-#include "core/output_name.h"
-#include "core/processing.h"
+#include "conversion/output_name.h"
+#include "conversion/processing.h"
 #include "core/processing_state.h"
-#include "platform/associations.h"
-#include "platform/reg_def.h"
+#include "store/associations.h"
+#include "store/reg_def.h"
 
 #include <algorithm>
 #include <cctype>

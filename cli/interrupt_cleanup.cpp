@@ -1,6 +1,6 @@
 #include "cli/interrupt_cleanup.h"
 
-#include "core/pending_output.h"
+#include "conversion/pending_output.h"
 
 #include <csignal>
 

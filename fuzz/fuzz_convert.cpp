@@ -5,7 +5,7 @@
 
 #include "calibration/cal_table.h"
 #include "core/identify.h"
-#include "core/processing.h"
+#include "conversion/processing.h"
 #include "core/processing_state.h"
 #include "fuzz_support.h"
 

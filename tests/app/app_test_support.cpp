@@ -2,12 +2,13 @@
 
 #include "app/conversion_driver.h"
 #include "app/error_display.h"
+#include "app/settings_store.h"
 #include "app/frm_message.h"
 #include "app/windows.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
-#include "platform/associations.h"
-#include "platform/reg_def.h"
+#include "store/associations.h"
+#include "store/reg_def.h"
 
 #include <QFile>
 #include <QPlainTextEdit>

@@ -4,9 +4,10 @@
 #include "app_test_support.h"
 
 #include "app/frm_main.h"
+#include "app/settings_store.h"
 #include "app/windows.h"
-#include "platform/associations.h"
-#include "platform/reg_def.h"
+#include "store/associations.h"
+#include "store/reg_def.h"
 
 #include <QCheckBox>
 #include <QLabel>

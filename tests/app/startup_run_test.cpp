@@ -3,8 +3,9 @@
 
 #include "app_test_support.h"
 
-#include "platform/associations.h"
-#include "platform/reg_def.h"
+#include "app/settings_store.h"
+#include "store/associations.h"
+#include "store/reg_def.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -6,7 +6,7 @@
 #include "app/frm_change_cal.h"
 #include "app/frm_main.h"
 #include "app/windows.h"
-#include "platform/key_store.h"
+#include "store/key_store.h"
 
 #include <QCheckBox>
 #include <QDir>

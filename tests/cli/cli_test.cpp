@@ -2,9 +2,9 @@
 // the files it writes and its exit status.
 
 #include "core/file_handle.h"
-#include "platform/associations.h"
+#include "store/associations.h"
 #include "temp_dir.h"
-#include "test_support.h"
+#include "sample_files.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // writers or the loop must keep its results exactly.
 
 #include "temp_dir.h"
-#include "test_support.h"
+#include "sample_files.h"
 
 #include <gtest/gtest.h>
 

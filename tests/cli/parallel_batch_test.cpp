@@ -5,7 +5,7 @@
 #include "cli/parallel_batch.h"
 #include "core/file_handle.h"
 #include "temp_dir.h"
-#include "test_support.h"
+#include "sample_files.h"
 
 #include <gtest/gtest.h>
 

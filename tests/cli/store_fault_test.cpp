@@ -2,9 +2,9 @@
 // each condition gets its own message and exit status, reading goes on where
 // it can, and the store file is left byte for byte as it was.
 
-#include "platform/associations.h"
+#include "store/associations.h"
 #include "temp_dir.h"
-#include "test_support.h"
+#include "sample_files.h"
 #include "unprivileged_child.h"
 
 #include <gtest/gtest.h>

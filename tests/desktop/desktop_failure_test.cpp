@@ -2,7 +2,7 @@
 
 #include "desktop_sandbox.h"
 
-#include "platform/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 #include "unprivileged.h"
 
 #include <fstream>

@@ -2,10 +2,10 @@
 
 #include "desktop_sandbox.h"
 
-#include "platform/desktop_entry.h"
-#include "platform/desktop_file_types.h"
-#include "platform/desktop_paths.h"
-#include "platform/desktop_process.h"
+#include "desktop/desktop_entry.h"
+#include "desktop/desktop_file_types.h"
+#include "desktop/desktop_paths.h"
+#include "desktop/desktop_process.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "desktop_sandbox.h"
 
-#include "platform/desktop_process.h"
+#include "desktop/desktop_process.h"
 
 #include <sys/stat.h>
 

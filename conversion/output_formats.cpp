@@ -1,0 +1,341 @@
+#include "conversion/output_formats.h"
+
+#include "calibration/cal_table.h"
+#include "conversion/file_window.h"
+#include "core/log.h"
+#include "conversion/output_buffer.h"
+#include "core/processing_state.h"
+#include "conversion/row_pipeline.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+bool wavelengthKnown(int channel)
+{
+    return channel >= 0 && channel < MAX_CHANNELS && slotLoaded(channel);
+}
+
+int16_t writeBinary(const SpectrumRecord& record, const float* pixels, std::FILE* stream)
+{
+    unsigned char head[SPECTRUM_RECORD_SIZE];
+    encodeRecord(record, head);
+    if (std::fwrite(head, SPECTRUM_RECORD_SIZE, 1, stream) != 1)
+        return 1;
+    const int count = storedPixelCount(record);
+    unsigned char values[MAX_PIXELS * sizeof(float)];
+    encodeFloatsLE(pixels, static_cast<std::size_t>(count), values);
+    if (std::fwrite(values, sizeof(float), static_cast<std::size_t>(count), stream) != static_cast<std::size_t>(count))
+        return 1;
+    return 0;
+}
+
+// The row goes to the stream in one write, so a failure anywhere in it fails the row.
+int16_t writeTextRow(const SpectrumRecord& record, const float* pixels, std::FILE* stream)
+{
+    OutputBuffer out(stream);
+    putTextRow(out, record, pixels, delimiter);
+    return out.flush() ? 0 : 1;
+}
+
+void logWrite(const SpectrumRecord& record)
+{
+    logDebug("Write Do:%f Dt:%f\n", record.Do, record.Dt);
+}
+
+// The transposed table: thirteen label rows from the records, then one row
+// per value. Row r's cell of spectrum j is read from the temporary file at
+// j * recordSize + cellOffset(r), cellSize(r) bytes long.
+constexpr int LABEL_ROWS = 13;
+const char* const rowLabels[LABEL_ROWS] = {"Time",  "temp", "volts",   "depth",    "process", "N",      "Scale",
+                                           "Do",    "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
+
+// Bytes of the temporary file gathered for a band of rows at a time; the
+// larger it is, the fewer passes over the file a long table takes.
+constexpr long STRIPE_BUDGET = 16L << 20;
+
+long cellOffset(int row)
+{
+    return row < LABEL_ROWS ? 0 : static_cast<long>(SPECTRUM_RECORD_SIZE) + 4L * (row - LABEL_ROWS);
+}
+
+long cellSize(int row)
+{
+    return row < LABEL_ROWS ? static_cast<long>(SPECTRUM_RECORD_SIZE) : 4L;
+}
+
+void putLabelCell(OutputBuffer& out, int row, const SpectrumRecord& r)
+{
+    out.put(delimiter);
+    switch (row) {
+    case 0: out.putInteger(r.time); break;
+    case 1: out.putFixed(r.temp, 2); break;
+    case 2: out.putFixed(r.volts, 2); break;
+    case 3: out.putFixed(r.depth, 2); break;
+    case 4: out.putInteger(r.process); break;
+    case 5: out.putInteger(r.N); break;
+    case 6: out.putGeneral(r.scale, 4); break;
+    case 7: out.putGeneral(r.Do, 4); break;
+    case 8: out.putGeneral(r.Dt, 4); break;
+    case 9: out.putInteger(r.intTime); break;
+    case 10: out.putInteger(r.firstPix); break;
+    case 11: out.putInteger(r.pixInc); break;
+    default: out.putInteger(r.numPix); break;
+    }
+}
+
+float loadFloatLE(const unsigned char* bytes)
+{
+    const uint32_t bits = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                          static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+    return std::bit_cast<float>(bits);
+}
+
+// Steps over the records of the temporary file; false after a move that
+// would leave the file's start, or not go forward at all.
+bool countSpectra(FileWindow& file, int& count, SpectrumRecord& last)
+{
+    count = 0;
+    long position = 0;
+    while (const unsigned char* head = file.at(position, SPECTRUM_RECORD_SIZE)) {
+        const SpectrumRecord record = decodeRecord(head);
+        const long next = position + static_cast<long>(SPECTRUM_RECORD_SIZE) + 4L * record.numPix;
+        if (next <= position)
+            return false;
+        position = next;
+        last = record;
+        ++count;
+    }
+    return true;
+}
+
+class TransposedTable {
+public:
+    TransposedTable(FileWindow& file, std::FILE* output, int spectra, int values)
+        : file_(file), out_(output), spectra_(spectra), values_(values),
+          recordSize_(static_cast<long>(SPECTRUM_RECORD_SIZE) + 4L * values)
+    {
+    }
+
+    int16_t write()
+    {
+        const int rows = LABEL_ROWS + std::max(values_, 0);
+        for (int first = 0; first < rows && !out_.failed();) {
+            const int end = bandEnd(first, rows);
+            if (!writeBand(first, end))
+                return 1;
+            first = end;
+        }
+        return out_.flush() ? 0 : 1;
+    }
+
+private:
+    long bandWidth(int first, int end) const { return cellOffset(end - 1) + cellSize(end - 1) - cellOffset(first); }
+
+    // Rows from `first` on whose cells of every spectrum fit the budget together (at least one row).
+    int bandEnd(int first, int rows) const
+    {
+        int end = first + 1;
+        while (end < rows && bandWidth(first, end + 1) * spectra_ <= STRIPE_BUDGET)
+            ++end;
+        return end;
+    }
+
+    // A band of several rows is gathered for all spectra at once; a single
+    // row is gathered a budget's worth of spectra at a time.
+    bool writeBand(int first, int end)
+    {
+        const long width = bandWidth(first, end);
+        const long chunk = end - first > 1 ? spectra_ : std::max(1L, STRIPE_BUDGET / width);
+        for (int row = first; row < end; ++row) {
+            startRow(row);
+            for (long j0 = 0; j0 < spectra_; j0 += chunk) {
+                const long j1 = std::min<long>(spectra_, j0 + chunk);
+                if (row == first)
+                    gather(cellOffset(first), width, j0, j1);
+                if (!putCells(row, cellOffset(row) - cellOffset(first), width, j0, j1))
+                    return false;
+            }
+            out_.endLine();
+        }
+        return true;
+    }
+
+    void startRow(int row)
+    {
+        if (row < LABEL_ROWS) {
+            out_.put(std::string_view(rowLabels[row]));
+            return;
+        }
+        if (row == LABEL_ROWS)
+            lastRecord_ = lastLabelRecord();
+        if (wavelengthKnown(lastRecord_.channel))
+            out_.putFixed(pixelWavelength(lastRecord_.channel,
+                                          pixelNumber(lastRecord_.firstPix, lastRecord_.pixInc, row - LABEL_ROWS)),
+                          1);
+        else
+            out_.put('?');
+    }
+
+    // The record the label rows read last: that of the last spectrum.
+    SpectrumRecord lastLabelRecord()
+    {
+        if (spectra_ == 0)
+            return SpectrumRecord{};
+        return decodeRecord(file_.at((spectra_ - 1) * recordSize_, SPECTRUM_RECORD_SIZE));
+    }
+
+    // Copies bytes [offset, offset + width) of the records of spectra j0 to
+    // j1 into the stripe, as far as the file holds them.
+    void gather(long offset, long width, long j0, long j1)
+    {
+        stripe_.resize(static_cast<std::size_t>((j1 - j0) * width));
+        for (long j = j0; j < j1; ++j) {
+            const long position = j * recordSize_ + offset;
+            const std::size_t count = file_.available(position, static_cast<std::size_t>(width));
+            if (count > 0)
+                std::memcpy(&stripe_[static_cast<std::size_t>((j - j0) * width)], file_.at(position, count), count);
+        }
+    }
+
+    bool putCells(int row, long offsetInStripe, long width, long j0, long j1)
+    {
+        const long size = cellSize(row);
+        const long lastWhole = file_.size() - size; // the last position whose cell the file holds whole
+        long position = j0 * recordSize_ + cellOffset(row);
+        const unsigned char* cell = stripe_.data() + offsetInStripe;
+        for (long j = j0; j < j1; ++j, position += recordSize_, cell += width) {
+            if (position < 0 || position > lastWhole) {
+                reportFailure(row, static_cast<int>(j), position < 0);
+                return false;
+            }
+            if (row < LABEL_ROWS) {
+                putLabelCell(out_, row, decodeRecord(cell));
+            } else {
+                out_.put(delimiter);
+                out_.putGeneral(loadFloatLE(cell), 4);
+            }
+        }
+        return true;
+    }
+
+    // The messages of a failed positioning (to before the file's start) or
+    // read (past its end) of a cell.
+    void reportFailure(int row, int spectrum, bool positioning)
+    {
+        out_.flush();
+        const int failedSeek = -1;
+        if (row < LABEL_ROWS) {
+            if (positioning)
+                logError("fseek error; i:%d result:%d\n", spectrum, failedSeek);
+            else
+                logError("fread error; i = %d\n", spectrum);
+        } else if (positioning) {
+            logError("fseek error; i:%d j:%d result:%d\n", row - LABEL_ROWS, spectrum, failedSeek);
+        } else {
+            logError("fread error\n");
+        }
+    }
+
+    FileWindow& file_;
+    OutputBuffer out_;
+    const int spectra_;
+    const int values_;
+    const long recordSize_;
+    SpectrumRecord lastRecord_{};
+    std::vector<unsigned char> stripe_;
+};
+
+} // namespace
+
+int storedPixelCount(const SpectrumRecord& record)
+{
+    return std::clamp<int>(record.numPix, 0, MAX_PIXELS);
+}
+
+void putTextRow(OutputBuffer& out, const SpectrumRecord& r, const float* pixels, char d)
+{
+    out.putInteger(r.time);
+    out.put(d);
+    out.putFixed(r.temp, 1);
+    out.put(d);
+    out.putFixed(r.volts, 2);
+    out.put(d);
+    out.putFixed(r.depth, 2);
+    out.put(d);
+    out.putInteger(r.process);
+    out.put(d);
+    out.putInteger(r.N);
+    out.put(d);
+    out.putGeneral(r.scale, 4);
+    out.put(d);
+    out.putGeneral(r.Do, 4);
+    out.put(d);
+    out.putGeneral(r.Dt, 4);
+    out.put(d);
+    out.putInteger(r.intTime);
+    out.put(d);
+    out.putInteger(r.firstPix);
+    out.put(d);
+    out.putInteger(r.pixInc);
+    out.put(d);
+    out.putInteger(r.numPix);
+    const int count = storedPixelCount(r);
+    for (int k = 0; k < count; ++k) {
+        out.put(d);
+        out.putGeneral(pixels[k], 5);
+    }
+    out.endLine();
+}
+
+int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output)
+{
+    const char d = delimiter;
+    OutputBuffer out(output);
+    for (const char* name : {"Time", "temp", "volts", "depth", "process", "N", "scale", "Do", "Dt", "IntTime",
+                             "firstPix", "pixInc"}) {
+        out.put(std::string_view(name));
+        out.put(d);
+    }
+    out.put(std::string_view("numPix"));
+    const bool known = wavelengthKnown(channel);
+    for (int k = 0; k < record.numPix; ++k) {
+        out.put(d);
+        if (known)
+            out.putFixed(pixelWavelength(channel, pixelNumber(record.firstPix, record.pixInc, k)), 1);
+        else
+            out.put('?');
+    }
+    out.endLine();
+    return out.flush() ? 0 : 1;
+}
+
+int16_t writeOutput(const SpectrumRecord& record, const float* pixels, std::FILE* stream, int binaryForm)
+{
+    logWrite(record);
+    return binaryForm ? writeBinary(record, pixels, stream) : writeTextRow(record, pixels, stream);
+}
+
+int16_t writeOutput(const SpectrumRecord& record, const float* pixels, RowPipeline& rows)
+{
+    logWrite(record);
+    return rows.submit(record, pixels);
+}
+
+int16_t writeTransposed(std::FILE* temporary, std::FILE* output)
+{
+    FileWindow file(temporary);
+    int spectra = 0;
+    SpectrumRecord last{};
+    if (!countSpectra(file, spectra, last))
+        return 1;
+    const int values = last.numPix;
+    logDebug("specCount = %d numPix = %d\n", spectra, values);
+    TransposedTable table(file, output, spectra, values);
+    return table.write();
+}

@@ -1,0 +1,27 @@
+#include "conversion/output_name.h"
+
+#include <filesystem>
+
+namespace {
+
+bool isPathSeparator(char c)
+{
+    return c == '/' || c == static_cast<char>(std::filesystem::path::preferred_separator);
+}
+
+} // namespace
+
+std::string outputFileName(const std::string& inputPath, int level, bool binary)
+{
+    std::string::size_type nameStart = inputPath.size();
+    while (nameStart > 0 && !isPathSeparator(inputPath[nameStart - 1]))
+        --nameStart;
+    const std::string::size_type dot = inputPath.rfind('.');
+    const bool dotInName = dot != std::string::npos && dot >= nameStart;
+    std::string name = dotInName ? inputPath.substr(0, dot) : inputPath;
+    if (binary)
+        name += level == 0 ? ".BRW" : ".BDT";
+    else
+        name += level == 0 ? ".RAW" : ".DAT";
+    return name;
+}

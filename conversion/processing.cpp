@@ -1,0 +1,459 @@
+#include "conversion/processing.h"
+
+#include "calibration/cal_table.h"
+#include "calibration/spectrum_calibration.h"
+#include "core/file_handle.h"
+#include "core/input_formats.h"
+#include "conversion/output_formats.h"
+#include "conversion/output_name.h"
+#include "conversion/output_target.h"
+#include "conversion/pending_output.h"
+#include "core/processing_state.h"
+#include "conversion/row_pipeline.h"
+#include "core/text_line.h"
+#include "orvantis_version.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+
+namespace {
+
+enum class DataKind { None, Text, Binary };
+
+// Stream buffer of the input, the output and the temporary file: the data
+// moves to and from the file system in few large transfers.
+constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
+
+// Everything processDatFile holds for one input file. The stream buffers come
+// before the streams, so that they are released after the streams are closed.
+struct FileRun {
+    const char* path = "";
+    std::unique_ptr<char[]> inputBuffer;
+    std::unique_ptr<char[]> outputBuffer;
+    std::unique_ptr<char[]> temporaryBuffer;
+    FileHandle input;
+    PendingOutput output;
+    FileHandle temporary;
+    // Writes the normal text rows once the rows are all that is left to
+    // write; it goes before the output is closed.
+    std::unique_ptr<RowPipeline> rows;
+    std::unique_ptr<float[]> pixels;
+    SpectrumRecord record{};
+    SpectrumRecord previous{};
+    int8_t channel = 0;
+    int binaryInput = 0;
+    int format = 0;
+    int32_t count = 0; // a day of spectra at one a second exceeds 16 bits
+    int writeError = 0; // the system's reason for the first failed write
+};
+
+// How the loop over the spectra ended.
+enum class LoopEnd { EndOfData, ReadFailed, ProcessFailed, WriteFailed };
+
+// Gives a freshly opened stream a large buffer; without memory for it the
+// stream keeps its own.
+void enlargeBuffer(std::FILE* stream, std::unique_ptr<char[]>& buffer)
+{
+    buffer.reset(new (std::nothrow) char[STREAM_BUFFER_SIZE]);
+    if (buffer && std::setvbuf(stream, buffer.get(), _IOFBF, STREAM_BUFFER_SIZE) != 0)
+        buffer.reset();
+}
+
+// A file name as one header line can hold it: a control character (a line
+// end, say) would break the header's shape, so it becomes '?'.
+std::string printableName(const char* name)
+{
+    std::string text = name;
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
+// false when a write failed (errno tells why).
+bool writeTextHeader(std::FILE* output, const char* dataFileName, const char* calFileName, int channel)
+{
+    bool written = std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n", dataSerial,
+                                OUTPUT_FILE_VERSION) >= 0;
+    written = written && std::fprintf(output, "Source file: %s\r\n", printableName(dataFileName).c_str()) >= 0;
+    written = written &&
+              std::fprintf(output, "Calibration file: %s\r\n", printableName(calFileName).c_str()) >= 0;
+    const ChannelCal* cal = channel >= 0 && channel < MAX_CHANNELS ? calTable[channel].cal.get() : nullptr;
+    if (cal)
+        return written && std::fprintf(output, "Channel: %s, %s\r\n", cal->name, cal->units) >= 0;
+    return written && std::fputs("Channel: ?, ?\r\n", output) >= 0;
+}
+
+bool isTextDataStart(int c)
+{
+    return c == '.' || c == '-' || std::isdigit(c);
+}
+
+// Consumes blanks and tabs; true when nothing but the line end follows.
+bool restOfLineBlank(std::FILE* input)
+{
+    int c;
+    do
+        c = std::fgetc(input);
+    while (c == ' ' || c == '\t');
+    if (c == EOF)
+        return true;
+    std::ungetc(c, input);
+    return c == '\r' || c == '\n';
+}
+
+// Passes over the header lines to the first data character. Blank lines are
+// passed over on their own, so that the line after them is still looked at.
+DataKind findFirstData(std::FILE* input)
+{
+    std::rewind(input);
+    char line[256];
+    for (;;) {
+        const int c = std::fgetc(input);
+        if (c == EOF)
+            return DataKind::None;
+        std::ungetc(c, input);
+        if (isTextDataStart(c))
+            return DataKind::Text;
+        if (c == 0x0F)
+            return DataKind::Binary;
+        if (c == '\r' || c == '\n') {
+            std::fgetc(input);
+            continue;
+        }
+        if ((c == ' ' || c == '\t') && restOfLineBlank(input))
+            continue;
+        if (readTextLine(line, sizeof line, input))
+            logDebug("scan line: %s\n", line);
+    }
+}
+
+int16_t readNext(FileRun& run)
+{
+    return readSpectrum(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format);
+}
+
+// From here on only normal text rows go to the output: a worker writes them
+// while this thread reads and calibrates.
+void startRows(FileRun& run)
+{
+    run.rows = RowPipeline::start(run.output.stream(), delimiter);
+}
+
+// Whether everything written to the temporary file reached it; when not,
+// errno tells why. Reading it back must not begin before this is known.
+bool temporaryWhole(std::FILE* temporary)
+{
+    if (std::fflush(temporary) != 0)
+        return false;
+    if (!std::ferror(temporary))
+        return true;
+    errno = EIO;
+    return false;
+}
+
+// Writes the spectra held in the temporary file as normal rows, after the
+// column header of the first of them. 0 when done, else the failed write's
+// result.
+int16_t copyTemporaryAsRows(FileRun& run)
+{
+    std::FILE* temporary = run.temporary.get();
+    if (!temporaryWhole(temporary))
+        return 1;
+    std::rewind(temporary);
+    const auto values = std::make_unique<float[]>(MAX_PIXELS);
+    unsigned char bytes[MAX_PIXELS * sizeof(float)];
+    bool first = true;
+    while (std::fread(bytes, SPECTRUM_RECORD_SIZE, 1, temporary) == 1) {
+        const SpectrumRecord stored = decodeRecord(bytes);
+        const auto count = static_cast<std::size_t>(std::clamp<int>(stored.numPix, 0, MAX_PIXELS));
+        if (std::fread(bytes, sizeof(float), count, temporary) != count)
+            break;
+        decodeFloatsLE(bytes, count, values.get());
+        if (first && writeHeader(run.channel, stored, run.output.stream()) != 0)
+            return 1;
+        first = false;
+        const int16_t result = writeOutput(stored, values.get(), run.output.stream(), 0);
+        if (result != 0)
+            return result;
+    }
+    return 0;
+}
+
+// Warns about a spectrum whose pixel set differs from the one before it.
+// Transposition ends here; the spectra gathered so far become normal rows.
+int16_t handlePixelSetChange(FileRun& run)
+{
+    logMessage("WARNING: Spectrum %d in %s contains a different set of pixels\n         than the preceding spectra.",
+               run.count, run.path);
+    if (!transposeOutput) {
+        logMessage("WARNING: The wavelengths listed in the header\n         will not apply to all spectra in the file.\n");
+        return 0;
+    }
+    logMessage("WARNING: The output cannot be transposed.\n");
+    transposeOutput = 0;
+    const int16_t result = copyTemporaryAsRows(run);
+    if (result == 0)
+        startRows(run);
+    return result;
+}
+
+int16_t writeSpectrum(FileRun& run)
+{
+    if (run.rows)
+        return writeOutput(run.record, run.pixels.get(), *run.rows);
+    if (transposeOutput)
+        return writeOutput(run.record, run.pixels.get(), run.temporary.get(), 1);
+    return writeOutput(run.record, run.pixels.get(), run.output.stream(), binaryOutput);
+}
+
+// Keeps the reason of the first failed write; errno holds it right after
+// the failed call.
+LoopEnd writeFailed(FileRun& run)
+{
+    if (run.writeError == 0)
+        run.writeError = errno != 0 ? errno : EIO;
+    return LoopEnd::WriteFailed;
+}
+
+// Reads, calibrates and writes every spectrum; a failed first read ends the
+// file with no spectrum, since the record then holds unread fields.
+LoopEnd convertSpectra(FileRun& run)
+{
+    run.record.channel = run.channel;
+    int16_t result = readNext(run);
+    if (result != 0) {
+        logMessage("WARNING: readSpectrum returned %d\n", result);
+        return LoopEnd::ReadFailed;
+    }
+    run.previous = run.record;
+    if (!transposeOutput && !binaryOutput) {
+        result = writeHeader(run.channel, run.record, run.output.stream());
+        if (result != 0) {
+            logMessage("WARNING: writeHeader returned %d\n", result);
+            return writeFailed(run);
+        }
+        startRows(run);
+    }
+    for (;;) {
+        logDebug("readSpectrum OK.\n");
+        result = processSpectrum(run.record, run.pixels.get(), run.channel, processLevel);
+        if (result != 0) {
+            logMessage("WARNING: processSpectrum returned %d\n", result);
+            return LoopEnd::ProcessFailed;
+        }
+        logDebug("Process completed: %d %d\n", processLevel, run.record.process);
+        result = writeSpectrum(run);
+        if (result != 0) {
+            writeFailed(run);
+            logMessage("WARNING: writeOutput returned %d\n", result);
+            return LoopEnd::WriteFailed;
+        }
+        ++run.count;
+        result = readNext(run);
+        if (result == 1)
+            return LoopEnd::EndOfData;
+        if (result != 0) {
+            logMessage("WARNING: readSpectrum returned %d\n", result);
+            return LoopEnd::ReadFailed;
+        }
+        logDebug("Output done.\n");
+        if (!samePixelSet(run.record, run.previous)) {
+            result = handlePixelSetChange(run);
+            if (result != 0) {
+                writeFailed(run);
+                logMessage("WARNING: writeOutput returned %d\n", result);
+                return LoopEnd::WriteFailed;
+            }
+        }
+        run.previous = run.record;
+    }
+}
+
+// Finishes what the loop left for the end: the rows still on their way, or
+// the transposed table. false when the output is not complete.
+bool finishOutput(FileRun& run)
+{
+    if (run.rows && run.rows->finish() != 0) {
+        writeFailed(run);
+        return false;
+    }
+    run.rows.reset();
+    if (!transposeOutput)
+        return true;
+    if (!temporaryWhole(run.temporary.get())) {
+        writeFailed(run);
+        return false;
+    }
+    if (writeTransposed(run.temporary.get(), run.output.stream()) == 0)
+        return true;
+    if (std::ferror(run.output.stream()))
+        writeFailed(run);
+    return false;
+}
+
+// Logs why the output must not be written.
+void reportRefusal(OutputRefusal refusal, const std::string& outputName)
+{
+    switch (refusal) {
+    case OutputRefusal::None: break;
+    case OutputRefusal::IsDirectory:
+        logError("Error %d opening output file %s\n", EISDIR, outputName.c_str());
+        break;
+    case OutputRefusal::NotRegularFile:
+        logError("Refusing to write %s: it is not a regular file\n", outputName.c_str());
+        break;
+    case OutputRefusal::IsInput:
+        logError("Refusing to write %s: it is the input file itself\n", outputName.c_str());
+        break;
+    case OutputRefusal::IsCalibration:
+        logError("Refusing to write %s: it is the calibration file\n", outputName.c_str());
+        break;
+    }
+}
+
+void logSpectrumCount(int32_t count)
+{
+    if (count == 1)
+        logMessage("1 spectrum.\n");
+    else
+        logMessage("%d spectra.\n", count);
+}
+
+// Puts the finished output in place, or leaves the previous one as it was.
+// The file's result.
+int16_t settleOutput(FileRun& run, LoopEnd end, const std::string& outputName)
+{
+    if (end != LoopEnd::WriteFailed && !finishOutput(run) && run.writeError == 0)
+        return 1; // the temporary file could not be read back; already reported
+    if (run.writeError == 0 && run.count == 0) {
+        logSpectrumCount(0);
+        logError("No spectrum converted: %s not written\n", outputName.c_str());
+        return 1;
+    }
+    if (run.writeError == 0)
+        run.writeError = run.output.commit();
+    if (run.writeError != 0) {
+        logError("Error writing output file %s: %s\n", outputName.c_str(), std::strerror(run.writeError));
+        return static_cast<int16_t>(run.writeError);
+    }
+    logSpectrumCount(run.count);
+    if (end == LoopEnd::EndOfData)
+        return 0;
+    logError("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path,
+             run.count);
+    return STOPPED_EARLY;
+}
+
+// Warns when the calibration in use is another instrument's.
+void warnOnForeignCalibration(const char* dataFileName, const char* calFileName)
+{
+    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS || !calTable[chanIndex].cal)
+        return;
+    const char* calSerial = calTable[chanIndex].cal->serial;
+    const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
+    const std::string_view a = calSerial;
+    const std::string_view b = dataSerial;
+    if (!std::equal(a.begin(), a.end(), b.begin(), b.end(), sameLetter))
+        logMessage("WARNING: Calibration file %s is for Tidelume #%s, %s is from Tidelume #%s\n", calFileName,
+                   calSerial, dataFileName, dataSerial);
+}
+
+} // namespace
+
+int calibrateFile(const char* dataFileName, const char* calFileName, int8_t level, int transpose, int binary,
+                  char delimiterChar, int16_t verbose, LogCallback callback)
+{
+    logMessage("Data file name: %s\n", dataFileName);
+    logMessage("Processing level:    %d", level);
+    const char* levelText = processLevelText(level);
+    if (!levelText) {
+        logError("invalid processing level\n");
+        return 1;
+    }
+    logMessage("%s", levelText);
+    processLevel = level;
+    transposeOutput = transpose;
+    binaryOutput = binary;
+    if (binaryOutput && transposeOutput) {
+        logMessage("NOTE: Binary output cannot be transposed.\n");
+        transposeOutput = 0;
+    }
+    logMessage("Tranposition:        ");
+    logMessage(transposeOutput ? "on\n" : "off\n");
+    delimiter = delimiterChar;
+    verboseLog = verbose;
+    logSink = callback;
+    logDebug("Ready to process.\n");
+    warnOnForeignCalibration(dataFileName, calFileName);
+    const int16_t result = processDatFile(dataFileName, calFileName);
+    if (result != 0 && result != STOPPED_EARLY)
+        logError("No files processed.\n");
+    return result;
+}
+
+int16_t processDatFile(const char* dataFileName, const char* calFileName)
+{
+    FileRun run;
+    run.path = dataFileName;
+    logDebug("opening %s\n", dataFileName);
+    run.input.reset(std::fopen(dataFileName, "rb"));
+    if (!run.input) {
+        const int error = errno;
+        logError("Error %d opening input file %s\n", error, dataFileName);
+        return static_cast<int16_t>(error);
+    }
+    enlargeBuffer(run.input.get(), run.inputBuffer);
+    logDebug("file open\n");
+
+    const std::string outputName = outputFileName(dataFileName, processLevel, binaryOutput != 0);
+    run.channel = static_cast<int8_t>(chanIndex);
+    // The output goes where a link under its name leads, and never over a
+    // file that this conversion reads.
+    const std::string target = outputTarget(outputName);
+    const OutputRefusal refusal = refuseOutput(target, dataFileName, calFileName);
+    if (refusal != OutputRefusal::None) {
+        reportRefusal(refusal, outputName);
+        return refusal == OutputRefusal::IsDirectory ? static_cast<int16_t>(EISDIR) : int16_t{1};
+    }
+    // Binary mode throughout: text lines carry their CR LF explicitly.
+    if (const int error = run.output.open(target); error != 0) {
+        logError("Error %d opening output file %s\n", error, outputName.c_str());
+        return static_cast<int16_t>(error);
+    }
+    enlargeBuffer(run.output.stream(), run.outputBuffer);
+    logMessage("-> %s \n", outputName.c_str());
+    if (!binaryOutput && !writeTextHeader(run.output.stream(), dataFileName, calFileName, run.channel))
+        writeFailed(run);
+
+    run.temporary.reset(std::tmpfile());
+    if (!run.temporary) {
+        logError("ERROR opening temporary file.\n");
+        transposeOutput = 0; // the rows go straight to the output instead
+    } else if (transposeOutput) {
+        enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
+    }
+
+    const DataKind kind = findFirstData(run.input.get());
+    if (kind == DataKind::None) {
+        logError("No data found in %s\n", dataFileName);
+        return 1;
+    }
+    run.pixels.reset(new (std::nothrow) float[MAX_PIXELS]());
+    if (!run.pixels) {
+        logError("Unable to allocate pixel array in processDatFile().\n");
+        return 1;
+    }
+    run.binaryInput = kind == DataKind::Binary ? 1 : 0;
+    run.format = run.binaryInput ? 2 : detectFileFormat(run.input.get());
+    logDebug("File format: %d\n", run.format);
+
+    const LoopEnd end = run.writeError != 0 ? LoopEnd::WriteFailed : convertSpectra(run);
+    return settleOutput(run, end, outputName);
+}

@@ -1,0 +1,39 @@
+#include "desktop/desktop_paths.h"
+
+#include "desktop/desktop_file_types.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace fs = std::filesystem;
+
+namespace desktop {
+
+namespace {
+
+fs::path homeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && *entry->pw_dir)
+        return entry->pw_dir;
+    throw DesktopRegistrationError("the home folder is not known (HOME is not set)");
+}
+
+// The base directory rules ignore relative paths in these variables.
+fs::path baseFolder(const char* variable, const char* belowHome)
+{
+    if (const char* value = std::getenv(variable); value && *value == '/')
+        return value;
+    return homeFolder() / belowHome;
+}
+
+} // namespace
+
+fs::path userDataHome() { return baseFolder("XDG_DATA_HOME", ".local/share"); }
+
+fs::path userConfigHome() { return baseFolder("XDG_CONFIG_HOME", ".config"); }
+
+} // namespace desktop

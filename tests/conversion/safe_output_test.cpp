@@ -1,0 +1,228 @@
+// The output never destroys what the conversion reads, and a conversion that
+// cannot finish its output leaves the previous output exactly as it was.
+
+#include "conversion/processing.h"
+
+#include "calibration/cal_table.h"
+#include "core/processing_state.h"
+#include "log_capture.h"
+#include "temp_dir.h"
+#include "sample_files.h"
+#include "unprivileged.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const HEADER_LINES = "Tidelume Radiometer: TDL0001\r\nChannel 1\r\n";
+
+std::string dataText(int spectra)
+{
+    std::string text = HEADER_LINES;
+    for (int j = 0; j < spectra; ++j) {
+        text += std::to_string(1000 + j) + ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,20";
+        for (int k = 0; k < 20; ++k)
+            text += "," + std::to_string((j * 31 + k * 7) % 4000);
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::vector<std::string> folderContents(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class SafeOutput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        freeCals();
+        std::strcpy(dataSerial, "TDL0001");
+        chanIndex = 0;
+    }
+    void TearDown() override { freeCals(); }
+
+    int convert(const std::string& input, const std::string& cal = "CAL.CAL", int level = 0, int transpose = 0,
+                int binary = 0)
+    {
+        return calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), transpose, binary, ',', 0,
+                             LogCapture::sink);
+    }
+
+    TempDir dir;
+    LogCapture log;
+};
+
+TEST_F(SafeOutput, InputsAreNeverOverwrittenWhateverNameReachesThem)
+{
+    const std::string data = dataText(3);
+    const std::string cal = dir.write("S.RAW", "a calibration file");
+    struct Case {
+        std::string input;
+        std::string calibration;
+        std::string refusal;
+    };
+    // An input named like its output, reached through a symbolic link, or a
+    // hard link; a calibration file where the output would go.
+    const std::string same = dir.write("X.RAW", data);
+    const std::string linked = dir.write("A.ASC", data);
+    fs::create_symlink(linked, dir.file("A.RAW"));
+    const std::string hard = dir.write("H.ASC", data);
+    fs::create_hard_link(hard, dir.file("H.RAW"));
+    const std::string besideCal = dir.write("S.ASC", data);
+    for (const Case& c : {Case{same, "CAL.CAL", "it is the input file itself"},
+                          Case{linked, "CAL.CAL", "it is the input file itself"},
+                          Case{hard, "CAL.CAL", "it is the input file itself"},
+                          Case{besideCal, cal, "it is the calibration file"}}) {
+        SCOPED_TRACE(c.input);
+        log.clear();
+        EXPECT_NE(convert(c.input, c.calibration), 0);
+        const std::string output = fs::path(c.input).replace_extension(".RAW").string();
+        EXPECT_EQ(concatenated(log.errorBoxes()),
+                  "Refusing to write " + output + ": " + c.refusal + "\nNo files processed.\n");
+        EXPECT_EQ(readFile(c.input), data);
+    }
+    EXPECT_EQ(readFile(cal), "a calibration file");
+    EXPECT_EQ(folderContents(dir.path()),
+              (std::vector<std::string>{"A.ASC", "A.RAW", "H.ASC", "H.RAW", "S.ASC", "S.RAW", "X.RAW"}));
+}
+
+TEST_F(SafeOutput, OutputLinkLeadsToARegularFileOnlyAndStays)
+{
+    const std::string input = dir.write("A.ASC", dataText(2));
+    const std::string elsewhere = dir.write("ELSEWHERE.RAW", "old");
+    fs::create_symlink("ELSEWHERE.RAW", dir.file("A.RAW"));
+    EXPECT_EQ(convert(input), 0);
+    EXPECT_TRUE(fs::is_symlink(dir.file("A.RAW")));
+    EXPECT_EQ(splitCrLfLines(readFile(elsewhere)).size(), 7u);
+
+    // A device takes anything and keeps nothing: no output may go there.
+    for (const char* device : {"/dev/null", "/dev/full"}) {
+        SCOPED_TRACE(device);
+        log.clear();
+        fs::remove(dir.file("A.RAW"));
+        fs::create_symlink(device, dir.file("A.RAW"));
+        EXPECT_EQ(convert(input), 1);
+        EXPECT_EQ(concatenated(log.errorBoxes()),
+                  "Refusing to write " + dir.file("A.RAW") + ": it is not a regular file\nNo files processed.\n");
+    }
+}
+
+TEST_F(SafeOutput, ReplacedOutputHasTheModeOfANewFileAndNoTemporaryStays)
+{
+    const std::string input = dir.write("A.ASC", dataText(2));
+    const std::string output = dir.write("A.RAW", "old");
+    ASSERT_EQ(chmod(output.c_str(), 0600), 0);
+    const mode_t mask = umask(022);
+    EXPECT_EQ(convert(input), 0);
+    umask(mask);
+    struct stat info {};
+    ASSERT_EQ(stat(output.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(folderContents(dir.path()), (std::vector<std::string>{"A.ASC", "A.RAW"}));
+}
+
+TEST_F(SafeOutput, FolderWithoutWritePermissionIsReportedAndLeftAlone)
+{
+    const fs::path folder = dir.path() / "locked";
+    fs::create_directory(folder);
+    const std::string input = (folder / "A.ASC").string();
+    writeFile(input, dataText(2));
+    writeFile((folder / "A.RAW").string(), "old");
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const std::string outcome = runWithoutPrivileges([&] {
+        const int result = convert(input);
+        return std::to_string(result) + " " + concatenated(log.errorBoxes());
+    });
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(outcome, std::to_string(EACCES) + " Error " + std::to_string(EACCES) + " opening output file " +
+                           (folder / "A.RAW").string() + "\nNo files processed.\n");
+    EXPECT_EQ(readFile((folder / "A.RAW").string()), "old");
+    EXPECT_EQ(folderContents(folder), (std::vector<std::string>{"A.ASC", "A.RAW"}));
+}
+
+// Converts in a child process whose files may not grow past `limit` bytes,
+// so that one write after another fails as on a full disk. The child's
+// result and log come back through a file written after the limit is lifted.
+std::pair<int, std::string> convertWithFileSizeLimit(const std::function<int()>& conversion, rlim_t limit,
+                                                     const LogCapture& log, const std::string& report)
+{
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limited = saved;
+        limited.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &limited);
+        const int result = conversion();
+        setrlimit(RLIMIT_FSIZE, &saved);
+        writeFile(report, std::to_string(result) + "\n" + log.joined());
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    const std::string text = readFile(report);
+    const auto lineEnd = text.find('\n');
+    return {std::stoi(text.substr(0, lineEnd)), text.substr(lineEnd + 1)};
+}
+
+TEST_F(SafeOutput, EveryFailingWriteFailsTheFileAndKeepsThePreviousOutput)
+{
+    const std::string input = dir.write("A.ASC", dataText(400));
+    const TempDir reports;
+    struct Form {
+        const char* name;
+        int transpose;
+        int binary;
+        const char* output;
+    };
+    for (const Form form : {Form{"rows", 0, 0, "A.RAW"}, Form{"transposed", 1, 0, "A.RAW"},
+                            Form{"binary", 0, 1, "A.BRW"}}) {
+        SCOPED_TRACE(form.name);
+        const std::string output = dir.file(form.output);
+        fs::remove(dir.file("A.RAW"));
+        fs::remove(dir.file("A.BRW"));
+        ASSERT_EQ(convert(input, "CAL.CAL", 0, form.transpose, form.binary), 0);
+        const auto size = static_cast<rlim_t>(fs::file_size(output));
+        const std::string previous = "the previous output\n";
+        writeFile(output, previous);
+        const auto conversion = [&] {
+            log.clear();
+            return convert(input, "CAL.CAL", 0, form.transpose, form.binary);
+        };
+        // Every limit from nothing to one byte short, in steps that cut the
+        // file at every stage: header, first rows, the middle, the last bytes.
+        for (rlim_t limit = 0; limit < size; limit += limit < 64 ? 1 + limit : size / 97 + 1) {
+            SCOPED_TRACE(limit);
+            const auto [result, text] = convertWithFileSizeLimit(conversion, limit, log, reports.file("report"));
+            EXPECT_NE(result, 0);
+            EXPECT_NE(text.find("Error writing output file " + output + ": " + std::strerror(EFBIG)),
+                      std::string::npos)
+                << text;
+            EXPECT_EQ(text.find(" spectra.\n"), std::string::npos) << text;
+            ASSERT_EQ(readFile(output), previous);
+            ASSERT_EQ(folderContents(dir.path()), (std::vector<std::string>{"A.ASC", form.output}));
+        }
+        EXPECT_EQ(convertWithFileSizeLimit(conversion, size, log, reports.file("report")).first, 0);
+    }
+}
+
+} // namespace

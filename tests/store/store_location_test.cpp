@@ -1,0 +1,45 @@
+// Where the user's store is kept.
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "store/store_location.h"
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(StoreLocation, XdgConfigHomeWhenSet)
+{
+    ScopedEnv xdg("XDG_CONFIG_HOME", "/srv/cfg");
+    EXPECT_EQ(userStorePath(), "/srv/cfg/Orvantis/store.sqlite");
+}
+
+TEST(StoreLocation, HomeConfigWhenXdgConfigHomeIsUnsetEmptyOrRelative)
+{
+    ScopedEnv home("HOME", "/home/someone");
+    for (const char* xdg : {static_cast<const char*>(nullptr), "", "relative/cfg"}) {
+        ScopedEnv config("XDG_CONFIG_HOME", xdg);
+        EXPECT_EQ(userStorePath(), "/home/someone/.config/Orvantis/store.sqlite") << (xdg ? xdg : "unset");
+    }
+}
+
+} // namespace
