@@ -6,50 +6,26 @@
 #include "app/busy_cursor.h"
 #include "app/delimiter_rules.h"
 #include "app/dialogs.h"
-#include "app/file_age.h"
 #include "app/file_error_boxes.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
 #include "app/store_fault_notice.h"
-#include "app/windows.h"
-#include "calibration/cal_table.h"
-#include "core/identify.h"
-#include "conversion/processing.h"
-#include "core/processing_state.h"
+#include "app/forms.h"
 #include "store/associations.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 
 #include <optional>
 
-QString CurrentCalFile;
-int32_t CurrentCalFileAge = 0;
-bool CurrentIgnoreImmersion = false;
-
 namespace {
 
-struct RunOptions {
-    int8_t level;
-    char delimiter;
-    int transpose;
-    int binary;
-    int16_t verbose;
-};
-
-bool fileExists(const QString& path)
+QString fromLocal(const std::string& text)
 {
-    const QFileInfo info(path);
-    return !path.isEmpty() && info.exists() && !info.isDir();
-}
-
-void logText(const QString& text)
-{
-    AppendMessage(QFile::encodeName(text).constData());
+    return QFile::decodeName(QByteArray::fromStdString(text));
 }
 
 int8_t processLevelOf(const TFrmMain& form)
@@ -74,136 +50,106 @@ char delimiterOf(const TFrmMain& form)
     return delimiterFromCode(form.EdOtherCode->text());
 }
 
-RunOptions collectOptions(const TFrmMain& form)
+ConversionOptions collectOptions(const TFrmMain& form)
 {
-    return {processLevelOf(form), delimiterOf(form), form.CbTranspose->isChecked() ? 1 : 0,
-            form.CbBinary->isChecked() ? 1 : 0, static_cast<int16_t>(form.CbShowDebug->isChecked() ? 1 : 0)};
+    return {processLevelOf(form),
+            form.CbTranspose->isChecked() ? 1 : 0,
+            form.CbBinary->isChecked() ? 1 : 0,
+            delimiterOf(form),
+            form.CbShowDebug->isChecked(),
+            form.CbIgnoreImmersion->isChecked()};
 }
 
-// The four reload tests; they only ever raise CalReloadNeeded.
-void checkReloadNeeded(TFrmMain& form)
-{
-    const bool debug = form.CbShowDebug->isChecked();
-    const CalSlot& slot = calTable[chanIndex];
-    if (!slot.cal) {
-        if (debug)
-            AppendMessage("No Calibration Loaded yet.\n");
-        form.CalReloadNeeded = true;
-    } else if (QString::fromLatin1(slot.cal->serial).compare(QString::fromLatin1(dataSerial), Qt::CaseInsensitive) !=
-               0) {
-        if (debug)
-            logText(QStringLiteral("Old Serial: %1, new Serial:%2\n")
-                        .arg(QString::fromLatin1(slot.cal->serial), QString::fromLatin1(dataSerial)));
-        form.CalReloadNeeded = true;
-    }
-    if (CurrentCalFile.isEmpty() || fileAge(CurrentCalFile) != CurrentCalFileAge)
-        form.CalReloadNeeded = true;
-    if (form.CbIgnoreImmersion->isChecked() != CurrentIgnoreImmersion) {
-        CurrentIgnoreImmersion = form.CbIgnoreImmersion->isChecked();
-        form.CalReloadNeeded = true;
-    }
-}
+// The window asks the user and shows boxes. A failed file's box carries the
+// errors met on the way below the driver's text; passed-over files are
+// listed at the end of the run.
+class WindowFrontEnd : public DriverFrontEnd {
+public:
+    ConversionOptions options() override { return collectOptions(*form_); }
 
-// Finds the serial's calibration file, asking the user when there is none.
-// The failure box's text when the file has to be skipped.
-std::optional<QString> findCalFile(TFrmMain& form, const char* serialText, bool& saveAssociation)
-{
-    CurrentCalFile = QString::fromStdString(tellingStoreFault([&] { return lookupCalFile(serialText); }));
-    const QString serial = QString::fromLatin1(serialText);
-    if (fileExists(CurrentCalFile))
-        return std::nullopt;
-    dialogs().information(&form, QStringLiteral("No calibration file associated with Tidelume #") + serial +
-                                     QStringLiteral(". Please select a calibration file."));
-    form.CalOpenDialog.FileName.clear();
-    if (form.CalOpenDialog.Execute(&form))
-        CurrentCalFile = form.CalOpenDialog.FileName;
-    if (fileExists(CurrentCalFile)) {
-        saveAssociation = true;
-        return std::nullopt;
-    }
-    return QStringLiteral("Must associate a calibration file with Tidelume #") + serial +
-           QStringLiteral(" to use Orvantis.");
-}
+    LogCallback logSink() override { return AppendMessage; }
 
-// Looks the calibration up and loads it. The failure box's text when the
-// file has to be skipped.
-std::optional<QString> reloadCalibration(TFrmMain& form, bool& saveAssociation)
-{
-    CurrentCalFile.clear();
-    if (std::optional<QString> failure = findCalFile(form, dataSerial, saveAssociation))
-        return failure;
-    freeCals();
-    const int16_t result = loadCalFile(QFile::encodeName(CurrentCalFile).constData(),
-                                       form.CbShowDebug->isChecked() ? 1 : 0,
-                                       form.CbIgnoreImmersion->isChecked() ? 1 : 0, AppendMessage);
-    if (result != 0) {
-        saveAssociation = false;
-        return QStringLiteral("Error: Could not read Calibration File ") + CurrentCalFile;
+    std::optional<std::string> associatedCalFile(const std::string& serial) override
+    {
+        return tellingStoreFault([&] { return lookupCalFile(serial); });
     }
-    CurrentCalFileAge = fileAge(CurrentCalFile);
-    form.CalReloadNeeded = false;
-    return std::nullopt;
-}
 
-// Why a file is passed over without a box of its own, logged and kept for
-// the list at the end of the run.
-void noteSkipped(QStringList& skipped, const QString& reason)
-{
-    logText(reason + QStringLiteral("\n"));
-    skipped.append(reason);
-}
+    void rememberCalFile(const std::string& serial, const std::string& calFile) override
+    {
+        if (!storeFaultTold()) // the user knows nothing more is saved
+            tellingStoreFault([&] { return storeCalFile(serial, calFile); });
+    }
 
-// Converts one listed file. The failure box's text, or nothing when the file
-// was converted or passed over.
-std::optional<QString> convertListedFile(TFrmMain& form, const QString& file, bool& saveAssociation,
-                                         const FileErrorBoxes& errors, QStringList& skipped)
-{
-    logText(QStringLiteral("Calibrate "));
-    logText(file);
-    logText(QStringLiteral("\n"));
-    if (!fileExists(file))
-        return QStringLiteral("Can Not Find File ") + file;
-    const QByteArray fileName = QFile::encodeName(file);
-    if (identifyDataFile(fileName.constData()) == 0) {
-        if (errors.empty()) // else it could not be read, which its own box says
-            noteSkipped(skipped, file + QStringLiteral(" is not a Tidelume data file"));
-        return std::nullopt;
+    std::optional<std::string> chooseCalFile(const std::string& serial) override
+    {
+        dialogs().information(form_, QStringLiteral("No calibration file associated with Tidelume #") +
+                                           QString::fromLatin1(serial.c_str()) +
+                                           QStringLiteral(". Please select a calibration file."));
+        TOpenDialog& dialog = form_->CalOpenDialog;
+        dialog.FileName.clear();
+        if (!dialog.Execute(form_))
+            return std::nullopt;
+        return QFile::encodeName(dialog.FileName).toStdString();
     }
-    logText(QStringLiteral("Channel "));
-    logText(QString::number(chanIndex));
-    logText(QStringLiteral("\n"));
-    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS) {
-        noteSkipped(skipped, file + QStringLiteral(" has an unknown channel (%1)").arg(qint64{chanIndex} + 1));
-        return std::nullopt;
-    }
-    checkReloadNeeded(form);
-    if (form.CalReloadNeeded)
-        if (std::optional<QString> failure = reloadCalibration(form, saveAssociation))
-            return failure;
-    const RunOptions options = collectOptions(form);
-    if (calibrateFile(fileName.constData(), QFile::encodeName(CurrentCalFile).constData(), options.level,
-                      options.transpose, options.binary, options.delimiter, options.verbose, AppendMessage) != 0)
-        return QStringLiteral("Error: Could Not Calibrate ") + file;
-    if (saveAssociation && !storeFaultTold()) // the user knows nothing more is saved
-        tellingStoreFault([&] { return storeCalFile(dataSerial, CurrentCalFile.toStdString()); });
-    return std::nullopt;
-}
 
-// One file, with at most one box: the driver's failure text with the
-// errors met on the way below it, or those errors alone.
-void convertFile(TFrmMain& form, const QString& file, bool& saveAssociation, QStringList& skipped)
-{
-    const FileErrorBoxes errors;
-    const std::optional<QString> failure = convertListedFile(form, file, saveAssociation, errors, skipped);
-    if (failure) {
-        dialogs().information(&form, errors.empty() ? *failure : *failure + QStringLiteral("\n\n") + errors.joined());
-    } else if (!errors.empty()) {
-        QApplication::beep();
-        dialogs().error(&form, errors.joined(), QStringLiteral("Error"));
+    void reportFailure(const std::string& text) override { failure_ = fromLocal(text); }
+
+    void reportSkipped(const std::string& reason) override
+    {
+        AppendMessage((reason + "\n").c_str());
+        skipped_.append(fromLocal(reason));
     }
+
+    // One file, with at most one box.
+    void convert(const QString& file)
+    {
+        const FileErrorBoxes errors;
+        failure_.reset();
+        windowDriver().convert(QFile::encodeName(file).toStdString());
+        if (failure_) {
+            dialogs().information(form_, errors.empty() ? *failure_
+                                                        : *failure_ + QStringLiteral("\n\n") + errors.joined());
+        } else if (!errors.empty()) {
+            QApplication::beep();
+            dialogs().error(form_, errors.joined(), QStringLiteral("Error"));
+        }
+    }
+
+    // The run's window: during the start-up conversion FrmMain is not set yet.
+    void startRun(TFrmMain& form)
+    {
+        form_ = &form;
+        skipped_.clear();
+        windowDriver().startRun();
+    }
+
+    // Lists the files passed over in this run.
+    void showSkipped() const
+    {
+        if (!skipped_.isEmpty())
+            dialogs().information(form_,
+                                  QStringLiteral("These files were skipped:\n") + skipped_.join(QLatin1Char('\n')));
+    }
+
+private:
+    TFrmMain* form_ = nullptr;
+    std::optional<QString> failure_;
+    QStringList skipped_;
+};
+
+WindowFrontEnd& windowFrontEnd()
+{
+    static WindowFrontEnd frontEnd;
+    return frontEnd;
 }
 
 } // namespace
+
+ConversionDriver& windowDriver()
+{
+    static ConversionDriver driver(windowFrontEnd());
+    return driver;
+}
 
 void TFrmMain::BtnDoCalClick(QObject*)
 {
@@ -212,10 +158,8 @@ void TFrmMain::BtnDoCalClick(QObject*)
         FrmMessage->show();
         FrmMessage->raise();
     }
-    bool saveAssociation = false;
-    QStringList skipped;
+    windowFrontEnd().startRun(*this);
     for (qsizetype i = 0; i < fileLines().size(); ++i)
-        convertFile(*this, fileLines().at(i), saveAssociation, skipped);
-    if (!skipped.isEmpty())
-        dialogs().information(this, QStringLiteral("These files were skipped:\n") + skipped.join(QLatin1Char('\n')));
+        windowFrontEnd().convert(fileLines().at(i));
+    windowFrontEnd().showSkipped();
 }

@@ -1,14 +1,8 @@
 #pragma once
-// What the conversion driver (TFrmMain::BtnDoCalClick) keeps from one file
-// to the next, for the whole process.
+// The window's side of the conversion driver: what "Perform Cal" and the
+// start-up conversion share with the converter, done with boxes and dialogs.
 
-#include <QString>
+#include "driver/conversion_driver.h"
 
-#include <cstdint>
-
-// The calibration file loaded, or being looked up or chosen.
-extern QString CurrentCalFile;
-// fileAge of CurrentCalFile right after it was loaded.
-extern int32_t CurrentCalFileAge;
-// "Ignore Immersion" as it was at the last file looked at.
-extern bool CurrentIgnoreImmersion;
+// The driver of the window's runs; its state lasts for the whole process.
+ConversionDriver& windowDriver();

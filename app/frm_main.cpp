@@ -2,10 +2,11 @@
 
 #include "app/app_font.h"
 #include "app/companion_files.h"
+#include "app/conversion_driver.h"
 #include "app/error_display.h"
 #include "app/frm_change_cal.h"
 #include "app/frm_help.h"
-#include "app/windows.h"
+#include "app/forms.h"
 #include "calibration/cal_table.h"
 #include "orvantis_version.h"
 
@@ -265,7 +266,7 @@ void TFrmMain::BtnHelpClick(QObject*)
 void TFrmMain::BtnChangeCalsClick(QObject*)
 {
     FrmChangeCal->exec();
-    CalReloadNeeded = true;
+    windowDriver().state.CalReloadNeeded = true;
 }
 
 void TFrmMain::AddCompanionFiles(QStringList& Lines)

@@ -78,7 +78,6 @@ public:
     void setFileLines(const QStringList& lines);
 
     bool LogEnabled = false;
-    bool CalReloadNeeded = false;
     bool TerminateRequested = false; // set by the start-up conversion
 
 protected:

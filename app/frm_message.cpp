@@ -3,7 +3,7 @@
 #include "app/app_font.h"
 #include "app/error_display.h"
 #include "app/frm_main.h"
-#include "app/windows.h"
+#include "app/forms.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -5,7 +5,7 @@
 #include "app/application.h"
 #include "app/error_display.h"
 #include "app/qt_dialogs.h"
-#include "app/windows.h"
+#include "app/forms.h"
 #include "core/log.h"
 
 #include <cstdio>

@@ -12,7 +12,7 @@ constexpr double ONE_THIRD = 1.0 / 3.0;
 // The first numPix values of a buffer; any other position reads as 0.0.
 class SpectrumValues {
 public:
-    SpectrumValues(const float* values, const SpectrumRecord& record) : values_(values), count_(valueCount(record)) {}
+    SpectrumValues(const float* values, const SpectrumRecord& record) : values_(values), count_(storedPixelCount(record)) {}
     float operator[](int k) const { return k >= 0 && k < count_ ? values_[k] : 0.0f; }
 
 private:
@@ -62,7 +62,7 @@ float adjustedValue(int16_t code, const float* s)
 template <typename Visit>
 void forEachCalibratedValue(const SpectrumRecord& record, const CalSlot& slot, Visit visit)
 {
-    const int count = valueCount(record);
+    const int count = storedPixelCount(record);
     const int firstPix = record.firstPix;
     const ChannelCal& cal = *slot.cal;
     if (record.pixInc == 1 && firstPix + count - 1 <= std::numeric_limits<int16_t>::max()) {
@@ -153,7 +153,7 @@ double darkMean(const float* pixels, const SpectrumRecord& record, int16_t first
 
 void adjustPixels(float* pixels, const SpectrumRecord& record, const CalSlot& slot)
 {
-    const int count = valueCount(record);
+    const int count = storedPixelCount(record);
     // The unadjusted values with NEIGHBOURS zeros on either side, so that
     // every neighbour outside the spectrum reads as 0.0 without a test.
     float padded[MAX_PIXELS + 2 * NEIGHBOURS];
@@ -195,7 +195,7 @@ void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl
 {
     if (nl.count <= 0 || !nl.values)
         return;
-    const int count = valueCount(record);
+    const int count = storedPixelCount(record);
     for (int k = 0; k < count; ++k) {
         const float x = pixels[k];
         pixels[k] = static_cast<float>(double{nl.values[nlEntry(nl, x)]} + x);
@@ -204,7 +204,7 @@ void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl
 
 void normalizeTime(float* pixels, const SpectrumRecord& record, const IntTimeCal& coefs)
 {
-    const int count = valueCount(record);
+    const int count = storedPixelCount(record);
     const double* divisors = timeDivisors(record.intTime, coefs, count);
     for (int j = 0; j < count; ++j)
         pixels[j] = static_cast<float>(pixels[j] / divisors[j]);

@@ -8,17 +8,12 @@
 // to float where a value is stored.
 
 #include "calibration/cal_table.h"
+#include "core/pixel_count.h"
 #include "core/spectrum_record.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-
-// Number of buffer values the record's numPix stands for, bounded by the buffer.
-inline int valueCount(const SpectrumRecord& record)
-{
-    return std::clamp<int>(record.numPix, 0, MAX_PIXELS);
-}
 
 // Mean of the values of pixel numbers first..last (pixInc 1), the running sum
 // rounded to float after each addition; 0.0 when first lies below firstPix or

@@ -35,14 +35,14 @@ std::string samePathKey(const std::string& path)
 
 // The status a child's end stands for, or nothing when it did not end
 // through a conversion result.
-std::optional<FileStatus> statusOfChild(int waitStatus)
+std::optional<FileOutcome> statusOfChild(int waitStatus)
 {
     if (!WIFEXITED(waitStatus))
         return std::nullopt;
     const int code = WEXITSTATUS(waitStatus);
-    if (code < static_cast<int>(FileStatus::Converted) || code > static_cast<int>(FileStatus::CalibrationUnreadable))
+    if (code < static_cast<int>(FileOutcome::Converted) || code > static_cast<int>(FileOutcome::CalibrationUnreadable))
         return std::nullopt;
-    return static_cast<FileStatus>(code);
+    return static_cast<FileOutcome>(code);
 }
 
 std::string describeAbnormalEnd(int waitStatus)
@@ -52,15 +52,15 @@ std::string describeAbnormalEnd(int waitStatus)
     return "exit status " + std::to_string(WEXITSTATUS(waitStatus));
 }
 
-struct FileRun {
+struct BatchEntry {
     std::string path;
     std::string inputKey;
     std::string outputKey;
     std::unique_ptr<LogBlock> log;
     pid_t child = 0; // while its conversion runs
-    std::optional<FileStatus> status;
+    std::optional<FileOutcome> status;
 
-    bool touchesFileOf(const FileRun& other) const
+    bool touchesFileOf(const BatchEntry& other) const
     {
         return outputKey == other.outputKey || outputKey == other.inputKey || inputKey == other.outputKey;
     }
@@ -73,12 +73,12 @@ public:
         : jobs_(jobs), steps_(steps), out_(out), err_(err)
     {
         for (const BatchFile& file : files)
-            runs_.push_back(FileRun{file.path, samePathKey(file.path), samePathKey(file.outputPath), {}, 0, {}});
+            runs_.push_back(BatchEntry{file.path, samePathKey(file.path), samePathKey(file.outputPath), {}, 0, {}});
     }
 
-    FileStatus run()
+    FileOutcome run()
     {
-        for (FileRun& file : runs_) {
+        for (BatchEntry& file : runs_) {
             while (mustWaitBefore(file))
                 collectOneChild();
             start(file);
@@ -87,24 +87,24 @@ public:
         while (running_ > 0)
             collectOneChild();
         printFinished();
-        FileStatus worst = FileStatus::Converted;
-        for (const FileRun& file : runs_)
+        FileOutcome worst = FileOutcome::Converted;
+        for (const BatchEntry& file : runs_)
             worst = std::max(worst, *file.status);
         return worst;
     }
 
 private:
-    bool mustWaitBefore(const FileRun& file) const
+    bool mustWaitBefore(const BatchEntry& file) const
     {
         if (running_ == 0)
             return false;
         if (running_ >= jobs_ || static_cast<std::size_t>(&file - &runs_[printed_]) >= MaxUnprintedFiles)
             return true;
         return std::any_of(runs_.begin(), runs_.end(),
-                           [&](const FileRun& other) { return other.child != 0 && file.touchesFileOf(other); });
+                           [&](const BatchEntry& other) { return other.child != 0 && file.touchesFileOf(other); });
     }
 
-    void start(FileRun& file)
+    void start(BatchEntry& file)
     {
         if (makeRoomForCapture())
             file.log = std::make_unique<LogBlock>();
@@ -115,7 +115,7 @@ private:
     // Prepares the file and has a child convert it, both with the standard
     // streams leading to the file's log; false, having done nothing, when
     // they cannot be led there.
-    bool startCaptured(FileRun& file)
+    bool startCaptured(BatchEntry& file)
     {
         StdStreamsRedirect redirect(file.log->outFd(), file.log->errFd());
         if (!redirect.active())
@@ -167,13 +167,13 @@ private:
     // The child's whole life. An escaping exception ends it through
     // terminate, which the parent reports as an abnormal end; it never
     // returns into the parent's loop.
-    [[noreturn]] void convertInChild(const FileRun& file) noexcept
+    [[noreturn]] void convertInChild(const BatchEntry& file) noexcept
     {
         // Its standard streams already lead to its own log; the other files'
         // temporary files would only take descriptors its conversion needs.
-        for (FileRun& run : runs_)
+        for (BatchEntry& run : runs_)
             run.log.reset();
-        const FileStatus status = steps_.convert(file.path);
+        const FileOutcome status = steps_.convert(file.path);
         std::fflush(stdout);
         std::fflush(stderr);
         _exit(static_cast<int>(status));
@@ -181,7 +181,7 @@ private:
 
     // Without temporary files the log cannot be held back: let every earlier
     // file finish and print, then convert this one straight to the streams.
-    void startWithoutCapture(FileRun& file)
+    void startWithoutCapture(BatchEntry& file)
     {
         while (running_ > 0)
             collectOneChild();
@@ -201,7 +201,7 @@ private:
         const pid_t child = waitpid(-1, &waitStatus, 0);
         if (child <= 0)
             return;
-        const auto file = std::find_if(runs_.begin(), runs_.end(), [&](const FileRun& f) { return f.child == child; });
+        const auto file = std::find_if(runs_.begin(), runs_.end(), [&](const BatchEntry& f) { return f.child == child; });
         if (file == runs_.end())
             return;
         file->child = 0;
@@ -210,7 +210,7 @@ private:
         if (!file->status) {
             file->log->addError("Error: Conversion of " + file->path + " ended abnormally (" +
                                 describeAbnormalEnd(waitStatus) + ")");
-            file->status = FileStatus::Skipped;
+            file->status = FileOutcome::NotConverted;
         }
     }
 
@@ -227,14 +227,14 @@ private:
     const FileSteps& steps_;
     std::FILE* out_;
     std::FILE* err_;
-    std::vector<FileRun> runs_;
+    std::vector<BatchEntry> runs_;
     std::size_t printed_ = 0;
     int running_ = 0;
 };
 
 } // namespace
 
-FileStatus runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps,
+FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps,
                                std::FILE* out, std::FILE* err)
 {
     return ChildProcessBatch(files, std::max(jobs, 1), steps, out, err).run();

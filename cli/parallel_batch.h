@@ -10,7 +10,7 @@
 // descriptors or processes, it holds back fewer logs and runs fewer children,
 // down to converting in this process; no file and no log line is lost.
 
-#include "cli/file_status.h"
+#include "driver/conversion_driver.h"
 
 #include <cstdio>
 #include <functional>
@@ -26,14 +26,14 @@ struct BatchFile {
 struct FileSteps {
     // Runs in this process, in file order. The file's final status, or
     // nothing when the file goes on to be converted.
-    std::function<std::optional<FileStatus>(const std::string& path)> prepare;
+    std::function<std::optional<FileOutcome>(const std::string& path)> prepare;
     // Runs in a child process.
-    std::function<FileStatus(const std::string& path)> convert;
+    std::function<FileOutcome(const std::string& path)> convert;
 };
 
 // Runs the steps for every file with at most jobs children at a time and
 // prints the logs to out and the error texts to err. Returns the worst
 // status. Files that write or read the same file are never converted at the
 // same time, so the later one wins as in a one-by-one run.
-FileStatus runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps,
+FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps,
                                std::FILE* out, std::FILE* err);

@@ -3,6 +3,7 @@
 #include "calibration/cal_table.h"
 #include "conversion/file_window.h"
 #include "core/log.h"
+#include "core/pixel_count.h"
 #include "conversion/output_buffer.h"
 #include "core/processing_state.h"
 #include "conversion/row_pipeline.h"
@@ -252,11 +253,6 @@ private:
 };
 
 } // namespace
-
-int storedPixelCount(const SpectrumRecord& record)
-{
-    return std::clamp<int>(record.numPix, 0, MAX_PIXELS);
-}
 
 void putTextRow(OutputBuffer& out, const SpectrumRecord& r, const float* pixels, char d)
 {

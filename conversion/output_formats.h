@@ -22,9 +22,6 @@ int16_t writeOutput(const SpectrumRecord& record, const float* pixels, RowPipeli
 // The text row of writeOutput, line end included.
 void putTextRow(OutputBuffer& out, const SpectrumRecord& record, const float* pixels, char delimiter);
 
-// How many of the record's values the pixel buffer holds.
-int storedPixelCount(const SpectrumRecord& record);
-
 // Turns the binary records of the temporary file into the transposed table.
 // 0 when done; 1 after a logged failure to read the temporary file, or when
 // a write to the output failed (the output's error indicator is then set).

@@ -4,6 +4,7 @@
 #include "calibration/spectrum_calibration.h"
 #include "core/file_handle.h"
 #include "core/input_formats.h"
+#include "core/pixel_count.h"
 #include "conversion/output_formats.h"
 #include "conversion/output_name.h"
 #include "conversion/output_target.h"
@@ -32,7 +33,7 @@ constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
 
 // Everything processDatFile holds for one input file. The stream buffers come
 // before the streams, so that they are released after the streams are closed.
-struct FileRun {
+struct FileConversion {
     const char* path = "";
     std::unique_ptr<char[]> inputBuffer;
     std::unique_ptr<char[]> outputBuffer;
@@ -134,14 +135,14 @@ DataKind findFirstData(std::FILE* input)
     }
 }
 
-int16_t readNext(FileRun& run)
+int16_t readNext(FileConversion& run)
 {
     return readSpectrum(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format);
 }
 
 // From here on only normal text rows go to the output: a worker writes them
 // while this thread reads and calibrates.
-void startRows(FileRun& run)
+void startRows(FileConversion& run)
 {
     run.rows = RowPipeline::start(run.output.stream(), delimiter);
 }
@@ -161,7 +162,7 @@ bool temporaryWhole(std::FILE* temporary)
 // Writes the spectra held in the temporary file as normal rows, after the
 // column header of the first of them. 0 when done, else the failed write's
 // result.
-int16_t copyTemporaryAsRows(FileRun& run)
+int16_t copyTemporaryAsRows(FileConversion& run)
 {
     std::FILE* temporary = run.temporary.get();
     if (!temporaryWhole(temporary))
@@ -172,7 +173,7 @@ int16_t copyTemporaryAsRows(FileRun& run)
     bool first = true;
     while (std::fread(bytes, SPECTRUM_RECORD_SIZE, 1, temporary) == 1) {
         const SpectrumRecord stored = decodeRecord(bytes);
-        const auto count = static_cast<std::size_t>(std::clamp<int>(stored.numPix, 0, MAX_PIXELS));
+        const auto count = static_cast<std::size_t>(storedPixelCount(stored));
         if (std::fread(bytes, sizeof(float), count, temporary) != count)
             break;
         decodeFloatsLE(bytes, count, values.get());
@@ -188,7 +189,7 @@ int16_t copyTemporaryAsRows(FileRun& run)
 
 // Warns about a spectrum whose pixel set differs from the one before it.
 // Transposition ends here; the spectra gathered so far become normal rows.
-int16_t handlePixelSetChange(FileRun& run)
+int16_t handlePixelSetChange(FileConversion& run)
 {
     logMessage("WARNING: Spectrum %d in %s contains a different set of pixels\n         than the preceding spectra.",
                run.count, run.path);
@@ -204,7 +205,7 @@ int16_t handlePixelSetChange(FileRun& run)
     return result;
 }
 
-int16_t writeSpectrum(FileRun& run)
+int16_t writeSpectrum(FileConversion& run)
 {
     if (run.rows)
         return writeOutput(run.record, run.pixels.get(), *run.rows);
@@ -215,7 +216,7 @@ int16_t writeSpectrum(FileRun& run)
 
 // Keeps the reason of the first failed write; errno holds it right after
 // the failed call.
-LoopEnd writeFailed(FileRun& run)
+LoopEnd writeFailed(FileConversion& run)
 {
     if (run.writeError == 0)
         run.writeError = errno != 0 ? errno : EIO;
@@ -224,7 +225,7 @@ LoopEnd writeFailed(FileRun& run)
 
 // Reads, calibrates and writes every spectrum; a failed first read ends the
 // file with no spectrum, since the record then holds unread fields.
-LoopEnd convertSpectra(FileRun& run)
+LoopEnd convertSpectra(FileConversion& run)
 {
     run.record.channel = run.channel;
     int16_t result = readNext(run);
@@ -278,7 +279,7 @@ LoopEnd convertSpectra(FileRun& run)
 
 // Finishes what the loop left for the end: the rows still on their way, or
 // the transposed table. false when the output is not complete.
-bool finishOutput(FileRun& run)
+bool finishOutput(FileConversion& run)
 {
     if (run.rows && run.rows->finish() != 0) {
         writeFailed(run);
@@ -328,7 +329,7 @@ void logSpectrumCount(int32_t count)
 
 // Puts the finished output in place, or leaves the previous one as it was.
 // The file's result.
-int16_t settleOutput(FileRun& run, LoopEnd end, const std::string& outputName)
+int16_t settleOutput(FileConversion& run, LoopEnd end, const std::string& outputName)
 {
     if (end != LoopEnd::WriteFailed && !finishOutput(run) && run.writeError == 0)
         return 1; // the temporary file could not be read back; already reported
@@ -400,7 +401,7 @@ int calibrateFile(const char* dataFileName, const char* calFileName, int8_t leve
 
 int16_t processDatFile(const char* dataFileName, const char* calFileName)
 {
-    FileRun run;
+    FileConversion run;
     run.path = dataFileName;
     logDebug("opening %s\n", dataFileName);
     run.input.reset(std::fopen(dataFileName, "rb"));

@@ -1,6 +1,7 @@
 #include "conversion/row_pipeline.h"
 
 #include "conversion/output_formats.h"
+#include "core/pixel_count.h"
 
 #include <algorithm>
 #include <cerrno>

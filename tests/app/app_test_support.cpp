@@ -4,7 +4,7 @@
 #include "app/error_display.h"
 #include "app/settings_store.h"
 #include "app/frm_message.h"
-#include "app/windows.h"
+#include "app/forms.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
 #include "store/associations.h"
@@ -32,9 +32,7 @@ TestEnvironment::~TestEnvironment()
     setDialogs(nullptr);
     // The driver's cache lives for the process; each test starts afresh.
     freeCals();
-    CurrentCalFile.clear();
-    CurrentCalFileAge = 0;
-    CurrentIgnoreImmersion = false;
+    windowDriver().state = DriverState{};
 }
 
 QString TestEnvironment::dataFolder() const

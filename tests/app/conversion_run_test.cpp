@@ -7,7 +7,7 @@
 #include "app/frm_change_cal.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
-#include "app/windows.h"
+#include "app/forms.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -67,9 +67,9 @@ private slots:
         QVERIFY(env->boxes.calls.at(1).filter.startsWith(QStringLiteral("Calibration files (*.cal")));
         QVERIFY(QFileInfo::exists(outputOf(fileA)));
         QCOMPARE(storedCalFile(Serial), calFile);
-        QCOMPARE(CurrentCalFile, calFile);
-        QVERIFY(CurrentCalFileAge != -1);
-        QVERIFY(!FrmMain->CalReloadNeeded);
+        QCOMPARE(QString::fromStdString(windowDriver().state.CurrentCalFile), calFile);
+        QVERIFY(windowDriver().state.CurrentCalFileAge != -1);
+        QVERIFY(!windowDriver().state.CalReloadNeeded);
 
         env->boxes.clear();
         QFile::remove(outputOf(fileA));
@@ -123,7 +123,7 @@ private slots:
         run({fileA});
         FrmMain->CbIgnoreImmersion->setChecked(true);
         run({fileA});
-        QVERIFY(CurrentIgnoreImmersion);
+        QVERIFY(windowDriver().state.CurrentIgnoreImmersion);
         run({fileA});
         QCOMPARE(countInLog(CalLoaded), 2);
     }
@@ -134,10 +134,10 @@ private slots:
         run({fileA});
         QTimer::singleShot(0, FrmChangeCal->BtnCancel, &QPushButton::click);
         FrmMain->BtnChangeCals->click();
-        QVERIFY(FrmMain->CalReloadNeeded);
+        QVERIFY(windowDriver().state.CalReloadNeeded);
         run({fileA});
         QCOMPARE(countInLog(CalLoaded), 2);
-        QVERIFY(!FrmMain->CalReloadNeeded);
+        QVERIFY(!windowDriver().state.CalReloadNeeded);
     }
 
     void missingFileAndEmptyLineAreReportedAndRunGoesOn()
@@ -156,7 +156,7 @@ private slots:
         run({fileA});
         QCOMPARE(env->boxes.texts(DialogCall::Information).last(),
                  QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use Orvantis."));
-        QVERIFY(FrmMain->CalReloadNeeded);
+        QVERIFY(windowDriver().state.CalReloadNeeded);
         QVERIFY(!QFileInfo::exists(outputOf(fileA)));
         QVERIFY(storedCalFile(Serial).isEmpty());
     }
@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(env->boxes.texts(DialogCall::Error).size(), 1);
         QCOMPARE(env->boxes.calls.first().caption, QStringLiteral("Orvantis"));
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QVERIFY(FrmMain->CalReloadNeeded);
+        QVERIFY(windowDriver().state.CalReloadNeeded);
         QVERIFY(!QFileInfo::exists(outputOf(fileA)));
         QVERIFY(!QFileInfo::exists(outputOf(fileB)));
     }
@@ -194,7 +194,7 @@ private slots:
         QVERIFY(env->boxes.texts(DialogCall::Error).isEmpty());
         QVERIFY(!QFileInfo::exists(outputOf(fileA)));
         QVERIFY(storedCalFile(Serial).isEmpty());
-        QVERIFY(FrmMain->CalReloadNeeded);
+        QVERIFY(windowDriver().state.CalReloadNeeded);
     }
 
     void failedFileGivesOneBoxWithItsReasonsAndTheRunGoesOn()

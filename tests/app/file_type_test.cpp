@@ -4,7 +4,7 @@
 #include "app_test_support.h"
 
 #include "app/frm_main.h"
-#include "app/windows.h"
+#include "app/forms.h"
 #include "desktop/desktop_file_types.h"
 
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 #include "app/companion_files.h"
 #include "app/delimiter_rules.h"
 #include "app/frm_main.h"
-#include "app/windows.h"
+#include "app/forms.h"
 
 #include <QCheckBox>
 #include <QTest>

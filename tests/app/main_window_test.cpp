@@ -8,7 +8,7 @@
 #include "app/frm_help.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
-#include "app/windows.h"
+#include "app/forms.h"
 
 #include <QAbstractButton>
 #include <QApplication>

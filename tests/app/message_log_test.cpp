@@ -5,7 +5,7 @@
 
 #include "app/frm_main.h"
 #include "app/frm_message.h"
-#include "app/windows.h"
+#include "app/forms.h"
 #include "core/log.h"
 
 #include <QAction>

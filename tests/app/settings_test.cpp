@@ -5,7 +5,7 @@
 
 #include "app/frm_main.h"
 #include "app/settings_store.h"
-#include "app/windows.h"
+#include "app/forms.h"
 #include "store/associations.h"
 #include "store/reg_def.h"
 

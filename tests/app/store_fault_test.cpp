@@ -5,7 +5,7 @@
 
 #include "app/frm_change_cal.h"
 #include "app/frm_main.h"
-#include "app/windows.h"
+#include "app/forms.h"
 #include "store/key_store.h"
 
 #include <QCheckBox>

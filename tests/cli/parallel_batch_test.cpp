@@ -25,7 +25,7 @@
 namespace {
 
 struct Printed {
-    FileStatus status = FileStatus::Converted;
+    FileOutcome status = FileOutcome::Converted;
     std::string out;
     std::string err;
 };
@@ -72,7 +72,7 @@ Printed runBatchInLimitedChild(const std::vector<BatchFile>& files, int jobs, co
     int waitStatus = 0;
     waitpid(child, &waitStatus, 0);
     Printed printed;
-    printed.status = static_cast<FileStatus>(WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1);
+    printed.status = static_cast<FileOutcome>(WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1);
     printed.out = wholeStream(out.get());
     printed.err = wholeStream(err.get());
     return printed;
@@ -162,7 +162,7 @@ FileSteps stepsNeedingDescriptors(int journalFd)
     return {[](const std::string& path) {
                 std::printf("prepare %s\n", nameOf(path).c_str());
                 std::fprintf(stderr, "note %s\n", nameOf(path).c_str());
-                return std::optional<FileStatus>();
+                return std::optional<FileOutcome>();
             },
             [=](const std::string& path) {
                 [[maybe_unused]] ssize_t written = write(journalFd, "start\n", 6);
@@ -173,21 +173,21 @@ FileSteps stepsNeedingDescriptors(int journalFd)
                 written = write(journalFd, "end\n", 4);
                 if (!input || !output || !temporary) {
                     std::fprintf(stderr, "no descriptors for %s\n", nameOf(path).c_str());
-                    return FileStatus::Skipped;
+                    return FileOutcome::NotConverted;
                 }
                 std::printf("convert %s\n", nameOf(path).c_str());
-                return FileStatus::Converted;
+                return FileOutcome::Converted;
             }};
 }
 
 FileSteps journaledSteps(const std::string& journalPath, int milliseconds)
 {
-    return {[](const std::string&) { return std::optional<FileStatus>(); },
+    return {[](const std::string&) { return std::optional<FileOutcome>(); },
             [=](const std::string& path) {
                 journal(journalPath, "start " + nameOf(path));
                 pause(milliseconds);
                 journal(journalPath, "end " + nameOf(path));
-                return FileStatus::Converted;
+                return FileOutcome::Converted;
             }};
 }
 
@@ -198,7 +198,7 @@ TEST(ChildProcessBatch, PrintsEachFilesWholeLogInFileOrderWhateverOrderTheyFinis
     const FileSteps steps{[](const std::string& path) {
                               std::printf("prepare %s\n", nameOf(path).c_str());
                               std::fprintf(stderr, "note %s\n", nameOf(path).c_str());
-                              return std::optional<FileStatus>();
+                              return std::optional<FileOutcome>();
                           },
                           [&](const std::string& path) {
                               const std::string name = nameOf(path);
@@ -209,10 +209,10 @@ TEST(ChildProcessBatch, PrintsEachFilesWholeLogInFileOrderWhateverOrderTheyFinis
                               const std::string done = "done " + name + "\n";
                               [[maybe_unused]] const ssize_t written = write(STDOUT_FILENO, done.data(), done.size());
                               std::fprintf(stderr, "error %s\n", name.c_str());
-                              return FileStatus::Converted;
+                              return FileOutcome::Converted;
                           }};
     const Printed printed = runBatch(filesWithOwnOutputs({"a", "b", "c", "d"}), 3, steps);
-    EXPECT_EQ(printed.status, FileStatus::Converted);
+    EXPECT_EQ(printed.status, FileOutcome::Converted);
     std::string expectedOut, expectedErr;
     for (const char* name : {"a", "b", "c", "d"}) {
         expectedOut += std::string("prepare ") + name + "\nconvert " + name + "\ndone " + name + "\n";
@@ -226,26 +226,26 @@ TEST(ChildProcessBatch, FileEndedInPreparationIsNotConvertedAndTheWorstStatusWin
 {
     const FileSteps steps{[](const std::string& path) {
                               std::printf("prepare %s\n", nameOf(path).c_str());
-                              return nameOf(path) == "skip" ? std::optional(FileStatus::Skipped)
-                                                            : std::optional<FileStatus>();
+                              return nameOf(path) == "skip" ? std::optional(FileOutcome::NotConverted)
+                                                            : std::optional<FileOutcome>();
                           },
                           [](const std::string& path) {
                               std::printf("convert %s\n", nameOf(path).c_str());
-                              return nameOf(path) == "bad" ? FileStatus::CalibrationUnreadable
-                                                           : FileStatus::Converted;
+                              return nameOf(path) == "bad" ? FileOutcome::CalibrationUnreadable
+                                                           : FileOutcome::Converted;
                           }};
     Printed printed = runBatch(filesWithOwnOutputs({"a", "skip", "b"}), 2, steps);
-    EXPECT_EQ(printed.status, FileStatus::Skipped);
+    EXPECT_EQ(printed.status, FileOutcome::NotConverted);
     EXPECT_EQ(printed.out, "prepare a\nconvert a\nprepare skip\nprepare b\nconvert b\n");
     printed = runBatch(filesWithOwnOutputs({"a", "bad", "skip"}), 2, steps);
-    EXPECT_EQ(printed.status, FileStatus::CalibrationUnreadable);
+    EXPECT_EQ(printed.status, FileOutcome::CalibrationUnreadable);
 }
 
 TEST(ChildProcessBatch, CrashingChildIsReportedAndEveryOtherLogKept)
 {
     const FileSteps steps{[](const std::string& path) {
                               std::printf("prepare %s\n", nameOf(path).c_str());
-                              return std::optional<FileStatus>();
+                              return std::optional<FileOutcome>();
                           },
                           [](const std::string& path) {
                               if (nameOf(path) == "crash") {
@@ -254,10 +254,10 @@ TEST(ChildProcessBatch, CrashingChildIsReportedAndEveryOtherLogKept)
                               }
                               pause(50);
                               std::printf("convert %s\n", nameOf(path).c_str());
-                              return FileStatus::Converted;
+                              return FileOutcome::Converted;
                           }};
     const Printed printed = runBatch(filesWithOwnOutputs({"a", "crash", "b", "c"}), 2, steps);
-    EXPECT_EQ(printed.status, FileStatus::Skipped);
+    EXPECT_EQ(printed.status, FileOutcome::NotConverted);
     EXPECT_EQ(printed.out, "prepare a\nconvert a\nprepare crash\nprepare b\nconvert b\nprepare c\nconvert c\n");
     EXPECT_EQ(printed.err, "Error: Conversion of /nowhere/crash ended abnormally (" +
                                std::string(strsignal(SIGSEGV)) + ")\n");
@@ -269,7 +269,7 @@ TEST(ChildProcessBatch, RunsAtMostJobsConversionsAndReallyRunsThemTogether)
     const std::string journalPath = dir.file("journal");
     const Printed printed =
         runBatch(filesWithOwnOutputs({"a", "b", "c", "d", "e"}), 2, journaledSteps(journalPath, 200));
-    EXPECT_EQ(printed.status, FileStatus::Converted);
+    EXPECT_EQ(printed.status, FileOutcome::Converted);
     const std::string text = readFile(journalPath);
     EXPECT_EQ(mostAtOnce(text), 2) << text;
 }
@@ -310,7 +310,7 @@ TEST(ChildProcessBatch, ShortOfDescriptorsOrProcessesEveryFileIsConvertedAndEver
         const Printed printed = runBatchInLimitedChild(filesWithOwnOutputs(names), 8,
                                                        stepsNeedingDescriptors(fileno(journal.get())),
                                                        shortage.limitItself);
-        EXPECT_EQ(printed.status, FileStatus::Converted);
+        EXPECT_EQ(printed.status, FileOutcome::Converted);
         EXPECT_EQ(printed.out, expectedOut);
         EXPECT_EQ(printed.err, expectedErr);
         const int atOnce = mostAtOnce(wholeStream(journal.get()));

@@ -1,4 +1,4 @@
-#include "app/windows.h"
+#include "app/forms.h"
 
 #include "app/frm_change_cal.h"
 #include "app/frm_help.h"
