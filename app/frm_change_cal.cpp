@@ -131,7 +131,7 @@ void TFrmChangeCal::FormShow(QObject*)
 
 void TFrmChangeCal::RefreshGrid()
 {
-    StringGrid->setRowCount(std::max<int>(1, SerialList.size()));
+    StringGrid->setRowCount(std::max(1, static_cast<int>(SerialList.size())));
     for (int column = 0; column < 2; ++column)
         StringGrid->setItem(0, column, new QTableWidgetItem());
     for (int i = 0; i < SerialList.size(); ++i) {

@@ -79,8 +79,8 @@ void putFloatBE(std::FILE* f, float value)
 void writeBinarySpectrum(std::FILE* f, const SyntheticSpectrum& s, bool processed)
 {
     const auto n = static_cast<uint32_t>(s.counts.size());
-    const float darkO = (s.counts[0] + s.counts[1] + s.counts[2] + s.counts[3]) / 4.0f;
-    const float darkT = (s.counts[4] + s.counts[5] + s.counts[6] + s.counts[7]) / 4.0f;
+    const float darkO = static_cast<float>(s.counts[0] + s.counts[1] + s.counts[2] + s.counts[3]) / 4.0f;
+    const float darkT = static_cast<float>(s.counts[4] + s.counts[5] + s.counts[6] + s.counts[7]) / 4.0f;
     putBE(f, 0x0F01, 2);
     putBE(f, static_cast<uint32_t>(s.time), 4);
     putFloatBE(f, s.temp);
@@ -97,7 +97,8 @@ void writeBinarySpectrum(std::FILE* f, const SyntheticSpectrum& s, bool processe
     putBE(f, n, 2);
     for (uint32_t p = 0; p < n; ++p) {
         if (processed)
-            putFloatBE(f, static_cast<float>(s.counts[p]) - (darkO + (darkT - darkO) * p / n));
+            putFloatBE(f, static_cast<float>(s.counts[p]) -
+                              (darkO + (darkT - darkO) * static_cast<float>(p) / static_cast<float>(n)));
         else
             putBE(f, static_cast<uint32_t>(s.counts[p]), 2);
     }

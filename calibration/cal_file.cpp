@@ -104,7 +104,7 @@ TCalFile::~TCalFile() = default;
 void TCalFile::indexSections()
 {
     for (int32_t i = 0; i < static_cast<int32_t>(Lines.size()); ++i) {
-        const std::string& line = Lines[i];
+        const std::string& line = Lines[static_cast<std::size_t>(i)];
         if (line.empty())
             continue;
         if (isHeader(line))
@@ -151,9 +151,9 @@ const std::string& TCalFile::SectionLine(const std::string& name, int32_t n) con
         logMessage("Warning: Attempting to read beyond end of cal file section\n");
         return noText;
     }
-    if (Lines[line].empty()) {
+    if (Lines[static_cast<std::size_t>(line)].empty()) {
         logMessage("Warning: Skipping blank line in cal file\n");
         return noText;
     }
-    return Lines[line];
+    return Lines[static_cast<std::size_t>(line)];
 }

@@ -27,7 +27,7 @@ double timeOfDay()
     clock_gettime(CLOCK_REALTIME, &now);
     tm local{};
     localtime_r(&now.tv_sec, &local);
-    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + now.tv_nsec / 1e9;
+    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(now.tv_nsec) / 1e9;
     return seconds / 86400.0;
 }
 
@@ -139,7 +139,7 @@ private:
         c.lastCalPix = static_cast<int16_t>(file_.SectionLineCount(channel_) + c.firstCalPix - 7);
         const int count = c.lastCalPix - c.firstCalPix + 1;
         if (count > 0) {
-            slot_.pixelCals = std::make_unique<PixelCal[]>(count);
+            slot_.pixelCals = std::make_unique<PixelCal[]>(static_cast<std::size_t>(count));
             slot_.pixelCalCount = count;
         }
         int p = c.firstCalPix;
@@ -147,7 +147,7 @@ private:
         // p - firstCalPix stays below count: p + s <= lastCalPix and s >= 0.
         while (p + s <= c.lastCalPix) {
             readPixelLine(lineSkippingBlank(file_, channel_, p + s - c.firstCalPix + 6, s),
-                          slot_.pixelCals[p - c.firstCalPix]);
+                          slot_.pixelCals[static_cast<std::size_t>(p - c.firstCalPix)]);
             if (p % 100 == 99)
                 logDebug(".");
             ++p;
@@ -176,11 +176,11 @@ private:
         readRange(file_.SectionLine(section, 0), nl.start, nl.step);
         nl.count = static_cast<int16_t>(file_.SectionLineCount(section) - 1);
         if (nl.count > 0)
-            nl.values = std::make_unique<float[]>(nl.count);
+            nl.values = std::make_unique<float[]>(static_cast<std::size_t>(nl.count));
         int k = 0;
         int s = 0;
         while (k + s < nl.count) {
-            nl.values[k] = readFloat(lineSkippingBlank(file_, section, k + s + 1, s));
+            nl.values[static_cast<std::size_t>(k)] = readFloat(lineSkippingBlank(file_, section, k + s + 1, s));
             ++k;
         }
         nl.count = static_cast<int16_t>(nl.count - s);

@@ -56,7 +56,7 @@ struct CalSlot {
     const PixelCal* pixelEntry(int p) const
     {
         const int index = p - cal->firstCalPix;
-        return index >= 0 && index < pixelCalCount ? &pixelCals[index] : nullptr;
+        return index >= 0 && index < pixelCalCount ? &pixelCals[static_cast<std::size_t>(index)] : nullptr;
     }
 };
 

@@ -72,7 +72,7 @@ void forEachCalibratedValue(const SpectrumRecord& record, const CalSlot& slot, V
         const int end = std::min({count, cal.lastCalPix - firstPix + 1, cal.firstCalPix + slot.pixelCalCount - firstPix});
         if (begin >= end)
             return;
-        const PixelCal* entry = &slot.pixelCals[begin + firstPix - cal.firstCalPix];
+        const PixelCal* entry = &slot.pixelCals[static_cast<std::size_t>(begin + firstPix - cal.firstCalPix)];
         for (int k = begin; k < end; ++k, ++entry)
             visit(k, *entry);
         return;
@@ -198,7 +198,7 @@ void applyNLTable(float* pixels, const SpectrumRecord& record, const NLTable& nl
     const int count = storedPixelCount(record);
     for (int k = 0; k < count; ++k) {
         const float x = pixels[k];
-        pixels[k] = static_cast<float>(double{nl.values[nlEntry(nl, x)]} + x);
+        pixels[k] = static_cast<float>(double{nl.values[static_cast<std::size_t>(nlEntry(nl, x))]} + x);
     }
 }
 

@@ -108,7 +108,7 @@ int runConversion(const CliOptions& options)
     driver.startRun();
     if (!options.calFile.empty() && !loadFixedCalibration(driver, options.calFile))
         return static_cast<int>(FileOutcome::CalibrationUnreadable);
-    const int jobs = static_cast<int>(std::min<std::size_t>(options.jobs, options.dataFiles.size()));
+    const int jobs = static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), options.dataFiles.size()));
     const FileOutcome worst =
         jobs > 1 ? convertInParallel(driver, options, jobs) : convertOneByOne(driver, options.dataFiles);
     return static_cast<int>(worst);

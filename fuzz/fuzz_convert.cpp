@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const int level = data[0] % 5;
     const int transpose = data[0] >> 3 & 1;
     const int binary = data[0] >> 4 & 1;
-    const std::size_t calSize = std::min<std::size_t>(data[1] | data[2] << 8, size - 3);
+    const std::size_t calSize = std::min(static_cast<std::size_t>(data[1] | data[2] << 8), size - 3);
     const std::string cal = folder.write("T.CAL", data + 3, calSize);
     const std::string input = folder.write("F.ASC", data + 3 + calSize, size - 3 - calSize);
     freeCals();

@@ -67,7 +67,8 @@ void makeStoreFile(const fs::path& file, int busyTimeoutMs)
 std::string unchangingFileUri(const fs::path& file)
 {
     std::string uri = "file:";
-    for (unsigned char c : file.string()) {
+    for (const char byte : file.string()) {
+        const auto c = static_cast<unsigned char>(byte);
         if (std::isalnum(c) || std::strchr("/-._~", c)) {
             uri += static_cast<char>(c);
         } else {

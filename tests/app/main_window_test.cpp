@@ -201,7 +201,7 @@ private slots:
         QCOMPARE(lines.at(40), QString());
         QVERIFY(!FrmHelp->Memo1->isReadOnly());
         QCOMPARE(FrmHelp->Memo1->font().pixelSize(), 16);
-        const int before = QApplication::topLevelWidgets().size();
+        const qsizetype before = QApplication::topLevelWidgets().size();
         FrmMain->BtnHelp->click();
         FrmMain->BtnHelp->click();
         QVERIFY(FrmHelp->isVisible());

@@ -256,7 +256,7 @@ NLTable hundredEntries()
     nl.max = 995;
     nl.values = std::make_unique<float[]>(100);
     for (int k = 0; k < 100; ++k)
-        nl.values[k] = 1000.0f * k; // the correction tells the entry
+        nl.values[k] = 1000.0f * static_cast<float>(k); // the correction tells the entry
     return nl;
 }
 
@@ -315,7 +315,7 @@ TEST(NormalizeTime, DividesEveryBufferPositionByTheIntegrationTime)
 {
     Pixels v;
     for (int j = 0; j < MAX_PIXELS; ++j)
-        v[j] = 100.0f * j;
+        v[j] = 100.0f * static_cast<float>(j);
     normalize(v, 100, IntTimeCal{});
     for (int j = 0; j < MAX_PIXELS; ++j)
         ASSERT_EQ(v[j], static_cast<float>(j)) << j;
@@ -331,13 +331,13 @@ TEST(NormalizeTime, EffectiveTimeIsAPolynomialOfThePosition)
     for (int round = 0; round < 2; ++round) { // coefficients changing between spectra
         Pixels v;
         for (int j = 0; j < MAX_PIXELS; ++j)
-            v[j] = 10.5f + j;
+            v[j] = 10.5f + static_cast<float>(j);
         normalize(v, 10, linear);
         for (int j = 0; j < MAX_PIXELS; ++j)
             ASSERT_EQ(v[j], 1.0f) << j;
 
         for (int j = 0; j < MAX_PIXELS; ++j)
-            v[j] = 20.0f + static_cast<float>(j) * j;
+            v[j] = 20.0f + static_cast<float>(j) * static_cast<float>(j);
         normalize(v, 20, square);
         for (int j = 0; j < MAX_PIXELS; ++j)
             ASSERT_EQ(v[j], 1.0f) << j;

@@ -82,8 +82,8 @@ TEST_P(Golden, OutputLogAndErrorsMatchTheStoredOnes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Conversions, Golden, ::testing::ValuesIn(goldenCases()),
-                         [](const ::testing::TestParamInfo<GoldenCase>& info) {
-                             std::string name = info.param.output;
+                         [](const ::testing::TestParamInfo<GoldenCase>& test) {
+                             std::string name = test.param.output;
                              for (char& ch : name)
                                  if (!std::isalnum(static_cast<unsigned char>(ch)))
                                      ch = '_';

@@ -175,7 +175,7 @@ protected:
     {
         FileHandle temporary(std::tmpfile());
         for (int j = 0; j < spectra; ++j) {
-            const float values[5] = {0.5f + j, 1.25f, 2.0f + j * 10, 3.0f, 1234567.0f};
+            const float values[5] = {0.5f + static_cast<float>(j), 1.25f, 2.0f + static_cast<float>(j * 10), 3.0f, 1234567.0f};
             writeOutput(fiveValueRecord(1000 + j), values, temporary.get(), 1);
         }
         const std::string table = written([&](std::FILE* f) { EXPECT_EQ(writeTransposed(temporary.get(), f), 0); });
