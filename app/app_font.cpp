@@ -57,8 +57,9 @@ bool captionFits(const QWidget* control)
 QFont layoutFont(int pixelSize)
 {
     const QString designFamily = QStringLiteral("MS Sans Serif");
-    QFont font = QFontDatabase::families().contains(designFamily) ? QFont(designFamily)
-                                                                  : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    QFont font = QFontDatabase::families().contains(designFamily)
+                     ? QFont(designFamily)
+                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;

@@ -52,12 +52,8 @@ char delimiterOf(const TFrmMain& form)
 
 ConversionOptions collectOptions(const TFrmMain& form)
 {
-    return {processLevelOf(form),
-            form.CbTranspose->isChecked() ? 1 : 0,
-            form.CbBinary->isChecked() ? 1 : 0,
-            delimiterOf(form),
-            form.CbShowDebug->isChecked(),
-            form.CbIgnoreImmersion->isChecked()};
+    return {processLevelOf(form), form.CbTranspose->isChecked() ? 1 : 0, form.CbBinary->isChecked() ? 1 : 0,
+            delimiterOf(form),    form.CbShowDebug->isChecked(),         form.CbIgnoreImmersion->isChecked()};
 }
 
 // The window asks the user and shows boxes. A failed file's box carries the
@@ -83,8 +79,8 @@ public:
     std::optional<std::string> chooseCalFile(const std::string& serial) override
     {
         dialogs().information(form_, QStringLiteral("No calibration file associated with Tidelume #") +
-                                           QString::fromLatin1(serial.c_str()) +
-                                           QStringLiteral(". Please select a calibration file."));
+                                         QString::fromLatin1(serial.c_str()) +
+                                         QStringLiteral(". Please select a calibration file."));
         TOpenDialog& dialog = form_->CalOpenDialog;
         dialog.FileName.clear();
         if (!dialog.Execute(form_))
@@ -107,8 +103,8 @@ public:
         failure_.reset();
         windowDriver().convert(QFile::encodeName(file).toStdString());
         if (failure_) {
-            dialogs().information(form_, errors.empty() ? *failure_
-                                                        : *failure_ + QStringLiteral("\n\n") + errors.joined());
+            dialogs().information(form_,
+                                  errors.empty() ? *failure_ : *failure_ + QStringLiteral("\n\n") + errors.joined());
         } else if (!errors.empty()) {
             QApplication::beep();
             dialogs().error(form_, errors.joined(), QStringLiteral("Error"));

@@ -25,14 +25,13 @@ public:
         QString title;    // empty: the toolkit's own title
         QString fileName; // preset file name, possibly empty
         bool multiple = false;
-        QString filter;   // name filters as "Text (*.a *.b);;All files (*)", or empty
+        QString filter; // name filters as "Text (*.a *.b);;All files (*)", or empty
     };
     // The chosen files; an empty list when the user cancelled.
     virtual QStringList openFiles(QWidget* owner, const OpenFileRequest& request) = 0;
 
     // Single-line input box; returns the preset text when the user cancels.
-    virtual QString inputBox(QWidget* owner, const QString& caption, const QString& prompt,
-                             const QString& preset) = 0;
+    virtual QString inputBox(QWidget* owner, const QString& caption, const QString& prompt, const QString& preset) = 0;
 };
 
 // The program-wide instance; not owned. Set before any window is created.

@@ -14,8 +14,7 @@ void TFrmMain::BtnAssociateASCFilesClick(QObject*)
 
 void TFrmMain::BtnAssociateBINFilesClick(QObject*)
 {
-    AssociateFileType(QStringLiteral(".BIN"), QStringLiteral("Tidelume.BIN"),
-                      QStringLiteral("Tidelume Binary Files"));
+    AssociateFileType(QStringLiteral(".BIN"), QStringLiteral("Tidelume.BIN"), QStringLiteral("Tidelume Binary Files"));
 }
 
 void TFrmMain::AssociateFileType(const QString& extension, const QString& typeName, const QString& description)
@@ -29,11 +28,10 @@ void TFrmMain::AssociateFileType(const QString& extension, const QString& typeNa
                             caption))
         return;
     const QString currentType = QString::fromStdString(currentFileType(extension.toStdString()));
-    if (!currentType.isEmpty() &&
-        !dialogs().askYesNo(this,
-                            extension + QStringLiteral(" is already associated with ") + currentType +
-                                QStringLiteral(". Do you want to change it?"),
-                            caption))
+    if (!currentType.isEmpty() && !dialogs().askYesNo(this,
+                                                      extension + QStringLiteral(" is already associated with ") +
+                                                          currentType + QStringLiteral(". Do you want to change it?"),
+                                                      caption))
         return;
     registerFileType(extension.toStdString(), typeName.toStdString(), description.toStdString(),
                      QCoreApplication::applicationFilePath().toStdString());

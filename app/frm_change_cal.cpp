@@ -93,8 +93,7 @@ void TFrmChangeCal::createControls()
     layout->addWidget(splitter);
 
     connect(BtnCancel, &QPushButton::clicked, this, guarded([this] { BtnCancelClick(BtnCancel); }));
-    connect(StringGrid, &QTableWidget::cellDoubleClicked, this,
-            guarded([this] { StringGridDblClick(StringGrid); }));
+    connect(StringGrid, &QTableWidget::cellDoubleClicked, this, guarded([this] { StringGridDblClick(StringGrid); }));
     connect(BtnDelete, &QPushButton::clicked, this, guarded([this] { BtnDeleteClick(BtnDelete); }));
     connect(BtnAdd, &QPushButton::clicked, this, guarded([this] { BtnAddClick(BtnAdd); }));
     connect(BtnOK, &QPushButton::clicked, this, guarded([this] { BtnOKClick(BtnOK); }));

@@ -86,9 +86,9 @@ void TFrmMain::createControls()
     MemoFile->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoFile->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     BtnOpenInFile = place(new QPushButton(QStringLiteral("..."), this), 512, 16, 25, 25);
-    CbAutoInclude = place(
-        checkBox(QStringLiteral("Automatcially include non-selected channels in same data set."), this, true), 88,
-        104, 321, 17);
+    CbAutoInclude =
+        place(checkBox(QStringLiteral("Automatcially include non-selected channels in same data set."), this, true), 88,
+              104, 321, 17);
     BtnHelp = place(new QPushButton(QStringLiteral("Help"), this), 8, 272, 105, 25);
     BtnChangeCals = place(new QPushButton(QStringLiteral("Change Cal File Associations"), this), 136, 272, 153, 25);
     BtnAssociateASCFiles = place(new QPushButton(QStringLiteral("Associate ASC Files"), this), 304, 272, 113, 25);
@@ -137,12 +137,30 @@ void TFrmMain::createOptionPanels()
 
 void TFrmMain::setTabOrder()
 {
-    const QList<QWidget*> order = {BtnOpenInFile, BtnDoCal,    MemoFile,    CbAutoInclude, BtnChangeCals,
-                                   BtnAssociateASCFiles, BtnAssociateBINFiles,
-                                   RbComma,       RbSpace,     RbTab,       RbOtherCode,   EdOtherCode,
-                                   RbOtherChar,   EdOtherChar, CbTranspose, CbBinary,
-                                   RbRaw,         RbPixAdjust, RbDarkAdjust, RbNormTime,   RbFullCal,
-                                   BtnHelp,       CbIgnoreImmersion,        CbShowDebug};
+    const QList<QWidget*> order = {BtnOpenInFile,
+                                   BtnDoCal,
+                                   MemoFile,
+                                   CbAutoInclude,
+                                   BtnChangeCals,
+                                   BtnAssociateASCFiles,
+                                   BtnAssociateBINFiles,
+                                   RbComma,
+                                   RbSpace,
+                                   RbTab,
+                                   RbOtherCode,
+                                   EdOtherCode,
+                                   RbOtherChar,
+                                   EdOtherChar,
+                                   CbTranspose,
+                                   CbBinary,
+                                   RbRaw,
+                                   RbPixAdjust,
+                                   RbDarkAdjust,
+                                   RbNormTime,
+                                   RbFullCal,
+                                   BtnHelp,
+                                   CbIgnoreImmersion,
+                                   CbShowDebug};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
@@ -251,8 +269,8 @@ void TFrmMain::FormClose(QObject*)
 void TFrmMain::CbBinaryClick(QObject*)
 {
     const bool textOutput = !CbBinary->isChecked();
-    for (QWidget* control : QList<QWidget*>{CbTranspose, RbComma, RbSpace, RbTab, RbOtherChar, EdOtherChar,
-                                            RbOtherCode, EdOtherCode})
+    for (QWidget* control :
+         QList<QWidget*>{CbTranspose, RbComma, RbSpace, RbTab, RbOtherChar, EdOtherChar, RbOtherCode, EdOtherCode})
         control->setEnabled(textOutput);
 }
 

@@ -65,8 +65,7 @@ TFrmMessage::TFrmMessage(QWidget* parent) : QMainWindow(parent)
     connect(ExitMsgForm, &QAction::triggered, this, guarded([this] { ExitMsgFormExecute(ExitMsgForm); }));
     connect(ClearMessages, &QAction::triggered, this, guarded([this] { ClearMessagesExecute(ClearMessages); }));
     connect(EditCopy1, &QAction::triggered, this, guarded(copyFocusedSelection));
-    connect(EditSelectAll1, &QAction::triggered, this,
-            guarded([this] { EditSelectAll1Execute(EditSelectAll1); }));
+    connect(EditSelectAll1, &QAction::triggered, this, guarded([this] { EditSelectAll1Execute(EditSelectAll1); }));
 }
 
 void TFrmMessage::EditSelectAll1Execute(QObject*)

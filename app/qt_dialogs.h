@@ -9,6 +9,5 @@ public:
     bool askYesNo(QWidget* owner, const QString& text, const QString& caption) override;
     void error(QWidget* owner, const QString& text, const QString& caption) override;
     QStringList openFiles(QWidget* owner, const OpenFileRequest& request) override;
-    QString inputBox(QWidget* owner, const QString& caption, const QString& prompt,
-                     const QString& preset) override;
+    QString inputBox(QWidget* owner, const QString& caption, const QString& prompt, const QString& preset) override;
 };

@@ -32,7 +32,8 @@ void writeChannel(std::FILE* f, int channelIndex, int pixelCount)
     std::fprintf(f, "[%c]\r\n%s\r\n%s\r\n1.0\r\n0,3\r\n4,7\r\n%d\r\n", x, ch.name, ch.units, DARK_PIXELS);
     for (int p = DARK_PIXELS; p < pixelCount; ++p) {
         const double weight = static_cast<double>(p - DARK_PIXELS) / (pixelCount - DARK_PIXELS);
-        const double coefficient = 0.0008 + 0.0015 * std::exp(-std::pow((p - 0.6 * pixelCount) / (0.5 * pixelCount), 2));
+        const double coefficient =
+            0.0008 + 0.0015 * std::exp(-std::pow((p - 0.6 * pixelCount) / (0.5 * pixelCount), 2));
         std::fprintf(f, "%d,%.4f,%.6g,%.3f\r\n", adjustCode(p, pixelCount), weight, coefficient, ch.immersion);
     }
     const WaveCoefs w = waveCoefs(pixelCount);

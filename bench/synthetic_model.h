@@ -11,11 +11,11 @@
 constexpr int DARK_PIXELS = 8; // pixels 0..3 give Do, 4..7 give Dt
 
 struct ChannelModel {
-    char letter;         // 'A', 'B', ...
-    const char* name;    // "Ed", "Lu"
+    char letter;      // 'A', 'B', ...
+    const char* name; // "Ed", "Lu"
     const char* units;
     double immersion;
-    double peakCounts;   // signal at the spectrum's peak for a 128 ms integration
+    double peakCounts; // signal at the spectrum's peak for a 128 ms integration
 };
 
 const ChannelModel& channelModel(int channelIndex);

@@ -119,8 +119,9 @@ void TCalFile::indexSections()
 
 const TCalFile::Section* TCalFile::find(const std::string& name) const
 {
-    const auto it = std::lower_bound(Sections.begin(), Sections.end(), name,
-                                     [](const Section& s, const std::string& n) { return lessIgnoringCase(s.name, n); });
+    const auto it =
+        std::lower_bound(Sections.begin(), Sections.end(), name,
+                         [](const Section& s, const std::string& n) { return lessIgnoringCase(s.name, n); });
     if (it == Sections.end() || lessIgnoringCase(name, it->name))
         return nullptr;
     return &*it;

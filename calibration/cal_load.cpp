@@ -27,7 +27,8 @@ double timeOfDay()
     clock_gettime(CLOCK_REALTIME, &now);
     tm local{};
     localtime_r(&now.tv_sec, &local);
-    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(now.tv_nsec) / 1e9;
+    const double seconds =
+        local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(now.tv_nsec) / 1e9;
     return seconds / 86400.0;
 }
 
@@ -80,9 +81,9 @@ bool startsNumber(const std::string& line)
 class ChannelLoader {
 public:
     ChannelLoader(const TCalFile& file, char letter, bool ignoreImmersion)
-        : file_(file), letter_(letter), ignoreImmersion_(ignoreImmersion), channel_(sectionName(CHANNEL_SECTION, letter))
-    {
-    }
+        : file_(file), letter_(letter), ignoreImmersion_(ignoreImmersion),
+          channel_(sectionName(CHANNEL_SECTION, letter))
+    {}
 
     // Builds the slot from scratch: every record starts at zero, so a number
     // a line does not supply stays 0.

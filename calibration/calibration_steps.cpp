@@ -12,7 +12,9 @@ constexpr double ONE_THIRD = 1.0 / 3.0;
 // The first numPix values of a buffer; any other position reads as 0.0.
 class SpectrumValues {
 public:
-    SpectrumValues(const float* values, const SpectrumRecord& record) : values_(values), count_(storedPixelCount(record)) {}
+    SpectrumValues(const float* values, const SpectrumRecord& record)
+        : values_(values), count_(storedPixelCount(record))
+    {}
     float operator[](int k) const { return k >= 0 && k < count_ ? values_[k] : 0.0f; }
 
 private:
@@ -27,22 +29,14 @@ constexpr int NEIGHBOURS = 2;
 float adjustedValue(int16_t code, const float* s)
 {
     switch (code) {
-    case 1:
-        return s[0];
-    case 2:
-        return static_cast<float>((double{s[0]} + s[-1]) * 0.5);
-    case 3:
-        return static_cast<float>((double{s[0]} + s[1]) * 0.5);
-    case 4:
-        return s[-1] > s[0] ? s[-1] : s[0];
-    case 5:
-        return s[0] > s[1] ? s[0] : s[1];
-    case 6:
-        return s[-1];
-    case 7:
-        return s[1];
-    case 8:
-        return static_cast<float>((double{s[-1]} + s[0] + s[1]) * ONE_THIRD);
+    case 1: return s[0];
+    case 2: return static_cast<float>((double{s[0]} + s[-1]) * 0.5);
+    case 3: return static_cast<float>((double{s[0]} + s[1]) * 0.5);
+    case 4: return s[-1] > s[0] ? s[-1] : s[0];
+    case 5: return s[0] > s[1] ? s[0] : s[1];
+    case 6: return s[-1];
+    case 7: return s[1];
+    case 8: return static_cast<float>((double{s[-1]} + s[0] + s[1]) * ONE_THIRD);
     case 9: {
         const float window[] = {s[-1], s[0], s[1]};
         return medianOf(window);
@@ -51,8 +45,7 @@ float adjustedValue(int16_t code, const float* s)
         const float window[] = {s[-2], s[-1], s[0], s[1], s[2]};
         return medianOf(window);
     }
-    default:
-        return 0.0f;
+    default: return 0.0f;
     }
 }
 
@@ -69,7 +62,8 @@ void forEachCalibratedValue(const SpectrumRecord& record, const CalSlot& slot, V
         // Pixel numbers rise without wrapping, so the values with an entry
         // form one run, and so do their entries.
         const int begin = std::max(0, cal.firstCalPix - firstPix);
-        const int end = std::min({count, cal.lastCalPix - firstPix + 1, cal.firstCalPix + slot.pixelCalCount - firstPix});
+        const int end =
+            std::min({count, cal.lastCalPix - firstPix + 1, cal.firstCalPix + slot.pixelCalCount - firstPix});
         if (begin >= end)
             return;
         const PixelCal* entry = &slot.pixelCals[static_cast<std::size_t>(begin + firstPix - cal.firstCalPix)];

@@ -22,8 +22,12 @@ public:
 
     ConversionOptions options() override
     {
-        return {static_cast<int8_t>(options_.level), options_.transpose ? 1 : 0, options_.binary ? 1 : 0,
-                options_.delimiter,                 options_.verbose,           options_.ignoreImmersion};
+        return {static_cast<int8_t>(options_.level),
+                options_.transpose ? 1 : 0,
+                options_.binary ? 1 : 0,
+                options_.delimiter,
+                options_.verbose,
+                options_.ignoreImmersion};
     }
 
     LogCallback logSink() override { return logToStdout; }

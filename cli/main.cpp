@@ -24,17 +24,12 @@ int main(int argc, char** argv)
 
     const ParseResult parsed = parseCliOptions(argc, argv);
     switch (parsed.outcome) {
-    case ParseOutcome::ShowHelp:
-        std::fputs(cliUsageText(), stdout);
-        return 0;
-    case ParseOutcome::ShowVersion:
-        std::printf("Orvantis %s\n", ORVANTIS_VERSION);
-        return 0;
+    case ParseOutcome::ShowHelp: std::fputs(cliUsageText(), stdout); return 0;
+    case ParseOutcome::ShowVersion: std::printf("Orvantis %s\n", ORVANTIS_VERSION); return 0;
     case ParseOutcome::UsageError:
         std::fprintf(stderr, "orvantis-cli: %s\n\n%s", parsed.error.c_str(), cliUsageText());
         return 2;
-    case ParseOutcome::Run:
-        break;
+    case ParseOutcome::Run: break;
     }
     const int status = runConversion(parsed.options);
     freeCals();

@@ -201,7 +201,8 @@ private:
         const pid_t child = waitpid(-1, &waitStatus, 0);
         if (child <= 0)
             return;
-        const auto file = std::find_if(runs_.begin(), runs_.end(), [&](const BatchEntry& f) { return f.child == child; });
+        const auto file =
+            std::find_if(runs_.begin(), runs_.end(), [&](const BatchEntry& f) { return f.child == child; });
         if (file == runs_.end())
             return;
         file->child = 0;
@@ -234,8 +235,8 @@ private:
 
 } // namespace
 
-FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps,
-                               std::FILE* out, std::FILE* err)
+FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps, std::FILE* out,
+                                std::FILE* err)
 {
     return ChildProcessBatch(files, std::max(jobs, 1), steps, out, err).run();
 }

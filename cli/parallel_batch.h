@@ -35,5 +35,5 @@ struct FileSteps {
 // prints the logs to out and the error texts to err. Returns the worst
 // status. Files that write or read the same file are never converted at the
 // same time, so the later one wins as in a one-by-one run.
-FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps,
-                               std::FILE* out, std::FILE* err);
+FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps, std::FILE* out,
+                                std::FILE* err);

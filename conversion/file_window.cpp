@@ -24,7 +24,8 @@ const unsigned char* FileWindow::at(long position, std::size_t count)
 {
     if (available(position, count) != count)
         return nullptr;
-    const bool inside = position >= start_ && position - start_ + static_cast<long>(count) <= static_cast<long>(length_);
+    const bool inside =
+        position >= start_ && position - start_ + static_cast<long>(count) <= static_cast<long>(length_);
     if (!inside && !load(position))
         return nullptr;
     if (static_cast<std::size_t>(position - start_) + count > length_)

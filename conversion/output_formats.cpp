@@ -53,8 +53,8 @@ void logWrite(const SpectrumRecord& record)
 // per value. Row r's cell of spectrum j is read from the temporary file at
 // j * recordSize + cellOffset(r), cellSize(r) bytes long.
 constexpr int LABEL_ROWS = 13;
-const char* const rowLabels[LABEL_ROWS] = {"Time",  "temp", "volts",   "depth",    "process", "N",      "Scale",
-                                           "Do",    "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
+const char* const rowLabels[LABEL_ROWS] = {"Time", "temp", "volts",   "depth",    "process", "N",     "Scale",
+                                           "Do",   "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
 
 // Bytes of the temporary file gathered for a band of rows at a time; the
 // larger it is, the fewer passes over the file a long table takes.
@@ -120,8 +120,7 @@ public:
     TransposedTable(FileWindow& file, std::FILE* output, int spectra, int values)
         : file_(file), out_(output), spectra_(spectra), values_(values),
           recordSize_(static_cast<long>(SPECTRUM_RECORD_SIZE) + 4L * values)
-    {
-    }
+    {}
 
     int16_t write()
     {
@@ -293,8 +292,8 @@ int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output
 {
     const char d = delimiter;
     OutputBuffer out(output);
-    for (const char* name : {"Time", "temp", "volts", "depth", "process", "N", "scale", "Do", "Dt", "IntTime",
-                             "firstPix", "pixInc"}) {
+    for (const char* name :
+         {"Time", "temp", "volts", "depth", "process", "N", "scale", "Do", "Dt", "IntTime", "firstPix", "pixInc"}) {
         out.put(std::string_view(name));
         out.put(d);
     }

@@ -50,7 +50,7 @@ struct FileConversion {
     int8_t channel = 0;
     int binaryInput = 0;
     int format = 0;
-    int32_t count = 0; // a day of spectra at one a second exceeds 16 bits
+    int32_t count = 0;  // a day of spectra at one a second exceeds 16 bits
     int writeError = 0; // the system's reason for the first failed write
 };
 
@@ -83,8 +83,7 @@ bool writeTextHeader(std::FILE* output, const char* dataFileName, const char* ca
     bool written = std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n", dataSerial,
                                 OUTPUT_FILE_VERSION) >= 0;
     written = written && std::fprintf(output, "Source file: %s\r\n", printableName(dataFileName).c_str()) >= 0;
-    written = written &&
-              std::fprintf(output, "Calibration file: %s\r\n", printableName(calFileName).c_str()) >= 0;
+    written = written && std::fprintf(output, "Calibration file: %s\r\n", printableName(calFileName).c_str()) >= 0;
     const ChannelCal* cal = channel >= 0 && channel < MAX_CHANNELS ? calTable[channel].cal.get() : nullptr;
     if (cal)
         return written && std::fprintf(output, "Channel: %s, %s\r\n", cal->name, cal->units) >= 0;
@@ -194,7 +193,8 @@ int16_t handlePixelSetChange(FileConversion& run)
     logMessage("WARNING: Spectrum %d in %s contains a different set of pixels\n         than the preceding spectra.",
                run.count, run.path);
     if (!transposeOutput) {
-        logMessage("WARNING: The wavelengths listed in the header\n         will not apply to all spectra in the file.\n");
+        logMessage(
+            "WARNING: The wavelengths listed in the header\n         will not apply to all spectra in the file.\n");
         return 0;
     }
     logMessage("WARNING: The output cannot be transposed.\n");
@@ -304,9 +304,7 @@ void reportRefusal(OutputRefusal refusal, const std::string& outputName)
 {
     switch (refusal) {
     case OutputRefusal::None: break;
-    case OutputRefusal::IsDirectory:
-        logError("Error %d opening output file %s\n", EISDIR, outputName.c_str());
-        break;
+    case OutputRefusal::IsDirectory: logError("Error %d opening output file %s\n", EISDIR, outputName.c_str()); break;
     case OutputRefusal::NotRegularFile:
         logError("Refusing to write %s: it is not a regular file\n", outputName.c_str());
         break;
@@ -347,8 +345,7 @@ int16_t settleOutput(FileConversion& run, LoopEnd end, const std::string& output
     logSpectrumCount(run.count);
     if (end == LoopEnd::EndOfData)
         return 0;
-    logError("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path,
-             run.count);
+    logError("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path, run.count);
     return STOPPED_EARLY;
 }
 

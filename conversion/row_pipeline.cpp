@@ -22,8 +22,7 @@ std::unique_ptr<RowPipeline> RowPipeline::start(std::FILE* output, char delimite
 
 RowPipeline::RowPipeline(std::FILE* output, char delimiter, std::unique_ptr<Slot[]> slots)
     : output_(output), delimiter_(delimiter), slots_(std::move(slots)), worker_(&RowPipeline::work, this)
-{
-}
+{}
 
 RowPipeline::~RowPipeline()
 {

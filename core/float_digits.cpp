@@ -15,7 +15,10 @@ constexpr int64_t EXPONENT_CAP = 1'000'000'000'000;
 // 0 or infinity for every mantissa of at most MAX_SIGNIFICANT + 1 digits.
 constexpr int64_t POWER_LIMIT = 99'999;
 
-char digitChar(int value) { return "0123456789abcdef"[value]; }
+char digitChar(int value)
+{
+    return "0123456789abcdef"[value];
+}
 
 } // namespace
 
@@ -96,8 +99,7 @@ float FloatDigits::valueFromText() const
     if (sticky_)
         text[n++] = '1';
     const int64_t radixBits = hex_ ? 4 : 1;
-    const int64_t power =
-        std::clamp((pointShift_ - written) * radixBits + scaleExponent(), -POWER_LIMIT, POWER_LIMIT);
+    const int64_t power = std::clamp((pointShift_ - written) * radixBits + scaleExponent(), -POWER_LIMIT, POWER_LIMIT);
     text[n++] = hex_ ? 'p' : 'e';
     *std::to_chars(text + n, text + sizeof text - 1, power).ptr = '\0';
     return std::strtof(text, nullptr);

@@ -9,7 +9,10 @@ constexpr int DETECTION_VALUES = 13;
 // A count the first data line does not have.
 constexpr int16_t NO_COUNT = -1;
 
-bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isSpace(int c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 int countCommasToSpace(StreamChars& in)
 {

@@ -13,7 +13,10 @@ namespace {
 
 constexpr int LINE_SIZE = 256;
 
-bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // The serial number line starts with a letter; "Export" lines and lines
 // starting with anything else are not instrument headers.

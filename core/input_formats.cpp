@@ -12,7 +12,10 @@ int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, i
     return readTextSpectrum(record, pixels, stream, format);
 }
 
-void skipLine(std::FILE* stream) { skipToLineEnd(stream); }
+void skipLine(std::FILE* stream)
+{
+    skipToLineEnd(stream);
+}
 
 std::size_t readBigEndian(void* buffer, std::size_t itemSize, std::size_t count, std::FILE* stream)
 {

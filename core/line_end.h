@@ -3,7 +3,10 @@
 
 #include <cstdio>
 
-inline bool isLineEnd(int c) { return c == '\r' || c == '\n'; }
+inline bool isLineEnd(int c)
+{
+    return c == '\r' || c == '\n';
+}
 
 // Reads up to and including the first CR or LF; returns that character, or
 // EOF when the stream ends first.

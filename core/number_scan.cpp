@@ -12,10 +12,22 @@
 
 namespace {
 
-bool isSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(int c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(int c) { return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
-int lower(int c) { return c >= 'A' && c <= 'Z' ? c | 0x20 : c; }
+bool isSpace(int c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool isDigit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isHexDigit(int c)
+{
+    return isDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+int lower(int c)
+{
+    return c >= 'A' && c <= 'Z' ? c | 0x20 : c;
+}
 
 template <class Chars>
 int firstAfterSpace(Chars& in)

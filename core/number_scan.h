@@ -110,5 +110,11 @@ template <class Chars>
 bool matchChar(Chars& in, char expected);
 
 // The integer fields keep the low bits of the value read.
-inline int32_t low32(int64_t value) { return static_cast<int32_t>(value); }
-inline int16_t low16(int64_t value) { return static_cast<int16_t>(value); }
+inline int32_t low32(int64_t value)
+{
+    return static_cast<int32_t>(value);
+}
+inline int16_t low16(int64_t value)
+{
+    return static_cast<int16_t>(value);
+}

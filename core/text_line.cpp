@@ -4,7 +4,10 @@
 
 namespace {
 
-bool isTextSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isTextSpace(int c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 int firstNonSpace(std::FILE* stream)
 {

@@ -7,7 +7,10 @@
 
 namespace {
 
-bool startsDataLine(int c) { return c == '.' || c == '-' || (c >= '0' && c <= '9'); }
+bool startsDataLine(int c)
+{
+    return c == '.' || c == '-' || (c >= '0' && c <= '9');
+}
 
 // Passes over every line that does not start like a number; false at the end.
 bool findDataLine(std::FILE* stream)

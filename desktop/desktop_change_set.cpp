@@ -22,8 +22,7 @@ namespace {
 
 DesktopRegistrationError fileError(const std::string& what, const fs::path& path, int error)
 {
-    return DesktopRegistrationError("cannot " + what + " " + path.string() + ": " +
-                                    std::strerror(error));
+    return DesktopRegistrationError("cannot " + what + " " + path.string() + ": " + std::strerror(error));
 }
 
 // A fresh name beside the file; O_EXCL keeps two writers from sharing it.
@@ -31,8 +30,7 @@ UniqueFd createTemporaryBeside(const fs::path& file, fs::path& temporary)
 {
     static std::atomic<unsigned> counter{0};
     for (;;) {
-        temporary = file.parent_path() / ("." + file.filename().string() + "." +
-                                          std::to_string(getpid()) + "." +
+        temporary = file.parent_path() / ("." + file.filename().string() + "." + std::to_string(getpid()) + "." +
                                           std::to_string(counter++) + ".tmp");
         int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0)
@@ -108,7 +106,10 @@ void DesktopChangeSet::makeFolder(const fs::path& folder)
     }
 }
 
-void DesktopChangeSet::markGenerated(const fs::path& folder) { generatedFolders_.push_back(folder); }
+void DesktopChangeSet::markGenerated(const fs::path& folder)
+{
+    generatedFolders_.push_back(folder);
+}
 
 void DesktopChangeSet::writeFile(const fs::path& file, const std::string& content)
 {
@@ -124,8 +125,7 @@ void DesktopChangeSet::writeFile(const fs::path& file, const std::string& conten
 
 bool DesktopChangeSet::isGenerated(const fs::path& folder) const
 {
-    return std::find(generatedFolders_.begin(), generatedFolders_.end(), folder) !=
-           generatedFolders_.end();
+    return std::find(generatedFolders_.begin(), generatedFolders_.end(), folder) != generatedFolders_.end();
 }
 
 void DesktopChangeSet::rollBack() noexcept

@@ -73,8 +73,7 @@ std::vector<std::string> entryMimeTypes(const std::string& entryText)
     return types;
 }
 
-std::string desktopEntryText(const std::string& programPath,
-                             const std::vector<std::string>& mimeTypes)
+std::string desktopEntryText(const std::string& programPath, const std::vector<std::string>& mimeTypes)
 {
     std::string typeList;
     for (const std::string& type : mimeTypes)
@@ -82,11 +81,16 @@ std::string desktopEntryText(const std::string& programPath,
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Orvantis\n"
-           "Exec=" + keyFileEscaped(execArgument(programPath)) + " %F\n"
-           "Icon=" + std::string(ProgramIconName) + "\n"
+           "Exec=" +
+           keyFileEscaped(execArgument(programPath)) +
+           " %F\n"
+           "Icon=" +
+           std::string(ProgramIconName) +
+           "\n"
            "Terminal=false\n"
            "Categories=Science;\n"
-           "MimeType=" + typeList + "\n";
+           "MimeType=" +
+           typeList + "\n";
 }
 
 } // namespace desktop

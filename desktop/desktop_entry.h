@@ -21,7 +21,6 @@ std::vector<std::string> entryMimeTypes(const std::string& entryText);
 
 // The complete entry starting the program with every selected file (%F), so
 // that several files start one copy.
-std::string desktopEntryText(const std::string& programPath,
-                             const std::vector<std::string>& mimeTypes);
+std::string desktopEntryText(const std::string& programPath, const std::vector<std::string>& mimeTypes);
 
 } // namespace desktop

@@ -28,8 +28,7 @@ DesktopFolders desktopFolders()
 {
     fs::path data = userDataHome();
     fs::path icons = data / "icons" / "hicolor" / "scalable";
-    return {data / "mime", data / "applications", icons / "mimetypes", icons / "apps",
-            userConfigHome()};
+    return {data / "mime", data / "applications", icons / "mimetypes", icons / "apps", userConfigHome()};
 }
 
 // Bytes that no content rule recognises and that do not look like text, so
@@ -54,19 +53,16 @@ std::vector<std::string> withType(std::vector<std::string> types, const std::str
     return types;
 }
 
-void writeDataFiles(DesktopChangeSet& changes, const DesktopFolders& folders,
-                    const DesktopFileType& type, const std::string& description,
-                    const std::string& programPath)
+void writeDataFiles(DesktopChangeSet& changes, const DesktopFolders& folders, const DesktopFileType& type,
+                    const std::string& description, const std::string& programPath)
 {
     changes.makeFolder(folders.mime / "packages");
-    changes.writeFile(folders.mime / "packages" / type.packageFileName(),
-                      mimePackageText(type, description));
+    changes.writeFile(folders.mime / "packages" / type.packageFileName(), mimePackageText(type, description));
 
     changes.makeFolder(folders.typeIcons);
     changes.writeFile(folders.typeIcons / (type.iconName() + ".svg"), dataFileIconSvg());
     changes.makeFolder(folders.programIcons);
-    changes.writeFile(folders.programIcons / (std::string(ProgramIconName) + ".svg"),
-                      programIconSvg());
+    changes.writeFile(folders.programIcons / (std::string(ProgramIconName) + ".svg"), programIconSvg());
 
     // Keeps the types registered before, so that both extensions stay with the program.
     changes.makeFolder(folders.applications);
@@ -76,8 +72,8 @@ void writeDataFiles(DesktopChangeSet& changes, const DesktopFolders& folders,
 
     changes.makeFolder(folders.config);
     fs::path defaults = folders.config / "mimeapps.list";
-    changes.writeFile(defaults, withDefaultApplication(readFileIfPresent(defaults).value_or(""),
-                                                       type.mimeType, DesktopEntryId));
+    changes.writeFile(defaults,
+                      withDefaultApplication(readFileIfPresent(defaults).value_or(""), type.mimeType, DesktopEntryId));
 }
 
 void updateDatabases(const DesktopFolders& folders)
@@ -95,8 +91,7 @@ void rebuildDatabasesQuietly(const DesktopFolders& folders) noexcept
         if (fs::exists(folders.mime, error))
             runProgram({"update-mime-database", folders.mime.string()}, ErrorOutput::Discard);
         if (fs::exists(folders.applications, error))
-            runProgram({"update-desktop-database", folders.applications.string()},
-                       ErrorOutput::Discard);
+            runProgram({"update-desktop-database", folders.applications.string()}, ErrorOutput::Discard);
     } catch (const std::exception&) {
     }
 }
@@ -112,17 +107,16 @@ std::string currentFileType(const std::string& extension)
     TemporaryFolder folder;
     fs::path probe = folder.path() / ("probe" + extension);
     writeFileAtomically(probe, ProbeContent);
-    ProgramResult result = runProgram(
-        {"gio", "info", "-a", "standard::content-type", probe.string()}, ErrorOutput::Discard);
+    ProgramResult result =
+        runProgram({"gio", "info", "-a", "standard::content-type", probe.string()}, ErrorOutput::Discard);
     if (result.exitStatus != 0)
-        throw DesktopRegistrationError("gio failed with exit status " +
-                                       std::to_string(result.exitStatus));
+        throw DesktopRegistrationError("gio failed with exit status " + std::to_string(result.exitStatus));
     std::string type = contentTypeIn(result.output);
     return type == "application/octet-stream" ? std::string() : type;
 }
 
-void registerFileType(const std::string& extension, const std::string& typeName,
-                      const std::string& description, const std::string& programPath)
+void registerFileType(const std::string& extension, const std::string& typeName, const std::string& description,
+                      const std::string& programPath)
 {
     DesktopFileType type = desktopFileType(extension, typeName);
     if (!fs::path(programPath).is_absolute())

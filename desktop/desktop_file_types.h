@@ -18,5 +18,5 @@ std::string currentFileType(const std::string& extension);
 // Makes the program the handler of the extension under the file-type name
 // and description. Writes everything or nothing; throws
 // DesktopRegistrationError (or StoreError for the store) on failure.
-void registerFileType(const std::string& extension, const std::string& typeName,
-                      const std::string& description, const std::string& programPath);
+void registerFileType(const std::string& extension, const std::string& typeName, const std::string& description,
+                      const std::string& programPath);

@@ -89,11 +89,15 @@ std::string mimePackageText(const DesktopFileType& type, const std::string& desc
     // extension (text/plain claims *.asc at 50), glob matching ignores case.
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-           "  <mime-type type=\"" + type.mimeType + "\">\n"
-           "    <comment>" + xmlEscaped(description) + "</comment>\n" +
-           contentRules(type) +
-           "    <icon name=\"" + type.iconName() + "\"/>\n"
-           "    <glob pattern=\"" + type.globPattern + "\" weight=\"80\"/>\n"
+           "  <mime-type type=\"" +
+           type.mimeType +
+           "\">\n"
+           "    <comment>" +
+           xmlEscaped(description) + "</comment>\n" + contentRules(type) + "    <icon name=\"" + type.iconName() +
+           "\"/>\n"
+           "    <glob pattern=\"" +
+           type.globPattern +
+           "\" weight=\"80\"/>\n"
            "  </mime-type>\n"
            "</mime-info>\n";
 }

@@ -29,7 +29,10 @@ std::string joinedLines(const std::vector<std::string>& lines)
     return text;
 }
 
-bool isGroupHeader(const std::string& line) { return trimmed(line).starts_with('['); }
+bool isGroupHeader(const std::string& line)
+{
+    return trimmed(line).starts_with('[');
+}
 
 std::string keyOf(const std::string& line)
 {
@@ -39,8 +42,7 @@ std::string keyOf(const std::string& line)
 
 // The application first, then the applications the entry named before, so
 // that they stay as fall-backs.
-std::string entryWithFirst(const std::string& line, const std::string& mimeType,
-                           const std::string& desktopId)
+std::string entryWithFirst(const std::string& line, const std::string& mimeType, const std::string& desktopId)
 {
     std::string entry = mimeType + "=" + desktopId + ";";
     for (const std::string& id : listItems(line.substr(line.find('=') + 1), ';')) {
@@ -75,8 +77,7 @@ std::string withDefaultApplication(const std::string& listText, const std::strin
         if (!trimmed(lines[i]).empty())
             lastLineOfGroup = i;
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastLineOfGroup) + 1,
-                 mimeType + "=" + desktopId + ";");
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastLineOfGroup) + 1, mimeType + "=" + desktopId + ";");
     return joinedLines(lines);
 }
 

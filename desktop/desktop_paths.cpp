@@ -32,8 +32,14 @@ fs::path baseFolder(const char* variable, const char* belowHome)
 
 } // namespace
 
-fs::path userDataHome() { return baseFolder("XDG_DATA_HOME", ".local/share"); }
+fs::path userDataHome()
+{
+    return baseFolder("XDG_DATA_HOME", ".local/share");
+}
 
-fs::path userConfigHome() { return baseFolder("XDG_CONFIG_HOME", ".config"); }
+fs::path userConfigHome()
+{
+    return baseFolder("XDG_CONFIG_HOME", ".config");
+}
 
 } // namespace desktop

@@ -29,7 +29,10 @@ private:
     posix_spawn_file_actions_t actions_;
 };
 
-std::string systemMessage(int error) { return std::strerror(error); }
+std::string systemMessage(int error)
+{
+    return std::strerror(error);
+}
 
 std::string readAll(int fd)
 {
@@ -95,8 +98,7 @@ std::string runTool(const std::vector<std::string>& arguments)
 {
     ProgramResult result = runProgram(arguments, ErrorOutput::Collect);
     if (result.exitStatus != 0) {
-        std::string message =
-            arguments.at(0) + " failed with exit status " + std::to_string(result.exitStatus);
+        std::string message = arguments.at(0) + " failed with exit status " + std::to_string(result.exitStatus);
         if (!result.output.empty())
             message += ": " + result.output;
         throw DesktopRegistrationError(message);

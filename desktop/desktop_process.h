@@ -10,8 +10,8 @@ namespace desktop {
 enum class ErrorOutput { Discard, Collect };
 
 struct ProgramResult {
-    int exitStatus = 0;   // the exit status, or 128 + signal number when killed
-    std::string output;   // standard output, plus standard error if collected
+    int exitStatus = 0; // the exit status, or 128 + signal number when killed
+    std::string output; // standard output, plus standard error if collected
 };
 
 // Starts arguments[0] with the arguments and waits for it to end. Throws

@@ -19,8 +19,8 @@ TemporaryFolder::TemporaryFolder()
         base = "/tmp";
     std::string name = (base / "orvantis-XXXXXX").string();
     if (!mkdtemp(name.data()))
-        throw DesktopRegistrationError("cannot create a temporary folder in " + base.string() +
-                                       ": " + std::strerror(errno));
+        throw DesktopRegistrationError("cannot create a temporary folder in " + base.string() + ": " +
+                                       std::strerror(errno));
     path_ = name;
 }
 

@@ -49,10 +49,10 @@ public:
 
 // What the driver keeps from one file to the next.
 struct DriverState {
-    std::string CurrentCalFile;     // loaded, or being looked up or chosen
-    int32_t CurrentCalFileAge = 0;  // fileAge of CurrentCalFile right after it was loaded
+    std::string CurrentCalFile;    // loaded, or being looked up or chosen
+    int32_t CurrentCalFileAge = 0; // fileAge of CurrentCalFile right after it was loaded
     bool CurrentIgnoreImmersion = false;
-    bool CalReloadNeeded = false;   // look the calibration up and load it before the next file
+    bool CalReloadNeeded = false; // look the calibration up and load it before the next file
 };
 
 class ConversionDriver {

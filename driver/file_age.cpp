@@ -12,8 +12,7 @@ int32_t fileAge(const std::string& path)
     const auto written = std::filesystem::last_write_time(path, error);
     if (error)
         return -1;
-    const std::time_t seconds =
-        std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
     std::tm local{};
     localtime_r(&seconds, &local);
     const uint32_t packed = static_cast<uint32_t>(local.tm_year + 1900 - 1980) << 25 |

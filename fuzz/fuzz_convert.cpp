@@ -77,7 +77,8 @@ void checkRows(const std::vector<std::string>& lines, bool onePixelSet)
     for (std::size_t i = 5; i + 1 < lines.size(); ++i) {
         const std::vector<std::string> fields = split(lines[i], ",");
         check(fields.size() >= 13);
-        check(fields.size() == 13 + static_cast<std::size_t>(storedCount(std::strtol(fields[12].c_str(), nullptr, 10))));
+        check(fields.size() ==
+              13 + static_cast<std::size_t>(storedCount(std::strtol(fields[12].c_str(), nullptr, 10))));
         check(!onePixelSet || fields.size() == headerFields);
     }
 }
@@ -120,10 +121,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     loadCalFile(cal.c_str(), 1, 0, keepText);
     if (identifyDataFile(input.c_str()) == 0 || chanIndex < 0 || chanIndex >= MAX_CHANNELS)
         return 0;
-    const std::string output = folder.file(binary ? (level == 0 ? "F.BRW" : "F.BDT") : (level == 0 ? "F.RAW" : "F.DAT"));
+    const std::string output =
+        folder.file(binary ? (level == 0 ? "F.BRW" : "F.BDT") : (level == 0 ? "F.RAW" : "F.DAT"));
     std::filesystem::remove(output);
-    const int result = calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), transpose, binary, ',', 1,
-                                     keepText);
+    const int result =
+        calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), transpose, binary, ',', 1, keepText);
     const bool written = result == 0 || result == STOPPED_EARLY;
     check(std::filesystem::exists(output) == written);
     if (!written)

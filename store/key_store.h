@@ -37,10 +37,8 @@ struct RegValue {
 // into its own results and keeps the fault for its callers.
 class KeyStoreError : public std::runtime_error {
 public:
-    explicit KeyStoreError(StoreFault fault)
-        : std::runtime_error(describeStoreFault(fault)), fault_(std::move(fault))
-    {
-    }
+    explicit KeyStoreError(StoreFault fault) : std::runtime_error(describeStoreFault(fault)), fault_(std::move(fault))
+    {}
     const StoreFault& fault() const noexcept { return fault_; }
 
 private:

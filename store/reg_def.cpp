@@ -39,8 +39,8 @@ bool isAbsolute(const std::string& path)
 std::string dwordBytes(int32_t n)
 {
     auto u = static_cast<uint32_t>(n);
-    return {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-            static_cast<char>((u >> 16) & 0xFF), static_cast<char>((u >> 24) & 0xFF)};
+    return {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF), static_cast<char>((u >> 16) & 0xFF),
+            static_cast<char>((u >> 24) & 0xFF)};
 }
 
 int32_t dwordValue(const std::string& bytes)
@@ -69,8 +69,7 @@ std::string textOf(const RegValue& value, const std::string& name)
 
 StoreError::StoreError(const std::string& message, const StoreFault* cause)
     : std::runtime_error(message), cause_(cause ? std::make_shared<const StoreFault>(*cause) : nullptr)
-{
-}
+{}
 
 TRegDef::TRegDef() : TRegDef(openUserKeyStore()) {}
 

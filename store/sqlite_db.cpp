@@ -10,17 +10,12 @@ StoreFaultKind faultKind(int errorCode)
 {
     switch (errorCode & 0xFF) { // the primary code of an extended one
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return StoreFaultKind::Busy;
-    case SQLITE_READONLY:
-        return StoreFaultKind::ReadOnly;
+    case SQLITE_LOCKED: return StoreFaultKind::Busy;
+    case SQLITE_READONLY: return StoreFaultKind::ReadOnly;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        return StoreFaultKind::Damaged;
-    case SQLITE_CANTOPEN:
-        return StoreFaultKind::CannotOpen;
-    default:
-        return StoreFaultKind::Failed;
+    case SQLITE_NOTADB: return StoreFaultKind::Damaged;
+    case SQLITE_CANTOPEN: return StoreFaultKind::CannotOpen;
+    default: return StoreFaultKind::Failed;
     }
 }
 
@@ -134,7 +129,8 @@ SqliteWriteTransaction::SqliteWriteTransaction(sqlite3* db) : db_(db), nested_(s
 {
     // SQLite would begin the transaction and refuse only its first write.
     if (sqlite3_db_readonly(db, "main") == 1) {
-        throw KeyStoreError({StoreFaultKind::ReadOnly, sqlite3_db_filename(db, "main"), sqlite3_errstr(SQLITE_READONLY)});
+        throw KeyStoreError(
+            {StoreFaultKind::ReadOnly, sqlite3_db_filename(db, "main"), sqlite3_errstr(SQLITE_READONLY)});
     }
     execute(db, nested_ ? "SAVEPOINT nested_write" : "BEGIN IMMEDIATE");
 }

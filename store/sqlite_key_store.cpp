@@ -26,8 +26,7 @@ std::chrono::milliseconds setUserStoreBusyTimeout(std::chrono::milliseconds wait
 
 SqliteKeyStore::SqliteKeyStore(std::filesystem::path file, int busyTimeoutMs)
     : file_(std::move(file)), busyTimeoutMs_(busyTimeoutMs)
-{
-}
+{}
 
 sqlite3* SqliteKeyStore::db()
 {

@@ -30,10 +30,9 @@ CREATE TABLE key_values(
 
 std::string storeSetupSql()
 {
-    return std::string(CreateTables) +
-           "INSERT INTO keys(id, parent, name) VALUES (" + std::to_string(CurrentUserKeyId) +
-           ", NULL, 'HKEY_CURRENT_USER'), (" + std::to_string(ClassesRootKeyId) + ", NULL, 'HKEY_CLASSES_ROOT');" +
-           "PRAGMA application_id = " + std::to_string(StoreApplicationId) + ";" +
+    return std::string(CreateTables) + "INSERT INTO keys(id, parent, name) VALUES (" +
+           std::to_string(CurrentUserKeyId) + ", NULL, 'HKEY_CURRENT_USER'), (" + std::to_string(ClassesRootKeyId) +
+           ", NULL, 'HKEY_CLASSES_ROOT');" + "PRAGMA application_id = " + std::to_string(StoreApplicationId) + ";" +
            "PRAGMA user_version = " + std::to_string(StoreLayoutVersion) + ";";
 }
 
@@ -63,8 +62,8 @@ void checkIsStore(sqlite3* db)
     }
     const int64_t layout = queryNumber(db, "PRAGMA user_version");
     if (layout != StoreLayoutVersion) {
-        throw KeyStoreError({StoreFaultKind::NotOurs, file,
-                             "layout " + std::to_string(layout) + ", this version reads layout " +
-                                 std::to_string(StoreLayoutVersion)});
+        throw KeyStoreError(
+            {StoreFaultKind::NotOurs, file,
+             "layout " + std::to_string(layout) + ", this version reads layout " + std::to_string(StoreLayoutVersion)});
     }
 }

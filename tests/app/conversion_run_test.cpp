@@ -227,8 +227,8 @@ private slots:
         run({junk, fileA, empty});
         const QString junkReason = junk + QStringLiteral(" is not a Tidelume data file");
         const QString emptyReason = empty + QStringLiteral(" is not a Tidelume data file");
-        QCOMPARE(env->boxes.texts(DialogCall::Information),
-                 QStringList{QStringLiteral("These files were skipped:\n") + junkReason + QLatin1Char('\n') + emptyReason});
+        QCOMPARE(env->boxes.texts(DialogCall::Information), QStringList{QStringLiteral("These files were skipped:\n") +
+                                                                        junkReason + QLatin1Char('\n') + emptyReason});
         QCOMPARE(env->boxes.calls.size(), 1);
         QVERIFY(messageLog().contains(junkReason + QLatin1Char('\n')));
         QVERIFY(QFileInfo::exists(outputOf(fileA)));

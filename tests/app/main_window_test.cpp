@@ -59,58 +59,91 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QRect>("geometry");
-        QTest::newRow("LbInFile") << "LbInFile" << "Input File(s):" << QRect(8, 16, 72, 13);
-        QTest::newRow("BtnOpenInFile") << "BtnOpenInFile" << "..." << QRect(512, 16, 25, 25);
+        QTest::newRow("LbInFile") << "LbInFile"
+                                  << "Input File(s):" << QRect(8, 16, 72, 13);
+        QTest::newRow("BtnOpenInFile") << "BtnOpenInFile"
+                                       << "..." << QRect(512, 16, 25, 25);
         QTest::newRow("CbAutoInclude") << "CbAutoInclude"
                                        << "Automatcially include non-selected channels in same data set."
                                        << QRect(88, 104, 321, 17);
-        QTest::newRow("StaticText1") << "StaticText1" << "Cal Type:" << QRect(8, 8, 58, 17);
-        QTest::newRow("RbRaw") << "RbRaw" << "Raw" << QRect(72, 8, 49, 17);
-        QTest::newRow("RbPixAdjust") << "RbPixAdjust" << "Pixel Adjust" << QRect(136, 8, 81, 17);
-        QTest::newRow("RbDarkAdjust") << "RbDarkAdjust" << "Dark Adjust" << QRect(232, 8, 81, 17);
-        QTest::newRow("RbNormTime") << "RbNormTime" << "Normalize Time" << QRect(328, 8, 97, 17);
-        QTest::newRow("RbFullCal") << "RbFullCal" << "Full Calibration" << QRect(440, 8, 89, 17);
-        QTest::newRow("Label1") << "Label1" << "Output Type:" << QRect(8, 8, 75, 13);
-        QTest::newRow("CbBinary") << "CbBinary" << "Binary Output" << QRect(104, 8, 97, 17);
-        QTest::newRow("CbTranspose") << "CbTranspose" << "Transposed ASCII Output" << QRect(200, 8, 145, 17);
-        QTest::newRow("LbDelimiter") << "LbDelimiter" << "ASCII Delimiter:" << QRect(8, 32, 90, 13);
-        QTest::newRow("RbComma") << "RbComma" << "Comma" << QRect(104, 33, 81, 16);
-        QTest::newRow("RbSpace") << "RbSpace" << "Space" << QRect(160, 33, 81, 16);
-        QTest::newRow("RbTab") << "RbTab" << "Tab" << QRect(216, 33, 81, 16);
-        QTest::newRow("RbOtherChar") << "RbOtherChar" << "Other (Char):" << QRect(264, 33, 81, 16);
-        QTest::newRow("RbOtherCode") << "RbOtherCode" << "Other (Code):" << QRect(400, 33, 81, 16);
-        QTest::newRow("Label2") << "Label2" << "Options:" << QRect(8, 8, 48, 13);
-        QTest::newRow("CbShowDebug") << "CbShowDebug" << "Show Debug Info" << QRect(104, 8, 113, 17);
-        QTest::newRow("CbIgnoreImmersion") << "CbIgnoreImmersion" << "Ignore Immersion (Not Saved)"
-                                           << QRect(216, 8, 177, 17);
-        QTest::newRow("BtnHelp") << "BtnHelp" << "Help" << QRect(8, 272, 105, 25);
-        QTest::newRow("BtnChangeCals") << "BtnChangeCals" << "Change Cal File Associations"
-                                       << QRect(136, 272, 153, 25);
-        QTest::newRow("BtnAssociateASCFiles") << "BtnAssociateASCFiles" << "Associate ASC Files"
-                                              << QRect(304, 272, 113, 25);
-        QTest::newRow("BtnAssociateBINFiles") << "BtnAssociateBINFiles" << "Associate BIN Files"
-                                              << QRect(424, 272, 121, 25);
-        QTest::newRow("BtnDoCal") << "BtnDoCal" << "Perform Cal" << QRect(216, 304, 169, 25);
+        QTest::newRow("StaticText1") << "StaticText1"
+                                     << "Cal Type:" << QRect(8, 8, 58, 17);
+        QTest::newRow("RbRaw") << "RbRaw"
+                               << "Raw" << QRect(72, 8, 49, 17);
+        QTest::newRow("RbPixAdjust") << "RbPixAdjust"
+                                     << "Pixel Adjust" << QRect(136, 8, 81, 17);
+        QTest::newRow("RbDarkAdjust") << "RbDarkAdjust"
+                                      << "Dark Adjust" << QRect(232, 8, 81, 17);
+        QTest::newRow("RbNormTime") << "RbNormTime"
+                                    << "Normalize Time" << QRect(328, 8, 97, 17);
+        QTest::newRow("RbFullCal") << "RbFullCal"
+                                   << "Full Calibration" << QRect(440, 8, 89, 17);
+        QTest::newRow("Label1") << "Label1"
+                                << "Output Type:" << QRect(8, 8, 75, 13);
+        QTest::newRow("CbBinary") << "CbBinary"
+                                  << "Binary Output" << QRect(104, 8, 97, 17);
+        QTest::newRow("CbTranspose") << "CbTranspose"
+                                     << "Transposed ASCII Output" << QRect(200, 8, 145, 17);
+        QTest::newRow("LbDelimiter") << "LbDelimiter"
+                                     << "ASCII Delimiter:" << QRect(8, 32, 90, 13);
+        QTest::newRow("RbComma") << "RbComma"
+                                 << "Comma" << QRect(104, 33, 81, 16);
+        QTest::newRow("RbSpace") << "RbSpace"
+                                 << "Space" << QRect(160, 33, 81, 16);
+        QTest::newRow("RbTab") << "RbTab"
+                               << "Tab" << QRect(216, 33, 81, 16);
+        QTest::newRow("RbOtherChar") << "RbOtherChar"
+                                     << "Other (Char):" << QRect(264, 33, 81, 16);
+        QTest::newRow("RbOtherCode") << "RbOtherCode"
+                                     << "Other (Code):" << QRect(400, 33, 81, 16);
+        QTest::newRow("Label2") << "Label2"
+                                << "Options:" << QRect(8, 8, 48, 13);
+        QTest::newRow("CbShowDebug") << "CbShowDebug"
+                                     << "Show Debug Info" << QRect(104, 8, 113, 17);
+        QTest::newRow("CbIgnoreImmersion") << "CbIgnoreImmersion"
+                                           << "Ignore Immersion (Not Saved)" << QRect(216, 8, 177, 17);
+        QTest::newRow("BtnHelp") << "BtnHelp"
+                                 << "Help" << QRect(8, 272, 105, 25);
+        QTest::newRow("BtnChangeCals") << "BtnChangeCals"
+                                       << "Change Cal File Associations" << QRect(136, 272, 153, 25);
+        QTest::newRow("BtnAssociateASCFiles") << "BtnAssociateASCFiles"
+                                              << "Associate ASC Files" << QRect(304, 272, 113, 25);
+        QTest::newRow("BtnAssociateBINFiles") << "BtnAssociateBINFiles"
+                                              << "Associate BIN Files" << QRect(424, 272, 121, 25);
+        QTest::newRow("BtnDoCal") << "BtnDoCal"
+                                  << "Perform Cal" << QRect(216, 304, 169, 25);
     }
     void controls()
     {
         QFETCH(QString, name);
         QFETCH(QString, text);
         QFETCH(QRect, geometry);
-        const QHash<QString, QWidget*> members{
-            {"LbInFile", FrmMain->LbInFile},       {"BtnOpenInFile", FrmMain->BtnOpenInFile},
-            {"CbAutoInclude", FrmMain->CbAutoInclude}, {"StaticText1", FrmMain->StaticText1},
-            {"RbRaw", FrmMain->RbRaw},             {"RbPixAdjust", FrmMain->RbPixAdjust},
-            {"RbDarkAdjust", FrmMain->RbDarkAdjust}, {"RbNormTime", FrmMain->RbNormTime},
-            {"RbFullCal", FrmMain->RbFullCal},     {"Label1", FrmMain->Label1},
-            {"CbBinary", FrmMain->CbBinary},       {"CbTranspose", FrmMain->CbTranspose},
-            {"LbDelimiter", FrmMain->LbDelimiter}, {"RbComma", FrmMain->RbComma},
-            {"RbSpace", FrmMain->RbSpace},         {"RbTab", FrmMain->RbTab},
-            {"RbOtherChar", FrmMain->RbOtherChar}, {"RbOtherCode", FrmMain->RbOtherCode},
-            {"Label2", FrmMain->Label2},           {"CbShowDebug", FrmMain->CbShowDebug},
-            {"CbIgnoreImmersion", FrmMain->CbIgnoreImmersion}, {"BtnHelp", FrmMain->BtnHelp},
-            {"BtnChangeCals", FrmMain->BtnChangeCals}, {"BtnAssociateASCFiles", FrmMain->BtnAssociateASCFiles},
-            {"BtnAssociateBINFiles", FrmMain->BtnAssociateBINFiles}, {"BtnDoCal", FrmMain->BtnDoCal}};
+        const QHash<QString, QWidget*> members{{"LbInFile", FrmMain->LbInFile},
+                                               {"BtnOpenInFile", FrmMain->BtnOpenInFile},
+                                               {"CbAutoInclude", FrmMain->CbAutoInclude},
+                                               {"StaticText1", FrmMain->StaticText1},
+                                               {"RbRaw", FrmMain->RbRaw},
+                                               {"RbPixAdjust", FrmMain->RbPixAdjust},
+                                               {"RbDarkAdjust", FrmMain->RbDarkAdjust},
+                                               {"RbNormTime", FrmMain->RbNormTime},
+                                               {"RbFullCal", FrmMain->RbFullCal},
+                                               {"Label1", FrmMain->Label1},
+                                               {"CbBinary", FrmMain->CbBinary},
+                                               {"CbTranspose", FrmMain->CbTranspose},
+                                               {"LbDelimiter", FrmMain->LbDelimiter},
+                                               {"RbComma", FrmMain->RbComma},
+                                               {"RbSpace", FrmMain->RbSpace},
+                                               {"RbTab", FrmMain->RbTab},
+                                               {"RbOtherChar", FrmMain->RbOtherChar},
+                                               {"RbOtherCode", FrmMain->RbOtherCode},
+                                               {"Label2", FrmMain->Label2},
+                                               {"CbShowDebug", FrmMain->CbShowDebug},
+                                               {"CbIgnoreImmersion", FrmMain->CbIgnoreImmersion},
+                                               {"BtnHelp", FrmMain->BtnHelp},
+                                               {"BtnChangeCals", FrmMain->BtnChangeCals},
+                                               {"BtnAssociateASCFiles", FrmMain->BtnAssociateASCFiles},
+                                               {"BtnAssociateBINFiles", FrmMain->BtnAssociateBINFiles},
+                                               {"BtnDoCal", FrmMain->BtnDoCal}};
         const QWidget* control = members.value(name);
         QCOMPARE(caption(control), text);
         QCOMPARE(control->geometry(), geometry);
@@ -133,9 +166,10 @@ private slots:
     {
         QVERIFY(FrmMain->BtnDoCal->font().bold());
         QCOMPARE(FrmMain->BtnDoCal->palette().color(QPalette::ButtonText), QColor(Qt::red));
-        for (const QWidget* label : {static_cast<QWidget*>(FrmMain->LbInFile), static_cast<QWidget*>(FrmMain->StaticText1),
-                                     static_cast<QWidget*>(FrmMain->Label1), static_cast<QWidget*>(FrmMain->LbDelimiter),
-                                     static_cast<QWidget*>(FrmMain->Label2)})
+        for (const QWidget* label :
+             {static_cast<QWidget*>(FrmMain->LbInFile), static_cast<QWidget*>(FrmMain->StaticText1),
+              static_cast<QWidget*>(FrmMain->Label1), static_cast<QWidget*>(FrmMain->LbDelimiter),
+              static_cast<QWidget*>(FrmMain->Label2)})
             QVERIFY(label->font().bold());
         QVERIFY(!FrmMain->CbBinary->font().bold());
     }
@@ -158,15 +192,30 @@ private slots:
 
     void tabOrder()
     {
-        const QList<QWidget*> expected{FrmMain->BtnOpenInFile, FrmMain->BtnDoCal,    FrmMain->MemoFile,
-                                       FrmMain->CbAutoInclude, FrmMain->BtnChangeCals,
-                                       FrmMain->BtnAssociateASCFiles, FrmMain->BtnAssociateBINFiles,
-                                       FrmMain->RbComma,       FrmMain->RbSpace,     FrmMain->RbTab,
-                                       FrmMain->RbOtherCode,   FrmMain->EdOtherCode, FrmMain->RbOtherChar,
-                                       FrmMain->EdOtherChar,   FrmMain->CbTranspose, FrmMain->CbBinary,
-                                       FrmMain->RbRaw,         FrmMain->RbPixAdjust, FrmMain->RbDarkAdjust,
-                                       FrmMain->RbNormTime,    FrmMain->RbFullCal,   FrmMain->BtnHelp,
-                                       FrmMain->CbIgnoreImmersion, FrmMain->CbShowDebug};
+        const QList<QWidget*> expected{FrmMain->BtnOpenInFile,
+                                       FrmMain->BtnDoCal,
+                                       FrmMain->MemoFile,
+                                       FrmMain->CbAutoInclude,
+                                       FrmMain->BtnChangeCals,
+                                       FrmMain->BtnAssociateASCFiles,
+                                       FrmMain->BtnAssociateBINFiles,
+                                       FrmMain->RbComma,
+                                       FrmMain->RbSpace,
+                                       FrmMain->RbTab,
+                                       FrmMain->RbOtherCode,
+                                       FrmMain->EdOtherCode,
+                                       FrmMain->RbOtherChar,
+                                       FrmMain->EdOtherChar,
+                                       FrmMain->CbTranspose,
+                                       FrmMain->CbBinary,
+                                       FrmMain->RbRaw,
+                                       FrmMain->RbPixAdjust,
+                                       FrmMain->RbDarkAdjust,
+                                       FrmMain->RbNormTime,
+                                       FrmMain->RbFullCal,
+                                       FrmMain->BtnHelp,
+                                       FrmMain->CbIgnoreImmersion,
+                                       FrmMain->CbShowDebug};
         // Inner parts of a control (a memo's viewport) take no tab focus.
         const auto nextTabStop = [](QWidget* widget) {
             do

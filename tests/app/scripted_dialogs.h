@@ -29,8 +29,8 @@ public:
     QString inputBox(QWidget* owner, const QString& caption, const QString& prompt, const QString& preset) override;
 
     QList<bool> yesNoAnswers;
-    QList<QStringList> fileAnswers;                // an empty list cancels
-    QList<std::optional<QString>> inputAnswers;    // nullopt cancels
+    QList<QStringList> fileAnswers;             // an empty list cancels
+    QList<std::optional<QString>> inputAnswers; // nullopt cancels
     QList<DialogCall> calls;
 
     QStringList texts(DialogCall::Kind kind) const;

@@ -137,8 +137,8 @@ class LineEnds : public SectionReader, public ::testing::WithParamInterface<cons
 TEST_P(LineEnds, GiveTheSameLines)
 {
     const std::string eol = GetParam();
-    const TCalFile file(write("[ID]" + eol + "12345" + eol + "[A]" + eol + "Ed" + eol + eol + "1.0" + eol + "[A TIME]" +
-                              eol + "0.5"));
+    const TCalFile file(
+        write("[ID]" + eol + "12345" + eol + "[A]" + eol + "Ed" + eol + eol + "1.0" + eol + "[A TIME]" + eol + "0.5"));
     EXPECT_EQ(file.SectionLineCount("ID"), 1);
     EXPECT_EQ(file.SectionLine("ID", 0), "12345");
     EXPECT_EQ(file.SectionLineCount("A"), 3);
@@ -176,7 +176,9 @@ TEST_F(SectionReader, OnlyRegularFilesOfAtMost64MiBAreRead)
     const std::string fifo = (folder / "pipe.cal").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::string huge = (folder / "huge.cal").string();
-    { std::ofstream{huge}; }
+    {
+        std::ofstream{huge};
+    }
     std::filesystem::resize_file(huge, (64u << 20) + 1);
     // A FIFO without writer, a device without end and a folder are refused
     // at once instead of waiting or reading without bound.

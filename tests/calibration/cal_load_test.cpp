@@ -30,7 +30,8 @@ protected:
         EXPECT_FALSE(log.texts().empty());
         if (log.texts().empty())
             return {};
-        EXPECT_TRUE(std::regex_match(log.texts().back(), std::regex("Calibration load took -?[0-9]+\\.[0-9]{6} seconds\n")))
+        EXPECT_TRUE(
+            std::regex_match(log.texts().back(), std::regex("Calibration load took -?[0-9]+\\.[0-9]{6} seconds\n")))
             << log.texts().back();
         return {log.texts().begin(), log.texts().end() - 1};
     }

@@ -389,7 +389,6 @@ TEST(ApplyCalCoefs, MultipliesCalibratedPixelsOnly)
     EXPECT_EQ(v[5], 2.0f);
 }
 
-
 // --- which values have a calibration entry -----------------------------------
 
 // A spectrum and a slot drawn at random, pixel numbers near the 16-bit ends
@@ -404,8 +403,8 @@ RangeCase randomRangeCase(std::mt19937& rng)
     const auto any = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
     const int16_t firstPixChoices[] = {0, 5, 300, -40, 30700, 32767, -32768, static_cast<int16_t>(any(-32768, 32767))};
     const int16_t pixIncChoices[] = {1, 1, 1, 1, 2, -1, 0, 3};
-    RangeCase c{spectrum(firstPixChoices[any(0, 7)], pixIncChoices[any(0, 7)], static_cast<int16_t>(any(0, MAX_PIXELS))),
-                {}};
+    RangeCase c{
+        spectrum(firstPixChoices[any(0, 7)], pixIncChoices[any(0, 7)], static_cast<int16_t>(any(0, MAX_PIXELS))), {}};
     int16_t firstCalPix = static_cast<int16_t>(c.record.firstPix + any(-50, 300));
     int16_t lastCalPix = static_cast<int16_t>(firstCalPix + any(-3, 2500));
     if (any(0, 5) == 0) { // entries just past the wrap from 32767 to -32768
@@ -451,8 +450,8 @@ TEST(CalibratedValues, AreTheValuesAWalkOverThePixelNumbersFinds)
         const RangeCase c = randomRangeCase(rng);
         const std::vector<int> indices = entryIndices(c);
         SCOPED_TRACE(::testing::Message() << "firstPix " << c.record.firstPix << " pixInc " << c.record.pixInc
-                                          << " numPix " << c.record.numPix << " cal " << c.slot.cal->firstCalPix
-                                          << ".." << c.slot.cal->lastCalPix << " entries " << c.slot.pixelCalCount);
+                                          << " numPix " << c.record.numPix << " cal " << c.slot.cal->firstCalPix << ".."
+                                          << c.slot.cal->lastCalPix << " entries " << c.slot.pixelCalCount);
         Pixels scaled(1.0f);
         applyCalCoefs(scaled.values, c.record, c.slot);
         for (int k = 0; k < MAX_PIXELS; ++k) {
@@ -466,7 +465,7 @@ TEST(CalibratedValues, AreTheValuesAWalkOverThePixelNumbersFinds)
             adjusted[k] = static_cast<float>(k + 1);
         adjustPixels(adjusted.values, c.record, c.slot); // code 1 keeps a value
         for (int k = 0; k < MAX_PIXELS; ++k) {
-            const float expected = k >= c.record.numPix                      ? -1.0f
+            const float expected = k >= c.record.numPix                        ? -1.0f
                                    : indices[static_cast<std::size_t>(k)] >= 0 ? static_cast<float>(k + 1)
                                                                                : 0.0f;
             ASSERT_EQ(adjusted[k], expected) << "value " << k;

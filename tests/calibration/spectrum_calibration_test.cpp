@@ -101,10 +101,9 @@ TEST_F(ProcessSpectrum, WorkedExampleInOneCallWithItsDebugLines)
     ASSERT_EQ(process(4), 0);
     EXPECT_EQ(appliedLevel(), 4);
     expectFullCal();
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{"Pre-raw Do:0.000000 Dt:0.000000\n",
-                                                      "Post-raw Do:100.000000 Dt:120.000000\n",
-                                                      "Post-adjust Do:100.000000 Dt:120.000000\n", "linearize\n",
-                                                      "normalizing.\n"}));
+    EXPECT_EQ(log.texts(),
+              (std::vector<std::string>{"Pre-raw Do:0.000000 Dt:0.000000\n", "Post-raw Do:100.000000 Dt:120.000000\n",
+                                        "Post-adjust Do:100.000000 Dt:120.000000\n", "linearize\n", "normalizing.\n"}));
 }
 
 TEST_F(ProcessSpectrum, AdjustmentWorksFromTheUnadjustedValues)
@@ -141,7 +140,8 @@ TEST_F(ProcessSpectrum, WithoutCalibrationOnlyRawData)
 {
     freeCals();
     EXPECT_EQ(process(1, 0), 1);
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"WARNING: NO CAL LOADED FOR CHANNEL 1\nONLY RAW DATA AVAILABLE.\n"});
+    EXPECT_EQ(log.texts(),
+              std::vector<std::string>{"WARNING: NO CAL LOADED FOR CHANNEL 1\nONLY RAW DATA AVAILABLE.\n"});
     log.clear();
 
     record.Do = 3;

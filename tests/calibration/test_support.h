@@ -51,10 +51,23 @@ inline std::vector<std::string> exampleCalLines()
 inline std::vector<std::string> channelLines(char letter)
 {
     const std::string x(1, letter);
-    return {"[" + x + "]", "Lu", "uW/cm^2/nm/sr", "2.0", "0,1", "2,3", "4", "1,0.5,0.001,1.0",
-            "[" + x + " WAVE]", "400.0", "2.0", "0.0",
-            "[" + x + " NLTABLE]", "0,100", "1.0",
-            "[" + x + " TIME]", "0.0"};
+    return {"[" + x + "]",
+            "Lu",
+            "uW/cm^2/nm/sr",
+            "2.0",
+            "0,1",
+            "2,3",
+            "4",
+            "1,0.5,0.001,1.0",
+            "[" + x + " WAVE]",
+            "400.0",
+            "2.0",
+            "0.0",
+            "[" + x + " NLTABLE]",
+            "0,100",
+            "1.0",
+            "[" + x + " TIME]",
+            "0.0"};
 }
 
 inline int16_t loadFile(const std::string& path, uint8_t debug = 0, uint8_t ignoreImmersion = 0)

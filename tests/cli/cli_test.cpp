@@ -171,9 +171,8 @@ protected:
 TEST_F(Batch, ThreeJobsWriteAndPrintTheSameAsOneByOneWithAnyOptions)
 {
     const std::string files = "SET0101A.ASC MISSING.ASC SET0101B.ASC EXPORT.ASC SET0101A.BIN FAR.ASC SET0102A.BIN";
-    for (const char* options :
-         {"--level 4", "--level 0 --transpose --delimiter tab", "--level 2 --binary", "--level 3 --verbose --transpose",
-          "--level 1 --ignore-immersion"}) {
+    for (const char* options : {"--level 4", "--level 0 --transpose --delimiter tab", "--level 2 --binary",
+                                "--level 3 --verbose --transpose", "--level 1 --ignore-immersion"}) {
         SCOPED_TRACE(options);
         const BatchResult one = expectSameWithThreeJobs(std::string("--cal EXAMPLE.CAL ") + options, files);
         EXPECT_EQ(one.run.status, 1);
@@ -289,9 +288,15 @@ TEST_F(Converter, VersionAndHelp)
 
 TEST_F(Converter, UsageErrorsExitWithTwo)
 {
-    const std::vector<std::string> argumentLists = {"",         "--cal " + cal,         "--level abc x.ASC",
-                                                    "--level 300 x.ASC", "--delimiter ab x.ASC", "--frobnicate x.ASC",
-                                                    "x.ASC --cal", "--jobs 0 x.ASC", "--jobs two x.ASC",
+    const std::vector<std::string> argumentLists = {"",
+                                                    "--cal " + cal,
+                                                    "--level abc x.ASC",
+                                                    "--level 300 x.ASC",
+                                                    "--delimiter ab x.ASC",
+                                                    "--frobnicate x.ASC",
+                                                    "x.ASC --cal",
+                                                    "--jobs 0 x.ASC",
+                                                    "--jobs two x.ASC",
                                                     "x.ASC --jobs"};
     for (const std::string& arguments : argumentLists) {
         SCOPED_TRACE(arguments);
@@ -471,7 +476,8 @@ TEST_F(Converter, TerminatedRunLeavesThePreviousOutputAndNoTemporary)
     namespace fs = std::filesystem;
     std::string text = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
     for (int j = 0; j < 20000; ++j)
-        text += std::to_string(j) + ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
+        text += std::to_string(j) +
+                ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
     writeFile(dir.file("LONG.ASC"), text);
     writeFile(dir.file("LONG.DAT"), "a previous output\n");
     int log[2];

@@ -64,8 +64,7 @@ Printed runBatchInLimitedChild(const std::vector<BatchFile>& files, int jobs, co
     const pid_t child = fork();
     if (child == 0) {
         constexpr int SetupFailed = 100;
-        if (dup2(fileno(out.get()), STDOUT_FILENO) < 0 || dup2(fileno(err.get()), STDERR_FILENO) < 0 ||
-            !limitItself())
+        if (dup2(fileno(out.get()), STDOUT_FILENO) < 0 || dup2(fileno(err.get()), STDERR_FILENO) < 0 || !limitItself())
             _exit(SetupFailed);
         _exit(static_cast<int>(runInChildProcesses(files, jobs, steps, stdout, stderr)));
     }
@@ -224,16 +223,15 @@ TEST(ChildProcessBatch, PrintsEachFilesWholeLogInFileOrderWhateverOrderTheyFinis
 
 TEST(ChildProcessBatch, FileEndedInPreparationIsNotConvertedAndTheWorstStatusWins)
 {
-    const FileSteps steps{[](const std::string& path) {
-                              std::printf("prepare %s\n", nameOf(path).c_str());
-                              return nameOf(path) == "skip" ? std::optional(FileOutcome::NotConverted)
-                                                            : std::optional<FileOutcome>();
-                          },
-                          [](const std::string& path) {
-                              std::printf("convert %s\n", nameOf(path).c_str());
-                              return nameOf(path) == "bad" ? FileOutcome::CalibrationUnreadable
-                                                           : FileOutcome::Converted;
-                          }};
+    const FileSteps steps{
+        [](const std::string& path) {
+            std::printf("prepare %s\n", nameOf(path).c_str());
+            return nameOf(path) == "skip" ? std::optional(FileOutcome::NotConverted) : std::optional<FileOutcome>();
+        },
+        [](const std::string& path) {
+            std::printf("convert %s\n", nameOf(path).c_str());
+            return nameOf(path) == "bad" ? FileOutcome::CalibrationUnreadable : FileOutcome::Converted;
+        }};
     Printed printed = runBatch(filesWithOwnOutputs({"a", "skip", "b"}), 2, steps);
     EXPECT_EQ(printed.status, FileOutcome::NotConverted);
     EXPECT_EQ(printed.out, "prepare a\nconvert a\nprepare skip\nprepare b\nconvert b\n");
@@ -259,8 +257,8 @@ TEST(ChildProcessBatch, CrashingChildIsReportedAndEveryOtherLogKept)
     const Printed printed = runBatch(filesWithOwnOutputs({"a", "crash", "b", "c"}), 2, steps);
     EXPECT_EQ(printed.status, FileOutcome::NotConverted);
     EXPECT_EQ(printed.out, "prepare a\nconvert a\nprepare crash\nprepare b\nconvert b\nprepare c\nconvert c\n");
-    EXPECT_EQ(printed.err, "Error: Conversion of /nowhere/crash ended abnormally (" +
-                               std::string(strsignal(SIGSEGV)) + ")\n");
+    EXPECT_EQ(printed.err,
+              "Error: Conversion of /nowhere/crash ended abnormally (" + std::string(strsignal(SIGSEGV)) + ")\n");
 }
 
 TEST(ChildProcessBatch, RunsAtMostJobsConversionsAndReallyRunsThemTogether)
@@ -300,16 +298,14 @@ TEST(ChildProcessBatch, ShortOfDescriptorsOrProcessesEveryFileIsConvertedAndEver
         int leastAtOnce;
         int mostAtOnce;
     };
-    const Shortage shortages[] = {
-        {"room for a few logs held back", [] { return limitDescriptorsToSpare(30); }, 2, 8},
-        {"no room to hold back any log", [] { return limitDescriptorsToSpare(10); }, 1, 1},
-        {"one child process at a time", limitToOneChildProcess, 1, 2}};
+    const Shortage shortages[] = {{"room for a few logs held back", [] { return limitDescriptorsToSpare(30); }, 2, 8},
+                                  {"no room to hold back any log", [] { return limitDescriptorsToSpare(10); }, 1, 1},
+                                  {"one child process at a time", limitToOneChildProcess, 1, 2}};
     for (const Shortage& shortage : shortages) {
         SCOPED_TRACE(shortage.name);
         const FileHandle journal(std::tmpfile());
-        const Printed printed = runBatchInLimitedChild(filesWithOwnOutputs(names), 8,
-                                                       stepsNeedingDescriptors(fileno(journal.get())),
-                                                       shortage.limitItself);
+        const Printed printed = runBatchInLimitedChild(
+            filesWithOwnOutputs(names), 8, stepsNeedingDescriptors(fileno(journal.get())), shortage.limitItself);
         EXPECT_EQ(printed.status, FileOutcome::Converted);
         EXPECT_EQ(printed.out, expectedOut);
         EXPECT_EQ(printed.err, expectedErr);

@@ -141,9 +141,9 @@ std::string raceCalFile; // set before the children start
 int associateOrForget(int child)
 {
     const bool associating = child % 2 == 0;
-    const std::vector<std::string> command = associating
-                                                 ? std::vector<std::string>{"orvantis-cli", "associate", "RACE", raceCalFile}
-                                                 : std::vector<std::string>{"orvantis-cli", "forget", "RACE"};
+    const std::vector<std::string> command =
+        associating ? std::vector<std::string>{"orvantis-cli", "associate", "RACE", raceCalFile}
+                    : std::vector<std::string>{"orvantis-cli", "forget", "RACE"};
     for (int round = 0; round < Rounds; ++round) {
         std::ostringstream out;
         std::ostringstream err;

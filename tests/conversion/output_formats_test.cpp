@@ -98,7 +98,8 @@ TEST_F(OutputFormats, ColumnHeaderWithTabsAndUnloadedChannelShowsQuestionMarks)
 {
     delimiter = '\t';
     const std::string header = written([](std::FILE* f) { EXPECT_EQ(writeHeader(3, exampleRecord(), f), 0); });
-    EXPECT_EQ(header, "Time\ttemp\tvolts\tdepth\tprocess\tN\tscale\tDo\tDt\tIntTime\tfirstPix\tpixInc\tnumPix\t?\t?\r\n");
+    EXPECT_EQ(header,
+              "Time\ttemp\tvolts\tdepth\tprocess\tN\tscale\tDo\tDt\tIntTime\tfirstPix\tpixInc\tnumPix\t?\t?\r\n");
 }
 
 TEST_F(OutputFormats, ColumnHeaderOfAChannelOutsideTheTableShowsQuestionMarks)
@@ -175,7 +176,8 @@ protected:
     {
         FileHandle temporary(std::tmpfile());
         for (int j = 0; j < spectra; ++j) {
-            const float values[5] = {0.5f + static_cast<float>(j), 1.25f, 2.0f + static_cast<float>(j * 10), 3.0f, 1234567.0f};
+            const float values[5] = {0.5f + static_cast<float>(j), 1.25f, 2.0f + static_cast<float>(j * 10), 3.0f,
+                                     1234567.0f};
             writeOutput(fiveValueRecord(1000 + j), values, temporary.get(), 1);
         }
         const std::string table = written([&](std::FILE* f) { EXPECT_EQ(writeTransposed(temporary.get(), f), 0); });
@@ -221,9 +223,8 @@ TEST_F(Transposed, WavelengthColumnStartsWithTheWavelengthItself)
 TEST_F(Transposed, NoSpectrumGivesTheLabelsAlone)
 {
     const std::vector<std::string> rows = transpose(0);
-    const std::vector<std::string> expected = {"Time",    "temp", "volts", "depth",   "process",
-                                               "N",       "Scale", "Do",   "Dt",      "intTime",
-                                               "firstPix", "pixInc", "numPix"};
+    const std::vector<std::string> expected = {"Time", "temp", "volts",   "depth",    "process", "N",     "Scale",
+                                               "Do",   "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
     EXPECT_EQ(rows, expected);
 }
 

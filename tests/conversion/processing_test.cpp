@@ -59,8 +59,8 @@ protected:
 
     std::string opening(const std::string& levelText, const char* transposition, const std::string& out) const
     {
-        return "Data file name: " + input + "\nProcessing level:    " + levelText + "Tranposition:        " +
-               transposition + "-> " + out + " \n";
+        return "Data file name: " + input + "\nProcessing level:    " + levelText +
+               "Tranposition:        " + transposition + "-> " + out + " \n";
     }
 
     std::vector<std::string> headerLines() const
@@ -92,7 +92,8 @@ protected:
 
 TEST_F(Processing, NormalLayoutHasHeaderLinesColumnHeaderAndRowsEndingInCrLf)
 {
-    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {10, 20, 30}) + dataLine(1001, 0, 1, {11, 21, 31}));
+    writeFile(input,
+              std::string(HEADER_LINES) + dataLine(1000, 0, 1, {10, 20, 30}) + dataLine(1001, 0, 1, {11, 21, 31}));
     EXPECT_EQ(convert(), 0);
     EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "2 spectra.\n");
     std::vector<std::string> expected = headerLines();
@@ -192,9 +193,10 @@ TEST_F(Processing, TextEndingInsideADataLineEndsTheFileWithTheFieldNumber)
 {
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}) + "1001,12.0,11.0,3.0,0,1,1,0,0,100,");
     EXPECT_EQ(convert(), STOPPED_EARLY);
-    const std::string stopped = "Conversion of " + input + " stopped at spectrum 1: the output holds the spectra before it\n";
-    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n1 spectrum.\n" +
-                              stopped);
+    const std::string stopped =
+        "Conversion of " + input + " stopped at spectrum 1: the output holds the spectra before it\n";
+    EXPECT_EQ(log.joined(),
+              opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n1 spectrum.\n" + stopped);
     EXPECT_EQ(concatenated(log.errorBoxes()), stopped);
     EXPECT_EQ(outputLines().size(), 6u);
 }
@@ -208,8 +210,8 @@ TEST_F(Processing, FailedFirstReadWritesNothing)
         EXPECT_EQ(convert(0, transpose), 1);
         // The cut line cannot tell its layout either.
         EXPECT_EQ(log.joined(), opening("0 (raw)\n", transpose ? "on\n" : "off\n", output) +
-                                  "Unknown file format.\nWARNING: readSpectrum returned 3\n0 spectra.\n" +
-                                  notWritten());
+                                    "Unknown file format.\nWARNING: readSpectrum returned 3\n0 spectra.\n" +
+                                    notWritten());
         EXPECT_FALSE(std::filesystem::exists(output));
     }
 }
@@ -237,10 +239,10 @@ TEST_F(Processing, CountsOfMoreThanSixteenBitsOfSpectraAreReportedWhole)
     writeFile(input, text);
     convert();
     EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "WARNING: Spectrum 35000 in " + input +
-                              " contains a different set of pixels\n         than the preceding spectra."
-                              "WARNING: The wavelengths listed in the header\n"
-                              "         will not apply to all spectra in the file.\n"
-                              "40000 spectra.\n");
+                                " contains a different set of pixels\n         than the preceding spectra."
+                                "WARNING: The wavelengths listed in the header\n"
+                                "         will not apply to all spectra in the file.\n"
+                                "40000 spectra.\n");
     const auto lines = outputLines();
     ASSERT_EQ(lines.size(), 5u + 40000u);
     EXPECT_EQ(lines.back(), expectedRow(39999, 0, 1, {39999 % 7, 1}));
@@ -314,8 +316,8 @@ TEST_F(PixelSetChange, NormalLayoutWarnsThatTheWavelengthsDoNotApply)
     writeChangingFile(2);
     convert();
     EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + warning(2) +
-                              "WARNING: The wavelengths listed in the header\n"
-                              "         will not apply to all spectra in the file.\n3 spectra.\n");
+                                "WARNING: The wavelengths listed in the header\n"
+                                "         will not apply to all spectra in the file.\n3 spectra.\n");
     std::vector<std::string> expected = headerLines();
     expected.push_back(columnHeader(3));
     expected.push_back(expectedRow(1000, 0, 1, {0, 2, 3}));
@@ -334,7 +336,7 @@ TEST_F(PixelSetChange, TransposedOutputFallsBackToRowsWithoutLosingSpectra)
         log.clear();
         convert(0, 1);
         EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + warning(changeAt) +
-                                  "WARNING: The output cannot be transposed.\n3 spectra.\n");
+                                    "WARNING: The output cannot be transposed.\n3 spectra.\n");
         EXPECT_EQ(readFile(output), normal);
         EXPECT_EQ(transposeOutput, 0);
     }
@@ -397,8 +399,8 @@ TEST_F(ManyRows, EveryRowArrivesInOrderWithTheWorkerGoneWhenTheFileIsDone)
     convert();
     EXPECT_EQ(threadCount(), threads);
     EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + warning(CHANGE_AT) +
-                              "WARNING: The wavelengths listed in the header\n"
-                              "         will not apply to all spectra in the file.\n3000 spectra.\n");
+                                "WARNING: The wavelengths listed in the header\n"
+                                "         will not apply to all spectra in the file.\n3000 spectra.\n");
     EXPECT_TRUE(outputLines() == expectedLines());
 }
 
@@ -410,7 +412,7 @@ TEST_F(ManyRows, TransposedOutputTurnedIntoRowsEqualsTheNormalOutput)
     log.clear();
     convert(0, 1);
     EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + warning(CHANGE_AT) +
-                              "WARNING: The output cannot be transposed.\n3000 spectra.\n");
+                                "WARNING: The output cannot be transposed.\n3000 spectra.\n");
     EXPECT_TRUE(readFile(output) == normal);
 }
 
@@ -444,10 +446,9 @@ TEST_F(Processing, BinaryInputIsRecognisedByItsMarkerByte)
 {
     // One raw record: marker, time 7, three floats, process 0, N 1, scale,
     // Do, Dt, intTime 100, firstPix 0, pixInc 1, numPix 2, counts 5 and -1.
-    const unsigned char record[] = {0x0F, 0x01, 0, 0, 0, 7, 0x41, 0x48, 0, 0, 0x41, 0x30, 0,    0,    0x40,
-                                    0x40, 0,    0, 0, 0, 0, 1, 0x3F, 0x80, 0, 0, 0,    0,    0,    0,
-                                    0,    0,    0, 0, 0, 0, 0, 100,  0,    0, 0, 1, 0,    2,    0,
-                                    5,    0xFF, 0xFF};
+    const unsigned char record[] = {0x0F, 0x01, 0, 0, 0, 7,   0x41, 0x48, 0, 0, 0x41, 0x30, 0, 0, 0x40, 0x40,
+                                    0,    0,    0, 0, 0, 1,   0x3F, 0x80, 0, 0, 0,    0,    0, 0, 0,    0,
+                                    0,    0,    0, 0, 0, 100, 0,    0,    0, 1, 0,    2,    0, 5, 0xFF, 0xFF};
     writeFile(input, std::string(HEADER_LINES) + std::string(reinterpret_cast<const char*>(record), sizeof record));
     convert();
     EXPECT_EQ(outputLines().back(), "7,12.5,11.00,3.00,0,1,1,0,0,100,0,1,2,5,-1");
@@ -465,8 +466,8 @@ TEST_F(Processing, MissingInputIsReportedWithTheSystemErrorNumber)
 {
     EXPECT_EQ(convert(), ENOENT);
     const std::string failures = "Error 2 opening input file " + input + "\nNo files processed.\n";
-    EXPECT_EQ(log.joined(), "Data file name: " + input + "\nProcessing level:    0 (raw)\nTranposition:        off\n" +
-                              failures);
+    EXPECT_EQ(log.joined(),
+              "Data file name: " + input + "\nProcessing level:    0 (raw)\nTranposition:        off\n" + failures);
     EXPECT_EQ(concatenated(log.errorBoxes()), failures);
 }
 

@@ -25,9 +25,14 @@ struct Spectrum {
 // that the longest cells and rows occur.
 float variedValue(std::mt19937& random)
 {
-    static const float extremes[] = {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
-                                     std::numeric_limits<float>::denorm_min(), -1.17549435e-38f, 0.0f, -0.0f,
-                                     99999.5f, 0.000123455f};
+    static const float extremes[] = {std::numeric_limits<float>::max(),
+                                     -std::numeric_limits<float>::max(),
+                                     std::numeric_limits<float>::denorm_min(),
+                                     -1.17549435e-38f,
+                                     0.0f,
+                                     -0.0f,
+                                     99999.5f,
+                                     0.000123455f};
     std::uniform_int_distribution<int> pick(0, 9);
     const int choice = pick(random);
     if (choice < static_cast<int>(std::size(extremes)))

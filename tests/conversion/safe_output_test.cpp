@@ -86,10 +86,9 @@ TEST_F(SafeOutput, InputsAreNeverOverwrittenWhateverNameReachesThem)
     const std::string hard = dir.write("H.ASC", data);
     fs::create_hard_link(hard, dir.file("H.RAW"));
     const std::string besideCal = dir.write("S.ASC", data);
-    for (const Case& c : {Case{same, "CAL.CAL", "it is the input file itself"},
-                          Case{linked, "CAL.CAL", "it is the input file itself"},
-                          Case{hard, "CAL.CAL", "it is the input file itself"},
-                          Case{besideCal, cal, "it is the calibration file"}}) {
+    for (const Case& c :
+         {Case{same, "CAL.CAL", "it is the input file itself"}, Case{linked, "CAL.CAL", "it is the input file itself"},
+          Case{hard, "CAL.CAL", "it is the input file itself"}, Case{besideCal, cal, "it is the calibration file"}}) {
         SCOPED_TRACE(c.input);
         log.clear();
         EXPECT_NE(convert(c.input, c.calibration), 0);
@@ -194,8 +193,8 @@ TEST_F(SafeOutput, EveryFailingWriteFailsTheFileAndKeepsThePreviousOutput)
         int binary;
         const char* output;
     };
-    for (const Form form : {Form{"rows", 0, 0, "A.RAW"}, Form{"transposed", 1, 0, "A.RAW"},
-                            Form{"binary", 0, 1, "A.BRW"}}) {
+    for (const Form form :
+         {Form{"rows", 0, 0, "A.RAW"}, Form{"transposed", 1, 0, "A.RAW"}, Form{"binary", 0, 1, "A.BRW"}}) {
         SCOPED_TRACE(form.name);
         const std::string output = dir.file(form.output);
         fs::remove(dir.file("A.RAW"));
@@ -214,8 +213,7 @@ TEST_F(SafeOutput, EveryFailingWriteFailsTheFileAndKeepsThePreviousOutput)
             SCOPED_TRACE(limit);
             const auto [result, text] = convertWithFileSizeLimit(conversion, limit, log, reports.file("report"));
             EXPECT_NE(result, 0);
-            EXPECT_NE(text.find("Error writing output file " + output + ": " + std::strerror(EFBIG)),
-                      std::string::npos)
+            EXPECT_NE(text.find("Error writing output file " + output + ": " + std::strerror(EFBIG)), std::string::npos)
                 << text;
             EXPECT_EQ(text.find(" spectra.\n"), std::string::npos) << text;
             ASSERT_EQ(readFile(output), previous);

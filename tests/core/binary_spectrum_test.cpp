@@ -165,7 +165,7 @@ TEST_F(BinarySpectrumTest, TruncatedRecordsReportTheMissingField)
     // Offset at which each field starts, and its error number; the record
     // is cut at the field's first and at its last byte.
     const std::vector<std::pair<std::size_t, int>> fields = {
-        {0, 1}, {2, 2}, {6, 3}, {10, 4}, {14, 5}, {18, 6}, {20, 7}, {22, 8}, {26, 9},
+        {0, 1},   {2, 2},   {6, 3},   {10, 4},  {14, 5},  {18, 6},  {20, 7},  {22, 8},  {26, 9},
         {30, 10}, {34, 11}, {38, 12}, {40, 13}, {42, 14}, {44, 15}, {46, 16}, {48, 17}, {50, 0},
     };
     for (std::size_t i = 0; i + 1 < fields.size(); ++i) {
@@ -259,7 +259,7 @@ TEST(ReadBigEndian, SwapsTwoAndFourByteItemsOnlyWhenAllWereRead)
     MemoryStream partial(std::string("\x00\x01\x00\x02\x00", 5));
     uint16_t three[3] = {0, 0, 0};
     EXPECT_EQ(readBigEndian(three, 2, 3, partial.get()), 2u);
-    EXPECT_EQ(three[0], 0x0100);  // left in file order
+    EXPECT_EQ(three[0], 0x0100); // left in file order
 }
 
 TEST(SkipLine, ConsumesThroughTheFirstLineEnd)

@@ -26,7 +26,7 @@ std::string dataLine(const std::vector<std::string>& header, int pixelCount)
 
 const std::vector<std::string> FORMAT1_HEADER = {"1234", "20.5", "12.1", "3.3", "100", "800", "1", "20"};
 const std::vector<std::string> FORMAT2_HEADER = {"1234", "20.5", "12.1", "3.3", "0", "1", "1.0",
-                                                 "0",    "0",    "100",  "800", "1",   "20"};
+                                                 "0",    "0",    "100",  "800", "1", "20"};
 
 class FormatDetectionTest : public ::testing::Test {
 protected:

@@ -40,8 +40,7 @@ TEST_F(IdentifyTest, ChannelLineForms)
         int32_t index;
     };
     for (const Case& c : {Case{"Channel 1", "1", 0}, Case{"Channel: 2", "2", 1}, Case{"Channel:3", "3", 2},
-                          Case{"Channel 7b", "7b", 6}, Case{"Channel 30", "30", 29},
-                          Case{"Channel \t5", "\t5", 4}}) {
+                          Case{"Channel 7b", "7b", 6}, Case{"Channel 30", "30", 29}, Case{"Channel \t5", "\t5", 4}}) {
         SCOPED_TRACE(c.line);
         ASSERT_EQ(identify(header(c.line)), 1);
         EXPECT_STREQ(dataSerial, "SN0042");
@@ -131,8 +130,8 @@ TEST_F(IdentifyTest, SerialNumberRules)
 
 TEST_F(IdentifyTest, FirstLinesThatDoNotQualify)
 {
-    for (const char* first : {"Export, SN1", "export: SN1", "1234, SN1", "+X, SN1", "Serial SN1", "Serial:   ",
-                              "Serial,"}) {
+    for (const char* first :
+         {"Export, SN1", "export: SN1", "1234, SN1", "+X, SN1", "Serial SN1", "Serial:   ", "Serial,"}) {
         SCOPED_TRACE(first);
         EXPECT_EQ(identify(std::string(first) + "\nChannel 1\n"), 0);
         EXPECT_STREQ(dataSerial, "");

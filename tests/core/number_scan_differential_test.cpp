@@ -53,8 +53,8 @@ std::string printable(const std::string& text)
 
 std::string describe(const Outcome& o)
 {
-    return "ok=" + std::to_string(o.ok) + " value=" + std::to_string(o.value) + " second=" +
-           std::to_string(o.second) + " rest='" + printable(o.rest) + "'";
+    return "ok=" + std::to_string(o.ok) + " value=" + std::to_string(o.value) + " second=" + std::to_string(o.second) +
+           " rest='" + printable(o.rest) + "'";
 }
 
 // Runs one conversion on a fresh stream over text and records the outcome.
@@ -70,9 +70,18 @@ Outcome onStream(const std::string& text, Scan scan)
 
 // ---- one conversion, by glibc and by the scanners ----
 
-uint64_t valueBits(float v) { return bitsOf(v); }
-uint64_t valueBits(long v) { return static_cast<uint64_t>(v); }
-uint64_t valueBits(int v) { return static_cast<uint64_t>(static_cast<int64_t>(v)); }
+uint64_t valueBits(float v)
+{
+    return bitsOf(v);
+}
+uint64_t valueBits(long v)
+{
+    return static_cast<uint64_t>(v);
+}
+uint64_t valueBits(int v)
+{
+    return static_cast<uint64_t>(static_cast<int64_t>(v));
+}
 
 // The conversion of the C format that stores a T: "%f", "%ld" or "%d".
 template <class Chars>
@@ -227,7 +236,9 @@ public:
         std::string text = pick(" \t\n", below(2));
         switch (below(3)) {
         case 0: text += pick("-+", below(2)) + pick(".", below(2)) + pick("0", below(2)); break;
-        case 1: text += sign() + digits(1 + below(8)) + pick(".", below(2)) + digits(below(4)) + pick("eExX.", 1); break;
+        case 1:
+            text += sign() + digits(1 + below(8)) + pick(".", below(2)) + digits(below(4)) + pick("eExX.", 1);
+            break;
         default: text += longPlain(); break;
         }
         return text + pick(",\n ", below(2)) + (below(2) == 0 ? "7" : "");
@@ -394,7 +405,10 @@ private:
         case 0: mantissa += "0000000001"; break;
         case 1: mantissa.resize(mantissa.size() - 1); break;
         case 2: mantissa.resize(std::min(mantissa.size(), shortLength)); break;
-        case 3: mantissa.resize(std::min(mantissa.size(), shortLength - 1)); mantissa += "1"; break;
+        case 3:
+            mantissa.resize(std::min(mantissa.size(), shortLength - 1));
+            mantissa += "1";
+            break;
         default: break;
         }
         return sign() + mantissa + exponent;
@@ -405,7 +419,8 @@ private:
     std::string token()
     {
         switch (below(9)) {
-        case 0: case 1: return decimal();
+        case 0:
+        case 1: return decimal();
         case 2: return hexadecimal();
         case 3: return word();
         case 4: return longDecimal();
@@ -428,8 +443,14 @@ private:
         const std::size_t at = text.empty() ? 0 : static_cast<std::size_t>(below(static_cast<int>(text.size())));
         switch (below(3)) {
         case 0: text.insert(at, 1, pick(hard, 1)[0]); break;
-        case 1: if (!text.empty()) text.erase(at, 1); break;
-        default: if (!text.empty()) text[at] = pick(hard, 1)[0]; break;
+        case 1:
+            if (!text.empty())
+                text.erase(at, 1);
+            break;
+        default:
+            if (!text.empty())
+                text[at] = pick(hard, 1)[0];
+            break;
         }
     }
 
@@ -447,8 +468,8 @@ void compareAll(const std::vector<std::string>& texts, std::initializer_list<Com
             const Outcome actual = c.ours(text);
             succeeded += expected.ok != 0;
             if (!(expected == actual) && differences.size() < 20)
-                differences.push_back(c.name + " on '" + printable(text) + "': glibc " +
-                                      describe(expected) + ", ours " + describe(actual));
+                differences.push_back(c.name + " on '" + printable(text) + "': glibc " + describe(expected) +
+                                      ", ours " + describe(actual));
         }
         // Both outcomes must be well represented, or the comparison proves little.
         const auto total = static_cast<int>(texts.size());
@@ -523,7 +544,8 @@ TEST(ScannerDifferential, PixelListsMatchRepeatedFscanf)
         const int values = 1500 + static_cast<int>(rng() % 1500);
         for (int i = 0; i < values; ++i) {
             text += rng() % 20 == 0 ? ", " : ",";
-            text += rng() % 10 == 0 ? generator.longPlain() : std::to_string(rng() % 70000) + (rng() % 3 == 0 ? ".5" : "");
+            text +=
+                rng() % 10 == 0 ? generator.longPlain() : std::to_string(rng() % 70000) + (rng() % 3 == 0 ? ".5" : "");
             if (rng() % 40 == 0)
                 text += "e-" + std::to_string(rng() % 40); // handed over to the full reader
         }
@@ -548,7 +570,8 @@ TEST(ScannerDifferential, PixelListsMatchRepeatedFscanf)
         ASSERT_EQ(count, static_cast<int>(expected.size())) << "line " << line;
         EXPECT_EQ(count == values, line % 4 != 3) << "line " << line;
         for (int i = 0; i < count; ++i)
-            ASSERT_EQ(bitsOf(read[static_cast<std::size_t>(i)]), expected[static_cast<std::size_t>(i)]) << "value " << i;
+            ASSERT_EQ(bitsOf(read[static_cast<std::size_t>(i)]), expected[static_cast<std::size_t>(i)])
+                << "value " << i;
         EXPECT_EQ(ours.rest(), reference.rest()) << "line " << line;
     }
 }

@@ -135,7 +135,13 @@ TEST(ScanFloat, SignsSpaceAndNoNumber)
              FloatCase{"", false, 0, ""},
              FloatCase{"  \n ", false, 0, ""},
              FloatCase{",5", false, 0, ",5"},
-             FloatCase{std::string("\0" "5", 2), false, 0, std::string("\0" "5", 2)},
+             FloatCase{std::string("\0"
+                                   "5",
+                                   2),
+                       false, 0,
+                       std::string("\0"
+                                   "5",
+                                   2)},
          })
         expectFloatScan(c);
 }
@@ -144,8 +150,8 @@ TEST(ScanFloat, RoundsLikeStrtofAtTheEdges)
 {
     for (const FloatCase& c : {
              FloatCase{"0.1", true, 0.1f, ""},
-             FloatCase{"16777217", true, 16777216.0f, ""},   // tie, to even
-             FloatCase{"16777219", true, 16777220.0f, ""},   // tie, to even
+             FloatCase{"16777217", true, 16777216.0f, ""}, // tie, to even
+             FloatCase{"16777219", true, 16777220.0f, ""}, // tie, to even
              FloatCase{"16777217.000000001", true, 16777218.0f, ""},
              FloatCase{"3.4028235e38", true, FLT_MAX, ""},
              FloatCase{"3.40282356e38", true, FLT_MAX, ""},
@@ -155,7 +161,8 @@ TEST(ScanFloat, RoundsLikeStrtofAtTheEdges)
              FloatCase{"7e-46", true, 0.0f, ""},
              FloatCase{"7.1e-46", true, std::numeric_limits<float>::denorm_min(), ""},
              FloatCase{"1e-50", true, 0.0f, ""},
-             FloatCase{"123456789012345678901234567890", true, std::strtof("123456789012345678901234567890", nullptr), ""},
+             FloatCase{"123456789012345678901234567890", true, std::strtof("123456789012345678901234567890", nullptr),
+                       ""},
              FloatCase{"1e99999999999999999999999", true, INF, ""},
              FloatCase{"-1e-99999999999999999999999", true, -0.0f, ""},
          })

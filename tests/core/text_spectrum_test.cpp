@@ -18,7 +18,10 @@ class TextSpectrumTest : public ::testing::Test {
 protected:
     TextSpectrumTest() { pixels_.fill(UNTOUCHED); }
 
-    int16_t read(MemoryStream& stream, int format) { return readSpectrum(record_, pixels_.data(), stream.get(), 0, format); }
+    int16_t read(MemoryStream& stream, int format)
+    {
+        return readSpectrum(record_, pixels_.data(), stream.get(), 0, format);
+    }
 
     SpectrumRecord record_{};
     // One guard value behind the buffer shows any store past its end.
@@ -223,8 +226,8 @@ TEST_F(TextSpectrumTest, NonDataLinesArePassedOverBeforeAndBetweenSpectra)
 
 TEST_F(TextSpectrumTest, EndOfDataAndUnreadableTimeEndQuietly)
 {
-    for (const std::string& text : std::vector<std::string>{"", "\r\n\r\n", "no data here\n", std::string("\0\0\n", 3), ".5,1,2,3,4,5,6,0\n",
-                                   "-x,1,2,3,4,5,6,0\n", "-"}) {
+    for (const std::string& text : std::vector<std::string>{"", "\r\n\r\n", "no data here\n", std::string("\0\0\n", 3),
+                                                            ".5,1,2,3,4,5,6,0\n", "-x,1,2,3,4,5,6,0\n", "-"}) {
         SCOPED_TRACE(text);
         MemoryStream stream(text);
         EXPECT_EQ(read(stream, 1), 1);

@@ -41,8 +41,7 @@ TEST_F(DesktopRegistrationFailure, ReadOnlyDataFolderThrowsAndLeavesNothing)
     auto before = desktopSnapshot();
 
     const std::string failure = runWithoutPrivileges([&] {
-        return canWriteIn(dataHome()) ? std::string("child failed: the folder took a file")
-                                      : failureOf(programPath());
+        return canWriteIn(dataHome()) ? std::string("child failed: the folder took a file") : failureOf(programPath());
     });
     fs::permissions(dataHome(), fs::perms::owner_all);
     EXPECT_NE(failure.find(dataHome().string()), std::string::npos) << failure;

@@ -35,18 +35,15 @@ TEST(DesktopExec, ReservedCharactersAreQuotedAndEscaped)
 TEST(DesktopExec, EntryLineAppliesKeyFileEscapesAfterQuoting)
 {
     // A backslash is escaped by the quoting and again by the key file: four in all.
-    EXPECT_EQ(execLineOf(desktopEntryText("/opt/a\\b/orvantis", {})),
-              "Exec=\"/opt/a\\\\\\\\b/orvantis\" %F");
-    EXPECT_EQ(execLineOf(desktopEntryText("/opt/My Tools/orvantis", {})),
-              "Exec=\"/opt/My Tools/orvantis\" %F");
+    EXPECT_EQ(execLineOf(desktopEntryText("/opt/a\\b/orvantis", {})), "Exec=\"/opt/a\\\\\\\\b/orvantis\" %F");
+    EXPECT_EQ(execLineOf(desktopEntryText("/opt/My Tools/orvantis", {})), "Exec=\"/opt/My Tools/orvantis\" %F");
 }
 
 TEST(DesktopEntryText, ListsTheTypesAndReadsThemBack)
 {
-    std::string entry = desktopEntryText("/usr/bin/orvantis",
-                                         {"application/x-tidelume.asc", "application/x-tidelume.bin"});
-    EXPECT_NE(entry.find("\nMimeType=application/x-tidelume.asc;application/x-tidelume.bin;\n"),
-              std::string::npos);
+    std::string entry =
+        desktopEntryText("/usr/bin/orvantis", {"application/x-tidelume.asc", "application/x-tidelume.bin"});
+    EXPECT_NE(entry.find("\nMimeType=application/x-tidelume.asc;application/x-tidelume.bin;\n"), std::string::npos);
     EXPECT_EQ(entryMimeTypes(entry),
               (std::vector<std::string>{"application/x-tidelume.asc", "application/x-tidelume.bin"}));
 }
@@ -63,8 +60,8 @@ TEST(DesktopMimeapps, AddsTheGroupToAnEmptyOrForeignList)
 {
     EXPECT_EQ(withDefaultApplication("", "application/x-a", "orvantis.desktop"),
               "[Default Applications]\napplication/x-a=orvantis.desktop;\n");
-    EXPECT_EQ(withDefaultApplication("[Added Associations]\ntext/plain=gedit.desktop;",
-                                     "application/x-a", "orvantis.desktop"),
+    EXPECT_EQ(withDefaultApplication("[Added Associations]\ntext/plain=gedit.desktop;", "application/x-a",
+                                     "orvantis.desktop"),
               "[Added Associations]\ntext/plain=gedit.desktop;\n\n"
               "[Default Applications]\napplication/x-a=orvantis.desktop;\n");
 }

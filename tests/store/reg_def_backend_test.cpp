@@ -37,7 +37,8 @@ public:
     void rollbackUpdate() noexcept override { updateSteps.push_back("rollback"); }
 
 private:
-    template <typename T> T failIfAsked(T result)
+    template <typename T>
+    T failIfAsked(T result)
     {
         if (failing) {
             throw KeyStoreError(Broken);
@@ -155,7 +156,7 @@ TEST_F(RegDefBackend, EveryOpenedKeyIsClosedOnce)
         local.SelectRoot(HKEY_CURRENT_USER);
         ASSERT_TRUE(local.OpenPath("\\A", false));
         ASSERT_TRUE(local.OpenPath("\\B", false)); // closes A's key
-        local.SelectRoot(HKEY_CLASSES_ROOT);        // closes B's key
+        local.SelectRoot(HKEY_CLASSES_ROOT);       // closes B's key
         ASSERT_TRUE(local.OpenPath("C", false));
         local.CloseCurrent();
         local.CloseCurrent();

@@ -50,7 +50,7 @@ TEST_F(RegDefKeys, CreateMakesEveryMissingKeyOnTheWay)
 TEST_F(RegDefKeys, RelativePathsStartAtTheOpenKey)
 {
     makeKey(Base + "\\A\\B");
-    makeKey("\\B"); // same name directly below the root
+    makeKey("\\B");                                                       // same name directly below the root
     ASSERT_TRUE(reg.OpenPath("SOFTWARE\\Sorvenhal\\Orvantis\\A", false)); // from the root: no key open
     EXPECT_EQ(reg.CurrentPath(), "SOFTWARE\\Sorvenhal\\Orvantis\\A");
     ASSERT_TRUE(reg.OpenPath(Base + "\\A", false));

@@ -19,8 +19,8 @@ protected:
     // The settings key as the backend sees it, past TRegDef's typed access.
     static KeyId rawSettingsKey(KeyStore& store)
     {
-        std::optional<KeyId> key = store.openKey(store.rootKey(HKEY_CURRENT_USER),
-                                                 {"SOFTWARE", "Sorvenhal", "Orvantis", "Settings"}, true);
+        std::optional<KeyId> key =
+            store.openKey(store.rootKey(HKEY_CURRENT_USER), {"SOFTWARE", "Sorvenhal", "Orvantis", "Settings"}, true);
         if (!key) {
             throw std::runtime_error("settings key does not open");
         }

@@ -150,8 +150,7 @@ TEST_F(StoreDamage, FoldersThatCannotBeMadeOrWritten)
     setConfigHome(configHome());
     fs::create_directories(storeFile().parent_path());
     const WriteProtection readOnly({storeFile().parent_path()});
-    EXPECT_EQ(runInChild([] { return static_cast<int>(lookupFault()); }),
-              static_cast<int>(StoreFaultKind::NotMade));
+    EXPECT_EQ(runInChild([] { return static_cast<int>(lookupFault()); }), static_cast<int>(StoreFaultKind::NotMade));
     EXPECT_TRUE(fs::is_empty(storeFile().parent_path()));
 }
 
