@@ -136,8 +136,6 @@ TEST_F(StoreFaults, StoreThatCanOnlyBeReadIsReadAndRefusesWrites)
     ASSERT_TRUE(storeCalFile("12345", cal));
     const std::string before = storeBytes();
     fs::permissions(data, fs::perms::all); // the conversion's output goes there
-    program = dir.file("orvantis-cli");    // reachable for the other user wherever the build lies
-    fs::copy_file(ORVANTIS_CLI, program);
     const WriteProtection readOnly({store.parent_path(), store});
 
     RunResult r = run({"associations"}, true);

@@ -8,7 +8,7 @@
 #include "log_capture.h"
 #include "temp_dir.h"
 #include "sample_files.h"
-#include "unprivileged.h"
+#include "unprivileged_child.h"
 
 #include <gtest/gtest.h>
 
@@ -145,7 +145,7 @@ TEST_F(SafeOutput, FolderWithoutWritePermissionIsReportedAndLeftAlone)
     writeFile(input, dataText(2));
     writeFile((folder / "A.RAW").string(), "old");
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    const std::string outcome = runWithoutPrivileges([&] {
+    const std::string outcome = runInChildForText([&] {
         const int result = convert(input);
         return std::to_string(result) + " " + concatenated(log.errorBoxes());
     });

@@ -3,7 +3,7 @@
 #include "desktop_sandbox.h"
 
 #include "desktop/desktop_file_types.h"
-#include "unprivileged.h"
+#include "unprivileged_child.h"
 
 #include <fstream>
 #include <unistd.h>
@@ -40,7 +40,7 @@ TEST_F(DesktopRegistrationFailure, ReadOnlyDataFolderThrowsAndLeavesNothing)
     fs::permissions(dataHome(), fs::perms::owner_read | fs::perms::owner_exec);
     auto before = desktopSnapshot();
 
-    const std::string failure = runWithoutPrivileges([&] {
+    const std::string failure = runInChildForText([&] {
         return canWriteIn(dataHome()) ? std::string("child failed: the folder took a file") : failureOf(programPath());
     });
     fs::permissions(dataHome(), fs::perms::owner_all);
