@@ -33,6 +33,10 @@ if [ $# -eq 0 ]; then
 fi
 command -v wine >/dev/null || { say "wine is not installed (scripts/windows-qt.sh installs it)"; exit 127; }
 
+# Wine names host files in the charset of the host's locale: under C or POSIX a name such
+# as Séance_Ω.ASC cannot be opened at all, so every Wine process runs in a UTF-8 locale.
+utf8() { LC_ALL=C.UTF-8 "$@"; }
+
 # Z:\ is the root of the host's file system in every Wine prefix.
 winpath() { local p; p=$(realpath -m "$1"); echo "Z:${p//\//\\}"; }
 
@@ -62,13 +66,13 @@ xvfb_pid=
 own_prefix=0
 cleanup() {
   if [ $own_prefix = 1 ]; then
-    wineserver -k 2>/dev/null || true
-    wineserver -w 2>/dev/null || true
+    utf8 wineserver -k 2>/dev/null || true
+    utf8 wineserver -w 2>/dev/null || true
   fi
   if [ -n "$xvfb_pid" ]; then
     # A shared prefix's server (and its desktop window) outlives the program by a few
     # seconds: let it go before its display does.
-    [ $own_prefix = 1 ] || wineserver -w 2>/dev/null || true
+    [ $own_prefix = 1 ] || utf8 wineserver -w 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
   fi
@@ -103,7 +107,7 @@ fi
 if [ $session = 1 ]; then
   # One server for the whole session instead of one started (and stopped) per program.
   mkdir -p "$WINEPREFIX"
-  wineserver -p
+  utf8 wineserver -p
 fi
 
 # Makes the prefix once; the lock keeps parallel first runs (ctest -j) from racing.
@@ -113,12 +117,12 @@ if [ ! -f "$ready" ]; then
   (
     flock 9
     if [ ! -f "$ready" ]; then
-      wine wineboot --init >/dev/null 2>&1 </dev/null ||
+      utf8 wine wineboot --init >/dev/null 2>&1 </dev/null ||
         { say "could not make a Wine prefix in $WINEPREFIX"; exit 1; }
       # A crashing program would start winedbg, whose dialog waits forever on the virtual
       # display (and without the dialog the run ends with status 0). With no debugger the
       # process ends at once with the exception code's low byte (5 for an access violation).
-      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+      utf8 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
         /v Debugger /d '' /f >/dev/null 2>&1 </dev/null
       touch "$ready"
     fi
@@ -129,6 +133,6 @@ status=0
 if [ $session = 1 ]; then
   "$@" || status=$?
 else
-  wine "$@" || status=$?
+  utf8 wine "$@" || status=$?
 fi
 exit $status
