@@ -65,14 +65,14 @@ tmp=
 xvfb_pid=
 own_prefix=0
 cleanup() {
-  if [ $own_prefix = 1 ]; then
+  if [ "$own_prefix" = 1 ]; then
     utf8 wineserver -k 2>/dev/null || true
     utf8 wineserver -w 2>/dev/null || true
   fi
   if [ -n "$xvfb_pid" ]; then
     # A shared prefix's server (and its desktop window) outlives the program by a few
     # seconds: let it go before its display does.
-    [ $own_prefix = 1 ] || utf8 wineserver -w 2>/dev/null || true
+    [ "$own_prefix" = 1 ] || utf8 wineserver -w 2>/dev/null || true
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
   fi
@@ -96,7 +96,8 @@ if [ -z "${DISPLAY:-}" ]; then
     sleep 0.1
   done
   [ -s "$tmp/display" ] || { say "Xvfb did not start"; exit 1; }
-  export DISPLAY=:$(head -n 1 "$tmp/display")
+  DISPLAY=:$(head -n 1 "$tmp/display")
+  export DISPLAY
 fi
 
 if [ $session = 1 ] || [ -z "${WINEPREFIX:-}" ]; then
