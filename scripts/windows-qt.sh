@@ -138,16 +138,18 @@ install_missing() {
   fi
 }
 
-# Takes PREFIX_DIR over from a finished folder; a folder of unknown origin is left alone.
-put_in_place() {
-  local from=$1
-  if [ -e "$prefix" ]; then
-    if [ ! -f "$marker" ] && [ -n "$(ls -A "$prefix")" ]; then
-      die "$prefix is not empty and was not made by this script; choose another folder"
-    fi
-    rm -rf "$prefix"
+# A folder of unknown origin is left alone.
+check_prefix() {
+  if [ -e "$prefix" ] && [ ! -f "$marker" ] && [ -n "$(ls -A "$prefix")" ]; then
+    die "$prefix is not empty and was not made by this script; choose another folder"
   fi
-  mv "$from" "$prefix"
+}
+
+# Takes PREFIX_DIR over from a finished folder.
+put_in_place() {
+  check_prefix
+  rm -rf "$prefix"
+  mv "$1" "$prefix"
 }
 
 unpack_archive() {
@@ -214,6 +216,7 @@ build_from_source() {
 
 main() {
   local from_archive=0 want
+  check_prefix
   if archive_usable; then
     from_archive=1
     want="archive $(cut -d' ' -f1 "$archive.sha256")"
