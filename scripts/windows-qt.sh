@@ -153,12 +153,12 @@ put_in_place() {
 }
 
 unpack_archive() {
-  local stage
   say "unpacking $(basename "$archive")"
-  stage=$(mktemp -d "$prefix.unpack.XXXXXX")
-  tar -xJf "$archive" -C "$stage" --strip-components=1 qt6-mingw
-  echo "$1" >"$stage/.windows-qt"
-  put_in_place "$stage"
+  unpacking=$(mktemp -d "$prefix.unpack.XXXXXX")
+  trap 'rm -rf "$unpacking"' EXIT
+  tar -xJf "$archive" -C "$unpacking" --strip-components=1 qt6-mingw
+  echo "$1" >"$unpacking/.windows-qt"
+  put_in_place "$unpacking"
 }
 
 # Builds qtbase from Debian's source package into a work folder beside the prefix; an
