@@ -2,10 +2,10 @@
 
 #include "desktop_sandbox.h"
 
-#include "desktop/desktop_entry.h"
-#include "desktop/desktop_file_types.h"
-#include "desktop/desktop_paths.h"
-#include "desktop/desktop_process.h"
+#include "desktop/posix/desktop_entry.h"
+#include "desktop/posix/desktop_file_types.h"
+#include "desktop/posix/desktop_paths.h"
+#include "desktop/posix/desktop_process.h"
 
 #include <chrono>
 #include <cstdlib>

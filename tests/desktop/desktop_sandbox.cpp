@@ -1,6 +1,6 @@
 #include "desktop_sandbox.h"
 
-#include "desktop/desktop_process.h"
+#include "desktop/posix/desktop_process.h"
 
 #include <sys/stat.h>
 

@@ -4,7 +4,7 @@
 // system's MIME database is still seen), and the environment is put back
 // afterwards.
 
-#include "desktop/desktop_temporary_folder.h"
+#include "desktop/posix/desktop_temporary_folder.h"
 
 #include <gtest/gtest.h>
 

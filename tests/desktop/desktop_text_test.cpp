@@ -1,9 +1,9 @@
 // The texts the registration writes, checked without the desktop's tools.
 
-#include "desktop/desktop_entry.h"
-#include "desktop/desktop_file_types.h"
-#include "desktop/desktop_mime_package.h"
-#include "desktop/desktop_mimeapps.h"
+#include "desktop/posix/desktop_entry.h"
+#include "desktop/posix/desktop_file_types.h"
+#include "desktop/posix/desktop_mime_package.h"
+#include "desktop/posix/desktop_mimeapps.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/store_location.h"
+#include "store/posix/store_location.h"
 
 namespace {
 

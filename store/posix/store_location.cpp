@@ -1,4 +1,4 @@
-#include "store/store_location.h"
+#include "store/posix/store_location.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,4 +1,4 @@
-#include "desktop/desktop_text.h"
+#include "desktop/posix/desktop_text.h"
 
 #include <sstream>
 

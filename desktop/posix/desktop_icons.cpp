@@ -1,4 +1,4 @@
-#include "desktop/desktop_icons.h"
+#include "desktop/posix/desktop_icons.h"
 
 namespace desktop {
 

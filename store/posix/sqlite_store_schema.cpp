@@ -1,9 +1,9 @@
-#include "store/sqlite_store_schema.h"
+#include "store/posix/sqlite_store_schema.h"
 
 #include <string>
 
 #include "store/key_store.h"
-#include "store/sqlite_db.h"
+#include "store/posix/sqlite_db.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "store/key_store.h"
-#include "store/sqlite_db.h"
+#include "store/posix/sqlite_db.h"
 
 class SqliteKeyStore final : public KeyStore {
 public:

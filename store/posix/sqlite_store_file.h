@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "store/sqlite_db.h"
+#include "store/posix/sqlite_db.h"
 
 // A connection of its own to the store `file`, made first (with its folder)
 // when there is none. A store this user can only read is opened for reading.

@@ -1,6 +1,6 @@
-#include "desktop/desktop_entry.h"
+#include "desktop/posix/desktop_entry.h"
 
-#include "desktop/desktop_text.h"
+#include "desktop/posix/desktop_text.h"
 
 #include <sstream>
 

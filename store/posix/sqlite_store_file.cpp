@@ -1,4 +1,4 @@
-#include "store/sqlite_store_file.h"
+#include "store/posix/sqlite_store_file.h"
 
 #include <cctype>
 #include <cerrno>
@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "store/key_store.h"
-#include "store/sqlite_store_schema.h"
+#include "store/posix/sqlite_store_schema.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "store/sqlite_db.h"
+#include "store/posix/sqlite_db.h"
 
 #include <cstring>
 

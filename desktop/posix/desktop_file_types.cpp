@@ -1,13 +1,13 @@
-#include "desktop/desktop_file_types.h"
+#include "desktop/posix/desktop_file_types.h"
 
-#include "desktop/desktop_change_set.h"
-#include "desktop/desktop_entry.h"
-#include "desktop/desktop_icons.h"
-#include "desktop/desktop_mime_package.h"
-#include "desktop/desktop_mimeapps.h"
-#include "desktop/desktop_paths.h"
-#include "desktop/desktop_process.h"
-#include "desktop/desktop_temporary_folder.h"
+#include "desktop/posix/desktop_change_set.h"
+#include "desktop/posix/desktop_entry.h"
+#include "desktop/posix/desktop_icons.h"
+#include "desktop/posix/desktop_mime_package.h"
+#include "desktop/posix/desktop_mimeapps.h"
+#include "desktop/posix/desktop_paths.h"
+#include "desktop/posix/desktop_process.h"
+#include "desktop/posix/desktop_temporary_folder.h"
 
 #include <algorithm>
 

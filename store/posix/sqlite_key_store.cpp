@@ -1,10 +1,10 @@
-#include "store/sqlite_key_store.h"
+#include "store/posix/sqlite_key_store.h"
 
 #include <utility>
 
-#include "store/sqlite_store_file.h"
-#include "store/sqlite_store_schema.h"
-#include "store/store_location.h"
+#include "store/posix/sqlite_store_file.h"
+#include "store/posix/sqlite_store_schema.h"
+#include "store/posix/store_location.h"
 
 namespace {
 
