@@ -9,6 +9,7 @@
 #include "app/file_error_boxes.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
+#include "app/run_progress.h"
 #include "app/store_fault_notice.h"
 #include "app/forms.h"
 #include "store/associations.h"
@@ -155,7 +156,10 @@ void TFrmMain::BtnDoCalClick(QObject*)
         FrmMessage->raise();
     }
     windowFrontEnd().startRun(*this);
-    for (qsizetype i = 0; i < fileLines().size(); ++i)
+    RunProgress progress(this, fileLines().size());
+    for (qsizetype i = 0; i < fileLines().size() && !progress.cancelled(); ++i) {
+        progress.startFile(i, fileLines().at(i));
         windowFrontEnd().convert(fileLines().at(i));
+    }
     windowFrontEnd().showSkipped();
 }

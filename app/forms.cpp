@@ -6,6 +6,9 @@
 #include "app/frm_message.h"
 #include "app/store_fault_notice.h"
 
+#include <QApplication>
+#include <QIcon>
+
 TFrmMain* FrmMain = nullptr;
 TFrmMessage* FrmMessage = nullptr;
 TFrmChangeCal* FrmChangeCal = nullptr;
@@ -14,6 +17,10 @@ TFrmHelp* FrmHelp = nullptr;
 void createWindows(const QStringList& commandLineFiles)
 {
     startStoreFaultNotice();
+    // Every window, dialogs and boxes included, carries the program's icon;
+    // the icon is compiled into this library, which must load it itself.
+    Q_INIT_RESOURCE(icons);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/orvantis.png")));
     FrmMain = new TFrmMain(commandLineFiles);
     FrmMessage = new TFrmMessage();
     FrmChangeCal = new TFrmChangeCal();

@@ -3,6 +3,7 @@
 #include "app/app_font.h"
 #include "app/dialogs.h"
 #include "app/error_display.h"
+#include "app/on_screen.h"
 #include "app/settings_store.h"
 #include "app/store_fault_notice.h"
 #include "store/associations.h"
@@ -61,7 +62,11 @@ void TFrmChangeCal::createControls()
     StringGrid = new QTableWidget(1, 2);
     StringGrid->verticalHeader()->hide();
     StringGrid->verticalHeader()->setDefaultSectionSize(GridRowHeight);
-    StringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    StringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A path too long for its cell shows its end: the file name matters most.
+    StringGrid->setTextElideMode(Qt::ElideLeft);
+    StringGrid->horizontalHeader()->setHighlightSections(false);
+    StringGrid->viewport()->installEventFilter(this);
     StringGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     StringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -102,9 +107,7 @@ void TFrmChangeCal::createControls()
 void TFrmChangeCal::FormCreate(QObject*)
 {
     StringGrid->setHorizontalHeaderLabels({QStringLiteral("Serial Number"), QStringLiteral("Calibration File")});
-    StringGrid->setColumnWidth(0, SerialColumnWidth);
-    if (StringGrid->width() > 160)
-        StringGrid->setColumnWidth(1, StringGrid->width() - 82);
+    fitColumns();
     TRegDef reg;
     if (!openSettingsKey(reg))
         return;
@@ -112,8 +115,8 @@ void TFrmChangeCal::FormCreate(QObject*)
     const int left = reg.ReadNumberOr("CCALeft", 4);
     const int height = reg.ReadNumberOr("CCAHeight", 275);
     const int width = reg.ReadNumberOr("CCAWidth", 562);
-    move(left, top);
     resize(width, height);
+    move(visibleTopLeft(QPoint(left, top), size()));
 }
 
 void TFrmChangeCal::FormShow(QObject*)
@@ -135,7 +138,9 @@ void TFrmChangeCal::RefreshGrid()
         StringGrid->setItem(0, column, new QTableWidgetItem());
     for (int i = 0; i < SerialList.size(); ++i) {
         StringGrid->setItem(i, 0, new QTableWidgetItem(SerialList.at(i)));
-        StringGrid->setItem(i, 1, new QTableWidgetItem(CalFileList.at(i)));
+        auto* file = new QTableWidgetItem(CalFileList.at(i));
+        file->setToolTip(CalFileList.at(i));
+        StringGrid->setItem(i, 1, file);
     }
 }
 
@@ -208,8 +213,18 @@ void TFrmChangeCal::BtnCancelClick(QObject*)
 
 void TFrmChangeCal::FormResize(QObject*)
 {
-    if (StringGrid->width() > 160)
-        StringGrid->setColumnWidth(1, StringGrid->width() - 85);
+    fitColumns();
+}
+
+// The serial column as wide as its title; the file column takes the rest of
+// the grid's real width, or its title's width when the grid is narrower.
+void TFrmChangeCal::fitColumns()
+{
+    const QHeaderView* header = StringGrid->horizontalHeader();
+    const auto titleWidth = [header](int column) { return header->sectionSizeHint(column); };
+    const int serialWidth = std::max(SerialColumnWidth, titleWidth(0));
+    StringGrid->setColumnWidth(0, serialWidth);
+    StringGrid->setColumnWidth(1, std::max(titleWidth(1), StringGrid->viewport()->width() - serialWidth));
 }
 
 void TFrmChangeCal::FormClose(QObject*)
@@ -256,6 +271,8 @@ bool TFrmChangeCal::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Panel1 && event->type() == QEvent::Resize)
         placeRightButtons();
+    if (watched == StringGrid->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
     return QDialog::eventFilter(watched, event);
 }
 

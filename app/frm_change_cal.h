@@ -56,6 +56,7 @@ private:
     void createControls();
     void RefreshGrid();
     void placeRightButtons();
+    void fitColumns();
     // Grid row of the current cell minus the header row: the list index.
     int currentIndex() const;
 

@@ -2,8 +2,13 @@
 
 #include "app/app_font.h"
 
+#include <QFontMetrics>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 const QStringList& helpLines()
 {
@@ -62,11 +67,25 @@ TFrmHelp::TFrmHelp(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(446, 454);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setFont(layoutFont(16));
-    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The help lines are broken where they should be: wrapping them again at
+    // the window's edge would leave single words on lines of their own.
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setPlainText(helpLines().join(QLatin1Char('\n')));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Memo1);
+    resize(std::max(width(), widthForLongestLine()), height());
+}
+
+// The window width at which the longest help line shows whole.
+int TFrmHelp::widthForLongestLine() const
+{
+    const QFontMetrics metrics(Memo1->font());
+    int longest = 0;
+    for (const QString& line : helpLines())
+        longest = std::max(longest, metrics.horizontalAdvance(line));
+    const int margins = 2 * (Memo1->frameWidth() + static_cast<int>(Memo1->document()->documentMargin())) + 4;
+    return longest + margins + Memo1->verticalScrollBar()->sizeHint().width();
 }

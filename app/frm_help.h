@@ -11,6 +11,9 @@ public:
     explicit TFrmHelp(QWidget* parent = nullptr);
 
     QPlainTextEdit* Memo1;
+
+private:
+    int widthForLongestLine() const;
 };
 
 // The help text, one entry per line.

@@ -4,8 +4,11 @@
 #include "app/companion_files.h"
 #include "app/conversion_driver.h"
 #include "app/error_display.h"
+#include "app/file_drop.h"
 #include "app/frm_change_cal.h"
 #include "app/frm_help.h"
+#include "app/on_screen.h"
+#include "app/radio_focus.h"
 #include "app/forms.h"
 #include "calibration/cal_table.h"
 #include "orvantis_version.h"
@@ -83,6 +86,7 @@ void TFrmMain::createControls()
     LbInFile = place(boldLabel(QStringLiteral("Input File(s):"), this), 8, 16, 72, 13);
     MemoFile = place(new QPlainTextEdit(this), 88, 16, 417, 81);
     MemoFile->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoFile->setTabChangesFocus(true); // a tab is never part of a file name
     MemoFile->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoFile->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     BtnOpenInFile = place(new QPushButton(QStringLiteral("..."), this), 512, 16, 25, 25);
@@ -163,6 +167,8 @@ void TFrmMain::setTabOrder()
                                    CbShowDebug};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    focusCheckedOnTab(calTypeGroup);
+    focusCheckedOnTab(delimiterGroup);
 }
 
 void TFrmMain::connectHandlers()
@@ -176,6 +182,21 @@ void TFrmMain::connectHandlers()
             guarded([this] { BtnAssociateBINFilesClick(BtnAssociateBINFiles); }));
     connect(CbBinary, &QCheckBox::toggled, this, guarded([this] { CbBinaryClick(CbBinary); }));
     connect(BtnHelp, &QPushButton::clicked, this, guarded([this] { BtnHelpClick(BtnHelp); }));
+    acceptFileDrops(MemoFile, [this](const QStringList& files) { runGuarded([&] { AddDroppedFiles(files); }); });
+}
+
+void TFrmMain::AddDroppedFiles(const QStringList& files)
+{
+    listInputFiles(fileLines() + files);
+}
+
+void TFrmMain::listInputFiles(QStringList lines)
+{
+    if (CbAutoInclude->isChecked()) {
+        AddCompanionFiles(lines);
+        sortFileList(lines);
+    }
+    setFileLines(lines);
 }
 
 QStringList TFrmMain::fileLines() const
@@ -202,7 +223,7 @@ void TFrmMain::applySettings(const MainSettings& settings)
     CbBinary->setChecked(settings.binary);
     CbShowDebug->setChecked(settings.debug);
     if (settings.topLeft)
-        move(*settings.topLeft);
+        move(visibleTopLeft(*settings.topLeft, size()));
     // Codes outside the groups select each group's last button.
     const auto inRange = [](int32_t code) { return code >= 0 && code <= 4 ? code : 4; };
     calTypeGroup->button(inRange(settings.calType))->setChecked(true);
@@ -296,10 +317,5 @@ void TFrmMain::BtnOpenInFileClick(QObject*)
 {
     if (!OpenDialog1.Execute(this))
         return;
-    QStringList lines = OpenDialog1.Files;
-    if (CbAutoInclude->isChecked()) {
-        AddCompanionFiles(lines);
-        sortFileList(lines);
-    }
-    setFileLines(lines);
+    listInputFiles(OpenDialog1.Files);
 }

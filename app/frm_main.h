@@ -76,6 +76,9 @@ public:
     // The input list, one file per line.
     QStringList fileLines() const;
     void setFileLines(const QStringList& lines);
+    // Files dropped onto the input list join it, with their companion files
+    // when those are included.
+    void AddDroppedFiles(const QStringList& files);
 
     bool LogEnabled = false;
     bool TerminateRequested = false; // set by the start-up conversion
@@ -91,6 +94,8 @@ private:
     void applySettings(const MainSettings& settings);
     MainSettings currentSettings() const;
     void runStartupConversion();
+    // Lists the files, with their companion files when those are included.
+    void listInputFiles(QStringList lines);
 
     QButtonGroup* calTypeGroup;
     QButtonGroup* delimiterGroup;

@@ -43,9 +43,20 @@ QStringList QtDialogs::openFiles(QWidget* owner, const OpenFileRequest& request)
     return dialog.selectedFiles();
 }
 
+namespace {
+
+// Room for the title bar's icon and buttons beside the title.
+constexpr int TitleBarButtonsWidth = 160;
+
+} // namespace
+
 QString QtDialogs::inputBox(QWidget* owner, const QString& caption, const QString& prompt, const QString& preset)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(owner, caption, prompt, QLineEdit::Normal, preset, &ok);
-    return ok ? text : preset;
+    QInputDialog dialog(owner);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(preset);
+    // Wide enough that the window manager need not cut the title short.
+    dialog.setMinimumWidth(dialog.fontMetrics().horizontalAdvance(caption) + TitleBarButtonsWidth);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : preset;
 }

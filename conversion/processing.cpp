@@ -9,6 +9,7 @@
 #include "conversion/output_name.h"
 #include "conversion/output_target.h"
 #include "conversion/pending_output.h"
+#include "conversion/progress.h"
 #include "core/processing_state.h"
 #include "conversion/row_pipeline.h"
 #include "core/text_line.h"
@@ -55,7 +56,7 @@ struct FileConversion {
 };
 
 // How the loop over the spectra ended.
-enum class LoopEnd { EndOfData, ReadFailed, ProcessFailed, WriteFailed };
+enum class LoopEnd { EndOfData, ReadFailed, ProcessFailed, WriteFailed, Cancelled };
 
 // Gives a freshly opened stream a large buffer; without memory for it the
 // stream keeps its own.
@@ -257,6 +258,8 @@ LoopEnd convertSpectra(FileConversion& run)
             return LoopEnd::WriteFailed;
         }
         ++run.count;
+        if (progressSink && run.count % PROGRESS_INTERVAL == 0 && !progressSink(run.count))
+            return LoopEnd::Cancelled;
         result = readNext(run);
         if (result == 1)
             return LoopEnd::EndOfData;
@@ -329,6 +332,10 @@ void logSpectrumCount(int32_t count)
 // The file's result.
 int16_t settleOutput(FileConversion& run, LoopEnd end, const std::string& outputName)
 {
+    if (end == LoopEnd::Cancelled) {
+        logMessage("Conversion of %s cancelled: %s not written\n", run.path, outputName.c_str());
+        return CANCELLED;
+    }
     if (end != LoopEnd::WriteFailed && !finishOutput(run) && run.writeError == 0)
         return 1; // the temporary file could not be read back; already reported
     if (run.writeError == 0 && run.count == 0) {
@@ -391,7 +398,7 @@ int calibrateFile(const char* dataFileName, const char* calFileName, int8_t leve
     logDebug("Ready to process.\n");
     warnOnForeignCalibration(dataFileName, calFileName);
     const int16_t result = processDatFile(dataFileName, calFileName);
-    if (result != 0 && result != STOPPED_EARLY)
+    if (result != 0 && result != STOPPED_EARLY && result != CANCELLED)
         logError("No files processed.\n");
     return result;
 }

@@ -6,6 +6,9 @@
 // processDatFile's result when the conversion stopped at an unreadable or
 // unusable spectrum: the output holds the spectra before it.
 constexpr int16_t STOPPED_EARLY = -1;
+// processDatFile's result when the progress watcher stopped the conversion:
+// the previous output is left as it was.
+constexpr int16_t CANCELLED = -2;
 
 // Converts one data file with the options given; 0 when it was converted
 // whole, 1 for an invalid level, otherwise processDatFile's result.
@@ -15,6 +18,6 @@ int calibrateFile(const char* dataFileName, const char* calFileName, int8_t leve
 // Converts one data file with the options of the processing state. 0 when
 // converted; the system error number when the input cannot be opened or the
 // output cannot be written; 1 when the output must not be written, no data
-// or no spectrum was found; STOPPED_EARLY. Only a file converted at least in
+// or no spectrum was found; STOPPED_EARLY; CANCELLED. Only a file converted at least in
 // part replaces its previous output.
 int16_t processDatFile(const char* dataFileName, const char* calFileName);

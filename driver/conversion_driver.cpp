@@ -145,8 +145,12 @@ std::optional<FileOutcome> ConversionDriver::prepare(const std::string& path)
 
 FileOutcome ConversionDriver::calibrate(const std::string& path)
 {
-    if (calibrateFile(path.c_str(), state.CurrentCalFile.c_str(), options_.level, options_.transpose, options_.binary,
-                      options_.delimiter, options_.verbose ? 1 : 0, frontEnd_.logSink()) != 0) {
+    const int result =
+        calibrateFile(path.c_str(), state.CurrentCalFile.c_str(), options_.level, options_.transpose, options_.binary,
+                      options_.delimiter, options_.verbose ? 1 : 0, frontEnd_.logSink());
+    if (result == CANCELLED) // the user stopped it and knows
+        return FileOutcome::NotConverted;
+    if (result != 0) {
         frontEnd_.reportFailure("Error: Could Not Calibrate " + path);
         return FileOutcome::NotConverted;
     }

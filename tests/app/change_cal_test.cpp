@@ -70,14 +70,18 @@ private slots:
         QCOMPARE(FrmChangeCal->StringGrid->columnCount(), 2);
         QCOMPARE(FrmChangeCal->StringGrid->horizontalHeaderItem(0)->text(), QStringLiteral("Serial Number"));
         QCOMPARE(FrmChangeCal->StringGrid->horizontalHeaderItem(1)->text(), QStringLiteral("Calibration File"));
-        QCOMPARE(FrmChangeCal->StringGrid->columnWidth(0), 80);
+        // At least its stated width, and wide enough for its title.
+        const QHeaderView* header = FrmChangeCal->StringGrid->horizontalHeader();
+        QVERIFY(FrmChangeCal->StringGrid->columnWidth(0) >= std::max(80, header->sectionSizeHint(0)));
         QCOMPARE(FrmChangeCal->Panel2->text(), QStringLiteral("Double Click on  a line to change."));
         QCOMPARE(FrmChangeCal->pos(), QPoint(4, 354));
         QCOMPARE(FrmChangeCal->size(), QSize(562, 275));
         showAndFinish(
             [&] {
                 FrmChangeCal->resize(700, 300);
-                QCOMPARE(FrmChangeCal->StringGrid->columnWidth(1), FrmChangeCal->StringGrid->width() - 85);
+                // The file column takes what the grid has left.
+                QCOMPARE(FrmChangeCal->StringGrid->columnWidth(0) + FrmChangeCal->StringGrid->columnWidth(1),
+                         FrmChangeCal->StringGrid->viewport()->width());
                 QCOMPARE(FrmChangeCal->Panel1->width() - FrmChangeCal->BtnCancel->geometry().right() - 1, 11);
                 QCOMPARE(FrmChangeCal->Panel1->width() - FrmChangeCal->BtnOK->geometry().right() - 1, 101);
             },

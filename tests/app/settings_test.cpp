@@ -78,8 +78,8 @@ private slots:
         storeSettingText("DelimitCode", QStringLiteral("abc"));
         storeSetting("Binary", 2);
         storeSetting("Debug", 1);
-        storeSetting("Top", -5000);
-        storeSetting("Left", 7000);
+        storeSetting("Top", 50);
+        storeSetting("Left", 70);
         storeSettingText("Transpose", QStringLiteral("1")); // wrong kind: default
         WindowsUnderTest windows;
         QVERIFY(!FrmMain->CbAutoInclude->isChecked());
@@ -90,7 +90,7 @@ private slots:
         QVERIFY(FrmMain->CbBinary->isChecked());
         QVERIFY(FrmMain->CbShowDebug->isChecked());
         QVERIFY(FrmMain->CbTranspose->isChecked());
-        QCOMPARE(FrmMain->pos(), QPoint(7000, -5000));
+        QCOMPARE(FrmMain->pos(), QPoint(70, 50));
     }
 
     void closingSavesAndNextStartRestores()

@@ -1,0 +1,3 @@
+#include "conversion/progress.h"
+
+ProgressCallback progressSink = nullptr;

@@ -1,0 +1,175 @@
+// Using the windows as a person does: the keyboard, dropped files, help text
+// that reads line by line, a readable associations grid, windows that open
+// on a screen, and a long run that shows progress and can be stopped.
+
+#include "app_test_support.h"
+
+#include "app/forms.h"
+#include "app/frm_change_cal.h"
+#include "app/frm_help.h"
+#include "app/frm_main.h"
+#include "app/run_progress.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+void dropFiles(QPlainTextEdit* target, const QStringList& files)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files)
+        urls.append(QUrl::fromLocalFile(file));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target->viewport(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target->viewport(), &drop);
+}
+
+} // namespace
+
+class WindowUseTest : public WindowTestCase {
+    Q_OBJECT
+
+private slots:
+    void tabLeavesTheInputListAndEntersRadioGroupsAtTheCheckedButton()
+    {
+        FrmMain->show();
+        QApplication::setActiveWindow(FrmMain);
+        QVERIFY(QTest::qWaitForWindowActive(FrmMain));
+        FrmMain->MemoFile->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(FrmMain->MemoFile, Qt::Key_Tab);
+        QVERIFY(!FrmMain->MemoFile->toPlainText().contains(QLatin1Char('\t')));
+        QVERIFY(!FrmMain->MemoFile->hasFocus());
+
+        FrmMain->RbNormTime->setChecked(true);
+        FrmMain->CbBinary->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), FrmMain->RbNormTime);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), FrmMain->BtnHelp);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), FrmMain->RbNormTime);
+    }
+
+    void droppedFilesJoinTheListWithTheirCompanions()
+    {
+        const QString fileA = env->copyExample(QStringLiteral("SET0101A.ASC"));
+        const QString fileB = env->copyExample(QStringLiteral("SET0101B.ASC"));
+        const QString other = env->writeFile(QStringLiteral("OTHER.ASC"), "x");
+        FrmMain->setFileLines({other});
+        FrmMain->CbAutoInclude->setChecked(true);
+        dropFiles(FrmMain->MemoFile, {fileA});
+        QCOMPARE(FrmMain->fileLines(), (QStringList{other, fileA, fileB}));
+
+        FrmMain->setFileLines({});
+        FrmMain->CbAutoInclude->setChecked(false);
+        dropFiles(FrmMain->MemoFile, {fileA});
+        QCOMPARE(FrmMain->fileLines(), QStringList{fileA});
+    }
+
+    void helpLinesAreNotWrappedAgain()
+    {
+        FrmHelp->show();
+        QVERIFY(QTest::qWaitForWindowExposed(FrmHelp));
+        for (QTextBlock block = FrmHelp->Memo1->document()->begin(); block.isValid(); block = block.next())
+            QCOMPARE(block.layout()->lineCount(), 1);
+        QVERIFY(!FrmHelp->Memo1->horizontalScrollBar()->isVisible());
+        QCOMPARE(FrmHelp->Memo1->font().pixelSize(), 16);
+    }
+
+    void associationsGridFitsItsWidthAndShowsWholePaths()
+    {
+        const QString longPath = env->dataFolder() + QStringLiteral("/") + QString(120, QLatin1Char('d')) +
+                                 QStringLiteral("/CALIBRATION.CAL");
+        storeAssociation(QStringLiteral("TDL0417"), longPath);
+        QTimer::singleShot(0, FrmChangeCal, [] {
+            const QTableWidget* grid = FrmChangeCal->StringGrid;
+            const QHeaderView* header = grid->horizontalHeader();
+            QVERIFY(header->sectionSize(0) >= header->sectionSizeHint(0));
+            QCOMPARE(header->sectionSize(0) + header->sectionSize(1), grid->viewport()->width());
+            QCOMPARE(grid->textElideMode(), Qt::ElideLeft);
+            QCOMPARE(grid->item(0, 1)->toolTip(), grid->item(0, 1)->text());
+            FrmChangeCal->resize(900, FrmChangeCal->height());
+            QCOMPARE(header->sectionSize(0) + header->sectionSize(1), grid->viewport()->width());
+            FrmChangeCal->BtnCancel->click();
+        });
+        FrmMain->BtnChangeCals->click();
+    }
+
+    void positionNoScreenShowsIsMovedOntoThePrimaryScreen()
+    {
+        windows.reset();
+        storeSetting("Left", -30000);
+        storeSetting("Top", -30000);
+        windows = std::make_unique<WindowsUnderTest>();
+        QCOMPARE(FrmMain->pos(), QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+
+        windows.reset();
+        storeSetting("Left", 40);
+        storeSetting("Top", 30);
+        windows = std::make_unique<WindowsUnderTest>();
+        QCOMPARE(FrmMain->pos(), QPoint(40, 30));
+    }
+
+    void windowsCarryTheProgramsIcon()
+    {
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QVERIFY(!FrmHelp->windowIcon().isNull());
+    }
+
+    void longRunShowsProgressAndCancelKeepsThePreviousOutput()
+    {
+        const QString cal = env->copyExample(QStringLiteral("EXAMPLE.CAL"));
+        storeAssociation(QStringLiteral("TDL0417"), cal);
+        QFile example(QStringLiteral(ORVANTIS_EXAMPLES "/SET0101A.ASC"));
+        QVERIFY(example.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = example.readAll().split('\n');
+        QByteArray text = lines.mid(0, 4).join('\n') + '\n';
+        for (int copy = 0; copy < 400; ++copy)
+            text += lines.mid(4).join('\n');
+        const QString data = env->writeFile(QStringLiteral("LONG0101A.ASC"), text);
+        const QString output = env->writeFile(QStringLiteral("LONG0101A.DAT"), "previous output");
+        FrmMain->CbAutoInclude->setChecked(false);
+        RunProgress::setShowDelay(std::chrono::milliseconds(0));
+        bool shown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+                shown = dialog->labelText().startsWith(QStringLiteral("File 1 of 1: LONG0101A.ASC"));
+                dialog->cancel();
+            }
+        });
+        poll.start(0);
+        FrmMain->setFileLines({data});
+        FrmMain->BtnDoCal->click();
+        poll.stop();
+        RunProgress::setShowDelay(std::chrono::milliseconds(1000));
+        QVERIFY(shown);
+        QFile kept(output);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("previous output"));
+        QVERIFY(messageLog().contains(QStringLiteral("cancelled")));
+        QVERIFY(env->boxes.calls.isEmpty());
+    }
+};
+
+QTEST_MAIN(WindowUseTest)
+#include "window_use_test.moc"
