@@ -57,3 +57,7 @@ shoot "FrmMessage" message-window.png
 xdotool windowactivate --sync "$main"
 click "Orvantis 1.33" 212 284                # Change Cal File Associations
 shoot "Change Calibration Associations" associations-window.png
+click "Change Calibration Associations" 510 254   # Cancel
+xdotool windowactivate --sync "$main"
+click "Orvantis 1.33" 60 284                 # Help
+shoot "Orvantis Help" help-window.png
