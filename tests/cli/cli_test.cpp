@@ -238,6 +238,35 @@ private:
     int writeEnd_;
 };
 
+// Copies of the converter reading one calibration file at the same time
+// never fail each other, however often they meet.
+TEST_F(Batch, EightConvertersOnOneCalibrationFileAllSucceed)
+{
+    for (int copy = 0; copy < 8; ++copy)
+        std::filesystem::create_directory(dir.file("run" + std::to_string(copy)));
+    std::vector<pid_t> children;
+    for (int copy = 0; copy < 8; ++copy) {
+        const std::string folder = dir.file("run" + std::to_string(copy));
+        std::filesystem::copy_file(dir.file("SET0101A.ASC"), folder + "/SET0101A.ASC");
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        if (child == 0) {
+            const std::string command = "cd " + folder +
+                                        " && for i in 1 2 3 4 5 6 7 8 9 10; do " ORVANTIS_CLI
+                                        " --cal ../EXAMPLE.CAL SET0101A.ASC >/dev/null 2>>errors.txt || exit 1; done";
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        children.push_back(child);
+    }
+    for (std::size_t copy = 0; copy < children.size(); ++copy) {
+        int status = 0;
+        waitpid(children[copy], &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << readFile(dir.file("run" + std::to_string(copy) + "/errors.txt"));
+    }
+}
+
 TEST_F(Batch, LogStreamThatTakesNothingStopsNoConversionAndIsToldOnce)
 {
     const std::string files = "--cal EXAMPLE.CAL SET0101A.ASC MISSING.ASC SET0101B.ASC SET0102A.BIN";
