@@ -2,6 +2,15 @@
 
 #include <windows.h>
 
+namespace {
+
+HKEY handle(void* key)
+{
+    return static_cast<HKEY>(key);
+}
+
+} // namespace
+
 void removeProgramKeys()
 {
     for (const wchar_t* key : {L"SOFTWARE\\Sorvenhal", L"Software\\Classes\\.ASC", L"Software\\Classes\\.BIN",
@@ -10,12 +19,24 @@ void removeProgramKeys()
     }
 }
 
-FreshUserStore::FreshUserStore()
+FreshUserStore::FreshUserStore() : scratchPath_(L"Software\\Sorvenhal Tests\\" + std::to_wstring(GetCurrentProcessId()))
 {
-    removeProgramKeys();
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratchPath_.c_str()); // left by an earlier process of this id
+    HKEY scratch = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, &scratch, nullptr) != ERROR_SUCCESS) {
+        throw std::runtime_error("no scratch key for the test's store");
+    }
+    scratchKey_ = scratch;
+    if (RegOverridePredefKey(HKEY_CURRENT_USER, scratch) != ERROR_SUCCESS) {
+        RegCloseKey(scratch);
+        throw std::runtime_error("HKEY_CURRENT_USER cannot be redirected");
+    }
 }
 
 FreshUserStore::~FreshUserStore()
 {
-    removeProgramKeys();
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(handle(scratchKey_));
+    RegDeleteTreeW(HKEY_CURRENT_USER, scratchPath_.c_str());
 }
