@@ -10,7 +10,8 @@
 #include "store/reg_def.h"
 #include "store/windows/wide_text.h"
 
-#include "store/windows/registry_key.h"
+#include <windows.h>
+
 #include <shlobj.h>
 
 namespace {
@@ -53,7 +54,7 @@ std::optional<std::string> machineDefault(const std::string& key)
     if (RegGetValueW(HKEY_CLASSES_ROOT, widen(key).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size) !=
         ERROR_SUCCESS)
         return std::nullopt;
-    return narrow(std::wstring(text, size / sizeof(wchar_t) - 1));
+    return narrow(text); // the registry ends it with a zero
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "store/windows/registry_key_store.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
