@@ -3,7 +3,7 @@
 
 #include "app/dialogs.h"
 #include "app/frm_main.h"
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 
 #include <QCoreApplication>
 

@@ -2,8 +2,8 @@
 // The backend behind TRegDef: a hierarchical store of keys holding typed
 // values, addressed by key ids. TRegDef keeps the path rules and the typed
 // reads; a backend only finds, creates and removes keys and moves raw values.
-// The per-user SQLite database is the backend in use; a Windows registry
-// backend would map the same operations onto registry handles.
+// On Windows the backend is the registry itself; elsewhere a per-user SQLite
+// database.
 
 #include <chrono>
 #include <cstdint>
@@ -17,7 +17,11 @@
 #include "store/reg_def.h"
 #include "store/store_fault.h"
 
-// Value types, numbered as the Windows registry numbers them.
+// Value types, numbered as the Windows registry numbers them. <windows.h>
+// defines the same names as macros of the same numbers: include it after this.
+#ifdef REG_SZ
+#error "include <windows.h> after store/key_store.h"
+#endif
 enum RegValueType : uint32_t {
     REG_NONE = 0,
     REG_SZ = 1,

@@ -13,7 +13,16 @@
 
 #include "store/store_fault.h"
 
-enum RegRoot { HKEY_CURRENT_USER, HKEY_CLASSES_ROOT };
+// <windows.h> defines the roots' names as macros: a file that needs both
+// includes it after this header and names the roots RegRoot::CurrentUser and
+// RegRoot::ClassesRoot.
+#ifdef HKEY_CURRENT_USER
+#error "include <windows.h> after store/reg_def.h"
+#endif
+
+enum class RegRoot { CurrentUser, ClassesRoot };
+inline constexpr RegRoot HKEY_CURRENT_USER = RegRoot::CurrentUser;
+inline constexpr RegRoot HKEY_CLASSES_ROOT = RegRoot::ClassesRoot;
 
 // A failed typed read or a failed write; the message names the value. When
 // the store itself could not be used, the cause says why.

@@ -1,7 +1,7 @@
 #include "desktop/posix/desktop_change_set.h"
 
 #include "desktop/posix/desktop_fd.h"
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

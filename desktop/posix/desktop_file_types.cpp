@@ -1,4 +1,4 @@
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 
 #include "desktop/posix/desktop_change_set.h"
 #include "desktop/posix/desktop_entry.h"

@@ -1,6 +1,6 @@
 #include "desktop/posix/desktop_mime_package.h"
 
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 
 #include <algorithm>
 #include <cctype>

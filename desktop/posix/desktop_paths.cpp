@@ -1,6 +1,6 @@
 #include "desktop/posix/desktop_paths.h"
 
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include "desktop/posix/desktop_temporary_folder.h"
 
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -43,7 +43,7 @@ sqlite3* SqliteKeyStore::db()
 
 KeyId SqliteKeyStore::rootKey(RegRoot root)
 {
-    return root == HKEY_CLASSES_ROOT ? ClassesRootKeyId : CurrentUserKeyId;
+    return root == RegRoot::ClassesRoot ? ClassesRootKeyId : CurrentUserKeyId;
 }
 
 std::optional<KeyId> SqliteKeyStore::findSubkey(KeyId parent, const std::string& name)

@@ -1,4 +1,5 @@
 #include "app_test_support.h"
+#include "private_store.h"
 
 #include "app/conversion_driver.h"
 #include "app/error_display.h"
@@ -17,11 +18,8 @@
 TestEnvironment::TestEnvironment()
 {
     QVERIFY2(root.isValid(), "no temporary folder");
-    QDir(root.path()).mkpath(QStringLiteral("config"));
-    QDir(root.path()).mkpath(QStringLiteral("data"));
     QDir(root.path()).mkpath(QStringLiteral("files"));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(root.filePath(QStringLiteral("config"))));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
+    usePrivateStore(root.path());
     setDialogs(&boxes);
     setErrorBoxHook(showLogErrorBox);
 }

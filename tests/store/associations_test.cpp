@@ -2,13 +2,13 @@
 
 #include "store/associations.h"
 #include "store/reg_def.h"
-#include "temp_config_home.h"
+#include "fresh_user_store.h"
 
 namespace {
 
 using Associations = std::vector<std::pair<std::string, std::string>>;
 
-class AssociationStore : public TempConfigHome {
+class AssociationStore : public FreshUserStore {
 protected:
     static bool keyExists(const std::string& path)
     {

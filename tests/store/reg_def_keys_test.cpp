@@ -1,13 +1,13 @@
 // Keys of TRegDef on the user's store: paths, creation, removal, listing.
 
 #include "store/reg_def.h"
-#include "temp_config_home.h"
+#include "fresh_user_store.h"
 
 namespace {
 
 const std::string Base = "\\SOFTWARE\\Sorvenhal\\Orvantis";
 
-class RegDefKeys : public TempConfigHome {
+class RegDefKeys : public FreshUserStore {
 protected:
     RegDefKeys() { reg.SelectRoot(HKEY_CURRENT_USER); }
 

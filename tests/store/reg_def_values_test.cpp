@@ -2,13 +2,13 @@
 
 #include "store/key_store.h"
 #include "store/reg_def.h"
-#include "temp_config_home.h"
+#include "fresh_user_store.h"
 
 namespace {
 
 const std::string Settings = "\\SOFTWARE\\Sorvenhal\\Orvantis\\Settings";
 
-class RegDefValues : public TempConfigHome {
+class RegDefValues : public FreshUserStore {
 protected:
     // A TRegDef on the per-user root with the settings key open.
     static void openSettings(TRegDef& reg)
@@ -38,12 +38,10 @@ protected:
     }
 };
 
-TEST_F(RegDefValues, FreshStoreIsCreatedAndEveryReadGivesItsDefault)
+TEST_F(RegDefValues, FreshStoreGivesEveryReadItsDefault)
 {
-    ASSERT_FALSE(std::filesystem::exists(storeFile()));
     TRegDef reg;
     openSettings(reg);
-    EXPECT_TRUE(std::filesystem::exists(storeFile()));
     EXPECT_EQ(reg.CurrentPath(), Settings);
     EXPECT_EQ(reg.ReadNumberOr("CCATop", 354), 354);
     EXPECT_EQ(reg.ReadNumberOr("CCALeft", -4), -4);
@@ -166,15 +164,13 @@ TEST_F(RegDefValues, EmptyNameIsTheKeysDefaultValue)
     EXPECT_EQ(reg.ReadText("Other"), "x");
 }
 
-TEST_F(RegDefValues, ValueNamesIgnoreAsciiCaseOnly)
+TEST_F(RegDefValues, ValueNamesIgnoreAsciiCase)
 {
     TRegDef reg;
     openSettings(reg);
     reg.WriteNumber("CCATop", 1);
     reg.WriteNumber("ccatop", 2);
     EXPECT_EQ(reg.ReadNumberOr("CcaTop", 0), 2);
-    reg.WriteText("\xC4rger", "upper"); // Latin-1 A with diaeresis
-    EXPECT_EQ(reg.ReadTextOr("\xE4rger", "absent"), "absent");
     EXPECT_TRUE(reg.RemoveValue("CCATOP"));
     EXPECT_EQ(reg.ReadNumberOr("CCATop", 0), 0);
 }

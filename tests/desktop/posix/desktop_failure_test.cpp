@@ -2,7 +2,7 @@
 
 #include "desktop_sandbox.h"
 
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 #include "unprivileged_child.h"
 
 #include <fstream>

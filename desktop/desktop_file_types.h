@@ -11,12 +11,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The file type the desktop gives the extension now (for example
-// "application/pgp-signature" for ".ASC"), or the empty text when none.
+// The file type the desktop gives the extension now (on Linux a MIME type
+// such as "application/pgp-signature" for ".ASC", on Windows the name of the
+// extension's file-type key), or the empty text when none.
 std::string currentFileType(const std::string& extension);
 
 // Makes the program the handler of the extension under the file-type name
-// and description. Writes everything or nothing; throws
+// and description. Either the extension ends up with the program or it keeps
+// the file type it had; throws
 // DesktopRegistrationError (or StoreError for the store) on failure.
 void registerFileType(const std::string& extension, const std::string& typeName, const std::string& description,
                       const std::string& programPath);

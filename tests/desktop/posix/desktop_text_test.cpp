@@ -1,7 +1,7 @@
 // The texts the registration writes, checked without the desktop's tools.
 
 #include "desktop/posix/desktop_entry.h"
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 #include "desktop/posix/desktop_mime_package.h"
 #include "desktop/posix/desktop_mimeapps.h"
 

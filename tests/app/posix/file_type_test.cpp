@@ -5,7 +5,7 @@
 
 #include "app/frm_main.h"
 #include "app/forms.h"
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "store/posix/store_location.h"
+#include "store/reg_def.h"
+#include "temp_config_home.h"
 
 namespace {
 
@@ -40,6 +42,17 @@ TEST(StoreLocation, HomeConfigWhenXdgConfigHomeIsUnsetEmptyOrRelative)
         ScopedEnv config("XDG_CONFIG_HOME", xdg);
         EXPECT_EQ(userStorePath(), "/home/someone/.config/Orvantis/store.sqlite") << (xdg ? xdg : "unset");
     }
+}
+
+class StoreFile : public TempConfigHome {};
+
+TEST_F(StoreFile, IsMadeWhenAKeyIsFirstOpened)
+{
+    TRegDef reg;
+    reg.SelectRoot(HKEY_CURRENT_USER);
+    ASSERT_FALSE(std::filesystem::exists(storeFile()));
+    ASSERT_TRUE(reg.OpenPath("\\SOFTWARE\\Sorvenhal\\Orvantis\\Settings", true));
+    EXPECT_TRUE(std::filesystem::exists(storeFile()));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "desktop_sandbox.h"
 
 #include "desktop/posix/desktop_entry.h"
-#include "desktop/posix/desktop_file_types.h"
+#include "desktop/desktop_file_types.h"
 #include "desktop/posix/desktop_paths.h"
 #include "desktop/posix/desktop_process.h"
 

@@ -1,0 +1,89 @@
+// The shell's file types of the user, in HKEY_CURRENT_USER\Software\Classes
+// (the store's classes root): writing the machine-wide classes needs
+// administrator rights. The file type's keys are written before the
+// extension names it, so a failure leaves the extension as it was.
+
+#include "desktop/desktop_file_types.h"
+
+#include <optional>
+
+#include "store/reg_def.h"
+#include "store/windows/wide_text.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+namespace {
+
+bool isKeyName(const std::string& name)
+{
+    return !name.empty() && name.find('\\') == std::string::npos;
+}
+
+// A drive's root ("C:\\...") or a network share ("\\\\server\\...").
+bool isAbsolute(const std::string& path)
+{
+    return (path.size() > 2 && path[1] == ':' && path[2] == '\\') || path.rfind("\\\\", 0) == 0;
+}
+
+// The shell starts programs with backslashed paths; Qt reports forward slashes.
+std::string nativePath(std::string path)
+{
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path;
+}
+
+void writeDefault(TRegDef& reg, const std::string& path, const std::string& text)
+{
+    if (!reg.OpenPath(path, true))
+        throw DesktopRegistrationError("the key HKEY_CURRENT_USER\\Software\\Classes\\" + path + " cannot be made");
+    reg.WriteText("", text);
+    reg.CloseCurrent();
+}
+
+// The default text of the machine-wide classes' key, as the shell merges it
+// below the user's own.
+std::optional<std::string> machineDefault(const std::string& key)
+{
+    wchar_t text[256];
+    DWORD size = sizeof(text);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, widen(key).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, text, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return narrow(text); // the registry ends it with a zero
+}
+
+} // namespace
+
+std::string currentFileType(const std::string& extension)
+{
+    if (!isKeyName(extension))
+        throw DesktopRegistrationError("invalid file extension \"" + extension + "\"");
+    TRegDef reg;
+    reg.SelectRoot(RegRoot::ClassesRoot);
+    const std::string own = reg.OpenPath(extension, false) ? reg.ReadText("") : std::string();
+    return own.empty() ? machineDefault(extension).value_or("") : own;
+}
+
+void registerFileType(const std::string& extension, const std::string& typeName, const std::string& description,
+                      const std::string& programPath)
+{
+    if (extension.size() < 2 || extension[0] != '.' || !isKeyName(extension))
+        throw DesktopRegistrationError("invalid file extension \"" + extension + "\"");
+    if (!isKeyName(typeName))
+        throw DesktopRegistrationError("invalid file-type name \"" + typeName + "\"");
+    const std::string program = nativePath(programPath);
+    if (!isAbsolute(program))
+        throw DesktopRegistrationError("the program path \"" + programPath + "\" is not absolute");
+    TRegDef reg;
+    reg.SelectRoot(RegRoot::ClassesRoot);
+    writeDefault(reg, typeName, description);
+    writeDefault(reg, typeName + "\\DefaultIcon", program + ",1");
+    writeDefault(reg, typeName + "\\shell\\open\\command", "\"" + program + "\" \"%1\"");
+    writeDefault(reg, extension, typeName);
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}

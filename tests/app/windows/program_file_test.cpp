@@ -1,0 +1,46 @@
+// What the program file carries for the shell: its own icon, the data
+// files' icon at index 1, and the project's version.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace {
+
+const std::wstring Program = L"" ORVANTIS_PROGRAM;
+
+std::wstring wide(const char* ascii)
+{
+    return std::wstring(ascii, ascii + std::char_traits<char>::length(ascii));
+}
+
+TEST(ProgramFile, HasTheProgramsIconAndTheDataFilesIconAtIndexOne)
+{
+    EXPECT_EQ(ExtractIconExW(Program.c_str(), -1, nullptr, nullptr, 0), 2u);
+    HICON dataFileIcon = nullptr;
+    ASSERT_EQ(ExtractIconExW(Program.c_str(), 1, &dataFileIcon, nullptr, 1), 1u);
+    EXPECT_NE(dataFileIcon, nullptr);
+    DestroyIcon(dataFileIcon);
+}
+
+TEST(ProgramFile, CarriesTheProjectVersion)
+{
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(Program.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(Program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    void* text = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", &text, &length));
+    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(text)), wide(ORVANTIS_VERSION));
+    void* fixed = nullptr;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &fixed, &length));
+    EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS,
+              static_cast<DWORD>(ORVANTIS_VERSION_MAJOR << 16 | ORVANTIS_VERSION_MINOR));
+}
+
+} // namespace
