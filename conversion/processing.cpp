@@ -10,6 +10,7 @@
 #include "conversion/output_target.h"
 #include "conversion/pending_output.h"
 #include "core/processing_state.h"
+#include "core/temporary_file.h"
 #include "conversion/row_pipeline.h"
 #include "core/text_line.h"
 #include "orvantis_version.h"
@@ -430,7 +431,7 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     if (!binaryOutput && !writeTextHeader(run.output.stream(), dataFileName, calFileName, run.channel))
         writeFailed(run);
 
-    run.temporary.reset(std::tmpfile());
+    run.temporary.reset(openTemporaryFile());
     if (!run.temporary) {
         logError("ERROR opening temporary file.\n");
         transposeOutput = 0; // the rows go straight to the output instead
