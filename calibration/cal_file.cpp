@@ -3,72 +3,19 @@
 #include "calibration/cal_text.h"
 #include "core/log.h"
 
+#include "calibration/cal_file_open.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 const std::string noText;
 
-[[noreturn]] void failOpen(const std::string& fileName, const std::string& reason)
-{
-    throw CalFileOpenError("Cannot open calibration file \"" + fileName + "\": " + reason);
-}
-
 // A real calibration file is a few hundred kilobytes at most; anything far
 // larger was chosen by mistake and is not read into memory.
 constexpr std::size_t MAX_CAL_FILE_SIZE = 64u << 20;
-
-// How long a writer's exclusive hold is waited out before giving up.
-constexpr int LOCK_ATTEMPTS = 20;
-constexpr useconds_t LOCK_RETRY_MICROSECONDS = 50000;
-
-// Takes a shared hold: any number of readers share it, and it keeps a
-// cooperating writer (one that takes an exclusive hold) from changing the
-// file while it is being read.
-void holdShared(int fd, const std::string& fileName)
-{
-    for (int attempt = 0; flock(fd, LOCK_SH | LOCK_NB) != 0; ++attempt) {
-        const int error = errno;
-        if (error != EWOULDBLOCK)
-            failOpen(fileName, std::strerror(error));
-        if (attempt == LOCK_ATTEMPTS)
-            failOpen(fileName, "locked by another program");
-        usleep(LOCK_RETRY_MICROSECONDS);
-    }
-}
-
-// Read-only is enough: the reader never writes, and a write-protected
-// calibration file must still load. Only a regular file is read: a FIFO
-// would wait for a writer and a device could give data without end. The
-// open does not wait for a FIFO's writer.
-FileHandle openShared(const std::string& fileName)
-{
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        failOpen(fileName, std::strerror(errno));
-    FileHandle file(fdopen(fd, "rb"));
-    if (!file) {
-        const int error = errno;
-        ::close(fd);
-        failOpen(fileName, std::strerror(error));
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0)
-        failOpen(fileName, std::strerror(errno));
-    if (!S_ISREG(info.st_mode))
-        failOpen(fileName, "not a regular file");
-    if (static_cast<uint64_t>(info.st_size) > MAX_CAL_FILE_SIZE)
-        failOpen(fileName, "larger than 64 MiB, too large for a calibration file");
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    holdShared(fd, fileName);
-    return file;
-}
 
 // Reads to the end, refusing a file that grows past the size limit.
 std::string readAll(std::FILE* file, const std::string& fileName)
@@ -79,10 +26,10 @@ std::string readAll(std::FILE* file, const std::string& fileName)
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         text.append(chunk, got);
         if (text.size() > MAX_CAL_FILE_SIZE)
-            failOpen(fileName, "larger than 64 MiB, too large for a calibration file");
+            failCalFileOpen(fileName, calFileTooLargeText());
     }
     if (std::ferror(file))
-        failOpen(fileName, std::strerror(errno));
+        failCalFileOpen(fileName, std::strerror(errno));
     return text;
 }
 
@@ -93,8 +40,18 @@ bool isHeader(const std::string& line)
 
 } // namespace
 
+void failCalFileOpen(const std::string& fileName, const std::string& reason)
+{
+    throw CalFileOpenError("Cannot open calibration file \"" + fileName + "\": " + reason);
+}
+
+std::string calFileTooLargeText()
+{
+    return "larger than 64 MiB, too large for a calibration file";
+}
+
 TCalFile::TCalFile(const std::string& fileName)
-    : file_(openShared(fileName)), Lines(splitLines(readAll(file_.get(), fileName)))
+    : file_(openCalFileShared(fileName, MAX_CAL_FILE_SIZE)), Lines(splitLines(readAll(file_.get(), fileName)))
 {
     indexSections();
 }

@@ -1,5 +1,7 @@
 #include "cli/association_commands.h"
 
+#include "core/file_path.h"
+
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -36,15 +38,15 @@ int listAssociations(std::ostream& out)
 int associate(const std::string& serial, const std::string& calFile, std::ostream& out, std::ostream& err)
 {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(calFile, ec)) {
+    if (!std::filesystem::is_regular_file(pathFromUtf8(calFile), ec)) {
         return failure(err, "calibration file not found: " + calFile);
     }
-    std::filesystem::path fullPath = std::filesystem::absolute(calFile, ec).lexically_normal();
+    const std::string fullPath = utf8FromPath(std::filesystem::absolute(pathFromUtf8(calFile), ec).lexically_normal());
     if (ec) {
         return failure(err, "cannot make an absolute path of " + calFile + ": " + ec.message());
     }
-    storeCalFile(serial, fullPath.string()); // the serial is not empty
-    out << serial << " -> " << fullPath.string() << "\n";
+    storeCalFile(serial, fullPath); // the serial is not empty
+    out << serial << " -> " << fullPath << "\n";
     return AssociationCommandDone;
 }
 

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -60,7 +60,7 @@ ParseResult usageError(std::string reason)
 
 int defaultJobCount()
 {
-    const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    const long processors = static_cast<long>(std::thread::hardware_concurrency());
     return processors > 1 ? static_cast<int>(std::min(processors, MaxJobs)) : 1;
 }
 

@@ -1,7 +1,6 @@
 #include "cli/log_stream.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 
 namespace {
@@ -14,11 +13,6 @@ void tellLogStreamError(int error)
 }
 
 } // namespace
-
-void keepRunningWhenLogStreamCloses()
-{
-    std::signal(SIGPIPE, SIG_IGN);
-}
 
 void writeLog(std::FILE* stream, const char* data, std::size_t size)
 {

@@ -8,7 +8,8 @@
 #include <cstdio>
 
 // Lets a write to a pipe without a reader fail with EPIPE instead of ending
-// this process (and the children it forks) by SIGPIPE.
+// this process (and the children it forks) by SIGPIPE, where the system
+// sends one.
 void keepRunningWhenLogStreamCloses();
 
 // Writes size bytes of log text to stream, unless a write to it failed before.

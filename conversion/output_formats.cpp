@@ -58,16 +58,16 @@ const char* const rowLabels[LABEL_ROWS] = {"Time", "temp", "volts",   "depth",  
 
 // Bytes of the temporary file gathered for a band of rows at a time; the
 // larger it is, the fewer passes over the file a long table takes.
-constexpr long STRIPE_BUDGET = 16L << 20;
+constexpr FileOffset STRIPE_BUDGET = FileOffset{16} << 20;
 
-long cellOffset(int row)
+FileOffset cellOffset(int row)
 {
-    return row < LABEL_ROWS ? 0 : static_cast<long>(SPECTRUM_RECORD_SIZE) + 4L * (row - LABEL_ROWS);
+    return row < LABEL_ROWS ? 0 : static_cast<FileOffset>(SPECTRUM_RECORD_SIZE) + FileOffset{4} * (row - LABEL_ROWS);
 }
 
-long cellSize(int row)
+FileOffset cellSize(int row)
 {
-    return row < LABEL_ROWS ? static_cast<long>(SPECTRUM_RECORD_SIZE) : 4L;
+    return row < LABEL_ROWS ? static_cast<FileOffset>(SPECTRUM_RECORD_SIZE) : FileOffset{4};
 }
 
 void putLabelCell(OutputBuffer& out, int row, const SpectrumRecord& r)
@@ -102,10 +102,11 @@ float loadFloatLE(const unsigned char* bytes)
 bool countSpectra(FileWindow& file, int& count, SpectrumRecord& last)
 {
     count = 0;
-    long position = 0;
+    FileOffset position = 0;
     while (const unsigned char* head = file.at(position, SPECTRUM_RECORD_SIZE)) {
         const SpectrumRecord record = decodeRecord(head);
-        const long next = position + static_cast<long>(SPECTRUM_RECORD_SIZE) + 4L * record.numPix;
+        const FileOffset next =
+            position + static_cast<FileOffset>(SPECTRUM_RECORD_SIZE) + FileOffset{4} * record.numPix;
         if (next <= position)
             return false;
         position = next;
@@ -119,7 +120,7 @@ class TransposedTable {
 public:
     TransposedTable(FileWindow& file, std::FILE* output, int spectra, int values)
         : file_(file), out_(output), spectra_(spectra), values_(values),
-          recordSize_(static_cast<long>(SPECTRUM_RECORD_SIZE) + 4L * values)
+          recordSize_(static_cast<FileOffset>(SPECTRUM_RECORD_SIZE) + FileOffset{4} * values)
     {}
 
     int16_t write()
@@ -135,7 +136,10 @@ public:
     }
 
 private:
-    long bandWidth(int first, int end) const { return cellOffset(end - 1) + cellSize(end - 1) - cellOffset(first); }
+    FileOffset bandWidth(int first, int end) const
+    {
+        return cellOffset(end - 1) + cellSize(end - 1) - cellOffset(first);
+    }
 
     // Rows from `first` on whose cells of every spectrum fit the budget together (at least one row).
     int bandEnd(int first, int rows) const
@@ -150,12 +154,12 @@ private:
     // row is gathered a budget's worth of spectra at a time.
     bool writeBand(int first, int end)
     {
-        const long width = bandWidth(first, end);
-        const long chunk = end - first > 1 ? spectra_ : std::max(1L, STRIPE_BUDGET / width);
+        const FileOffset width = bandWidth(first, end);
+        const FileOffset chunk = end - first > 1 ? spectra_ : std::max(FileOffset{1}, STRIPE_BUDGET / width);
         for (int row = first; row < end; ++row) {
             startRow(row);
-            for (long j0 = 0; j0 < spectra_; j0 += chunk) {
-                const long j1 = std::min<long>(spectra_, j0 + chunk);
+            for (FileOffset j0 = 0; j0 < spectra_; j0 += chunk) {
+                const FileOffset j1 = std::min<FileOffset>(spectra_, j0 + chunk);
                 if (row == first)
                     gather(cellOffset(first), width, j0, j1);
                 if (!putCells(row, cellOffset(row) - cellOffset(first), width, j0, j1))
@@ -192,24 +196,24 @@ private:
 
     // Copies bytes [offset, offset + width) of the records of spectra j0 to
     // j1 into the stripe, as far as the file holds them.
-    void gather(long offset, long width, long j0, long j1)
+    void gather(FileOffset offset, FileOffset width, FileOffset j0, FileOffset j1)
     {
         stripe_.resize(static_cast<std::size_t>((j1 - j0) * width));
-        for (long j = j0; j < j1; ++j) {
-            const long position = j * recordSize_ + offset;
+        for (FileOffset j = j0; j < j1; ++j) {
+            const FileOffset position = j * recordSize_ + offset;
             const std::size_t count = file_.available(position, static_cast<std::size_t>(width));
             if (count > 0)
                 std::memcpy(&stripe_[static_cast<std::size_t>((j - j0) * width)], file_.at(position, count), count);
         }
     }
 
-    bool putCells(int row, long offsetInStripe, long width, long j0, long j1)
+    bool putCells(int row, FileOffset offsetInStripe, FileOffset width, FileOffset j0, FileOffset j1)
     {
-        const long size = cellSize(row);
-        const long lastWhole = file_.size() - size; // the last position whose cell the file holds whole
-        long position = j0 * recordSize_ + cellOffset(row);
+        const FileOffset size = cellSize(row);
+        const FileOffset lastWhole = file_.size() - size; // the last position whose cell the file holds whole
+        FileOffset position = j0 * recordSize_ + cellOffset(row);
         const unsigned char* cell = stripe_.data() + offsetInStripe;
-        for (long j = j0; j < j1; ++j, position += recordSize_, cell += width) {
+        for (FileOffset j = j0; j < j1; ++j, position += recordSize_, cell += width) {
             if (position < 0 || position > lastWhole) {
                 reportFailure(row, static_cast<int>(j), position < 0);
                 return false;
@@ -246,7 +250,7 @@ private:
     OutputBuffer out_;
     const int spectra_;
     const int values_;
-    const long recordSize_;
+    const FileOffset recordSize_;
     SpectrumRecord lastRecord_{};
     std::vector<unsigned char> stripe_;
 };

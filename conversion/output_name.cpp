@@ -11,11 +11,17 @@ bool isPathSeparator(char c)
 
 } // namespace
 
+std::string::size_type fileNameStart(const std::string& path)
+{
+    std::string::size_type nameStart = path.size();
+    while (nameStart > 0 && !isPathSeparator(path[nameStart - 1]))
+        --nameStart;
+    return nameStart;
+}
+
 std::string outputFileName(const std::string& inputPath, int level, bool binary)
 {
-    std::string::size_type nameStart = inputPath.size();
-    while (nameStart > 0 && !isPathSeparator(inputPath[nameStart - 1]))
-        --nameStart;
+    const std::string::size_type nameStart = fileNameStart(inputPath);
     const std::string::size_type dot = inputPath.rfind('.');
     const bool dotInName = dot != std::string::npos && dot >= nameStart;
     std::string name = dotInName ? inputPath.substr(0, dot) : inputPath;

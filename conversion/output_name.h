@@ -6,3 +6,6 @@
 // a folder name never counts) plus the extension that the processing level
 // and the output form call for (.RAW/.DAT, .BRW/.BDT).
 std::string outputFileName(const std::string& inputPath, int level, bool binary);
+
+// Where the file name begins in a path: after its last folder separator.
+std::string::size_type fileNameStart(const std::string& path);

@@ -35,5 +35,6 @@ private:
 };
 
 // Removes every temporary still pending in this process. Safe to call from a
-// signal handler, so that an interrupted conversion leaves nothing behind.
+// signal handler (or a console control handler), so that an interrupted
+// conversion leaves nothing behind.
 void removePendingOutputs() noexcept;

@@ -11,6 +11,7 @@
 #include "conversion/pending_output.h"
 #include "conversion/progress.h"
 #include "core/processing_state.h"
+#include "core/temporary_file.h"
 #include "conversion/row_pipeline.h"
 #include "core/text_line.h"
 #include "orvantis_version.h"
@@ -437,7 +438,7 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     if (!binaryOutput && !writeTextHeader(run.output.stream(), dataFileName, calFileName, run.channel))
         writeFailed(run);
 
-    run.temporary.reset(std::tmpfile());
+    run.temporary.reset(openTemporaryFile());
     if (!run.temporary) {
         logError("ERROR opening temporary file.\n");
         transposeOutput = 0; // the rows go straight to the output instead

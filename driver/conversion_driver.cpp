@@ -2,6 +2,7 @@
 
 #include "calibration/cal_table.h"
 #include "conversion/processing.h"
+#include "core/file_path.h"
 #include "core/identify.h"
 #include "core/processing_state.h"
 #include "driver/file_age.h"
@@ -16,7 +17,8 @@ namespace {
 bool fileExists(const std::string& path)
 {
     std::error_code error;
-    return !path.empty() && std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
+    const std::filesystem::path file = pathFromUtf8(path);
+    return !path.empty() && std::filesystem::exists(file, error) && !std::filesystem::is_directory(file, error);
 }
 
 bool readable(const std::string& path)

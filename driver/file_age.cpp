@@ -1,15 +1,18 @@
 #include "driver/file_age.h"
 
+#include "core/file_path.h"
+
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 
 int32_t fileAge(const std::string& path)
 {
+    const std::filesystem::path file = pathFromUtf8(path);
     std::error_code error;
-    if (!std::filesystem::exists(path, error) || std::filesystem::is_directory(path, error))
+    if (!std::filesystem::exists(file, error) || std::filesystem::is_directory(file, error))
         return -1;
-    const auto written = std::filesystem::last_write_time(path, error);
+    const auto written = std::filesystem::last_write_time(file, error);
     if (error)
         return -1;
     const std::time_t seconds = std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));

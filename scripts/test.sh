@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up, then builds and runs every test: a plain build, a build
-# with AddressSanitizer and UndefinedBehaviorSanitizer, and a short fuzz run.
+# with AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz run, and
+# the Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -31,6 +32,9 @@ scripts/build.sh build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER
   -DCMAKE_CXX_COMPILER=clang++ -DORVANTIS_FUZZ=ON -DORVANTIS_GUI=OFF -DORVANTIS_TESTS=OFF
 fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-50}"
 
-# One closing line over both builds ("N passed, N failed"); failures stopped the run above.
+echo "== Windows build, tests under Wine"
+scripts/build-windows.sh --test build-windows | tee -a "$results"
+
+# One closing line over every build ("N passed, N failed"); failures stopped the run above.
 awk '/tests passed, .* tests failed out of/ { total += $NF; failed += $4 }
      END { printf "summary: %d passed, %d failed\n", total - failed, failed }' "$results"

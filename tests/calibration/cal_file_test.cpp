@@ -1,20 +1,10 @@
-#include "calibration/cal_file.h"
-
-#include "log_capture.h"
-#include "temp_dir.h"
-#include "test_support.h"
+#include "cal_file_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
+#include <string>
 
 using namespace std::string_literals;
 
@@ -22,14 +12,6 @@ namespace {
 
 const std::string BEYOND_END = "Warning: Attempting to read beyond end of cal file section\n";
 const std::string BLANK_LINE = "Warning: Skipping blank line in cal file\n";
-
-class SectionReader : public ::testing::Test {
-protected:
-    std::string write(const std::string& content) { return dir.write("test.cal", content); }
-
-    TempDir dir;
-    LogCapture log;
-};
 
 TEST_F(SectionReader, FileWithoutHeadersHasNoSections)
 {
@@ -150,129 +132,23 @@ TEST_P(LineEnds, GiveTheSameLines)
 
 INSTANTIATE_TEST_SUITE_P(CrLfLfCr, LineEnds, ::testing::Values("\r\n", "\n", "\r"));
 
-// --- opening -------------------------------------------------------------
+// --- opening, on every system --------------------------------------------
 
-std::string openErrorOf(const std::string& path)
+TEST_F(SectionReader, FolderIsNotARegularFile)
 {
-    try {
-        const TCalFile file(path);
-    } catch (const CalFileOpenError& error) {
-        return error.what();
-    }
-    return "";
+    const std::string folder = std::filesystem::path(write("")).parent_path().string();
+    const std::string reason = openErrorOf(folder);
+    EXPECT_NE(reason.find(folder), std::string::npos) << reason;
+    EXPECT_NE(reason.find("not a regular file"), std::string::npos) << reason;
 }
 
-TEST_F(SectionReader, MissingFileRaisesTheSystemsReason)
+TEST_F(SectionReader, FileOfMoreThan64MiBIsRefusedUnread)
 {
-    const std::string path = (std::filesystem::path(write("")).parent_path() / "absent.cal").string();
-    const std::string reason = openErrorOf(path);
-    EXPECT_NE(reason.find(path), std::string::npos) << reason;
-    EXPECT_NE(reason.find(std::strerror(ENOENT)), std::string::npos) << reason;
-}
-
-TEST_F(SectionReader, OnlyRegularFilesOfAtMost64MiBAreRead)
-{
-    const std::filesystem::path folder = std::filesystem::path(write("")).parent_path();
-    const std::string fifo = (folder / "pipe.cal").string();
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const std::string huge = (folder / "huge.cal").string();
-    {
-        std::ofstream{huge};
-    }
+    const std::string huge = write("[ID]\n12345\n");
     std::filesystem::resize_file(huge, (64u << 20) + 1);
-    // A FIFO without writer, a device without end and a folder are refused
-    // at once instead of waiting or reading without bound.
-    for (const std::string& path : {fifo, std::string("/dev/zero"), folder.string()}) {
-        SCOPED_TRACE(path);
-        const std::string reason = openErrorOf(path);
-        EXPECT_NE(reason.find("not a regular file"), std::string::npos) << reason;
-    }
     EXPECT_NE(openErrorOf(huge).find("larger than 64 MiB"), std::string::npos);
     std::filesystem::resize_file(huge, 64u << 20);
     EXPECT_EQ(openErrorOf(huge), "");
-}
-
-// Access mode of the descriptors this process holds on path.
-std::vector<int> accessModesOf(const std::string& path)
-{
-    std::vector<int> modes;
-    const auto target = std::filesystem::canonical(path);
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        const auto link = std::filesystem::read_symlink(entry.path(), error);
-        if (error || link != target)
-            continue;
-        std::ifstream info("/proc/self/fdinfo/" + entry.path().filename().string());
-        std::string key;
-        while (info >> key) {
-            if (key == "flags:") {
-                std::string octal;
-                info >> octal;
-                modes.push_back(static_cast<int>(std::stol(octal, nullptr, 8)) & O_ACCMODE);
-            }
-        }
-    }
-    return modes;
-}
-
-TEST_F(SectionReader, ReadOnlyFileOpensAndIsOnlyRead)
-{
-    const std::string path = write("[ID]\n12345\n");
-    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    const TCalFile file(path);
-    EXPECT_EQ(file.SectionLine("ID", 0), "12345");
-    EXPECT_EQ(accessModesOf(path), std::vector<int>{O_RDONLY});
-}
-
-// An advisory lock that another open of the file holds, as another program would.
-class ForeignLock {
-public:
-    explicit ForeignLock(const std::string& path) : fd_(open(path.c_str(), O_RDONLY)) {}
-    ~ForeignLock() { close(fd_); }
-    ForeignLock(const ForeignLock&) = delete;
-    ForeignLock& operator=(const ForeignLock&) = delete;
-    bool lock() { return fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0; }
-    void unlock() { flock(fd_, LOCK_UN); }
-    bool canLock() { return fd_ >= 0 && flock(fd_, LOCK_SH | LOCK_NB) == 0; }
-
-private:
-    int fd_;
-};
-
-TEST_F(SectionReader, ReadersShareTheFileAndAWritersHoldIsWaitedOut)
-{
-    const std::string path = write("[ID]\n12345\n");
-    ForeignLock reader(path);
-    ASSERT_TRUE(reader.canLock());
-    EXPECT_EQ(openErrorOf(path), "");
-    reader.unlock();
-
-    ForeignLock writer(path);
-    ASSERT_TRUE(writer.lock());
-    const std::string reason = openErrorOf(path);
-    EXPECT_NE(reason.find(path), std::string::npos) << reason;
-    EXPECT_NE(reason.find("locked by another program"), std::string::npos) << reason;
-
-    // A hold that ends while the reader waits lets it through.
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        writer.unlock();
-    });
-    EXPECT_EQ(openErrorOf(path), "");
-    release.join();
-}
-
-TEST_F(SectionReader, KeepsWritersOffWhileItExists)
-{
-    const std::string path = write("[ID]\n12345\n");
-    ForeignLock other(path);
-    {
-        const TCalFile file(path);
-        EXPECT_FALSE(other.lock());
-        EXPECT_TRUE(other.canLock());
-        other.unlock();
-    }
-    EXPECT_TRUE(other.lock());
 }
 
 } // namespace

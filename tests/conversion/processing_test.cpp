@@ -1,94 +1,11 @@
-#include "conversion/processing.h"
-
-#include "calibration/cal_table.h"
-#include "core/processing_state.h"
-#include "log_capture.h"
-#include "temp_dir.h"
-#include "sample_files.h"
+#include "processing_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 namespace {
-
-const char* const HEADER_LINES = "Tidelume Radiometer: TDL0001\r\nChannel 1\r\n";
-
-// A text data line of the 13-value layout with the given pixel set.
-std::string dataLine(int time, int firstPix, int pixInc, const std::vector<int>& values)
-{
-    std::string line = std::to_string(time) + ",12.46,11.2,3.456,0,1,1,0,0,100," + std::to_string(firstPix) + "," +
-                       std::to_string(pixInc) + "," + std::to_string(values.size());
-    for (int v : values)
-        line += "," + std::to_string(v);
-    return line + "\r\n";
-}
-
-std::string expectedRow(int time, int firstPix, int pixInc, const std::vector<int>& values)
-{
-    std::string row = std::to_string(time) + ",12.5,11.20,3.46,0,1,1,0,0,100," + std::to_string(firstPix) + "," +
-                      std::to_string(pixInc) + "," + std::to_string(values.size());
-    for (int v : values)
-        row += "," + std::to_string(v);
-    return row;
-}
-
-class Processing : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        freeCals();
-        std::strcpy(dataSerial, "TDL0001");
-        chanIndex = 0;
-        input = dir.file("SET01A.ASC");
-        output = dir.file("SET01A.RAW");
-    }
-    void TearDown() override { freeCals(); }
-
-    int convert(int level = 0, int transpose = 0, int binary = 0)
-    {
-        return calibrateFile(input.c_str(), "CAL.CAL", static_cast<int8_t>(level), transpose, binary, ',', 0,
-                             LogCapture::sink);
-    }
-
-    std::string opening(const std::string& levelText, const char* transposition, const std::string& out) const
-    {
-        return "Data file name: " + input + "\nProcessing level:    " + levelText +
-               "Tranposition:        " + transposition + "-> " + out + " \n";
-    }
-
-    std::vector<std::string> headerLines() const
-    {
-        return {"Tidelume processed data file. Serial: TDL0001 Orvantis v1.31", "Source file: " + input,
-                "Calibration file: CAL.CAL", "Channel: ?, ?"};
-    }
-
-    static std::string columnHeader(int values)
-    {
-        std::string header = "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix";
-        for (int k = 0; k < values; ++k)
-            header += ",?";
-        return header;
-    }
-
-    std::vector<std::string> outputLines() const { return splitCrLfLines(readFile(output)); }
-
-    std::string notWritten() const
-    {
-        return "No spectrum converted: " + output + " not written\nNo files processed.\n";
-    }
-
-    TempDir dir;
-    LogCapture log;
-    std::string input;
-    std::string output;
-};
 
 TEST_F(Processing, NormalLayoutHasHeaderLinesColumnHeaderAndRowsEndingInCrLf)
 {
@@ -246,53 +163,6 @@ TEST_F(Processing, CountsOfMoreThanSixteenBitsOfSpectraAreReportedWhole)
     const auto lines = outputLines();
     ASSERT_EQ(lines.size(), 5u + 40000u);
     EXPECT_EQ(lines.back(), expectedRow(39999, 0, 1, {39999 % 7, 1}));
-}
-
-// Leaves exactly `spare` file descriptors free until destroyed.
-class DescriptorLimit {
-public:
-    explicit DescriptorLimit(int spare)
-    {
-        getrlimit(RLIMIT_NOFILE, &saved_);
-        int highest = 0;
-        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-            highest = std::max(highest, std::stoi(entry.path().filename().string()));
-        // Fill the gaps up to the highest descriptor, so that the free ones
-        // are exactly those from highest + 1 on.
-        int fd = open("/dev/null", O_RDONLY);
-        for (; fd >= 0 && fd <= highest; fd = open("/dev/null", O_RDONLY))
-            fillers_.push_back(fd);
-        if (fd >= 0)
-            close(fd);
-        rlimit limited = saved_;
-        limited.rlim_cur = static_cast<rlim_t>(highest + 1 + spare);
-        setrlimit(RLIMIT_NOFILE, &limited);
-    }
-    ~DescriptorLimit()
-    {
-        setrlimit(RLIMIT_NOFILE, &saved_);
-        for (int fd : fillers_)
-            close(fd);
-    }
-
-private:
-    rlimit saved_{};
-    std::vector<int> fillers_;
-};
-
-TEST_F(Processing, TransposedOutputWithoutTemporaryFileFallsBackToRows)
-{
-    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2}) + dataLine(1001, 0, 1, {3, 4}));
-    convert();
-    const std::string normal = readFile(output);
-    log.clear();
-    {
-        const DescriptorLimit onlyInputAndOutput(2);
-        convert(0, 1);
-    }
-    EXPECT_EQ(concatenated(log.errorBoxes()), "ERROR opening temporary file.\n");
-    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + "ERROR opening temporary file.\n2 spectra.\n");
-    EXPECT_EQ(readFile(output), normal);
 }
 
 class PixelSetChange : public Processing {
@@ -469,51 +339,6 @@ TEST_F(Processing, MissingInputIsReportedWithTheSystemErrorNumber)
     EXPECT_EQ(log.joined(),
               "Data file name: " + input + "\nProcessing level:    0 (raw)\nTranposition:        off\n" + failures);
     EXPECT_EQ(concatenated(log.errorBoxes()), failures);
-}
-
-TEST_F(Processing, UnopenableOutputIsReported)
-{
-    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
-    std::filesystem::create_directory(output);
-    EXPECT_EQ(convert(), EISDIR);
-    EXPECT_EQ(concatenated(log.errorBoxes()), "Error 21 opening output file " + output + "\nNo files processed.\n");
-}
-
-TEST_F(Processing, PathsLongerThanAnyFixedBufferAreConverted)
-{
-    std::filesystem::path folder = dir.path();
-    for (int i = 0; i < 4; ++i)
-        folder /= std::string(90, static_cast<char>('a' + i));
-    std::filesystem::create_directories(folder);
-    input = (folder / "LONG.NAME.ASC").string();
-    ASSERT_GT(input.size(), 300u);
-    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
-    const std::string missing = (folder / std::string(200, 'm')).string() + ".ASC";
-    for (const std::string& path : {input, missing}) {
-        calibrateFile(path.c_str(), "CAL.CAL", 0, 0, 0, ',', 1, LogCapture::sink);
-    }
-    output = (folder / "LONG.NAME.RAW").string();
-    const auto lines = outputLines();
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[1], "Source file: " + input);
-    // Every message whole, line end included, however long the path.
-    EXPECT_EQ(log.count("Data file name: " + input + "\n"), 1);
-    EXPECT_EQ(log.count("opening " + missing + "\n"), 1);
-    EXPECT_EQ(log.count("Error 2 opening input file " + missing + "\n"), 1);
-    EXPECT_EQ(log.errorBoxes().front(), "Error 2 opening input file " + missing + "\n");
-}
-
-TEST_F(Processing, ControlCharactersInFileNamesKeepTheHeaderToFourLines)
-{
-    input = dir.file("NEW\nLINE\tA.ASC");
-    output = dir.file("NEW\nLINE\tA.RAW");
-    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
-    calibrateFile(input.c_str(), "C\rAL.CAL", 0, 0, 0, ',', 0, LogCapture::sink);
-    const auto lines = outputLines();
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[1], "Source file: " + dir.file("NEW?LINE?A.ASC"));
-    EXPECT_EQ(lines[2], "Calibration file: C?AL.CAL");
-    EXPECT_EQ(lines[3], "Channel: ?, ?");
 }
 
 } // namespace

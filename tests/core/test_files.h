@@ -14,7 +14,7 @@ T valueOf(T field)
     return field;
 }
 
-// A read-only stream over a copy of the bytes (NUL bytes included).
+// A stream over a copy of the bytes (NUL bytes included), at their start.
 class MemoryStream {
 public:
     explicit MemoryStream(std::string bytes);

@@ -1,9 +1,9 @@
 #include "cli/parallel_batch.h"
 
-#include "cli/descriptor_headroom.h"
-#include "cli/log_block.h"
+#include "cli/posix/descriptor_headroom.h"
+#include "cli/posix/log_block.h"
 #include "cli/log_stream.h"
-#include "cli/std_streams_redirect.h"
+#include "cli/posix/std_streams_redirect.h"
 
 #include <sys/types.h>
 #include <sys/wait.h>

@@ -1,6 +1,7 @@
-#include "cli/log_block.h"
+#include "cli/posix/log_block.h"
 
 #include "cli/log_stream.h"
+#include "core/temporary_file.h"
 
 #include <unistd.h>
 
@@ -19,7 +20,7 @@ void copyWhole(int fd, std::FILE* target)
 
 } // namespace
 
-LogBlock::LogBlock() : out_(std::tmpfile()), err_(std::tmpfile()) {}
+LogBlock::LogBlock() : out_(openTemporaryFile()), err_(std::tmpfile()) {}
 
 int LogBlock::outFd() const
 {

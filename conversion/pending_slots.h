@@ -1,0 +1,57 @@
+#pragma once
+// The temporaries an interrupt handler may have to remove. A handler can
+// only read fixed storage, so each name is copied into a slot of its own.
+
+#include <atomic>
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+template <class Char>
+class PendingSlots {
+public:
+    // The slot now holding path, or -1 when none is free or it is too long.
+    int add(const std::basic_string<Char>& path)
+    {
+        if (path.size() >= PATH_SIZE)
+            return -1;
+        for (int i = 0; i < SLOTS; ++i) {
+            bool expected = false;
+            if (slots_[i].used.compare_exchange_strong(expected, true)) {
+                std::memcpy(slots_[i].path, path.c_str(), (path.size() + 1) * sizeof(Char));
+                slots_[i].ready.store(true);
+                return i;
+            }
+        }
+        return -1;
+    }
+
+    void remove(int slot)
+    {
+        if (slot < 0)
+            return;
+        slots_[slot].ready.store(false);
+        slots_[slot].used.store(false);
+    }
+
+    // Calls removeFile for every name held; safe in an interrupt handler.
+    template <class RemoveFile>
+    void removeAll(RemoveFile removeFile) noexcept
+    {
+        for (Slot& slot : slots_)
+            if (slot.ready.load())
+                removeFile(slot.path);
+    }
+
+private:
+    static constexpr int SLOTS = 4;
+    static constexpr std::size_t PATH_SIZE = 4096;
+
+    struct Slot {
+        std::atomic<bool> used{false};
+        std::atomic<bool> ready{false};
+        Char path[PATH_SIZE];
+    };
+
+    Slot slots_[SLOTS];
+};

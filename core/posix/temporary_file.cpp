@@ -1,0 +1,6 @@
+#include "core/temporary_file.h"
+
+std::FILE* openTemporaryFile()
+{
+    return std::tmpfile();
+}
