@@ -1,5 +1,6 @@
 #include "conversion/pending_output.h"
 
+#include "conversion/pending_file.h"
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
 
@@ -51,11 +52,6 @@ private:
 
 } // namespace
 
-PendingOutput::~PendingOutput()
-{
-    discard();
-}
-
 int PendingOutput::open(const std::string& finalPath)
 {
     discard();
@@ -78,43 +74,24 @@ int PendingOutput::open(const std::string& finalPath)
     return 0;
 }
 
-int PendingOutput::commit()
+int syncToDisk(std::FILE* stream)
 {
-    int error = 0;
-    if (std::fflush(stream_) != 0)
-        error = errno;
-    else if (std::ferror(stream_))
-        error = EIO;
-    // The data must be on the disk before the new name can replace the old
-    // file, or a crash could leave an empty file in place of a good one.
-    if (error == 0 && fsync(fileno(stream_)) != 0)
-        error = errno;
-    const int closed = std::fclose(stream_);
-    stream_ = nullptr;
-    if (error == 0 && closed != 0)
-        error = errno;
-    if (error == 0 && std::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        discard();
-        return error;
-    }
-    pendingSlots.remove(registration_);
-    registration_ = -1;
-    temporaryPath_.clear();
-    return 0;
+    return fsync(fileno(stream)) == 0 ? 0 : errno;
 }
 
-void PendingOutput::discard()
+int replaceFile(const std::string& from, const std::string& to)
 {
-    if (stream_)
-        std::fclose(stream_);
-    stream_ = nullptr;
-    if (!temporaryPath_.empty())
-        ::unlink(temporaryPath_.c_str());
-    pendingSlots.remove(registration_);
-    registration_ = -1;
-    temporaryPath_.clear();
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+void removeTemporary(const std::string& path)
+{
+    ::unlink(path.c_str());
+}
+
+void forgetPending(int registration)
+{
+    pendingSlots.remove(registration);
 }
 
 void removePendingOutputs() noexcept

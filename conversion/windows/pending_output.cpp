@@ -1,5 +1,6 @@
 #include "conversion/pending_output.h"
 
+#include "conversion/pending_file.h"
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
 #include "core/windows/handle_stream.h"
@@ -49,11 +50,6 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
 
 } // namespace
 
-PendingOutput::~PendingOutput()
-{
-    discard();
-}
-
 int PendingOutput::open(const std::string& finalPath)
 {
     discard();
@@ -70,44 +66,27 @@ int PendingOutput::open(const std::string& finalPath)
     return 0;
 }
 
-int PendingOutput::commit()
+int syncToDisk(std::FILE* stream)
 {
-    int error = 0;
-    if (std::fflush(stream_) != 0)
-        error = errno;
-    else if (std::ferror(stream_))
-        error = EIO;
-    // The data must be on the disk before the new name can replace the old
-    // file, or a crash could leave an empty file in place of a good one.
-    if (error == 0 && !FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream_)))))
-        error = lastErrorNumber();
-    const int closed = std::fclose(stream_);
-    stream_ = nullptr;
-    if (error == 0 && closed != 0)
-        error = errno;
-    if (error == 0 && !MoveFileExW(wideFromUtf8(temporaryPath_).c_str(), wideFromUtf8(finalPath_).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = lastErrorNumber();
-    if (error != 0) {
-        discard();
-        return error;
-    }
-    pendingSlots.remove(registration_);
-    registration_ = -1;
-    temporaryPath_.clear();
-    return 0;
+    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))) ? 0 : lastErrorNumber();
 }
 
-void PendingOutput::discard()
+int replaceFile(const std::string& from, const std::string& to)
 {
-    if (stream_)
-        std::fclose(stream_);
-    stream_ = nullptr;
-    if (!temporaryPath_.empty())
-        DeleteFileW(wideFromUtf8(temporaryPath_).c_str());
-    pendingSlots.remove(registration_);
-    registration_ = -1;
-    temporaryPath_.clear();
+    return MoveFileExW(wideFromUtf8(from).c_str(), wideFromUtf8(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : lastErrorNumber();
+}
+
+void removeTemporary(const std::string& path)
+{
+    DeleteFileW(wideFromUtf8(path).c_str());
+}
+
+void forgetPending(int registration)
+{
+    pendingSlots.remove(registration);
 }
 
 void removePendingOutputs() noexcept

@@ -1,0 +1,49 @@
+#include "conversion/pending_output.h"
+
+#include "conversion/pending_file.h"
+
+#include <cerrno>
+
+PendingOutput::~PendingOutput()
+{
+    discard();
+}
+
+int PendingOutput::commit()
+{
+    int error = 0;
+    if (std::fflush(stream_) != 0)
+        error = errno;
+    else if (std::ferror(stream_))
+        error = EIO;
+    // The data must be on the disk before the new name can replace the old
+    // file, or a crash could leave an empty file in place of a good one.
+    if (error == 0)
+        error = syncToDisk(stream_);
+    const int closed = std::fclose(stream_);
+    stream_ = nullptr;
+    if (error == 0 && closed != 0)
+        error = errno;
+    if (error == 0)
+        error = replaceFile(temporaryPath_, finalPath_);
+    if (error != 0) {
+        discard();
+        return error;
+    }
+    forgetPending(registration_);
+    registration_ = -1;
+    temporaryPath_.clear();
+    return 0;
+}
+
+void PendingOutput::discard()
+{
+    if (stream_)
+        std::fclose(stream_);
+    stream_ = nullptr;
+    if (!temporaryPath_.empty())
+        removeTemporary(temporaryPath_);
+    forgetPending(registration_);
+    registration_ = -1;
+    temporaryPath_.clear();
+}
