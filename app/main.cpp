@@ -3,27 +3,13 @@
 // stored settings, and the program then ends.
 
 #include "app/application.h"
+#include "app/display_check.h"
 #include "app/error_display.h"
 #include "app/qt_dialogs.h"
 #include "app/forms.h"
 #include "core/log.h"
 
 #include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-bool displayAvailable()
-{
-    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value)
-            return true;
-    }
-    return false;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

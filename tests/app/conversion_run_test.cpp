@@ -2,6 +2,7 @@
 // when the calibration is loaded again, and the driver's message boxes.
 
 #include "app_test_support.h"
+#include "foreign_lock.h"
 
 #include "app/conversion_driver.h"
 #include "app/frm_change_cal.h"
@@ -18,8 +19,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <sys/file.h>
 
 #include <memory>
 
@@ -172,9 +171,8 @@ private slots:
     void escapingErrorEndsRunShowsBoxAndRestoresCursor()
     {
         storeAssociation(Serial, calFile);
-        QFile holder(calFile);
-        QVERIFY(holder.open(QIODevice::ReadOnly));
-        QCOMPARE(flock(holder.handle(), LOCK_EX | LOCK_NB), 0);
+        ForeignLock holder(calFile.toStdString());
+        QVERIFY(holder.lock());
         run({fileA, fileB});
         QCOMPARE(env->boxes.texts(DialogCall::Error).size(), 1);
         QCOMPARE(env->boxes.calls.first().caption, QStringLiteral("Orvantis"));

@@ -124,18 +124,6 @@ private slots:
         QCOMPARE(FrmMain->pos(), QPoint(40, 50));
     }
 
-    void unobtainableKeyGivesOtherDefaults()
-    {
-        // A folder where the store's file should be: nothing can be opened.
-        QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).mkpath(QStringLiteral("Orvantis/store.sqlite"));
-        WindowsUnderTest windows;
-        QVERIFY(!FrmMain->CbTranspose->isChecked());
-        QVERIFY(FrmMain->CbAutoInclude->isChecked());
-        QVERIFY(FrmMain->RbFullCal->isChecked());
-        QCOMPARE(FrmMain->EdOtherCode->text(), QStringLiteral("32"));
-        QCOMPARE(FrmMain->pos(), QPoint(113, 134));
-    }
-
     void binaryOutputDisablesTextControls()
     {
         storeSetting("Binary", 1);

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -76,6 +77,18 @@ private slots:
         dataFile = env->copyExample(QStringLiteral("SET0101A.ASC"));
     }
     void cleanup() { env.reset(); }
+
+    void unobtainableKeyGivesOtherDefaults()
+    {
+        // A folder where the store's file should be: nothing can be opened.
+        QDir(qEnvironmentVariable("XDG_CONFIG_HOME")).mkpath(QStringLiteral("Orvantis/store.sqlite"));
+        WindowsUnderTest windows;
+        QVERIFY(!FrmMain->CbTranspose->isChecked());
+        QVERIFY(FrmMain->CbAutoInclude->isChecked());
+        QVERIFY(FrmMain->RbFullCal->isChecked());
+        QCOMPARE(FrmMain->EdOtherCode->text(), QStringLiteral("32"));
+        QCOMPARE(FrmMain->pos(), QPoint(113, 134));
+    }
 
     void damagedStoreIsToldOnceAndConversionsGoOn()
     {

@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -65,57 +62,6 @@ TEST_F(SectionReader, ReadOnlyFileOpensAndIsOnlyRead)
     const TCalFile file(path);
     EXPECT_EQ(file.SectionLine("ID", 0), "12345");
     EXPECT_EQ(accessModesOf(path), std::vector<int>{O_RDONLY});
-}
-
-// An advisory lock that another open of the file holds, as another program would.
-class ForeignLock {
-public:
-    explicit ForeignLock(const std::string& path) : fd_(open(path.c_str(), O_RDONLY)) {}
-    ~ForeignLock() { close(fd_); }
-    ForeignLock(const ForeignLock&) = delete;
-    ForeignLock& operator=(const ForeignLock&) = delete;
-    bool lock() { return fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0; }
-    void unlock() { flock(fd_, LOCK_UN); }
-    bool canLock() { return fd_ >= 0 && flock(fd_, LOCK_SH | LOCK_NB) == 0; }
-
-private:
-    int fd_;
-};
-
-TEST_F(SectionReader, ReadersShareTheFileAndAWritersHoldIsWaitedOut)
-{
-    const std::string path = write("[ID]\n12345\n");
-    ForeignLock reader(path);
-    ASSERT_TRUE(reader.canLock());
-    EXPECT_EQ(openErrorOf(path), "");
-    reader.unlock();
-
-    ForeignLock writer(path);
-    ASSERT_TRUE(writer.lock());
-    const std::string reason = openErrorOf(path);
-    EXPECT_NE(reason.find(path), std::string::npos) << reason;
-    EXPECT_NE(reason.find("locked by another program"), std::string::npos) << reason;
-
-    // A hold that ends while the reader waits lets it through.
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        writer.unlock();
-    });
-    EXPECT_EQ(openErrorOf(path), "");
-    release.join();
-}
-
-TEST_F(SectionReader, KeepsWritersOffWhileItExists)
-{
-    const std::string path = write("[ID]\n12345\n");
-    ForeignLock other(path);
-    {
-        const TCalFile file(path);
-        EXPECT_FALSE(other.lock());
-        EXPECT_TRUE(other.canLock());
-        other.unlock();
-    }
-    EXPECT_TRUE(other.lock());
 }
 
 } // namespace

@@ -1,0 +1,6 @@
+#include "app/display_check.h"
+
+bool displayAvailable()
+{
+    return true;
+}
