@@ -43,7 +43,8 @@ std::vector<Spectrum> readBinaryOutput(const std::string& path)
         Spectrum s{decodeRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at)), {}};
         at += SPECTRUM_RECORD_SIZE;
         s.values.resize(static_cast<std::size_t>(s.record.numPix));
-        decodeFloatsLE(reinterpret_cast<const unsigned char*>(bytes.data() + at), s.values.size(), s.values.data());
+        if (!s.values.empty()) // an empty vector's data may be null
+            decodeFloatsLE(reinterpret_cast<const unsigned char*>(bytes.data() + at), s.values.size(), s.values.data());
         at += 4 * s.values.size();
         spectra.push_back(s);
     }
