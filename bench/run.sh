@@ -4,6 +4,7 @@
 # least and by default 5):
 #   text data to rows and to columns, vs a pandas script doing the same;
 #   binary data to binary output, vs cp of a file of the output's size;
+#   binary data to NetCDF output, vs the same data to binary output;
 #   peak memory of every conversion and of a very long transposed one;
 #   two files with --jobs 2 vs one after the other.
 # Prints each figure with its ratio and goal, writes the tables into the
@@ -159,6 +160,8 @@ run_all_cases() {
   "$cli" --cal "$work/CAL256.CAL" --binary "$work/RAW256.BIN" >/dev/null
   compare "binary raw -> .BDT" "20000x256" "$(convert CAL256.CAL --binary RAW256.BIN)" \
     "cp" "$(printf 'cp %q %q' "$work/RAW256.BDT" "$work/COPY.BDT")" slower 5
+  compare "binary raw -> NetCDF .nc" "20000x256" "$(convert CAL256.CAL --netcdf RAW256.BIN)" \
+    ".BDT output" "$(convert CAL256.CAL --binary RAW256.BIN)" slower 2
   compare_jobs "two text files -> .DAT" CAL256.CAL TEXT256A.ASC TEXT256B.ASC
   compare_jobs "two text files -> transposed .DAT" CAL256.CAL --transpose TEXT256A.ASC TEXT256B.ASC
   compare_jobs "two binary files -> .BDT" CAL256.CAL --binary RAW256.BIN RAW256B.BIN

@@ -27,7 +27,8 @@ public:
                 options_.binary ? 1 : 0,
                 options_.delimiter,
                 options_.verbose,
-                options_.ignoreImmersion};
+                options_.ignoreImmersion,
+                options_.netcdf};
     }
 
     LogCallback logSink() override { return logToStdout; }
@@ -97,7 +98,7 @@ FileOutcome convertInParallel(ConversionDriver& driver, const CliOptions& option
 {
     std::vector<BatchFile> files;
     for (const std::string& path : options.dataFiles)
-        files.push_back({path, outputFileName(path, options.level, options.binary)});
+        files.push_back({path, outputFileName(path, options.level, chosenOutputForm(options.binary, options.netcdf))});
     const FileSteps steps{[&](const std::string& path) { return prepareReportingOpenErrors(driver, path); },
                           [&](const std::string& path) { return driver.calibrate(path); }};
     return runInChildProcesses(files, jobs, steps, stdout, stderr);

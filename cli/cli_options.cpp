@@ -66,7 +66,7 @@ int defaultJobCount()
 
 const char* cliUsageText()
 {
-    return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary]\n"
+    return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary | --netcdf]\n"
            "                    [--delimiter C] [--verbose] [--ignore-immersion] [--jobs N]\n"
            "                    DATAFILE...\n"
            "       orvantis-cli associations | associate SERIAL CALFILE | forget SERIAL\n"
@@ -78,6 +78,8 @@ const char* cliUsageText()
            "  --level N            processing level 0 (raw) to 4 (full cal); default 4\n"
            "  --transpose          one column per spectrum in text output\n"
            "  --binary             little-endian binary output (.BDT, .BRW)\n"
+           "  --netcdf             NetCDF-4 output with CF and ACDD attributes (.nc,\n"
+           "                       .RAW.nc at level 0)\n"
            "  --delimiter C        one character, or comma, space, tab; default comma\n"
            "  --verbose            debug messages\n"
            "  --ignore-immersion   use 1.0 for every immersion coefficient\n"
@@ -124,6 +126,8 @@ ParseResult parseCliOptions(int argc, char** argv)
             options.transpose = true;
         } else if (std::strcmp(arg, "--binary") == 0) {
             options.binary = true;
+        } else if (std::strcmp(arg, "--netcdf") == 0) {
+            options.netcdf = true;
         } else if (std::strcmp(arg, "--verbose") == 0) {
             options.verbose = true;
         } else if (std::strcmp(arg, "--ignore-immersion") == 0) {
@@ -134,6 +138,8 @@ ParseResult parseCliOptions(int argc, char** argv)
             options.dataFiles.emplace_back(arg);
         }
     }
+    if (options.binary && options.netcdf)
+        return usageError("--binary and --netcdf choose different output forms");
     if (options.dataFiles.empty())
         return usageError("no data file given");
     return result;

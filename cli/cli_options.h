@@ -12,6 +12,7 @@ struct CliOptions {
     int level = 4;
     bool transpose = false;
     bool binary = false;
+    bool netcdf = false;
     char delimiter = ',';
     bool verbose = false;
     bool ignoreImmersion = false;

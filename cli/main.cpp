@@ -8,10 +8,25 @@
 #include "cli/standard_descriptors.h"
 #include "cli/stdout_log.h"
 #include "calibration/cal_table.h"
+#include "conversion/netcdf_output.h"
 #include "core/log.h"
 #include "orvantis_version.h"
 
 #include <cstdio>
+#include <string>
+
+namespace {
+
+// The command as NetCDF outputs record it in their history.
+std::string commandLine(int argc, char** argv)
+{
+    std::string text = "orvantis-cli";
+    for (int i = 1; i < argc; ++i)
+        text += std::string(" ") + argv[i];
+    return text;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -31,6 +46,11 @@ int main(int argc, char** argv)
         return 2;
     case ParseOutcome::Run: break;
     }
+    if (parsed.options.netcdf && !NetcdfOutput::available()) {
+        std::fputs("orvantis-cli: NetCDF output is not available in this build\n", stderr);
+        return 2;
+    }
+    setNetcdfCommand(commandLine(argc, argv));
     const int status = runConversion(parsed.options);
     freeCals();
     flushLog(stdout);

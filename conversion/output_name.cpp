@@ -19,15 +19,16 @@ std::string::size_type fileNameStart(const std::string& path)
     return nameStart;
 }
 
-std::string outputFileName(const std::string& inputPath, int level, bool binary)
+std::string outputFileName(const std::string& inputPath, int level, OutputForm form)
 {
     const std::string::size_type nameStart = fileNameStart(inputPath);
     const std::string::size_type dot = inputPath.rfind('.');
     const bool dotInName = dot != std::string::npos && dot >= nameStart;
     std::string name = dotInName ? inputPath.substr(0, dot) : inputPath;
-    if (binary)
-        name += level == 0 ? ".BRW" : ".BDT";
-    else
-        name += level == 0 ? ".RAW" : ".DAT";
-    return name;
+    switch (form) {
+    case OutputForm::Text: return name + (level == 0 ? ".RAW" : ".DAT");
+    case OutputForm::Binary: return name + (level == 0 ? ".BRW" : ".BDT");
+    case OutputForm::NetCdf: break;
+    }
+    return name + (level == 0 ? ".RAW.nc" : ".nc");
 }

@@ -19,6 +19,9 @@ public:
     int open(const std::string& finalPath);
 
     std::FILE* stream() const { return stream_; }
+    // Where the temporary is, for a library that opens files by name; what
+    // it writes there is put in place by commit like the stream's writes.
+    const std::string& temporaryPath() const { return temporaryPath_; }
 
     // Writes out, syncs and closes the temporary, then renames it over the
     // final name; 0, or the system error number (the temporary is gone).

@@ -7,6 +7,7 @@
 #include "core/pixel_count.h"
 #include "conversion/output_formats.h"
 #include "conversion/output_name.h"
+#include "conversion/netcdf_output.h"
 #include "conversion/output_target.h"
 #include "conversion/pending_output.h"
 #include "conversion/progress.h"
@@ -42,6 +43,9 @@ struct FileConversion {
     std::unique_ptr<char[]> temporaryBuffer;
     FileHandle input;
     PendingOutput output;
+    // Writes into the output's temporary by name, so it closes before the
+    // temporary is put in place or removed.
+    NetcdfOutput netcdf;
     FileHandle temporary;
     // Writes the normal text rows once the rows are all that is left to
     // write; it goes before the output is closed.
@@ -194,6 +198,10 @@ int16_t handlePixelSetChange(FileConversion& run)
 {
     logMessage("WARNING: Spectrum %d in %s contains a different set of pixels\n         than the preceding spectra.",
                run.count, run.path);
+    if (netcdfOutput) {
+        logMessage("\nNOTE: Its values go to the NetCDF variables of its own pixel set.\n");
+        return 0;
+    }
     if (!transposeOutput) {
         logMessage(
             "WARNING: The wavelengths listed in the header\n         will not apply to all spectra in the file.\n");
@@ -207,8 +215,18 @@ int16_t handlePixelSetChange(FileConversion& run)
     return result;
 }
 
+// The NetCDF library's failure in the log, its system reason in errno.
+int16_t netcdfFailed(const NetcdfOutput& netcdf)
+{
+    logMessage("WARNING: NetCDF output: %s\n", netcdf.error().c_str());
+    errno = netcdf.systemError();
+    return 1;
+}
+
 int16_t writeSpectrum(FileConversion& run)
 {
+    if (netcdfOutput)
+        return run.netcdf.append(run.record, run.pixels.get()) ? 0 : netcdfFailed(run.netcdf);
     if (run.rows)
         return writeOutput(run.record, run.pixels.get(), *run.rows);
     if (transposeOutput)
@@ -236,7 +254,7 @@ LoopEnd convertSpectra(FileConversion& run)
         return LoopEnd::ReadFailed;
     }
     run.previous = run.record;
-    if (!transposeOutput && !binaryOutput) {
+    if (!transposeOutput && !binaryOutput && !netcdfOutput) {
         result = writeHeader(run.channel, run.record, run.output.stream());
         if (result != 0) {
             logMessage("WARNING: writeHeader returned %d\n", result);
@@ -290,6 +308,13 @@ bool finishOutput(FileConversion& run)
         return false;
     }
     run.rows.reset();
+    if (netcdfOutput) {
+        if (run.netcdf.finish())
+            return true;
+        netcdfFailed(run.netcdf);
+        writeFailed(run);
+        return false;
+    }
     if (!transposeOutput)
         return true;
     if (!temporaryWhole(run.temporary.get())) {
@@ -371,9 +396,21 @@ void warnOnForeignCalibration(const char* dataFileName, const char* calFileName)
                    calSerial, dataFileName, dataSerial);
 }
 
+NetcdfProvenance provenance(const FileConversion& run, const char* calFileName)
+{
+    NetcdfProvenance p;
+    p.sourceFile = run.path;
+    p.calFile = calFileName;
+    p.serial = dataSerial;
+    p.channelName = dataChanName;
+    p.channel = run.channel;
+    p.level = processLevel;
+    return p;
+}
+
 } // namespace
 
-int calibrateFile(const char* dataFileName, const char* calFileName, int8_t level, int transpose, int binary,
+int calibrateFile(const char* dataFileName, const char* calFileName, int8_t level, int transpose, int form,
                   char delimiterChar, int16_t verbose, LogCallback callback)
 {
     logMessage("Data file name: %s\n", dataFileName);
@@ -386,9 +423,14 @@ int calibrateFile(const char* dataFileName, const char* calFileName, int8_t leve
     logMessage("%s", levelText);
     processLevel = level;
     transposeOutput = transpose;
-    binaryOutput = binary;
+    binaryOutput = form == static_cast<int>(OutputForm::Binary);
+    netcdfOutput = form == static_cast<int>(OutputForm::NetCdf);
     if (binaryOutput && transposeOutput) {
         logMessage("NOTE: Binary output cannot be transposed.\n");
+        transposeOutput = 0;
+    }
+    if (netcdfOutput && transposeOutput) {
+        logMessage("NOTE: NetCDF output cannot be transposed.\n");
         transposeOutput = 0;
     }
     logMessage("Tranposition:        ");
@@ -418,7 +460,8 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     enlargeBuffer(run.input.get(), run.inputBuffer);
     logDebug("file open\n");
 
-    const std::string outputName = outputFileName(dataFileName, processLevel, binaryOutput != 0);
+    const std::string outputName =
+        outputFileName(dataFileName, processLevel, chosenOutputForm(binaryOutput != 0, netcdfOutput != 0));
     run.channel = static_cast<int8_t>(chanIndex);
     // The output goes where a link under its name leads, and never over a
     // file that this conversion reads.
@@ -435,7 +478,11 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     }
     enlargeBuffer(run.output.stream(), run.outputBuffer);
     logMessage("-> %s \n", outputName.c_str());
-    if (!binaryOutput && !writeTextHeader(run.output.stream(), dataFileName, calFileName, run.channel))
+    if (netcdfOutput && !run.netcdf.create(run.output.temporaryPath(), provenance(run, calFileName))) {
+        netcdfFailed(run.netcdf);
+        writeFailed(run);
+    }
+    if (!binaryOutput && !netcdfOutput && !writeTextHeader(run.output.stream(), dataFileName, calFileName, run.channel))
         writeFailed(run);
 
     run.temporary.reset(openTemporaryFile());

@@ -10,9 +10,10 @@ constexpr int16_t STOPPED_EARLY = -1;
 // the previous output is left as it was.
 constexpr int16_t CANCELLED = -2;
 
-// Converts one data file with the options given; 0 when it was converted
-// whole, 1 for an invalid level, otherwise processDatFile's result.
-int calibrateFile(const char* dataFileName, const char* calFileName, int8_t level, int transpose, int binary,
+// Converts one data file with the options given; `form` is an OutputForm
+// value (0 text, 1 binary, 2 NetCDF). 0 when it was converted whole, 1 for
+// an invalid level, otherwise processDatFile's result.
+int calibrateFile(const char* dataFileName, const char* calFileName, int8_t level, int transpose, int form,
                   char delimiter, int16_t verbose, LogCallback callback);
 
 // Converts one data file with the options of the processing state. 0 when

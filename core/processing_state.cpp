@@ -3,6 +3,7 @@
 int8_t processLevel = 0;
 int transposeOutput = 0;
 int binaryOutput = 0;
+int netcdfOutput = 0;
 char delimiter = ',';
 char dataSerial[32] = "";
 char dataChanName[32] = "";

@@ -4,9 +4,22 @@
 
 #include <cstdint>
 
+// The output forms a conversion can write; the values are those of
+// calibrateFile's form argument, so 0 and 1 keep their old meaning.
+enum class OutputForm : int { Text = 0, Binary = 1, NetCdf = 2 };
+
+// The form that the options of a conversion choose; NetCDF wins over binary.
+inline OutputForm chosenOutputForm(bool binary, bool netcdf)
+{
+    if (netcdf)
+        return OutputForm::NetCdf;
+    return binary ? OutputForm::Binary : OutputForm::Text;
+}
+
 extern int8_t processLevel;
 extern int transposeOutput;
 extern int binaryOutput;
+extern int netcdfOutput;
 extern char delimiter;
 extern char dataSerial[32];
 extern char dataChanName[32];

@@ -147,9 +147,10 @@ std::optional<FileOutcome> ConversionDriver::prepare(const std::string& path)
 
 FileOutcome ConversionDriver::calibrate(const std::string& path)
 {
+    const OutputForm form = chosenOutputForm(options_.binary != 0, options_.netcdf);
     const int result =
-        calibrateFile(path.c_str(), state.CurrentCalFile.c_str(), options_.level, options_.transpose, options_.binary,
-                      options_.delimiter, options_.verbose ? 1 : 0, frontEnd_.logSink());
+        calibrateFile(path.c_str(), state.CurrentCalFile.c_str(), options_.level, options_.transpose,
+                      static_cast<int>(form), options_.delimiter, options_.verbose ? 1 : 0, frontEnd_.logSink());
     if (result == CANCELLED) // the user stopped it and knows
         return FileOutcome::NotConverted;
     if (result != 0) {

@@ -23,6 +23,7 @@ struct ConversionOptions {
     char delimiter = ',';
     bool verbose = false;
     bool ignoreImmersion = false;
+    bool netcdf = false; // NetCDF output instead of the text or binary form
 };
 
 class DriverFrontEnd {

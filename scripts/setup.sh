@@ -7,6 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   clang
   libgtest-dev libsqlite3-dev
+  libnetcdf-dev netcdf-bin python3-netcdf4 udunits-bin
   qt6-base-dev
   xvfb xauth
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin

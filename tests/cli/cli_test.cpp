@@ -1,6 +1,7 @@
 // Runs the built converter as a real process and checks its output streams,
 // the files it writes and its exit status.
 
+#include "conversion/netcdf_output.h"
 #include "core/file_handle.h"
 #include "store/associations.h"
 #include "temp_dir.h"
@@ -326,7 +327,8 @@ TEST_F(Converter, UsageErrorsExitWithTwo)
                                                     "x.ASC --cal",
                                                     "--jobs 0 x.ASC",
                                                     "--jobs two x.ASC",
-                                                    "x.ASC --jobs"};
+                                                    "x.ASC --jobs",
+                                                    "--binary --netcdf x.ASC"};
     for (const std::string& arguments : argumentLists) {
         SCOPED_TRACE(arguments);
         const RunResult r = run(arguments);
@@ -367,6 +369,14 @@ TEST_F(Converter, OptionsReachTheOutput)
     EXPECT_EQ(lines[4], "Time\t1000");
     EXPECT_EQ(run("--cal " + cal + " --binary --level 2 " + data).status, 0);
     EXPECT_EQ(readFile(dir.file("SET01A.BDT")).size(), 48u + 44u);
+    const RunResult netcdf = run("--cal " + cal + " --netcdf --level 2 " + data);
+    if (NetcdfOutput::available()) {
+        EXPECT_EQ(netcdf.status, 0);
+        EXPECT_EQ(readFile(dir.file("SET01A.nc")).substr(1, 3), "HDF"); // NetCDF-4 is an HDF5 file
+    } else {
+        EXPECT_EQ(netcdf.status, 2);
+        EXPECT_EQ(netcdf.err, "orvantis-cli: NetCDF output is not available in this build\n");
+    }
 }
 
 TEST_F(Converter, SkippedFilesExitWithOneAndTheRestIsConverted)

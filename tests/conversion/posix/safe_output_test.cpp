@@ -5,6 +5,7 @@
 
 #include "calibration/cal_table.h"
 #include "core/processing_state.h"
+#include "file_size_limit.h"
 #include "log_capture.h"
 #include "temp_dir.h"
 #include "sample_files.h"
@@ -154,33 +155,6 @@ TEST_F(SafeOutput, FolderWithoutWritePermissionIsReportedAndLeftAlone)
                            (folder / "A.RAW").string() + "\nNo files processed.\n");
     EXPECT_EQ(readFile((folder / "A.RAW").string()), "old");
     EXPECT_EQ(folderContents(folder), (std::vector<std::string>{"A.ASC", "A.RAW"}));
-}
-
-// Converts in a child process whose files may not grow past `limit` bytes,
-// so that one write after another fails as on a full disk. The child's
-// result and log come back through a file written after the limit is lifted.
-std::pair<int, std::string> convertWithFileSizeLimit(const std::function<int()>& conversion, rlim_t limit,
-                                                     const LogCapture& log, const std::string& report)
-{
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited = saved;
-        limited.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &limited);
-        const int result = conversion();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        writeFile(report, std::to_string(result) + "\n" + log.joined());
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    const std::string text = readFile(report);
-    const auto lineEnd = text.find('\n');
-    return {std::stoi(text.substr(0, lineEnd)), text.substr(lineEnd + 1)};
 }
 
 TEST_F(SafeOutput, EveryFailingWriteFailsTheFileAndKeepsThePreviousOutput)

@@ -1,0 +1,96 @@
+#include "conversion/netcdf/file_attributes.h"
+
+#include "calibration/cal_table.h"
+#include "conversion/netcdf/nc_file.h"
+#include "core/file_path.h"
+#include "core/processing_state.h"
+#include "orvantis_version.h"
+
+#include <netcdf.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+// The calibration file's modification time, empty when it cannot be read.
+std::string modificationTime(const std::string& path)
+{
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(pathFromUtf8(path), error);
+    if (error)
+        return {};
+    return isoUtc(std::chrono::file_clock::to_sys(written));
+}
+
+std::string history(const std::string& created)
+{
+    const std::string& command = netcdfCommand();
+    return created + " " + (command.empty() ? std::string("Orvantis ") + ORVANTIS_VERSION : command);
+}
+
+void putCalibrationAttributes(int file, const NetcdfProvenance& p)
+{
+    putTextAttribute(file, NC_GLOBAL, "calibration_file", p.calFile);
+    if (const std::string modified = modificationTime(p.calFile); !modified.empty())
+        putTextAttribute(file, NC_GLOBAL, "calibration_file_modified", modified);
+    const ChannelCal* cal = p.channel >= 0 && p.channel < MAX_CHANNELS ? calTable[p.channel].cal.get() : nullptr;
+    if (!cal)
+        return;
+    putTextAttribute(file, NC_GLOBAL, "calibration_channel_name", cal->name);
+    putTextAttribute(file, NC_GLOBAL, "calibration_units", cal->units);
+}
+
+} // namespace
+
+std::string isoUtc(std::chrono::system_clock::time_point moment)
+{
+    using namespace std::chrono;
+    const auto seconds = floor<std::chrono::seconds>(moment);
+    const auto day = floor<days>(seconds);
+    const year_month_day date{day};
+    const hh_mm_ss time{seconds - day};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
+    return text;
+}
+
+std::string levelName(int level)
+{
+    const char* text = processLevelText(level);
+    if (!text)
+        return {};
+    std::string name = text;
+    const auto open = name.find('(');
+    const auto close = name.rfind(')');
+    return open == std::string::npos || close == std::string::npos ? name : name.substr(open + 1, close - open - 1);
+}
+
+void putFileAttributes(int file, const NetcdfProvenance& p)
+{
+    const std::string letter(1, p.channel >= 0 && p.channel < MAX_CHANNELS ? static_cast<char>('A' + p.channel) : '?');
+    const std::string created = isoUtc(std::chrono::system_clock::now());
+    putTextAttribute(file, NC_GLOBAL, "Conventions", "CF-1.8, ACDD-1.3");
+    putTextAttribute(file, NC_GLOBAL, "title", "Tidelume #" + p.serial + " channel " + letter + " spectra");
+    putTextAttribute(file, NC_GLOBAL, "summary",
+                     "Spectra of channel " + letter + " of Tidelume hyperspectral radiometer #" + p.serial +
+                         ", converted from " + p.sourceFile + " at processing level " + std::to_string(p.level) + " (" +
+                         levelName(p.level) + ").");
+    putTextAttribute(file, NC_GLOBAL, "keywords", "hyperspectral radiometry, spectra, Tidelume");
+    putTextAttribute(file, NC_GLOBAL, "instrument", "Tidelume hyperspectral radiometer");
+    putTextAttribute(file, NC_GLOBAL, "instrument_serial", p.serial);
+    putTextAttribute(file, NC_GLOBAL, "channel_letter", letter);
+    putIntAttribute(file, NC_GLOBAL, "channel_index", p.channel);
+    putTextAttribute(file, NC_GLOBAL, "channel_name", p.channelName);
+    putCalibrationAttributes(file, p);
+    putTextAttribute(file, NC_GLOBAL, "source_file", p.sourceFile);
+    putIntAttribute(file, NC_GLOBAL, "processing_level", p.level);
+    putTextAttribute(file, NC_GLOBAL, "processing_level_text", levelName(p.level));
+    putTextAttribute(file, NC_GLOBAL, "software_name", "Orvantis");
+    putTextAttribute(file, NC_GLOBAL, "software_version", ORVANTIS_VERSION);
+    putTextAttribute(file, NC_GLOBAL, "history", history(created));
+    putTextAttribute(file, NC_GLOBAL, "date_created", created);
+}

@@ -1,0 +1,68 @@
+#pragma once
+// NetCDF output (NetCDF-4, classic model, CF and ACDD conventions): spectra
+// are appended along an unlimited `spectrum` dimension as they are
+// converted, gathered in blocks of one chunk, so memory stays flat.
+//
+// Each pixel set of the file gets its own pixel dimension and value
+// variable (`pixel`, `values` for the first; `pixel_2`, `values_2` ... for
+// later ones), all along the same spectrum dimension: a spectrum's values
+// sit in the variable of its own set, and the other sets' variables hold
+// fill values in its row. `pixel_set` names each spectrum's set.
+//
+// A build without the NetCDF library has the same class; it only says that
+// NetCDF output is not available.
+
+#include "core/spectrum_record.h"
+
+#include <memory>
+#include <string>
+
+// What the global attributes tell about the conversion.
+struct NetcdfProvenance {
+    std::string sourceFile;
+    std::string calFile;
+    std::string serial;
+    std::string channelName; // from the data file's channel line
+    int channel = 0;         // zero-based index, 'A' + channel is its letter
+    int level = 0;
+};
+
+class NetcdfOutput {
+public:
+    NetcdfOutput();
+    ~NetcdfOutput(); // closes a file still open; its contents are then not to be used
+    NetcdfOutput(const NetcdfOutput&) = delete;
+    NetcdfOutput& operator=(const NetcdfOutput&) = delete;
+
+    // Whether this build writes NetCDF at all.
+    static bool available();
+
+    // Creates (or truncates) the file at path and defines its attributes;
+    // false after a failure, which error() and systemError() describe.
+    bool create(const std::string& path, const NetcdfProvenance& provenance);
+    // Adds one spectrum; false after a failure.
+    bool append(const SpectrumRecord& record, const float* pixels);
+    // Writes what is still gathered and closes the file; false after a failure.
+    bool finish();
+
+    // The library's text of the first failure.
+    const std::string& error() const { return error_; }
+    // The system's error number behind the first failure, EIO when the
+    // library gave none.
+    int systemError() const { return systemError_; }
+
+private:
+    class Writer;
+    bool fail(const std::string& text, int systemError);
+    template <class Step>
+    bool guarded(Step step);
+
+    std::unique_ptr<Writer> writer_;
+    std::string error_;
+    int systemError_ = 0;
+};
+
+// The command line that makes the outputs, for their `history` attribute;
+// the window's conversions leave it empty.
+void setNetcdfCommand(std::string command);
+const std::string& netcdfCommand();

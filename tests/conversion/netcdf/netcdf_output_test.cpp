@@ -1,0 +1,231 @@
+// The NetCDF output read back through the NetCDF C library against the
+// binary output of the same input and level: every value and every field of
+// every spectrum, to the bit.
+
+#include "netcdf/nc_reader.h"
+
+#include "calibration/cal_table.h"
+#include "conversion/netcdf_output.h"
+#include "conversion/output_name.h"
+#include "conversion/processing.h"
+#include "core/identify.h"
+#include "core/processing_state.h"
+#include "log_capture.h"
+#include "processing_fixture.h"
+#include "sample_files.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Spectrum {
+    SpectrumRecord record;
+    std::vector<float> values;
+};
+
+std::vector<Spectrum> readBinaryOutput(const std::string& path)
+{
+    const std::string bytes = readFile(path);
+    std::vector<Spectrum> spectra;
+    std::size_t at = 0;
+    while (at + SPECTRUM_RECORD_SIZE <= bytes.size()) {
+        Spectrum s{decodeRecord(reinterpret_cast<const unsigned char*>(bytes.data() + at)), {}};
+        at += SPECTRUM_RECORD_SIZE;
+        s.values.resize(static_cast<std::size_t>(s.record.numPix));
+        if (!s.values.empty()) // an empty vector's data may be null
+            decodeFloatsLE(reinterpret_cast<const unsigned char*>(bytes.data() + at), s.values.size(), s.values.data());
+        at += 4 * s.values.size();
+        spectra.push_back(s);
+    }
+    EXPECT_EQ(at, bytes.size()) << path;
+    return spectra;
+}
+
+// Each per-spectrum variable and the record field it must hold.
+const std::vector<std::pair<const char*, double (*)(const SpectrumRecord&)>> fieldVariables = {
+    {"instrument_time", [](const SpectrumRecord& r) { return static_cast<double>(r.time); }},
+    {"integration_time", [](const SpectrumRecord& r) { return static_cast<double>(r.intTime); }},
+    {"temperature", [](const SpectrumRecord& r) { return static_cast<double>(r.temp); }},
+    {"volts", [](const SpectrumRecord& r) { return static_cast<double>(r.volts); }},
+    {"depth", [](const SpectrumRecord& r) { return static_cast<double>(r.depth); }},
+    {"process", [](const SpectrumRecord& r) { return static_cast<double>(r.process); }},
+    {"N", [](const SpectrumRecord& r) { return static_cast<double>(r.N); }},
+    {"scale", [](const SpectrumRecord& r) { return static_cast<double>(r.scale); }},
+    {"Do", [](const SpectrumRecord& r) { return static_cast<double>(r.Do); }},
+    {"Dt", [](const SpectrumRecord& r) { return static_cast<double>(r.Dt); }},
+    {"first_pixel", [](const SpectrumRecord& r) { return static_cast<double>(r.firstPix); }},
+    {"pixel_increment", [](const SpectrumRecord& r) { return static_cast<double>(r.pixInc); }},
+    {"pixel_count", [](const SpectrumRecord& r) { return static_cast<double>(r.numPix); }},
+};
+
+bool sameBits(double a, double b)
+{
+    return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
+}
+
+std::string valuesName(int set)
+{
+    return set == 1 ? "values" : "values_" + std::to_string(set);
+}
+
+// Compares the NetCDF output with the binary one spectrum by spectrum; a
+// spectrum's values must be in its own set's variable and fill values in
+// every other set's.
+void expectSameSpectra(const std::string& netcdfPath, const std::vector<Spectrum>& expected, int sets)
+{
+    const NcReader nc(netcdfPath);
+    ASSERT_EQ(nc.dimensionLength("spectrum"), expected.size());
+    for (const auto& [name, field] : fieldVariables) {
+        const std::vector<double> column = nc.doubles(name);
+        ASSERT_EQ(column.size(), expected.size()) << name;
+        for (std::size_t j = 0; j < expected.size(); ++j)
+            ASSERT_TRUE(sameBits(column[j], field(expected[j].record))) << name << " of spectrum " << j;
+    }
+    const std::vector<double> pixelSets = nc.doubles("pixel_set");
+    for (std::size_t j = 0; j < expected.size(); ++j) {
+        const int own = static_cast<int>(pixelSets[j]);
+        for (int set = 1; set <= sets; ++set) {
+            if (!nc.hasVariable(valuesName(set)))
+                continue; // a set without values has no variable
+            const std::vector<float> row = nc.row(valuesName(set), j);
+            if (set == own) {
+                ASSERT_EQ(row.size(), expected[j].values.size()) << "spectrum " << j;
+                EXPECT_EQ(std::memcmp(row.data(), expected[j].values.data(), row.size() * sizeof(float)), 0)
+                    << "values of spectrum " << j;
+            } else {
+                for (float v : row)
+                    ASSERT_TRUE(std::isnan(v)) << valuesName(set) << " of spectrum " << j;
+            }
+        }
+    }
+}
+
+class NetcdfOutputTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        freeCals();
+        for (const char* name : {"EXAMPLE.CAL", "SET0101A.ASC", "SET0102A.BIN"})
+            fs::copy_file(fs::path(ORVANTIS_EXAMPLES) / name, dir.path() / name);
+        cal = dir.file("EXAMPLE.CAL");
+        ASSERT_EQ(loadCalFile(cal.c_str(), 0, 0, LogCapture::sink), 0);
+    }
+    void TearDown() override { freeCals(); }
+
+    int convert(const std::string& input, int level, OutputForm form)
+    {
+        if (identifyDataFile(input.c_str()) == 0)
+            ADD_FAILURE() << input << " not identified";
+        return calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), 0, static_cast<int>(form), ',', 0,
+                             LogCapture::sink);
+    }
+
+    TempDir dir;
+    LogCapture log;
+    std::string cal;
+};
+
+TEST_F(NetcdfOutputTest, EveryLevelHoldsTheValuesAndFieldsOfTheBinaryOutputToTheBit)
+{
+    for (const char* name : {"SET0101A.ASC", "SET0102A.BIN"}) {
+        const std::string input = dir.file(name);
+        for (int level = 0; level <= 4; ++level) {
+            SCOPED_TRACE(std::string(name) + " level " + std::to_string(level));
+            ASSERT_EQ(convert(input, level, OutputForm::Binary), 0);
+            ASSERT_EQ(convert(input, level, OutputForm::NetCdf), 0);
+            const std::vector<Spectrum> spectra = readBinaryOutput(outputFileName(input, level, true));
+            ASSERT_EQ(spectra.size(), 12u);
+            expectSameSpectra(outputFileName(input, level, OutputForm::NetCdf), spectra, 1);
+        }
+    }
+}
+
+TEST_F(NetcdfOutputTest, EachPixelSetKeepsItsSpectraWithoutShiftingAny)
+{
+    freeCals(); // raw, and no wavelengths to give
+    std::strcpy(dataSerial, "TDL0001");
+    chanIndex = 0;
+    const std::string input = dir.write(
+        "SET09A.ASC", std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5, 6, 7}) + dataLine(1001, 0, 1, {8, 9, 10}) +
+                          dataLine(1002, 2, 2, {11, 12}) + dataLine(1003, 0, 1, {13, 14, 15}) +
+                          dataLine(1004, 2, 2, {16, 17}) + dataLine(1005, 7, 1, {}));
+    const auto convertAs = [&](OutputForm form) {
+        return calibrateFile(input.c_str(), "CAL.CAL", 0, 0, static_cast<int>(form), ',', 0, LogCapture::sink);
+    };
+    ASSERT_EQ(convertAs(OutputForm::Binary), 0);
+    ASSERT_EQ(convertAs(OutputForm::NetCdf), 0);
+    const std::string output = dir.file("SET09A.RAW.nc");
+    expectSameSpectra(output, readBinaryOutput(dir.file("SET09A.BRW")), 3);
+    const NcReader nc(output);
+    EXPECT_EQ(nc.doubles("pixel_set"), (std::vector<double>{1, 1, 2, 1, 2, 3}));
+    EXPECT_EQ(nc.doubles("pixel_number"), (std::vector<double>{0, 1, 2}));
+    EXPECT_EQ(nc.doubles("pixel_number_2"), (std::vector<double>{2, 4}));
+    EXPECT_FALSE(nc.hasVariable("values_3")); // the empty set has its fields only
+    EXPECT_FALSE(nc.hasVariable("wavelength"));
+    EXPECT_NE(log.joined().find("NOTE: Its values go to the NetCDF variables of its own pixel set.\n"),
+              std::string::npos);
+}
+
+bool unitParses(const std::string& unit)
+{
+    const std::string command = "udunits2 -H '" + unit + "' -W '' </dev/null >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+TEST_F(NetcdfOutputTest, AttributesFollowCfAndAcddAndNameTheirSources)
+{
+    const std::string input = dir.file("SET0101A.ASC");
+    using namespace std::chrono;
+    const sys_seconds moment = sys_days{year{2021} / 3 / 4} + hours{5} + minutes{6};
+    const auto modified = fs::file_time_type::clock::from_sys(moment);
+    fs::last_write_time(cal, modified);
+    setNetcdfCommand("orvantis-cli --netcdf SET0101A.ASC");
+    ASSERT_EQ(convert(input, 4, OutputForm::NetCdf), 0);
+    setNetcdfCommand("");
+    const NcReader nc(dir.file("SET0101A.nc"));
+    const std::string conventions = nc.text("", "Conventions");
+    EXPECT_NE(conventions.find("CF-1.8"), std::string::npos);
+    EXPECT_NE(conventions.find("ACDD-1.3"), std::string::npos);
+    for (const char* required : {"title", "summary", "keywords", "history", "date_created", "source_file",
+                                 "instrument_serial", "software_name", "software_version"})
+        EXPECT_FALSE(nc.text("", required).empty()) << required;
+    EXPECT_EQ(nc.text("", "instrument_serial"), "TDL0417");
+    EXPECT_EQ(nc.text("", "channel_letter"), "A");
+    EXPECT_EQ(nc.text("", "source_file"), input);
+    EXPECT_EQ(nc.text("", "calibration_file"), cal);
+    EXPECT_EQ(nc.text("", "calibration_file_modified"), "2021-03-04T05:06:00Z");
+    EXPECT_EQ(nc.text("", "processing_level_text"), "full cal");
+    const std::regex isoMoment("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
+    EXPECT_TRUE(std::regex_match(nc.text("", "date_created"), isoMoment)) << nc.text("", "date_created");
+    EXPECT_EQ(nc.text("", "history"), nc.text("", "date_created") + " orvantis-cli --netcdf SET0101A.ASC");
+    EXPECT_TRUE(nc.isUnlimited("spectrum"));
+    EXPECT_FALSE(nc.isUnlimited("pixel"));
+    EXPECT_EQ(nc.text("values", "units"), "uW/cm^2/nm");
+    EXPECT_TRUE(std::isnan(nc.floatAttribute("values", "_FillValue")));
+    EXPECT_EQ(nc.text("wavelength", "units"), "nm");
+    const std::vector<double> pixels = nc.doubles("pixel_number");
+    const std::vector<double> wavelengths = nc.doubles("wavelength");
+    ASSERT_EQ(wavelengths.size(), 256u);
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        EXPECT_EQ(wavelengths[k], pixelWavelength(0, static_cast<int16_t>(pixels[k]))) << k;
+    if (std::system("command -v udunits2 >/dev/null") != 0)
+        GTEST_SKIP() << "udunits2 (Debian's udunits-bin) is needed to check the units";
+    for (const std::string& variable : nc.variables()) {
+        if (nc.hasAttribute(variable, "units")) {
+            EXPECT_TRUE(unitParses(nc.text(variable, "units"))) << variable << ": " << nc.text(variable, "units");
+        }
+    }
+}
+
+} // namespace
