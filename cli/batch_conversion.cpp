@@ -31,7 +31,15 @@ public:
                 options_.netcdf};
     }
 
-    LogCallback logSink() override { return logToStdout; }
+    LogCallback logSink() override { return quiet_ ? nullptr : logToStdout; }
+
+    // Whether the log is left out (the global sink that identification
+    // writes to as well).
+    void setQuiet(bool quiet)
+    {
+        quiet_ = quiet;
+        ::logSink = logSink();
+    }
 
     std::optional<std::string> associatedCalFile(const std::string& serial) override
     {
@@ -60,6 +68,7 @@ public:
 
 private:
     const CliOptions& options_;
+    bool quiet_ = false;
 };
 
 // A calibration file that exists but cannot be opened ends the file here;
@@ -99,8 +108,14 @@ FileOutcome convertInParallel(ConversionDriver& driver, const CliOptions& option
     std::vector<BatchFile> files;
     for (const std::string& path : options.dataFiles)
         files.push_back({path, outputFileName(path, options.level, chosenOutputForm(options.binary, options.netcdf))});
-    const FileSteps steps{[&](const std::string& path) { return prepareReportingOpenErrors(driver, path); },
-                          [&](const std::string& path) { return driver.calibrate(path); }};
+    const FileSteps steps{
+        [&](const std::string& path) { return prepareReportingOpenErrors(driver, path); },
+        [&](const std::string& path) { return driver.calibrate(path); },
+        [&](std::size_t file) {
+            std::vector<std::string> arguments{BatchChildOption, driver.state.CurrentCalFile, std::to_string(file)};
+            arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
+            return arguments;
+        }};
     return runInChildProcesses(files, jobs, steps, stdout, stderr);
 }
 
@@ -117,4 +132,20 @@ int runConversion(const CliOptions& options)
     const FileOutcome worst =
         jobs > 1 ? convertInParallel(driver, options, jobs) : convertOneByOne(driver, options.dataFiles);
     return static_cast<int>(worst);
+}
+
+int runBatchChild(const CliOptions& options, const std::string& calFile, std::size_t file)
+{
+    if (file >= options.dataFiles.size())
+        return static_cast<int>(FileOutcome::NotConverted);
+    const std::string& path = options.dataFiles[file];
+    ConverterFrontEnd frontEnd(options);
+    ConversionDriver driver(frontEnd);
+    driver.startRun();
+    // The parent has logged loading the calibration and preparing the file.
+    frontEnd.setQuiet(true);
+    const bool loaded = loadFixedCalibration(driver, calFile);
+    const std::optional<FileOutcome> prepared = loaded ? driver.prepare(path) : FileOutcome::CalibrationUnreadable;
+    frontEnd.setQuiet(false);
+    return static_cast<int>(prepared ? *prepared : driver.calibrate(path));
 }

@@ -94,6 +94,7 @@ ParseResult parseCliOptions(int argc, char** argv)
 {
     ParseResult result;
     CliOptions& options = result.options;
+    options.arguments.assign(argv + 1, argv + argc);
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const bool hasValue = i + 1 < argc;

@@ -18,6 +18,7 @@ struct CliOptions {
     bool ignoreImmersion = false;
     int jobs = defaultJobCount(); // files converted at the same time
     std::vector<std::string> dataFiles;
+    std::vector<std::string> arguments; // as given, for a child converting one of the files
 };
 
 enum class ParseOutcome { Run, ShowHelp, ShowVersion, UsageError };

@@ -10,9 +10,11 @@
 #include "calibration/cal_table.h"
 #include "conversion/netcdf_output.h"
 #include "core/log.h"
+#include "driver/conversion_driver.h"
 #include "orvantis_version.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -26,6 +28,21 @@ std::string commandLine(int argc, char** argv)
     return text;
 }
 
+// A child of a parallel batch (see batch_conversion.h): its log goes to the
+// parent as the parent holds it, and its history names the batch's command.
+int runChild(int argc, char** argv)
+{
+    writeStandardStreamsAsBytes();
+    const ParseResult parsed = parseCliOptions(argc - 3, argv + 3);
+    if (parsed.outcome != ParseOutcome::Run)
+        return static_cast<int>(FileOutcome::NotConverted);
+    setNetcdfCommand(commandLine(argc - 3, argv + 3));
+    const int status = runBatchChild(parsed.options, argv[2], std::strtoul(argv[3], nullptr, 10));
+    freeCals();
+    flushLog(stdout);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -36,6 +53,9 @@ int main(int argc, char** argv)
     installInterruptCleanup();
     if (argc > 1 && isAssociationCommand(argv[1]))
         return runAssociationCommand(argc, argv);
+
+    if (argc >= 4 && std::string(argv[1]) == BatchChildOption)
+        return runChild(argc, argv);
 
     const ParseResult parsed = parseCliOptions(argc, argv);
     switch (parsed.outcome) {

@@ -3,8 +3,8 @@
 // side keeps its state (processing state, log sink, calibration table) in
 // module-level variables, so each conversion gets a process of its own: this
 // process prepares the files one by one in their order (report, identify,
-// load the calibration), then forks a child that inherits the loaded table
-// and converts the file. Each file's log and error texts are kept apart and
+// load the calibration), then starts a child that converts the file with the
+// loaded calibration (see conversion_children.h). Each file's log and error texts are kept apart and
 // printed whole, in the order of the files, as soon as every earlier file is
 // done, so the printed result equals that of a one-by-one run. Short of
 // descriptors or processes, it holds back fewer logs and runs fewer children,
@@ -27,8 +27,11 @@ struct FileSteps {
     // Runs in this process, in file order. The file's final status, or
     // nothing when the file goes on to be converted.
     std::function<std::optional<FileOutcome>(const std::string& path)> prepare;
-    // Runs in a child process.
+    // Runs in a forked child process, or here when no process is to be had.
     std::function<FileOutcome(const std::string& path)> convert;
+    // Where a child is a fresh run of the converter: its arguments for the
+    // batch's file number `file`, just prepared.
+    std::function<std::vector<std::string>(std::size_t file)> childArguments = {};
 };
 
 // Runs the steps for every file with at most jobs children at a time and

@@ -1,4 +1,4 @@
-#include "cli/posix/descriptor_headroom.h"
+#include "cli/descriptor_headroom.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -15,3 +15,5 @@ void openMissingStandardDescriptors()
         }
     }
 }
+
+void writeStandardStreamsAsBytes() {} // POSIX streams change no bytes

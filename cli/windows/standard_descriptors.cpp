@@ -1,6 +1,7 @@
 #include "cli/standard_descriptors.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <initializer_list>
 #include <io.h>
 
@@ -17,4 +18,10 @@ void openMissingStandardDescriptors()
         if (fd < 0 || _get_osfhandle(fd) == -1)
             std::freopen("NUL", standard.mode, standard.stream);
     }
+}
+
+void writeStandardStreamsAsBytes()
+{
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }

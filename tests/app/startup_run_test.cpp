@@ -8,6 +8,8 @@
 #include "store/associations.h"
 #include "store/reg_def.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
@@ -31,10 +33,13 @@ private slots:
 
     void convertsCommandLineFilesWithCompanionsAndEnds()
     {
-        const QString cal = env->copyExample(QStringLiteral("EXAMPLE.CAL"));
-        const QString fileA = env->copyExample(QStringLiteral("SET0101A.ASC"));
-        env->copyExample(QStringLiteral("SET0101B.ASC"));
-        storeAssociation(QStringLiteral("TDL0417"), cal);
+        // Data in a folder whose name has blanks and letters beyond ASCII.
+        const QString folder = env->dataFolder() + QStringLiteral("/S\u00e9ance \u03a9");
+        QVERIFY(QDir().mkpath(folder));
+        for (const QString& name : {QStringLiteral("SET0101A.ASC"), QStringLiteral("SET0101B.ASC")})
+            QVERIFY(QFile::rename(env->copyExample(name), folder + QLatin1Char('/') + name));
+        const QString fileA = folder + QStringLiteral("/SET0101A.ASC");
+        storeAssociation(QStringLiteral("TDL0417"), env->copyExample(QStringLiteral("EXAMPLE.CAL")));
         storeSetting("Transpose", 0);
         storeSetting("CalType", 4);
         QProcess process;
@@ -42,8 +47,8 @@ private slots:
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
-        QVERIFY(QFileInfo::exists(env->dataFolder() + QStringLiteral("/SET0101A.DAT")));
-        QVERIFY(QFileInfo::exists(env->dataFolder() + QStringLiteral("/SET0101B.DAT")));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/SET0101A.DAT")));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("/SET0101B.DAT")));
         // Closing saved the settings it read, position included.
         TRegDef reg;
         reg.SelectRoot(HKEY_CURRENT_USER);

@@ -1,5 +1,6 @@
 // What the program file carries for the shell: its own icon, the data
-// files' icon at index 1, and the project's version.
+// files' icon at index 1, and the project's version; and the manifest that
+// both programs need for UTF-8 file names.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 namespace {
 
 const std::wstring Program = L"" ORVANTIS_PROGRAM;
+const std::wstring Converter = L"" ORVANTIS_CONVERTER;
 
 std::wstring wide(const char* ascii)
 {
@@ -41,6 +43,29 @@ TEST(ProgramFile, CarriesTheProjectVersion)
     ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &fixed, &length));
     EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS,
               static_cast<DWORD>(ORVANTIS_VERSION_MAJOR << 16 | ORVANTIS_VERSION_MINOR));
+}
+
+// The manifest resource of a program file, as text.
+std::string manifestOf(const std::wstring& program)
+{
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return {};
+    std::string text;
+    if (HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+        const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, resource)));
+        text.assign(bytes, SizeofResource(module, resource));
+    }
+    FreeLibrary(module);
+    return text;
+}
+
+TEST(ProgramFile, BothProgramsTakeTheirNarrowStringsAsUtf8)
+{
+    for (const std::wstring& program : {Program, Converter}) {
+        const std::string manifest = manifestOf(program);
+        EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string::npos) << manifest;
+    }
 }
 
 } // namespace

@@ -76,5 +76,28 @@ diff <(plain_log "$dir/run.log" | sed 's/Séance_Ω/A_L4/g') "$golden/expected/A
   fail "Séance_Ω.ASC: log differs"
 [ -z "$(ls -A "$dir" | grep '\.part$' || true)" ] || fail "a temporary .part file was left behind"
 
-echo "$cases golden conversions and one Unicode name under Wine: $failures failed"
+# A batch converted by child processes gives what the same batch converted
+# one file after the other gives: outputs, log, error texts, exit status.
+batch=(SET0101A.ASC SET0101B.ASC SET0102A.BIN Séance_Ω.ASC NOTDATA.ASC MISSING.ASC)
+for jobs in 1 3; do
+  dir=$work/jobs$jobs
+  mkdir "$dir"
+  cp "$examples"/EXAMPLE.CAL "$examples"/SET0101A.ASC "$examples"/SET0101B.ASC "$examples"/SET0102A.BIN "$dir/"
+  cp "$examples/SET0101A.ASC" "$dir/Séance_Ω.ASC"
+  echo "not data" >"$dir/NOTDATA.ASC"
+  status=0
+  (cd "$dir" && "$wine_run" "$cli" --cal EXAMPLE.CAL --jobs $jobs "${batch[@]}" >run.log 2>run.err) || status=$?
+  echo "$status" >"$dir/run.status"
+done
+[ "$(cat "$work/jobs1/run.status")" = 1 ] || fail "batch: exit status $(cat "$work/jobs1/run.status"), expected 1"
+for file in run.status SET0101A.DAT SET0101B.DAT SET0102A.DAT Séance_Ω.DAT run.err; do
+  cmp -s "$work/jobs1/$file" "$work/jobs3/$file" || fail "batch with --jobs 3: $file differs"
+done
+diff <(plain_log "$work/jobs1/run.log") <(plain_log "$work/jobs3/run.log") >/dev/null ||
+  fail "batch with --jobs 3: log differs"
+cmp -s <(tr -d '\r' <"$work/jobs3/run.log") "$work/jobs3/run.log" &&
+  fail "batch with --jobs 3: the log lost its CR LF line ends"
+[ "$(grep -c $'\r\r' "$work/jobs3/run.log")" = 0 ] || fail "batch with --jobs 3: doubled CR in the log"
+
+echo "$cases golden conversions, one Unicode name and a parallel batch under Wine: $failures failed"
 [ "$failures" = 0 ]

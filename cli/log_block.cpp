@@ -1,4 +1,4 @@
-#include "cli/posix/log_block.h"
+#include "cli/log_block.h"
 
 #include "cli/log_stream.h"
 #include "core/temporary_file.h"
@@ -20,7 +20,7 @@ void copyWhole(int fd, std::FILE* target)
 
 } // namespace
 
-LogBlock::LogBlock() : out_(openTemporaryFile()), err_(std::tmpfile()) {}
+LogBlock::LogBlock() : out_(openTemporaryFile()), err_(openTemporaryFile()) {}
 
 int LogBlock::outFd() const
 {

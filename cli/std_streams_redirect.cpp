@@ -1,4 +1,4 @@
-#include "cli/posix/std_streams_redirect.h"
+#include "cli/std_streams_redirect.h"
 
 #include "cli/log_stream.h"
 

@@ -1,16 +1,13 @@
 #include "cli/parallel_batch.h"
 
-#include "cli/posix/descriptor_headroom.h"
-#include "cli/posix/log_block.h"
+#include "cli/conversion_children.h"
+#include "cli/descriptor_headroom.h"
+#include "cli/log_block.h"
 #include "cli/log_stream.h"
-#include "cli/posix/std_streams_redirect.h"
-
-#include <sys/types.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "cli/std_streams_redirect.h"
+#include "core/file_path.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -29,27 +26,9 @@ constexpr int DescriptorsPerCapturedFile = 4 + 16;
 std::string samePathKey(const std::string& path)
 {
     std::error_code error;
-    const std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
-    return error ? std::filesystem::absolute(path, error).lexically_normal().string() : full.string();
-}
-
-// The status a child's end stands for, or nothing when it did not end
-// through a conversion result.
-std::optional<FileOutcome> statusOfChild(int waitStatus)
-{
-    if (!WIFEXITED(waitStatus))
-        return std::nullopt;
-    const int code = WEXITSTATUS(waitStatus);
-    if (code < static_cast<int>(FileOutcome::Converted) || code > static_cast<int>(FileOutcome::CalibrationUnreadable))
-        return std::nullopt;
-    return static_cast<FileOutcome>(code);
-}
-
-std::string describeAbnormalEnd(int waitStatus)
-{
-    if (WIFSIGNALED(waitStatus))
-        return strsignal(WTERMSIG(waitStatus));
-    return "exit status " + std::to_string(WEXITSTATUS(waitStatus));
+    const std::filesystem::path given = pathFromUtf8(path);
+    const std::filesystem::path full = std::filesystem::weakly_canonical(given, error);
+    return utf8FromPath(error ? std::filesystem::absolute(given, error).lexically_normal() : full);
 }
 
 struct BatchEntry {
@@ -57,7 +36,7 @@ struct BatchEntry {
     std::string inputKey;
     std::string outputKey;
     std::unique_ptr<LogBlock> log;
-    pid_t child = 0; // while its conversion runs
+    bool running = false; // in a child process
     std::optional<FileOutcome> status;
 
     bool touchesFileOf(const BatchEntry& other) const
@@ -70,10 +49,10 @@ class ChildProcessBatch {
 public:
     ChildProcessBatch(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps, std::FILE* out,
                       std::FILE* err)
-        : jobs_(jobs), steps_(steps), out_(out), err_(err)
+        : jobs_(jobs), steps_(steps), children_(steps), out_(out), err_(err)
     {
         for (const BatchFile& file : files)
-            runs_.push_back(BatchEntry{file.path, samePathKey(file.path), samePathKey(file.outputPath), {}, 0, {}});
+            runs_.push_back(BatchEntry{file.path, samePathKey(file.path), samePathKey(file.outputPath), {}, false, {}});
     }
 
     FileOutcome run()
@@ -84,7 +63,7 @@ public:
             start(file);
             printFinished();
         }
-        while (running_ > 0)
+        while (children_.running() > 0)
             collectOneChild();
         printFinished();
         FileOutcome worst = FileOutcome::Converted;
@@ -96,12 +75,12 @@ public:
 private:
     bool mustWaitBefore(const BatchEntry& file) const
     {
-        if (running_ == 0)
+        if (children_.running() == 0)
             return false;
-        if (running_ >= jobs_ || static_cast<std::size_t>(&file - &runs_[printed_]) >= MaxUnprintedFiles)
+        if (children_.running() >= jobs_ || static_cast<std::size_t>(&file - &runs_[printed_]) >= MaxUnprintedFiles)
             return true;
         return std::any_of(runs_.begin(), runs_.end(),
-                           [&](const BatchEntry& other) { return other.child != 0 && file.touchesFileOf(other); });
+                           [&](const BatchEntry& other) { return other.running && file.touchesFileOf(other); });
     }
 
     void start(BatchEntry& file)
@@ -125,15 +104,17 @@ private:
             return true;
         std::fflush(stdout); // else the child would write the parent's lines again
         std::fflush(stderr);
-        const pid_t child = forkWhenPossible();
-        if (child == 0)
-            convertInChild(file);
-        if (child < 0) {
-            file.status = steps_.convert(file.path); // no process to spare: convert it here
-            return true;
+        const std::size_t index = static_cast<std::size_t>(&file - runs_.data());
+        // Short of processes, wait for a running conversion to end; with none
+        // left, convert it here.
+        while (!children_.start(index, file.path, *file.log, [this] { releaseLogsInChild(); })) {
+            if (children_.running() == 0) {
+                file.status = steps_.convert(file.path);
+                return true;
+            }
+            collectOneChild();
         }
-        file.child = child;
-        ++running_;
+        file.running = true;
         return true;
     }
 
@@ -146,44 +127,26 @@ private:
             printFinished(); // printing a log closes its temporary files
             if (descriptorsAvailable(DescriptorsPerCapturedFile))
                 return true;
-            if (running_ == 0)
+            if (children_.running() == 0)
                 return false;
             collectOneChild();
         }
     }
 
-    // A fork that fails for lack of processes or memory is tried again each
-    // time a running conversion ends; with none left it fails for good.
-    pid_t forkWhenPossible()
+    // A forked child's standard streams already lead to its own log; the
+    // other files' temporary files would only take descriptors its conversion
+    // needs.
+    void releaseLogsInChild()
     {
-        for (;;) {
-            const pid_t child = fork();
-            if (child >= 0 || running_ == 0)
-                return child;
-            collectOneChild();
-        }
-    }
-
-    // The child's whole life. An escaping exception ends it through
-    // terminate, which the parent reports as an abnormal end; it never
-    // returns into the parent's loop.
-    [[noreturn]] void convertInChild(const BatchEntry& file) noexcept
-    {
-        // Its standard streams already lead to its own log; the other files'
-        // temporary files would only take descriptors its conversion needs.
         for (BatchEntry& run : runs_)
             run.log.reset();
-        const FileOutcome status = steps_.convert(file.path);
-        std::fflush(stdout);
-        std::fflush(stderr);
-        _exit(static_cast<int>(status));
     }
 
     // Without temporary files the log cannot be held back: let every earlier
     // file finish and print, then convert this one straight to the streams.
     void startWithoutCapture(BatchEntry& file)
     {
-        while (running_ > 0)
+        while (children_.running() > 0)
             collectOneChild();
         printFinished();
         file.log.reset();
@@ -197,21 +160,15 @@ private:
 
     void collectOneChild()
     {
-        int waitStatus = 0;
-        const pid_t child = waitpid(-1, &waitStatus, 0);
-        if (child <= 0)
+        const std::optional<EndedChild> ended = children_.waitForOne();
+        if (!ended)
             return;
-        const auto file =
-            std::find_if(runs_.begin(), runs_.end(), [&](const BatchEntry& f) { return f.child == child; });
-        if (file == runs_.end())
-            return;
-        file->child = 0;
-        --running_;
-        file->status = statusOfChild(waitStatus);
-        if (!file->status) {
-            file->log->addError("Error: Conversion of " + file->path + " ended abnormally (" +
-                                describeAbnormalEnd(waitStatus) + ")");
-            file->status = FileOutcome::NotConverted;
+        BatchEntry& file = runs_[ended->file];
+        file.running = false;
+        file.status = ended->outcome;
+        if (!file.status) {
+            file.log->addError("Error: Conversion of " + file.path + " ended abnormally (" + ended->abnormalEnd + ")");
+            file.status = FileOutcome::NotConverted;
         }
     }
 
@@ -226,11 +183,11 @@ private:
 
     const int jobs_;
     const FileSteps& steps_;
+    ConversionChildren children_;
     std::FILE* out_;
     std::FILE* err_;
     std::vector<BatchEntry> runs_;
     std::size_t printed_ = 0;
-    int running_ = 0;
 };
 
 } // namespace

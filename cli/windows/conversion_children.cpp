@@ -1,0 +1,136 @@
+#include "cli/conversion_children.h"
+
+#include "core/windows/wide_text.h"
+
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// One argument as the C library's command-line parser reads it back:
+// quoted, with the backslashes before a quote (and before the closing one)
+// doubled.
+std::wstring quotedArgument(const std::wstring& argument)
+{
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(2 * backslashes, L'\\');
+    return quoted + L"\"";
+}
+
+std::wstring thisProgram()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(2 * path.size());
+    }
+}
+
+std::string describeExitCode(DWORD code)
+{
+    char text[48];
+    if (code >= 0xC0000000u) // an exception that ended the process
+        std::snprintf(text, sizeof text, "exception 0x%08lX", static_cast<unsigned long>(code));
+    else
+        std::snprintf(text, sizeof text, "exit status %lu", static_cast<unsigned long>(code));
+    return text;
+}
+
+// Lets the children started from now on inherit the handle, or no longer.
+void setInheritable(HANDLE handle, bool inheritable)
+{
+    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, inheritable ? HANDLE_FLAG_INHERIT : 0);
+}
+
+} // namespace
+
+struct ConversionChildren::Processes {
+    std::vector<HANDLE> handles; // of the running children
+    std::vector<std::size_t> files;
+};
+
+ConversionChildren::ConversionChildren(const FileSteps& steps) : steps_(steps), processes_(new Processes) {}
+
+ConversionChildren::~ConversionChildren()
+{
+    for (const HANDLE process : processes_->handles)
+        CloseHandle(process);
+}
+
+// Without fork a child cannot take over the calibration table this process
+// loaded: it is the converter run again on the one file, which loads the
+// same calibration file without logging that, and writes its log and error
+// texts through inherited handles of the file's log.
+bool ConversionChildren::start(std::size_t file, const std::string&, const LogBlock& log, const std::function<void()>&)
+{
+    if (processes_->handles.size() >= MAXIMUM_WAIT_OBJECTS)
+        return false;
+    std::wstring commandLine = quotedArgument(thisProgram());
+    for (const std::string& argument : steps_.childArguments(file))
+        commandLine += L" " + quotedArgument(wideFromUtf8(argument));
+
+    const auto out = reinterpret_cast<HANDLE>(_get_osfhandle(log.outFd()));
+    const auto err = reinterpret_cast<HANDLE>(_get_osfhandle(log.errFd()));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    // Only these two are inheritable while the child starts; children are
+    // started from one thread, so no other child takes them along.
+    setInheritable(out, true);
+    setInheritable(err, true);
+    PROCESS_INFORMATION process{};
+    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &process) != 0;
+    setInheritable(out, false);
+    setInheritable(err, false);
+    if (!started)
+        return false;
+    CloseHandle(process.hThread);
+    processes_->handles.push_back(process.hProcess);
+    processes_->files.push_back(file);
+    return true;
+}
+
+std::optional<EndedChild> ConversionChildren::waitForOne()
+{
+    std::vector<HANDLE>& handles = processes_->handles;
+    if (handles.empty())
+        return std::nullopt;
+    const DWORD signalled = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, INFINITE);
+    if (signalled >= WAIT_OBJECT_0 + handles.size())
+        return std::nullopt;
+    const std::size_t index = signalled - WAIT_OBJECT_0;
+    DWORD code = 0;
+    GetExitCodeProcess(handles[index], &code);
+    CloseHandle(handles[index]);
+    EndedChild ended{processes_->files[index], std::nullopt, describeExitCode(code)};
+    if (code <= static_cast<DWORD>(FileOutcome::CalibrationUnreadable))
+        ended.outcome = static_cast<FileOutcome>(code);
+    handles.erase(handles.begin() + static_cast<std::ptrdiff_t>(index));
+    processes_->files.erase(processes_->files.begin() + static_cast<std::ptrdiff_t>(index));
+    return ended;
+}
+
+int ConversionChildren::running() const
+{
+    return static_cast<int>(processes_->handles.size());
+}
