@@ -3,15 +3,18 @@
 #include "cli/association_commands.h"
 #include "cli/batch_conversion.h"
 #include "cli/cli_options.h"
+#include "cli/file_type_commands.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/log_stream.h"
 #include "cli/standard_descriptors.h"
 #include "cli/stdout_log.h"
+#include "cli/window_program.h"
 #include "calibration/cal_table.h"
 #include "core/log.h"
 #include "orvantis_version.h"
 
 #include <cstdio>
+#include <iostream>
 
 int main(int argc, char** argv)
 {
@@ -21,6 +24,9 @@ int main(int argc, char** argv)
     installInterruptCleanup();
     if (argc > 1 && isAssociationCommand(argv[1]))
         return runAssociationCommand(argc, argv);
+    if (argc > 1 && isFileTypeCommand(argv[1]))
+        return runFileTypeCommand(std::vector<std::string>(argv, argv + argc),
+                                  windowProgramBeside(runningProgramFile()), std::cout, std::cerr);
 
     const ParseResult parsed = parseCliOptions(argc, argv);
     switch (parsed.outcome) {
