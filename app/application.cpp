@@ -8,6 +8,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QString::fromLatin1(ProgramTitle));
     setApplicationVersion(QString::fromLatin1(ORVANTIS_VERSION));
+    setDesktopFileName(QStringLiteral("orvantis")); // Wayland matches windows to the desktop entry by it
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

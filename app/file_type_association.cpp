@@ -7,14 +7,26 @@
 
 #include <QCoreApplication>
 
+namespace {
+
+// The names and description the converter's file-types command uses too.
+void associate(TFrmMain& window, const char* extension)
+{
+    const ProgramFileType& type = *programFileTypeFor(extension);
+    window.AssociateFileType(QString::fromStdString(type.extension), QString::fromStdString(type.typeName),
+                             QString::fromStdString(type.description));
+}
+
+} // namespace
+
 void TFrmMain::BtnAssociateASCFilesClick(QObject*)
 {
-    AssociateFileType(QStringLiteral(".ASC"), QStringLiteral("Tidelume.ASC"), QStringLiteral("Tidelume Ascii Files"));
+    associate(*this, ".ASC");
 }
 
 void TFrmMain::BtnAssociateBINFilesClick(QObject*)
 {
-    AssociateFileType(QStringLiteral(".BIN"), QStringLiteral("Tidelume.BIN"), QStringLiteral("Tidelume Binary Files"));
+    associate(*this, ".BIN");
 }
 
 void TFrmMain::AssociateFileType(const QString& extension, const QString& typeName, const QString& description)
@@ -33,6 +45,9 @@ void TFrmMain::AssociateFileType(const QString& extension, const QString& typeNa
                                                           currentType + QStringLiteral(". Do you want to change it?"),
                                                       caption))
         return;
-    registerFileType(extension.toStdString(), typeName.toStdString(), description.toStdString(),
-                     QCoreApplication::applicationFilePath().toStdString());
+    const RegistrationNotes notes =
+        registerFileType(extension.toStdString(), typeName.toStdString(), description.toStdString(),
+                         QCoreApplication::applicationFilePath().toStdString());
+    for (const std::string& note : notes)
+        dialogs().information(this, QString::fromStdString(note));
 }

@@ -70,6 +70,7 @@ const char* cliUsageText()
            "                    [--delimiter C] [--verbose] [--ignore-immersion] [--jobs N]\n"
            "                    DATAFILE...\n"
            "       orvantis-cli associations | associate SERIAL CALFILE | forget SERIAL\n"
+           "       orvantis-cli file-types status|register|remove [.ASC|.BIN...]\n"
            "       orvantis-cli --help | --version\n"
            "\n"
            "Converts Tidelume data files (.ASC, .BIN) into calibrated spectra beside them.\n"
@@ -86,6 +87,8 @@ const char* cliUsageText()
            "  --jobs N             convert up to N files at the same time; default: the\n"
            "                       number of processors. Logs still come file by file,\n"
            "                       in the order given\n"
+           "  file-types           the desktop's .ASC and .BIN types, opened by the window\n"
+           "                       program beside this one (both types without any)\n"
            "Exit status: 0 all converted, 1 a file skipped or not calibrated,\n"
            "2 usage error or unreadable calibration file.\n";
 }

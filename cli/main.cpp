@@ -3,10 +3,12 @@
 #include "cli/association_commands.h"
 #include "cli/batch_conversion.h"
 #include "cli/cli_options.h"
+#include "cli/file_type_commands.h"
 #include "cli/interrupt_cleanup.h"
 #include "cli/log_stream.h"
 #include "cli/standard_descriptors.h"
 #include "cli/stdout_log.h"
+#include "cli/window_program.h"
 #include "calibration/cal_table.h"
 #include "conversion/netcdf_output.h"
 #include "core/log.h"
@@ -15,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <string>
 
 namespace {
@@ -53,6 +56,9 @@ int main(int argc, char** argv)
     installInterruptCleanup();
     if (argc > 1 && isAssociationCommand(argv[1]))
         return runAssociationCommand(argc, argv);
+    if (argc > 1 && isFileTypeCommand(argv[1]))
+        return runFileTypeCommand(std::vector<std::string>(argv, argv + argc),
+                                  windowProgramBeside(runningProgramFile()), std::cout, std::cerr);
 
     if (argc >= 4 && std::string(argv[1]) == BatchChildOption)
         return runChild(argc, argv);

@@ -11,6 +11,7 @@ PACKAGES=(
   qt6-base-dev
   xvfb xauth
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
+  dpkg-dev file lintian
 )
 
 missing_of() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs every test: a plain build, a build
-# with AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz run, and
+# Sets everything up, then builds and runs every test: a plain build and its
+# Debian package, a build with AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz run, and
 # the Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +19,9 @@ run_ctest() {
 echo "== plain build"
 scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANTIS_WERROR=ON
 run_ctest build
+
+echo "== Debian package"
+scripts/package-check.sh build
 
 echo "== sanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

@@ -1,5 +1,7 @@
 #include "cli/conversion_children.h"
 
+#include "cli/window_program.h"
+
 #include "core/windows/wide_text.h"
 
 #include <io.h>
@@ -28,19 +30,6 @@ std::wstring quotedArgument(const std::wstring& argument)
     }
     quoted.append(2 * backslashes, L'\\');
     return quoted + L"\"";
-}
-
-std::wstring thisProgram()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(2 * path.size());
-    }
 }
 
 std::string describeExitCode(DWORD code)
@@ -82,7 +71,7 @@ bool ConversionChildren::start(std::size_t file, const std::string&, const LogBl
 {
     if (processes_->handles.size() >= MAXIMUM_WAIT_OBJECTS)
         return false;
-    std::wstring commandLine = quotedArgument(thisProgram());
+    std::wstring commandLine = quotedArgument(runningProgramFile().wstring());
     for (const std::string& argument : steps_.childArguments(file))
         commandLine += L" " + quotedArgument(wideFromUtf8(argument));
 

@@ -20,6 +20,9 @@ namespace desktop {
 
 namespace {
 
+// As many links in a row as the system itself follows.
+constexpr int MaxLinkDepth = 40;
+
 DesktopRegistrationError fileError(const std::string& what, const fs::path& path, int error)
 {
     return DesktopRegistrationError("cannot " + what + " " + path.string() + ": " + std::strerror(error));
@@ -58,8 +61,11 @@ void writeAll(int fd, const std::string& content, const fs::path& file)
 std::optional<std::string> readFileIfPresent(const fs::path& file)
 {
     std::error_code error;
-    if (!fs::exists(file, error))
+    fs::file_status status = fs::status(file, error);
+    if (!fs::exists(status))
         return std::nullopt;
+    if (fs::is_directory(status))
+        throw DesktopRegistrationError("cannot read " + file.string() + ": it is a folder, not a file");
     std::ifstream in(file, std::ios::binary);
     std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.is_open() || in.bad())
@@ -67,11 +73,36 @@ std::optional<std::string> readFileIfPresent(const fs::path& file)
     return content;
 }
 
-void writeFileAtomically(const fs::path& file, const std::string& content)
+fs::path linkTarget(const fs::path& file)
+{
+    fs::path target = file;
+    for (int depth = 0; depth < MaxLinkDepth; ++depth) {
+        std::error_code error;
+        if (!fs::is_symlink(target, error))
+            return target;
+        fs::path next = fs::read_symlink(target, error);
+        if (error)
+            throw fileError("follow the link", target, error.value());
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    throw fileError("follow the link", file, ELOOP);
+}
+
+std::optional<mode_t> fileMode(const fs::path& file)
+{
+    struct stat status;
+    if (::stat(file.c_str(), &status) != 0)
+        return std::nullopt;
+    return status.st_mode & 07777;
+}
+
+void writeFileAtomically(const fs::path& file, const std::string& content, std::optional<mode_t> mode)
 {
     fs::path temporary;
     UniqueFd fd = createTemporaryBeside(file, temporary);
     try {
+        if (mode && ::fchmod(fd.get(), *mode) != 0)
+            throw fileError("write", file, errno);
         writeAll(fd.get(), content, file);
         if (::fsync(fd.get()) != 0 || !fd.close())
             throw fileError("write", file, errno);
@@ -113,13 +144,21 @@ void DesktopChangeSet::markGenerated(const fs::path& folder)
 
 void DesktopChangeSet::writeFile(const fs::path& file, const std::string& content)
 {
-    // A linked file (a managed dot-file, say) is changed where it lives, and the link is kept.
-    std::error_code error;
-    fs::path target = fs::is_symlink(file, error) ? fs::weakly_canonical(file, error) : file;
-    if (error || target.empty())
-        target = file;
-    ReplacedFile record{target, readFileIfPresent(target)};
-    writeFileAtomically(target, content);
+    // A linked file (a managed dot-file, say) is changed where it lives, and
+    // the link is kept; a dangling link gets its target written.
+    fs::path target = linkTarget(file);
+    ReplacedFile record{target, readFileIfPresent(target), fileMode(target)};
+    writeFileAtomically(target, content, record.previousMode);
+    replaced_.push_back(std::move(record));
+}
+
+void DesktopChangeSet::removeFile(const fs::path& file)
+{
+    ReplacedFile record{file, readFileIfPresent(file), fileMode(file)};
+    if (!record.previousContent)
+        return;
+    if (::unlink(file.c_str()) != 0)
+        throw fileError("remove", file, errno);
     replaced_.push_back(std::move(record));
 }
 
@@ -133,7 +172,7 @@ void DesktopChangeSet::rollBack() noexcept
     for (auto it = replaced_.rbegin(); it != replaced_.rend(); ++it) {
         try {
             if (it->previousContent)
-                writeFileAtomically(it->file, *it->previousContent);
+                writeFileAtomically(it->file, *it->previousContent, it->previousMode);
             else
                 ::unlink(it->file.c_str());
         } catch (const std::exception&) {

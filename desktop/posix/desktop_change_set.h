@@ -5,6 +5,8 @@
 // the change set can put back every file it replaced and remove every file
 // and folder it created.
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -27,7 +29,11 @@ public:
     void markGenerated(const std::filesystem::path& folder);
     // Replaces or creates the file (its folder must exist). Throws
     // DesktopRegistrationError naming the file on failure.
+    // The file keeps its permissions, and a link to it stays a link.
     void writeFile(const std::filesystem::path& file, const std::string& content);
+    // Removes the file when present (not through a link). Throws
+    // DesktopRegistrationError naming the file on failure.
+    void removeFile(const std::filesystem::path& file);
 
     void commit() { committed_ = true; }
     // Restores the files and removes the created folders; best effort, since
@@ -38,6 +44,7 @@ private:
     struct ReplacedFile {
         std::filesystem::path file;
         std::optional<std::string> previousContent; // none: the file was new
+        std::optional<mode_t> previousMode;
     };
 
     bool isGenerated(const std::filesystem::path& folder) const;
@@ -49,11 +56,20 @@ private:
 };
 
 // Reads a whole file; an absent file gives no content. Throws
-// DesktopRegistrationError when the file exists but cannot be read.
+// DesktopRegistrationError when the file exists but cannot be read (a folder
+// in its place, say).
 std::optional<std::string> readFileIfPresent(const std::filesystem::path& file);
 
 // Writes the file under a temporary name in its folder and renames it into
-// place. Throws DesktopRegistrationError naming the file on failure.
-void writeFileAtomically(const std::filesystem::path& file, const std::string& content);
+// place, with the permissions given (else the default ones). Throws
+// DesktopRegistrationError naming the file on failure.
+void writeFileAtomically(const std::filesystem::path& file, const std::string& content,
+                         std::optional<mode_t> mode = std::nullopt);
+
+// The file a chain of links ends at (the file itself when not a link), which
+// need not exist.
+std::filesystem::path linkTarget(const std::filesystem::path& file);
+// The permission bits of the file (through links), none when absent.
+std::optional<mode_t> fileMode(const std::filesystem::path& file);
 
 } // namespace desktop

@@ -27,6 +27,25 @@ std::string keyFileEscaped(const std::string& value)
     return escaped;
 }
 
+std::string keyFileUnescaped(const std::string& value)
+{
+    std::string text;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            text += value[i];
+            continue;
+        }
+        switch (value[++i]) {
+        case 'n': text += '\n'; break;
+        case 't': text += '\t'; break;
+        case 'r': text += '\r'; break;
+        case 's': text += ' '; break;
+        default: text += value[i];
+        }
+    }
+    return text;
+}
+
 std::string withPercentDoubled(const std::string& text)
 {
     std::string doubled;
@@ -36,6 +55,27 @@ std::string withPercentDoubled(const std::string& text)
             doubled += '%';
     }
     return doubled;
+}
+
+// The raw value of the key in the [Desktop Entry] group (the last one when
+// repeated), or the empty text.
+std::string mainGroupValue(const std::string& entryText, const std::string& key)
+{
+    std::istringstream lines(entryText);
+    std::string line;
+    std::string value;
+    bool inMainGroup = false;
+    while (std::getline(lines, line)) {
+        line = trimmed(line);
+        if (!line.empty() && line.front() == '[') {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (inMainGroup && equals != std::string::npos && trimmed(line.substr(0, equals)) == key)
+            value = trimmed(line.substr(equals + 1));
+    }
+    return value;
 }
 
 } // namespace
@@ -53,24 +93,21 @@ std::string execArgument(const std::string& programPath)
     return withPercentDoubled(quoted + "\"");
 }
 
+std::string execCommand(const std::string& programPath)
+{
+    if (programPath.find('%') == std::string::npos)
+        return execArgument(programPath) + " %F";
+    return "sh -c " + execArgument("exec \"$0\" \"$@\"") + " " + execArgument(programPath) + " %F";
+}
+
 std::vector<std::string> entryMimeTypes(const std::string& entryText)
 {
-    std::vector<std::string> types;
-    std::istringstream lines(entryText);
-    std::string line;
-    bool inMainGroup = false;
-    while (std::getline(lines, line)) {
-        line = trimmed(line);
-        if (!line.empty() && line.front() == '[') {
-            inMainGroup = line == "[Desktop Entry]";
-            continue;
-        }
-        size_t equals = line.find('=');
-        if (!inMainGroup || equals == std::string::npos || trimmed(line.substr(0, equals)) != "MimeType")
-            continue;
-        types = listItems(line.substr(equals + 1), ';');
-    }
-    return types;
+    return listItems(mainGroupValue(entryText, "MimeType"), ';');
+}
+
+std::string entryProgram(const std::string& entryText)
+{
+    return keyFileUnescaped(mainGroupValue(entryText, "TryExec"));
 }
 
 std::string desktopEntryText(const std::string& programPath, const std::vector<std::string>& mimeTypes)
@@ -81,14 +118,20 @@ std::string desktopEntryText(const std::string& programPath, const std::vector<s
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Orvantis\n"
+           "GenericName=Spectra Converter\n"
+           "Comment=Turn Tidelume radiometer recordings into calibrated spectra\n"
            "Exec=" +
-           keyFileEscaped(execArgument(programPath)) +
-           " %F\n"
+           keyFileEscaped(execCommand(programPath)) +
+           "\n"
+           "TryExec=" +
+           keyFileEscaped(programPath) +
+           "\n"
            "Icon=" +
            std::string(ProgramIconName) +
            "\n"
            "Terminal=false\n"
-           "Categories=Science;\n"
+           "StartupWMClass=Orvantis\n"
+           "Categories=Science;DataVisualization;\n"
            "MimeType=" +
            typeList + "\n";
 }

@@ -15,12 +15,20 @@ inline const char* const ProgramIconName = "orvantis";
 // '%' doubled. Without the key-file escapes of the whole value.
 std::string execArgument(const std::string& programPath);
 
+// The Exec value starting the program with every selected file (%F). GLib
+// looks for the program of an Exec line without undoing the doubled '%', so
+// a path holding '%' is started through the shell, which gets it whole.
+std::string execCommand(const std::string& programPath);
+
 // The types of an entry's MimeType key, in their order (none for an entry
 // without one).
 std::vector<std::string> entryMimeTypes(const std::string& entryText);
+// The program an entry names in its TryExec key, or the empty text.
+std::string entryProgram(const std::string& entryText);
 
-// The complete entry starting the program with every selected file (%F), so
-// that several files start one copy.
+// The complete entry starting the program (an absolute path, or a name
+// found on PATH) with every selected file, so that several files start one
+// copy.
 std::string desktopEntryText(const std::string& programPath, const std::vector<std::string>& mimeTypes);
 
 } // namespace desktop

@@ -1,6 +1,7 @@
 #include "desktop/posix/desktop_mime_package.h"
 
 #include "desktop/desktop_file_types.h"
+#include "desktop/posix/desktop_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,13 +9,6 @@
 namespace desktop {
 
 namespace {
-
-std::string lowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool allOf(const std::string& text, const std::string& extraCharacters)
 {
@@ -38,20 +32,37 @@ std::string xmlEscaped(const std::string& text)
     return escaped;
 }
 
-// Data files of the same name can hold anything, so the type claims them
-// from the desktop's generic types in the two ways its lookup honours: the
-// text type refines text/plain, which the lookup prefers over a type with a
-// mere glob once the content looks like text; the binary type is recognised
-// by its text header ("Tidelume" first) followed by a 0x0F record byte.
+// The instrument's header names it in the first non-blank line: at the very
+// start, or at the start of a line after blank ones.
+std::string headerMatch(const std::string& nested)
+{
+    return "      <match type=\"string\" value=\"Tidelume\" offset=\"0\">" + nested +
+           "</match>\n"
+           "      <match type=\"string\" value=\"\\nTidelume\" offset=\"0:255\">" +
+           nested + "</match>\n";
+}
+
+// Content decides among the types sharing the name, as elsewhere on the
+// desktop: GLib takes a content match of priority 80 or more over every name
+// match, and otherwise the first name match that the content fits. The text
+// type is a kind of text/plain; its name, weighted below text/plain, keeps
+// other text files with their own types. The binary type is its header
+// followed by a 0x0F record byte, ranked above the text type's header (which
+// it also has); it claims no name at all, since a single name match would
+// decide without looking at the content.
 std::string contentRules(const DesktopFileType& type)
 {
     if (!type.binary)
-        return "    <sub-class-of type=\"text/plain\"/>\n";
-    return "    <magic priority=\"80\">\n"
-           "      <match type=\"string\" value=\"Tidelume\" offset=\"0\">\n"
-           "        <match type=\"byte\" value=\"0x0f\" offset=\"8:4095\"/>\n"
-           "      </match>\n"
-           "    </magic>\n";
+        return "    <sub-class-of type=\"text/plain\"/>\n"
+               "    <generic-icon name=\"text-x-generic\"/>\n"
+               "    <magic priority=\"80\">\n" +
+               headerMatch("") +
+               "    </magic>\n"
+               "    <glob pattern=\"" +
+               type.globPattern + "\" weight=\"10\"/>\n";
+    return "    <generic-icon name=\"application-x-generic\"/>\n"
+           "    <magic priority=\"90\">\n" +
+           headerMatch("<match type=\"byte\" value=\"0x0f\" offset=\"8:4095\"/>") + "    </magic>\n";
 }
 
 } // namespace
@@ -85,19 +96,14 @@ DesktopFileType desktopFileType(const std::string& extension, const std::string&
 
 std::string mimePackageText(const DesktopFileType& type, const std::string& description)
 {
-    // The weight puts the type ahead of the system's own types for the
-    // extension (text/plain claims *.asc at 50), glob matching ignores case.
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
            "  <mime-type type=\"" +
            type.mimeType +
            "\">\n"
            "    <comment>" +
-           xmlEscaped(description) + "</comment>\n" + contentRules(type) + "    <icon name=\"" + type.iconName() +
-           "\"/>\n"
-           "    <glob pattern=\"" +
-           type.globPattern +
-           "\" weight=\"80\"/>\n"
+           xmlEscaped(description) + "</comment>\n" + "    <icon name=\"" + type.iconName() + "\"/>\n" +
+           contentRules(type) +
            "  </mime-type>\n"
            "</mime-info>\n";
 }

@@ -8,7 +8,7 @@ namespace desktop {
 struct DesktopFileType {
     std::string mimeType;    // "application/x-" + the lower-cased file-type name
     std::string globPattern; // "*" + the lower-cased extension; matches any letter case
-    bool binary = false;     // recognised by content as well as by name
+    bool binary = false;     // recognised by content alone
 
     // The icon name the desktop derives from the type.
     std::string iconName() const;

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <sstream>
+#include <string>
 
 namespace fs = std::filesystem;
 
@@ -40,6 +42,37 @@ fs::path userDataHome()
 fs::path userConfigHome()
 {
     return baseFolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::vector<fs::path> systemDataDirs()
+{
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    std::istringstream list(value && *value ? value : "/usr/local/share:/usr/share");
+    std::vector<fs::path> dirs;
+    std::string dir;
+    while (std::getline(list, dir, ':')) {
+        if (!dir.empty() && dir.front() == '/')
+            dirs.emplace_back(dir);
+    }
+    return dirs;
+}
+
+std::vector<fs::path> allDataDirs()
+{
+    std::vector<fs::path> dirs{userDataHome()};
+    for (const fs::path& dir : systemDataDirs())
+        dirs.push_back(dir);
+    return dirs;
+}
+
+std::optional<fs::path> systemDataFile(const fs::path& relative)
+{
+    for (const fs::path& dir : systemDataDirs()) {
+        std::error_code error;
+        if (fs::is_regular_file(dir / relative, error))
+            return dir / relative;
+    }
+    return std::nullopt;
 }
 
 } // namespace desktop

@@ -18,6 +18,9 @@ struct ProgramResult {
 // DesktopRegistrationError when the program cannot be started.
 ProgramResult runProgram(const std::vector<std::string>& arguments, ErrorOutput errors);
 
+// Whether a program of that name is an executable file in a PATH folder.
+bool programOnPath(const std::string& name);
+
 // Runs a tool that must succeed; throws DesktopRegistrationError naming the
 // tool and its output when it cannot be started or ends with a failure.
 std::string runTool(const std::vector<std::string>& arguments);

@@ -1,5 +1,7 @@
 #include "desktop/posix/desktop_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <sstream>
 
 namespace desktop {
@@ -22,6 +24,13 @@ std::vector<std::string> listItems(const std::string& list, char separator)
             items.push_back(trimmed(item));
     }
     return items;
+}
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }
 
 } // namespace desktop

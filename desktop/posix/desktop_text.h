@@ -10,5 +10,7 @@ namespace desktop {
 std::string trimmed(const std::string& text);
 // The non-empty, trimmed items of a list such as "a; b;c;".
 std::vector<std::string> listItems(const std::string& list, char separator);
+// With the ASCII letters in lower case.
+std::string lowerCase(std::string text);
 
 } // namespace desktop

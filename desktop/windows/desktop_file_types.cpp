@@ -1,7 +1,8 @@
 // The shell's file types of the user, in HKEY_CURRENT_USER\Software\Classes
 // (the store's classes root): writing the machine-wide classes needs
 // administrator rights. The file type's keys are written before the
-// extension names it, so a failure leaves the extension as it was.
+// extension names it, so a failure leaves the extension as it was; removal
+// takes the extension back first for the same reason.
 
 #include "desktop/desktop_file_types.h"
 
@@ -19,6 +20,46 @@ namespace {
 bool isKeyName(const std::string& name)
 {
     return !name.empty() && name.find('\\') == std::string::npos;
+}
+
+void checkNames(const std::string& extension, const std::string& typeName)
+{
+    if (extension.size() < 2 || extension[0] != '.' || !isKeyName(extension))
+        throw DesktopRegistrationError("invalid file extension \"" + extension + "\"");
+    if (!isKeyName(typeName))
+        throw DesktopRegistrationError("invalid file-type name \"" + typeName + "\"");
+}
+
+// The default text of the user's own key, or the empty text.
+std::string ownDefault(const std::string& key)
+{
+    TRegDef reg;
+    reg.SelectRoot(RegRoot::ClassesRoot);
+    return reg.OpenPath(key, false) ? reg.ReadText("") : std::string();
+}
+
+bool ownKeyExists(const std::string& key)
+{
+    TRegDef reg;
+    reg.SelectRoot(RegRoot::ClassesRoot);
+    return reg.OpenPath(key, false);
+}
+
+// An extension key that held nothing but the program's type goes, as it was
+// before registering; one with other values or subkeys stays.
+void removeIfEmpty(const std::string& key)
+{
+    const std::wstring path = widen("Software\\Classes\\" + key);
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    LONG status = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                   nullptr, nullptr, nullptr);
+    RegCloseKey(handle);
+    if (status == ERROR_SUCCESS && subkeys == 0 && values == 0)
+        RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
 }
 
 // A drive's root ("C:\\...") or a network share ("\\\\server\\...").
@@ -69,13 +110,10 @@ std::string currentFileType(const std::string& extension)
     return own.empty() ? machineDefault(extension).value_or("") : own;
 }
 
-void registerFileType(const std::string& extension, const std::string& typeName, const std::string& description,
-                      const std::string& programPath)
+RegistrationNotes registerFileType(const std::string& extension, const std::string& typeName,
+                                   const std::string& description, const std::string& programPath)
 {
-    if (extension.size() < 2 || extension[0] != '.' || !isKeyName(extension))
-        throw DesktopRegistrationError("invalid file extension \"" + extension + "\"");
-    if (!isKeyName(typeName))
-        throw DesktopRegistrationError("invalid file-type name \"" + typeName + "\"");
+    checkNames(extension, typeName);
     const std::string program = nativePath(programPath);
     if (!isAbsolute(program))
         throw DesktopRegistrationError("the program path \"" + programPath + "\" is not absolute");
@@ -86,4 +124,31 @@ void registerFileType(const std::string& extension, const std::string& typeName,
     writeDefault(reg, typeName + "\\shell\\open\\command", "\"" + program + "\" \"%1\"");
     writeDefault(reg, extension, typeName);
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    return {};
+}
+
+RegistrationNotes removeFileType(const std::string& extension, const std::string& typeName)
+{
+    checkNames(extension, typeName);
+    TRegDef reg;
+    reg.SelectRoot(RegRoot::ClassesRoot);
+    if (reg.OpenPath(extension, false) && reg.ReadText("") == typeName) {
+        reg.RemoveValue("");
+        reg.CloseCurrent();
+        removeIfEmpty(extension);
+    }
+    reg.CloseCurrent();
+    reg.RemoveKey(typeName);
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    return {};
+}
+
+FileTypeStatus fileTypeStatus(const std::string& extension, const std::string& typeName)
+{
+    checkNames(extension, typeName);
+    FileTypeStatus status;
+    status.fileType = typeName;
+    status.known = ownKeyExists(typeName + "\\shell\\open\\command");
+    status.programOpensIt = status.known && ownDefault(extension) == typeName;
+    return status;
 }

@@ -1,5 +1,6 @@
 #include "desktop_sandbox.h"
 
+#include "desktop/posix/desktop_installed_files.h"
 #include "desktop/posix/desktop_process.h"
 
 #include <sys/stat.h>
@@ -12,7 +13,8 @@ using namespace desktop;
 
 namespace {
 
-const char* const ChangedVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "PATH", "HOME", "XDG_CACHE_HOME"};
+const char* const ChangedVariables[] = {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "PATH",
+                                        "HOME",          "XDG_CACHE_HOME",  "XDG_DATA_DIRS"};
 
 void writeFile(const fs::path& file, const std::string& content)
 {
@@ -105,6 +107,15 @@ void DesktopSandbox::shadowTool(const std::string& name, const std::string& scri
     fs::permissions(bin / name, fs::perms::owner_all);
     std::string path = bin.string() + ":" + std::getenv("PATH");
     setenv("PATH", path.c_str(), 1);
+}
+
+void DesktopSandbox::installPackageFiles()
+{
+    writeInstalledDesktopFiles(systemData());
+    outputOf({"update-mime-database", (systemData() / "mime").string()});
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    std::string list = systemData().string() + ":" + (dirs && *dirs ? dirs : "/usr/local/share:/usr/share");
+    setenv("XDG_DATA_DIRS", list.c_str(), 1);
 }
 
 std::string gioContentType(const fs::path& file)

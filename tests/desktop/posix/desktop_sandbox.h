@@ -1,8 +1,8 @@
 #pragma once
 // A private desktop for one test: HOME, XDG_DATA_HOME, XDG_CONFIG_HOME and
 // XDG_CACHE_HOME point into a temporary folder (XDG_DATA_DIRS stays, so the
-// system's MIME database is still seen), and the environment is put back
-// afterwards.
+// system's MIME database is still seen, unless a test adds a package's
+// folder), and the environment is put back afterwards.
 
 #include "desktop/posix/desktop_temporary_folder.h"
 
@@ -25,6 +25,8 @@ protected:
     fs::path configHome() const { return root_.path() / "config"; }
     // Where the test keeps its sample data files, outside both homes.
     fs::path samples() const { return root_.path() / "samples"; }
+    // A system data folder, as a package installs it.
+    fs::path systemData() const { return root_.path() / "system"; }
     fs::path entryFile() const { return dataHome() / "applications" / "orvantis.desktop"; }
     fs::path mimeappsFile() const { return configHome() / "mimeapps.list"; }
 
@@ -38,6 +40,9 @@ protected:
     void limitPathTo(const std::vector<std::string>& tools);
     // Puts an executable script of that name first on PATH.
     void shadowTool(const std::string& name, const std::string& script);
+    // Writes what the package installs into systemData(), with its MIME
+    // database, and puts the folder first in XDG_DATA_DIRS.
+    void installPackageFiles();
 
 private:
     desktop::TemporaryFolder root_;

@@ -110,9 +110,72 @@ TEST(DesktopMimePackage, DescribesTheTypeWithItsContentRule)
     std::string text = mimePackageText(desktopFileType(".ASC", "Tidelume.ASC"), "Tidelume <Ascii> & Co");
     EXPECT_NE(text.find("<comment>Tidelume &lt;Ascii&gt; &amp; Co</comment>"), std::string::npos);
     EXPECT_NE(text.find("<sub-class-of type=\"text/plain\"/>"), std::string::npos);
-    EXPECT_EQ(text.find("<magic"), std::string::npos);
+    EXPECT_NE(text.find("<generic-icon name=\"text-x-generic\"/>"), std::string::npos);
+    // Below text/plain's own weight for the name, so the content decides.
+    EXPECT_NE(text.find("<glob pattern=\"*.asc\" weight=\"10\"/>"), std::string::npos);
+    EXPECT_NE(text.find("<magic priority=\"80\">"), std::string::npos);
 
     std::string binary = mimePackageText(desktopFileType(".BIN", "Tidelume.BIN"), "Tidelume Binary Files");
-    EXPECT_NE(binary.find("<magic"), std::string::npos);
+    EXPECT_NE(binary.find("<magic priority=\"90\">"), std::string::npos);
+    EXPECT_NE(binary.find("<generic-icon name=\"application-x-generic\"/>"), std::string::npos);
     EXPECT_EQ(binary.find("sub-class-of"), std::string::npos);
+    EXPECT_EQ(binary.find("<glob"), std::string::npos);
+}
+
+TEST(DesktopExec, PercentInThePathIsStartedThroughTheShell)
+{
+    EXPECT_EQ(execCommand("/opt/orvantis"), "/opt/orvantis %F");
+    EXPECT_EQ(execCommand("/opt/100%/orvantis"), "sh -c \"exec \\\"\\$0\\\" \\\"\\$@\\\"\" /opt/100%%/orvantis %F");
+    // TryExec is no Exec line: the path stands as it is, and reads back whole.
+    for (const std::string path : {"/opt/100%/orvantis", "/opt/a\\b c/\"q\"/orvantis", "/opt/tab\there"}) {
+        std::string entry = desktopEntryText(path, {});
+        EXPECT_EQ(entryProgram(entry), path) << entry;
+    }
+}
+
+TEST(DesktopEntryText, CarriesWhatADesktopShows)
+{
+    std::string entry = desktopEntryText("orvantis", {"application/x-tidelume.asc"});
+    for (const char* key : {"\nComment=", "\nGenericName=", "\nTryExec=orvantis\n", "\nStartupWMClass=Orvantis\n",
+                            "\nIcon=orvantis\n", "\nExec=orvantis %F\n"})
+        EXPECT_NE(entry.find(key), std::string::npos) << key;
+}
+
+TEST(DesktopMimeapps, EditsTheEntryThatTakesEffect)
+{
+    // Repeated groups are read as one, a later line overriding an earlier one.
+    std::string list = "[Default Applications]\napplication/x-a=first.desktop;\ntext/plain=gedit.desktop;\n"
+                       "[Added Associations]\ntext/html=firefox.desktop;\n"
+                       "[Default Applications]\napplication/x-a=later.desktop;\n";
+    EXPECT_EQ(defaultApplication(list, "application/x-a"), "later.desktop");
+    std::string edited = withDefaultApplication(list, "application/x-a", "orvantis.desktop");
+    EXPECT_EQ(edited, "[Default Applications]\napplication/x-a=first.desktop;\ntext/plain=gedit.desktop;\n"
+                      "[Added Associations]\ntext/html=firefox.desktop;\n"
+                      "[Default Applications]\napplication/x-a=orvantis.desktop;later.desktop;\n");
+    EXPECT_EQ(defaultApplication(edited, "application/x-a"), "orvantis.desktop");
+    // A new entry goes into the last group, where nothing overrides it.
+    std::string added = withDefaultApplication(list, "application/x-b", "orvantis.desktop");
+    EXPECT_EQ(defaultApplication(added, "application/x-b"), "orvantis.desktop");
+    EXPECT_EQ(added.substr(added.rfind('[')), "[Default Applications]\napplication/x-a=later.desktop;\n"
+                                              "application/x-b=orvantis.desktop;\n");
+}
+
+TEST(DesktopMimeapps, RemovingUndoesAddingOnEveryKindOfList)
+{
+    const std::string lists[] = {
+        "",
+        "# only a comment\n",
+        "[Added Associations]\ntext/plain=gedit.desktop;\n",
+        "[Default Applications]\ntext/plain=gedit.desktop;\n\n[Added Associations]\ntext/html=firefox.desktop;\n",
+        "[Default Applications]\napplication/x-a=other.desktop;\n",
+        "[Default Applications]\na/b=c.desktop;\n[Other]\nx=y\n[Default Applications]\nd/e=f.desktop;\n",
+    };
+    for (const std::string& list : lists) {
+        std::string added = withDefaultApplication(list, "application/x-a", "orvantis.desktop");
+        EXPECT_EQ(defaultApplication(added, "application/x-a"), "orvantis.desktop") << list;
+        EXPECT_EQ(withoutDefaultApplication(added, "application/x-a", "orvantis.desktop"), list) << added;
+    }
+    EXPECT_EQ(withoutDefaultApplication("[Default Applications]\napplication/x-a=orvantis.desktop;\n",
+                                        "application/x-b", "orvantis.desktop"),
+              "[Default Applications]\napplication/x-a=orvantis.desktop;\n");
 }

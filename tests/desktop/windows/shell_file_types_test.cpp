@@ -81,4 +81,30 @@ TEST_F(ShellFileTypes, InvalidNamesAndRelativeProgramsWriteNothing)
     EXPECT_FALSE(classKeyExists(L"Tidelume.ASC"));
 }
 
+TEST_F(ShellFileTypes, RemovingTakesBackWhatRegisteringWrote)
+{
+    FileTypeStatus before = fileTypeStatus(".ASC", "Tidelume.ASC");
+    EXPECT_FALSE(before.known || before.programOpensIt);
+    registerFileType(".ASC", "Tidelume.ASC", "Tidelume Ascii Files", Program);
+    FileTypeStatus registered = fileTypeStatus(".ASC", "Tidelume.ASC");
+    EXPECT_TRUE(registered.known && registered.programOpensIt && !registered.systemWide);
+    EXPECT_EQ(registered.fileType, "Tidelume.ASC");
+
+    removeFileType(".ASC", "Tidelume.ASC");
+    EXPECT_FALSE(classKeyExists(L".ASC"));
+    EXPECT_FALSE(classKeyExists(L"Tidelume.ASC"));
+    EXPECT_FALSE(fileTypeStatus(".ASC", "Tidelume.ASC").known);
+    EXPECT_NO_THROW(removeFileType(".ASC", "Tidelume.ASC"));
+}
+
+TEST_F(ShellFileTypes, RemovingLeavesAnotherProgramsExtension)
+{
+    registerFileType(".BIN", "Tidelume.BIN", "Tidelume Binary Files", Program);
+    registerFileType(".BIN", "Other.Type", "Other", "D:\\other.exe");
+    removeFileType(".BIN", "Tidelume.BIN");
+    EXPECT_EQ(classDefault(L".BIN"), L"Other.Type");
+    EXPECT_FALSE(classKeyExists(L"Tidelume.BIN"));
+    EXPECT_FALSE(fileTypeStatus(".BIN", "Tidelume.BIN").programOpensIt);
+}
+
 } // namespace
