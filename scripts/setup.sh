@@ -7,7 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   clang
   libgtest-dev libsqlite3-dev
-  qt6-base-dev
+  qt6-base-dev qt6-svg-dev libqcustomplot-dev
   xvfb xauth
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
 )
