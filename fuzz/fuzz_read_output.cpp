@@ -13,8 +13,10 @@ namespace {
 
 bool same(const OutputSpectrum& a, const OutputSpectrum& b)
 {
-    return std::memcmp(&a.record, &b.record, sizeof a.record) == 0 && a.values.size() == b.values.size() &&
-           std::memcmp(a.values.data(), b.values.data(), a.values.size() * sizeof(float)) == 0;
+    if (std::memcmp(&a.record, &b.record, sizeof a.record) != 0 || a.values.size() != b.values.size())
+        return false;
+    // An empty vector's data may be null, which memcmp must not get.
+    return a.values.empty() || std::memcmp(a.values.data(), b.values.data(), a.values.size() * sizeof(float)) == 0;
 }
 
 } // namespace
