@@ -132,7 +132,7 @@ void TFrmViewer::loadFile(const QString& path)
     info_->setText(describeFile());
     spectraPlot_->show(*overview_);
     current_ = 0;
-    chosen_ = overview_->x.size() / 2;
+    chosen_ = overview_->columnIndex;
     if (!overview_->x.empty())
         spectraPlot_->markX(overview_->x[chosen_]);
     const QSignalBlocker quiet(slider_);
@@ -206,7 +206,8 @@ void TFrmViewer::showSeries()
     QVector<double> values;
     QString title;
     if (series == ValueAtWavelength) {
-        const std::vector<double> column = fetcher_->column(chosen_);
+        const std::vector<double> column =
+            chosen_ == overview_->columnIndex ? overview_->column : fetcher_->column(chosen_);
         values = QVector<double>(column.begin(), column.end());
         title = QStringLiteral("%1 at %2 %3")
                     .arg(valueTitle(*overview_))

@@ -85,11 +85,15 @@ SpectraOverview readOverview(const std::string& path, std::size_t samplesWanted)
             o.x = o.calibrated ? reader.wavelengths() : pixelNumbers(spectrum.record);
             o.lower.assign(spectrum.values.size(), std::numeric_limits<float>::infinity());
             o.upper.assign(spectrum.values.size(), -std::numeric_limits<float>::infinity());
+            o.columnIndex = spectrum.values.size() / 2;
         }
         if (!drawable(o, j)) {
+            o.column.push_back(std::numeric_limits<double>::quiet_NaN());
             ++o.otherPixelSets;
             continue;
         }
+        o.column.push_back(o.columnIndex < spectrum.values.size() ? spectrum.values[o.columnIndex]
+                                                                  : std::numeric_limits<double>::quiet_NaN());
         widenEnvelope(o, spectrum.values);
         thinning.offer(j, spectrum.values);
     }

@@ -25,6 +25,11 @@ struct SpectraOverview {
     // pixel set; spectra of another pixel set are counted, not drawn.
     std::vector<float> lower, upper;
     std::size_t otherPixelSets = 0;
+    // Value columnIndex (the middle one) of every spectrum, NaN for those of
+    // another pixel set: the first plot against spectrum number, without a
+    // second pass over the file.
+    std::size_t columnIndex = 0;
+    std::vector<double> column;
     // Every stride-th spectrum of the first pixel set, whole.
     std::vector<std::size_t> sampleIndex;
     std::vector<std::vector<float>> samples;

@@ -80,12 +80,7 @@ bool parseLong(std::string_view cell, long& value)
 
 bool parseFloat(std::string_view cell, float& value)
 {
-    double wide = 0;
-    if (!parseWhole(cell, wide))
-        return false;
-    // Out of a float's range only where a float could not have printed it.
-    value = static_cast<float>(wide);
-    return true;
+    return parseWhole(cell, value);
 }
 
 bool parseDouble(std::string_view cell, double& value)
