@@ -35,11 +35,15 @@ public:
             return;
         stride_ *= 2;
         std::size_t kept = 0;
-        for (std::size_t i = 0; i < o_.samples.size(); ++i)
-            if (o_.sampleIndex[i] % stride_ == 0) {
+        for (std::size_t i = 0; i < o_.samples.size(); ++i) {
+            if (o_.sampleIndex[i] % stride_ != 0)
+                continue;
+            if (kept != i) { // a vector moved onto itself would be left empty
                 o_.sampleIndex[kept] = o_.sampleIndex[i];
-                o_.samples[kept++] = std::move(o_.samples[i]);
+                o_.samples[kept] = std::move(o_.samples[i]);
             }
+            ++kept;
+        }
         o_.sampleIndex.resize(kept);
         o_.samples.resize(kept);
     }

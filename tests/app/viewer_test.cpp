@@ -120,6 +120,38 @@ private slots:
         QCOMPARE(graphValues(viewer.seriesView()->graph(0)).front(), static_cast<double>(spectra[0].record.temp));
     }
 
+    void manySpectraAreDrawnAsEnvelopeAndAThinnedSetOfWholeSpectra()
+    {
+        // 1001 spectra of 4 values: value k of spectrum j is j * 10 + k, with one far low value.
+        QByteArray text = "Tidelume processed data file. Serial: S Orvantis v1.31\r\nSource file: A\r\n"
+                          "Calibration file: C\r\nChannel: Lu, W\r\n"
+                          "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,?,?,?,?\r\n";
+        const int spectra = 1001;
+        for (int j = 0; j < spectra; ++j) {
+            text += QByteArray::number(j) + ",1.0,2.00,3.00,4,1,1,0,0,100,0,1,4";
+            for (int k = 0; k < 4; ++k)
+                text += "," + QByteArray::number(j == 500 && k == 2 ? -7 : j * 10 + k);
+            text += "\r\n";
+        }
+        QFile file(dir.filePath(QStringLiteral("MANY.DAT")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        const SpectraOverview o = readOverview(file.fileName().toStdString(), 10);
+        QCOMPARE(o.records.size(), std::size_t{spectra});
+        QVERIFY(!o.calibrated);
+        QCOMPARE(o.lower, (std::vector<float>{0, 1, -7, 3}));
+        QCOMPARE(o.upper, (std::vector<float>{10000, 10001, 10002, 10003}));
+        QVERIFY(o.samples.size() >= 10 && o.samples.size() < 20);
+        for (std::size_t i = 0; i < o.samples.size(); ++i) {
+            const auto j = static_cast<float>(o.sampleIndex[i]);
+            QCOMPARE(o.samples[i], (std::vector<float>{j * 10, j * 10 + 1, j * 10 + 2, j * 10 + 3}));
+            QVERIFY(i == 0 || o.sampleIndex[i] - o.sampleIndex[i - 1] == o.sampleIndex[1] - o.sampleIndex[0]);
+        }
+        QCOMPARE(o.column.size(), std::size_t{spectra});
+        QCOMPARE(o.column[500], -7.0);
+    }
+
     void everyOutputFormOpens()
     {
         for (const bool binary : {false, true}) {
