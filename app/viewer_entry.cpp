@@ -19,23 +19,29 @@ QString viewerMissingText()
     return {};
 }
 
+namespace {
+
+TFrmViewer* newViewer()
+{
+    auto* viewer = new TFrmViewer();
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->show();
+    return viewer;
+}
+
+} // namespace
+
 void openViewers(const QStringList& files)
 {
-    if (files.isEmpty()) {
-        auto* viewer = new TFrmViewer();
-        viewer->setAttribute(Qt::WA_DeleteOnClose);
-        viewer->show();
-        return;
-    }
+    if (files.isEmpty())
+        newViewer();
     for (const QString& file : files) {
-        auto* viewer = new TFrmViewer();
-        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        TFrmViewer* viewer = newViewer();
         try {
             viewer->loadFile(file);
         } catch (const OutputReadError& error) {
             QMessageBox::warning(viewer, viewer->windowTitle(), QString::fromStdString(error.what()));
         }
-        viewer->show();
     }
 }
 
