@@ -10,7 +10,9 @@
 #include "app/on_screen.h"
 #include "app/radio_focus.h"
 #include "app/forms.h"
+#include "app/view_spectra_menu.h"
 #include "calibration/cal_table.h"
+#include "conversion/output_name.h"
 #include "orvantis_version.h"
 
 #include <QButtonGroup>
@@ -183,6 +185,13 @@ void TFrmMain::connectHandlers()
     connect(CbBinary, &QCheckBox::toggled, this, guarded([this] { CbBinaryClick(CbBinary); }));
     connect(BtnHelp, &QPushButton::clicked, this, guarded([this] { BtnHelpClick(BtnHelp); }));
     acceptFileDrops(MemoFile, [this](const QStringList& files) { runGuarded([&] { AddDroppedFiles(files); }); });
+    addViewSpectraMenu(MemoFile, [this](const QString& line) { return outputOf(line); });
+}
+
+QString TFrmMain::outputOf(const QString& inputLine) const
+{
+    const int level = calTypeGroup->checkedId() >= 0 ? calTypeGroup->checkedId() : 4;
+    return QString::fromStdString(outputFileName(inputLine.toStdString(), level, CbBinary->isChecked()));
 }
 
 void TFrmMain::AddDroppedFiles(const QStringList& files)

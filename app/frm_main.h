@@ -79,6 +79,8 @@ public:
     // Files dropped onto the input list join it, with their companion files
     // when those are included.
     void AddDroppedFiles(const QStringList& files);
+    // The output file that converting an input line gives with the options shown.
+    QString outputOf(const QString& inputLine) const;
 
     bool LogEnabled = false;
     bool TerminateRequested = false; // set by the start-up conversion

@@ -4,6 +4,8 @@
 #include "app/error_display.h"
 #include "app/frm_main.h"
 #include "app/forms.h"
+#include "app/view_spectra_menu.h"
+#include "app/viewer_entry.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -56,12 +58,16 @@ TFrmMessage::TFrmMessage(QWidget* parent) : QMainWindow(parent)
 
     MainMenu1 = menuBar();
     File1 = MainMenu1->addMenu(QStringLiteral("File"));
+    ViewSpectra = File1->addAction(QStringLiteral("&View Spectra"));
+    ViewSpectra->setToolTip(viewerBuilt() ? QStringLiteral("View the spectra of the last output logged")
+                                          : viewerMissingText());
     File1->addAction(Exit1);
     Edit1 = MainMenu1->addMenu(QStringLiteral("Edit"));
     Edit1->addAction(ClearMessages1);
     Edit1->addAction(Copy1);
     Edit1->addAction(SelectAll1);
 
+    connect(ViewSpectra, &QAction::triggered, this, guarded([this] { ViewSpectraExecute(ViewSpectra); }));
     connect(ExitMsgForm, &QAction::triggered, this, guarded([this] { ExitMsgFormExecute(ExitMsgForm); }));
     connect(ClearMessages, &QAction::triggered, this, guarded([this] { ClearMessagesExecute(ClearMessages); }));
     connect(EditCopy1, &QAction::triggered, this, guarded(copyFocusedSelection));
@@ -80,6 +86,12 @@ void TFrmMessage::EditSelectAll1Execute(QObject*)
 void TFrmMessage::ClearMessagesExecute(QObject*)
 {
     Memo1->clear();
+}
+
+void TFrmMessage::ViewSpectraExecute(QObject*)
+{
+    const QString output = lastLoggedOutput(Memo1->toPlainText());
+    openViewers(output.isEmpty() ? QStringList() : QStringList{output});
 }
 
 void TFrmMessage::ExitMsgFormExecute(QObject*)

@@ -24,10 +24,13 @@ public:
     QPlainTextEdit* Memo1;
     QAction* ClearMessages;
     QAction* ClearMessages1;
+    QAction* ViewSpectra;
 
     void EditSelectAll1Execute(QObject* Sender);
     void ClearMessagesExecute(QObject* Sender);
     void ExitMsgFormExecute(QObject* Sender);
+    // Opens the viewer on the output of the last conversion logged.
+    void ViewSpectraExecute(QObject* Sender);
 };
 
 // The program's log callback: appends the text to the message window's memo

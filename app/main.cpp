@@ -7,12 +7,61 @@
 #include "app/error_display.h"
 #include "app/qt_dialogs.h"
 #include "app/forms.h"
+#include "app/viewer_command.h"
+#include "app/viewer_entry.h"
 #include "core/log.h"
 
 #include <cstdio>
 
+namespace {
+
+QStringList commandArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// The viewer's command lines: a plot drawn without any display, or viewer
+// windows instead of the main window.
+int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
+{
+    if (!command.error.isEmpty()) {
+        std::fprintf(stderr, "orvantis: %s\nUse:\n%s", command.error.toLocal8Bit().constData(),
+                     viewerUsage().toLocal8Bit().constData());
+        return 2;
+    }
+    if (!viewerBuilt()) {
+        std::fprintf(stderr, "orvantis: %s\n", viewerMissingText().toLocal8Bit().constData());
+        return 2;
+    }
+    if (command.kind == ViewerCommand::Plot) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        TApplication app(argc, argv);
+        return plotToImage(command.files.front(), command.image, command.wavelength);
+    }
+    if (!displayAvailable()) {
+        std::fputs("orvantis: no display is available for the viewer; draw an image with\n"
+                   "  orvantis --plot OUTPUTFILE --output IMAGE\n",
+                   stderr);
+        return 2;
+    }
+    TApplication app(argc, argv);
+    setErrorBoxHook(showLogErrorBox);
+    openViewers(command.files);
+    const int result = TApplication::exec();
+    setErrorBoxHook(nullptr);
+    return result;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    const ViewerCommand command = parseViewerCommand(commandArguments(argc, argv));
+    if (command.kind != ViewerCommand::None || !command.error.isEmpty())
+        return runViewerCommand(command, argc, argv);
     if (!displayAvailable()) {
         std::fputs("orvantis: no display is available for the windows.\n"
                    "Convert data files without windows with:\n"

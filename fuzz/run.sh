@@ -13,8 +13,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 seconds=${2:-30}
 
-targets=(fuzz_identify fuzz_read_text fuzz_read_binary fuzz_cal_load fuzz_convert)
-declare -A max_len=([fuzz_identify]=4096 [fuzz_read_text]=16384 [fuzz_read_binary]=16384 [fuzz_cal_load]=65536
+targets=(fuzz_identify fuzz_read_text fuzz_read_binary fuzz_read_output fuzz_cal_load fuzz_convert)
+declare -A max_len=([fuzz_identify]=4096 [fuzz_read_text]=16384 [fuzz_read_binary]=16384 [fuzz_read_output]=16384 [fuzz_cal_load]=65536
                     [fuzz_convert]=65536)
 share=$(( seconds / ${#targets[@]} ))
 [ "$share" -ge 1 ] || share=1

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # screenshots.sh [OUTPUT_DIR]: takes the README's pictures of the main window,
-# the message window and the associations window, as a user sees them under
+# the message window, the associations window, the help window and the
+# spectra viewer, as a user sees them under
 # a window manager on a 1280x1024 screen (Xvfb and openbox). Needs a build in
 # build/ (scripts/run.sh or scripts/test.sh makes one).
 set -euo pipefail
@@ -22,7 +23,7 @@ fi
 work=$(mktemp -d)
 display=:$((100 + RANDOM % 800))
 cleanup() {
-  kill "${app:-}" "${wm:-}" "${xvfb:-}" 2>/dev/null || true
+  kill "${viewer:-}" "${app:-}" "${wm:-}" "${xvfb:-}" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -61,3 +62,14 @@ click "Change Calibration Associations" 510 254   # Cancel
 xdotool windowactivate --sync "$main"
 click "Orvantis 1.33" 60 284                 # Help
 shoot "Orvantis Help" help-window.png
+
+# The spectra viewer on the output of the conversion above: a few spectra on,
+# a wavelength clicked for the plot below.
+"$program" --view "$work/examples/SET0101A.DAT" &
+viewer=$!
+spectra=$(window_of "Orvantis Spectra - SET0101A.DAT")
+xdotool windowmove "$spectra" 40 40
+xdotool windowactivate --sync "$spectra"
+xdotool key Right Right Right
+click "Orvantis Spectra - SET0101A.DAT" 330 250
+shoot "Orvantis Spectra - SET0101A.DAT" viewer.png

@@ -8,7 +8,7 @@ PACKAGES=(
   clang
   libgtest-dev libsqlite3-dev
   libnetcdf-dev netcdf-bin python3-netcdf4 udunits-bin
-  qt6-base-dev
+  qt6-base-dev qt6-svg-dev libqcustomplot-dev
   xvfb xauth
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
   dpkg-dev file lintian
