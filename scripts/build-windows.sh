@@ -9,8 +9,7 @@
 # under Wine (one Wine prefix and X server for the whole ctest run).
 #
 # QT_DIR: where the Windows Qt goes (default /opt/qt6-mingw).
-# ORVANTIS_GUI=ON|OFF: whether to build the windows (default: ON once the desktop
-# layer has its Windows part).
+# ORVANTIS_GUI=ON|OFF: whether to build the windows (default ON).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 run_tests=0
@@ -20,7 +19,7 @@ if [ "${1:-}" = --test ]; then
 fi
 dir=$(realpath -m "${1:-$root/build-windows}")
 qt=$("$root/scripts/windows-qt.sh" "${QT_DIR:-/opt/qt6-mingw}")
-gui=${ORVANTIS_GUI:-$([ -d "$root/desktop/windows" ] && echo ON || echo OFF)}
+gui=${ORVANTIS_GUI:-ON}
 
 # The optimisation of the Linux build (-O2): GCC 12 at -O3 gives false -Wrestrict
 # warnings in std::string code.

@@ -10,7 +10,7 @@
 #include <filesystem>
 
 std::string convertExample(const TempDir& dir, const std::string& example, int level, bool transpose, bool binary,
-                           char delimiter)
+                           char columnDelimiter)
 {
     const std::filesystem::path examples = ORVANTIS_EXAMPLES;
     const std::string cal = dir.file("EXAMPLE.CAL");
@@ -21,7 +21,7 @@ std::string convertExample(const TempDir& dir, const std::string& example, int l
     freeCals();
     EXPECT_EQ(loadCalFile(cal.c_str(), 0, 0, LogCapture::sink), 0) << log.joined();
     const int result = calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), transpose ? 1 : 0,
-                                     binary ? 1 : 0, delimiter, 0, LogCapture::sink);
+                                     binary ? 1 : 0, columnDelimiter, 0, LogCapture::sink);
     EXPECT_EQ(result, 0) << log.joined();
     return outputFileName(input, level, binary);
 }

@@ -11,7 +11,7 @@
 // Converts one example input (copied into `dir` with the calibration file)
 // at `level` into the form asked for; returns the output's path.
 std::string convertExample(const TempDir& dir, const std::string& example, int level, bool transpose, bool binary,
-                           char delimiter);
+                           char columnDelimiter);
 
 std::vector<OutputSpectrum> readAll(OutputReader& reader);
 std::vector<OutputSpectrum> readAll(const std::string& path);
