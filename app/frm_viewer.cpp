@@ -270,7 +270,7 @@ void TFrmViewer::openClicked()
 {
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Open Output File"), QString(),
-        QStringLiteral("Orvantis output (*.DAT *.RAW *.BDT *.BRW *.dat *.raw *.bdt *.brw);;All files (*)"));
+        QStringLiteral("Orvantis output (*.DAT *.RAW *.BDT *.BRW *.nc *.dat *.raw *.bdt *.brw *.NC);;All files (*)"));
     if (path.isEmpty())
         return;
     try {

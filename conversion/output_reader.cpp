@@ -12,12 +12,19 @@ namespace {
 
 constexpr std::string_view FIRST_LINE_START = "Tidelume processed data file. Serial: ";
 
-bool startsText(const std::string& path)
+bool startsWith(const std::string& path, std::string_view signature)
 {
     std::ifstream stream(pathFromUtf8(path), std::ios::binary);
-    std::string start(FIRST_LINE_START.size(), '\0');
+    std::string start(signature.size(), '\0');
     stream.read(start.data(), static_cast<std::streamsize>(start.size()));
-    return stream && start == FIRST_LINE_START;
+    return stream && start == signature;
+}
+
+// NetCDF-4 files are HDF5 files; the classic forms start "CDF".
+bool startsNetcdf(const std::string& path)
+{
+    using namespace std::string_view_literals;
+    return startsWith(path, "\x89HDF\r\n\x1a\n"sv) || startsWith(path, "CDF"sv);
 }
 
 // The rest of a header line after its fixed start.
@@ -84,7 +91,12 @@ std::vector<double> headerWavelengths(OutputLines& lines, std::string_view cells
 
 OutputReader::OutputReader(const std::string& path)
 {
-    if (!startsText(path)) {
+    if (startsNetcdf(path)) {
+        layout_ = OutputLayout::NetCdf;
+        source_ = netcdfSpectra(path, header_, wavelengths_);
+        return;
+    }
+    if (!startsWith(path, FIRST_LINE_START)) {
         source_ = binaryRecords(path);
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Reads back the output files the converter writes: normal and transposed
-// delimited text (.DAT, .RAW) and binary records (.BDT, .BRW). The form is
+// delimited text (.DAT, .RAW), binary records (.BDT, .BRW) and NetCDF
+// (.nc, where the build has the NetCDF library). The form is
 // told from the content, not the name. A file the converter cannot have
 // written ends in an OutputReadError naming the file and the place.
 
@@ -17,9 +18,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class OutputLayout { Normal, Transposed, Binary };
+enum class OutputLayout { Normal, Transposed, Binary, NetCdf };
 
-// The four header lines of a text output; binary output has none.
+// The four header lines of a text output, or the same from the attributes
+// of a NetCDF output; binary output has none.
 struct OutputHeader {
     std::string serial;
     std::string programVersion;

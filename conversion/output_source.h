@@ -28,3 +28,9 @@ std::unique_ptr<OutputSource> transposedTable(OutputLines lines, char delimiter,
 
 // Binary records from the start of the file.
 std::unique_ptr<OutputSource> binaryRecords(const std::string& path);
+
+// The spectra of a NetCDF output; fills in the header and wavelengths from
+// the file's attributes and variables. A build without the NetCDF library
+// throws OutputReadError saying so.
+std::unique_ptr<OutputSource> netcdfSpectra(const std::string& path, OutputHeader& header,
+                                            std::vector<double>& wavelengths);

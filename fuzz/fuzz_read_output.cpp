@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 namespace {
@@ -23,6 +24,11 @@ bool same(const OutputSpectrum& a, const OutputSpectrum& b)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
+    // NetCDF outputs are parsed by the NetCDF and HDF5 libraries, not by
+    // this reader's own code, which is what this target fuzzes.
+    for (const char* signature : {"\x89HDF", "CDF"})
+        if (size >= std::strlen(signature) && std::memcmp(data, signature, std::strlen(signature)) == 0)
+            return 0;
     static ScratchFolder folder;
     const std::string path = folder.write("OUT.DAT", data, size);
     try {

@@ -17,6 +17,7 @@ struct SpectrumField {
     const char* units;   // null when unknown
     const char* comment; // null when the long name says it all
     double (*value)(const SpectrumRecord&);
+    void (*assign)(SpectrumRecord&, double); // the reverse, for reading the file back
 };
 
 constexpr int SPECTRUM_FIELD_COUNT = 13;

@@ -7,6 +7,7 @@
 #include "calibration/cal_table.h"
 #include "conversion/netcdf_output.h"
 #include "conversion/output_name.h"
+#include "conversion/output_reader.h"
 #include "conversion/processing.h"
 #include "core/identify.h"
 #include "core/processing_state.h"
@@ -111,6 +112,35 @@ void expectSameSpectra(const std::string& netcdfPath, const std::vector<Spectrum
     }
 }
 
+// The reader behind the viewer gives back what the binary output holds:
+// every field and value to the bit, each spectrum from its own pixel set,
+// also after going back to a spectrum read before.
+void expectReaderGivesBack(const std::string& netcdfPath, const std::vector<Spectrum>& expected)
+{
+    OutputReader reader(netcdfPath);
+    EXPECT_EQ(reader.layout(), OutputLayout::NetCdf);
+    std::vector<std::int64_t> positions;
+    OutputSpectrum read;
+    const auto expectNext = [&](std::size_t j) {
+        ASSERT_TRUE(reader.next(read)) << "spectrum " << j;
+        const Spectrum& e = expected[j];
+        for (const auto& [name, field] : fieldVariables)
+            EXPECT_TRUE(sameBits(field(read.record), field(e.record))) << name << " of spectrum " << j;
+        EXPECT_EQ(read.record.channel, e.record.channel) << "spectrum " << j;
+        ASSERT_EQ(read.values.size(), e.values.size()) << "spectrum " << j;
+        EXPECT_EQ(std::memcmp(read.values.data(), e.values.data(), read.values.size() * sizeof(float)), 0)
+            << "values of spectrum " << j;
+    };
+    for (std::size_t j = 0; j < expected.size(); ++j) {
+        positions.push_back(reader.position());
+        expectNext(j);
+    }
+    EXPECT_FALSE(reader.next(read));
+    const std::size_t back = expected.size() / 2;
+    reader.seek(positions[back]);
+    expectNext(back);
+}
+
 class NetcdfOutputTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -147,6 +177,15 @@ TEST_F(NetcdfOutputTest, EveryLevelHoldsTheValuesAndFieldsOfTheBinaryOutputToThe
             const std::vector<Spectrum> spectra = readBinaryOutput(outputFileName(input, level, true));
             ASSERT_EQ(spectra.size(), 12u);
             expectSameSpectra(outputFileName(input, level, OutputForm::NetCdf), spectra, 1);
+            expectReaderGivesBack(outputFileName(input, level, OutputForm::NetCdf), spectra);
+            const OutputReader reader(outputFileName(input, level, OutputForm::NetCdf));
+            EXPECT_EQ(reader.header().serial, "TDL0417");
+            EXPECT_EQ(reader.header().sourceFile, input);
+            EXPECT_EQ(reader.header().calibrationFile, cal);
+            EXPECT_EQ(reader.header().channelUnits, calTable[chanIndex].cal->units);
+            ASSERT_EQ(reader.wavelengths().size(), 256u);
+            EXPECT_EQ(reader.wavelengths()[7],
+                      pixelWavelength(chanIndex, pixelNumber(spectra[0].record.firstPix, spectra[0].record.pixInc, 7)));
         }
     }
 }
@@ -167,6 +206,8 @@ TEST_F(NetcdfOutputTest, EachPixelSetKeepsItsSpectraWithoutShiftingAny)
     ASSERT_EQ(convertAs(OutputForm::NetCdf), 0);
     const std::string output = dir.file("SET09A.RAW.nc");
     expectSameSpectra(output, readBinaryOutput(dir.file("SET09A.BRW")), 3);
+    expectReaderGivesBack(output, readBinaryOutput(dir.file("SET09A.BRW")));
+    EXPECT_TRUE(OutputReader(output).wavelengths().empty());
     const NcReader nc(output);
     EXPECT_EQ(nc.doubles("pixel_set"), (std::vector<double>{1, 1, 2, 1, 2, 3}));
     EXPECT_EQ(nc.doubles("pixel_number"), (std::vector<double>{0, 1, 2}));
