@@ -37,10 +37,21 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The windows need Qt's platform plugins, which no library link names.
+# The windows need Qt's platform plugins, and NetCDF output the NetCDF
+# library, which is loaded when first used: no library link names them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
 if(TARGET orvantis)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+  list(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 endif()
+if(ORVANTIS_NETCDF)
+  get_target_property(netcdf_library netCDF::netcdf LOCATION)
+  execute_process(COMMAND dpkg-query -S ${netcdf_library} OUTPUT_VARIABLE netcdf_owner ERROR_QUIET)
+  string(REGEX MATCH "^[^:]+" netcdf_package "${netcdf_owner}")
+  if(netcdf_package)
+    list(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ${netcdf_package})
+  endif()
+endif()
+string(REPLACE ";" ", " CPACK_DEBIAN_PACKAGE_DEPENDS "${CPACK_DEBIAN_PACKAGE_DEPENDS}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst
                                        ${PROJECT_SOURCE_DIR}/packaging/postrm)

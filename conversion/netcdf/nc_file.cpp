@@ -1,6 +1,6 @@
 #include "conversion/netcdf/nc_file.h"
 
-#include <netcdf.h>
+#include "conversion/netcdf/nc_library.h"
 
 #include <cerrno>
 
@@ -11,19 +11,19 @@ void ncCheck(int status, const char* what)
     // The library passes system errors on as positive numbers; its own
     // errors (an HDF5 write that failed, say) leave the reason in errno.
     const int systemError = status > 0 ? status : errno != 0 ? errno : EIO;
-    throw NcError(std::string(what) + ": " + nc_strerror(status), systemError);
+    throw NcError(std::string(what) + ": " + ncLibrary().nc_strerror(status), systemError);
 }
 
 NcFile::NcFile(const std::string& path)
 {
     errno = 0;
-    ncCheck(nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4 | NC_CLASSIC_MODEL, &id_), "creating the file");
+    ncCheck(ncLibrary().nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4 | NC_CLASSIC_MODEL, &id_), "creating the file");
 }
 
 NcFile::~NcFile()
 {
     if (id_ >= 0)
-        nc_close(id_);
+        ncLibrary().nc_close(id_);
 }
 
 void NcFile::close()
@@ -31,22 +31,23 @@ void NcFile::close()
     const int id = id_;
     id_ = -1;
     errno = 0;
-    ncCheck(nc_close(id), "closing the file");
+    ncCheck(ncLibrary().nc_close(id), "closing the file");
 }
 
 void putTextAttribute(int file, int variable, const char* name, const std::string& text)
 {
-    ncCheck(nc_put_att_text(file, variable, name, text.size(), text.c_str()), name);
+    ncCheck(ncLibrary().nc_put_att_text(file, variable, name, text.size(), text.c_str()), name);
 }
 
 void putIntAttribute(int file, int variable, const char* name, int value)
 {
-    ncCheck(nc_put_att_int(file, variable, name, NC_INT, 1, &value), name);
+    ncCheck(ncLibrary().nc_put_att_int(file, variable, name, NC_INT, 1, &value), name);
 }
 
 void putDoublesAttribute(int file, int variable, const char* name, const double* values, int count)
 {
-    ncCheck(nc_put_att_double(file, variable, name, NC_DOUBLE, static_cast<std::size_t>(count), values), name);
+    ncCheck(ncLibrary().nc_put_att_double(file, variable, name, NC_DOUBLE, static_cast<std::size_t>(count), values),
+            name);
 }
 
 namespace {
@@ -58,6 +59,6 @@ constexpr int DEFLATE_LEVEL = 1;
 
 void storeCompressed(int file, int variable, const std::size_t* chunkSizes)
 {
-    ncCheck(nc_def_var_chunking(file, variable, NC_CHUNKED, chunkSizes), "chunking");
-    ncCheck(nc_def_var_deflate(file, variable, 1, 1, DEFLATE_LEVEL), "deflating");
+    ncCheck(ncLibrary().nc_def_var_chunking(file, variable, NC_CHUNKED, chunkSizes), "chunking");
+    ncCheck(ncLibrary().nc_def_var_deflate(file, variable, 1, 1, DEFLATE_LEVEL), "deflating");
 }

@@ -6,7 +6,7 @@
 #include "conversion/netcdf/spectrum_block.h"
 #include "conversion/netcdf/spectrum_fields.h"
 
-#include <netcdf.h>
+#include "conversion/netcdf/nc_library.h"
 
 #include <array>
 #include <cerrno>
@@ -34,7 +34,7 @@ void putWithUnits(int file, int variable, const char* units, const char* longNam
 int defineSeries(int file, int spectrumDimension, const char* name, nc_type type)
 {
     int id = -1;
-    ncCheck(nc_def_var(file, name, type, 1, &spectrumDimension, &id), name);
+    ncCheck(ncLibrary().nc_def_var(file, name, type, 1, &spectrumDimension, &id), name);
     storeCompressed(file, id, &FIELD_CHUNK);
     return id;
 }
@@ -48,7 +48,7 @@ public:
     {
         const int id = file_.id();
         putFileAttributes(id, provenance);
-        ncCheck(nc_def_dim(id, "spectrum", NC_UNLIMITED, &spectrum_), "spectrum dimension");
+        ncCheck(ncLibrary().nc_def_dim(id, "spectrum", NC_UNLIMITED, &spectrum_), "spectrum dimension");
         for (std::size_t f = 0; f < fieldVariables_.size(); ++f) {
             const SpectrumField& field = spectrumFields()[f];
             fieldVariables_[f] = defineSeries(id, spectrum_, field.name, field.real ? NC_FLOAT : field.integerType);
@@ -58,7 +58,7 @@ public:
         putWithUnits(id, pixelSet_, "1", "pixel set of the spectrum",
                      "1: its values are in `values`; n above 1: in `values_n`. The other sets' value variables "
                      "hold fill values in its row.");
-        ncCheck(nc_enddef(id), "defining the file");
+        ncCheck(ncLibrary().nc_enddef(id), "defining the file");
     }
 
     void append(const SpectrumRecord& record, const float* pixels)
@@ -103,12 +103,12 @@ private:
         if (set.values >= 0) {
             const std::size_t start[2] = {written_, 0};
             const std::size_t count[2] = {rows, set.valueCount};
-            ncCheck(nc_put_vara_float(id, set.values, start, count, block_.values()), "values");
+            ncCheck(ncLibrary().nc_put_vara_float(id, set.values, start, count, block_.values()), "values");
         }
         for (std::size_t f = 0; f < fieldVariables_.size(); ++f)
             writeField(f, rows);
         const std::vector<short> numbers(rows, static_cast<short>(block_.pixelSet() + 1));
-        ncCheck(nc_put_vara_short(id, pixelSet_, &written_, &rows, numbers.data()), "pixel_set");
+        ncCheck(ncLibrary().nc_put_vara_short(id, pixelSet_, &written_, &rows, numbers.data()), "pixel_set");
         written_ += rows;
         block_.start(-1, 0, 0);
     }
@@ -121,11 +121,11 @@ private:
         const int variable = fieldVariables_[f];
         const char* name = spectrumFields()[f].name;
         if (!spectrumFields()[f].real) {
-            ncCheck(nc_put_vara_double(file_.id(), variable, &written_, &rows, column.data()), name);
+            ncCheck(ncLibrary().nc_put_vara_double(file_.id(), variable, &written_, &rows, column.data()), name);
             return;
         }
         const std::vector<float> reals(column.begin(), column.begin() + static_cast<std::ptrdiff_t>(rows));
-        ncCheck(nc_put_vara_float(file_.id(), variable, &written_, &rows, reals.data()), name);
+        ncCheck(ncLibrary().nc_put_vara_float(file_.id(), variable, &written_, &rows, reals.data()), name);
     }
 
     NcFile file_;

@@ -4,7 +4,7 @@
 #include "conversion/netcdf/nc_file.h"
 #include "core/pixel_count.h"
 
-#include <netcdf.h>
+#include "conversion/netcdf/nc_library.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +26,7 @@ std::string numbered(const char* name, int number)
 int defineVariable(int file, const std::string& name, nc_type type, int dimensions, const int* ids)
 {
     int id = -1;
-    ncCheck(nc_def_var(file, name.c_str(), type, dimensions, ids, &id), name.c_str());
+    ncCheck(ncLibrary().nc_def_var(file, name.c_str(), type, dimensions, ids, &id), name.c_str());
     return id;
 }
 
@@ -64,7 +64,7 @@ void describeValues(int file, int values, int level, int channel, const std::str
     putIntAttribute(file, values, "processing_level", level);
     putTextAttribute(file, values, "coordinates", coordinates);
     const float fill = std::numeric_limits<float>::quiet_NaN();
-    ncCheck(nc_put_att_float(file, values, "_FillValue", NC_FLOAT, 1, &fill), "_FillValue");
+    ncCheck(ncLibrary().nc_put_att_float(file, values, "_FillValue", NC_FLOAT, 1, &fill), "_FillValue");
 }
 
 int defineValues(int file, int number, const int dimensions[2], std::size_t blockRows, std::size_t count)
@@ -73,7 +73,8 @@ int defineValues(int file, int number, const int dimensions[2], std::size_t bloc
     const std::size_t chunk[2] = {blockRows, count};
     storeCompressed(file, values, chunk);
     // Two chunks of cache: one being filled, one being written out.
-    ncCheck(nc_set_var_chunk_cache(file, values, 2 * blockRows * count * sizeof(float), 7, 1.0f), "chunk cache");
+    ncCheck(ncLibrary().nc_set_var_chunk_cache(file, values, 2 * blockRows * count * sizeof(float), 7, 1.0f),
+            "chunk cache");
     return values;
 }
 
@@ -88,9 +89,9 @@ void writePixels(int file, int pixelNumbers, int wavelengths, const SpectrumReco
             nanometres[k] = pixelWavelength(channel, numbers[k]);
     }
     const std::size_t start = 0;
-    ncCheck(nc_put_vara_short(file, pixelNumbers, &start, &count, numbers.data()), "pixel_number");
+    ncCheck(ncLibrary().nc_put_vara_short(file, pixelNumbers, &start, &count, numbers.data()), "pixel_number");
     if (wavelengths >= 0)
-        ncCheck(nc_put_vara_double(file, wavelengths, &start, &count, nanometres.data()), "wavelength");
+        ncCheck(ncLibrary().nc_put_vara_double(file, wavelengths, &start, &count, nanometres.data()), "wavelength");
 }
 
 int defineWavelength(int file, int number, int pixelDimension, int channel)
@@ -119,9 +120,9 @@ PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& rec
     if (count == 0) // a dimension of length 0 would be unlimited
         return set;
     set.blockRows = std::clamp<std::size_t>(CHUNK_BYTES / (count * sizeof(float)), 1, 4096);
-    ncCheck(nc_redef(file), "defining a pixel set");
+    ncCheck(ncLibrary().nc_redef(file), "defining a pixel set");
     int pixel = -1;
-    ncCheck(nc_def_dim(file, numbered("pixel", number).c_str(), count, &pixel), "pixel dimension");
+    ncCheck(ncLibrary().nc_def_dim(file, numbered("pixel", number).c_str(), count, &pixel), "pixel dimension");
     const int pixelNumbers = defineVariable(file, numbered("pixel_number", number), NC_SHORT, 1, &pixel);
     putTextAttribute(file, pixelNumbers, "long_name", "detector pixel number");
     putTextAttribute(file, pixelNumbers, "units", "1");
@@ -132,7 +133,7 @@ PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& rec
     const std::string coordinates =
         numbered("pixel_number", number) + (known ? " " + numbered("wavelength", number) : std::string());
     describeValues(file, set.values, level, channel, coordinates);
-    ncCheck(nc_enddef(file), "defining a pixel set");
+    ncCheck(ncLibrary().nc_enddef(file), "defining a pixel set");
     writePixels(file, pixelNumbers, wavelengths, record, channel);
     return set;
 }

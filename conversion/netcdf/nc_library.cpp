@@ -1,0 +1,46 @@
+#include "conversion/netcdf/nc_library.h"
+
+#include "conversion/netcdf/nc_file.h"
+
+#include <dlfcn.h>
+
+#include <cerrno>
+#include <mutex>
+#include <string>
+
+namespace {
+
+// The library's own functions, or the reason they cannot be had.
+struct Loaded {
+    NcLibrary functions;
+    std::string error;
+};
+
+Loaded load()
+{
+    Loaded loaded;
+    void* library = dlopen(ORVANTIS_NETCDF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        loaded.error = std::string("the NetCDF library cannot be loaded: ") + dlerror();
+        return loaded;
+    }
+#define ORVANTIS_NC_RESOLVE(name)                                                                                      \
+    loaded.functions.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                                \
+    if (!loaded.functions.name) {                                                                                      \
+        loaded.error = ORVANTIS_NETCDF_LIBRARY " has no function " #name;                                              \
+        return loaded;                                                                                                 \
+    }
+    ORVANTIS_NC_FUNCTIONS(ORVANTIS_NC_RESOLVE)
+#undef ORVANTIS_NC_RESOLVE
+    return loaded; // kept loaded for the rest of the run
+}
+
+} // namespace
+
+const NcLibrary& ncLibrary()
+{
+    static const Loaded loaded = load();
+    if (!loaded.error.empty())
+        throw NcError(loaded.error, ENOENT);
+    return loaded.functions;
+}
