@@ -10,7 +10,7 @@
 #include "app/on_screen.h"
 #include "app/radio_focus.h"
 #include "app/forms.h"
-#include "app/view_spectra_menu.h"
+#include "app/view_output_menu.h"
 #include "calibration/cal_table.h"
 #include "conversion/output_name.h"
 #include "orvantis_version.h"

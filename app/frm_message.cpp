@@ -4,7 +4,7 @@
 #include "app/error_display.h"
 #include "app/frm_main.h"
 #include "app/forms.h"
-#include "app/view_spectra_menu.h"
+#include "app/view_output_menu.h"
 #include "app/viewer_entry.h"
 
 #include <QApplication>

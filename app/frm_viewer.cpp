@@ -2,7 +2,7 @@
 
 #include "app/error_display.h"
 #include "app/plot_export.h"
-#include "app/spectra_plots.h"
+#include "app/viewer_plots.h"
 
 #include <qcustomplot.h>
 

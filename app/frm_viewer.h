@@ -3,7 +3,7 @@
 // one of them highlighted and stepped through, and below it one value or
 // per-spectrum field against spectrum number.
 
-#include "app/spectra_overview.h"
+#include "app/viewer_overview.h"
 
 #include <QMainWindow>
 

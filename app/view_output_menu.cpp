@@ -1,4 +1,4 @@
-#include "app/view_spectra_menu.h"
+#include "app/view_output_menu.h"
 
 #include "app/error_display.h"
 #include "app/viewer_entry.h"

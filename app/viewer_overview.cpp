@@ -1,4 +1,4 @@
-#include "app/spectra_overview.h"
+#include "app/viewer_overview.h"
 
 #include <algorithm>
 #include <cmath>

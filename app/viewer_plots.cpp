@@ -1,4 +1,4 @@
-#include "app/spectra_plots.h"
+#include "app/viewer_plots.h"
 
 #include <qcustomplot.h>
 
