@@ -36,8 +36,7 @@ public:
         if (read(bytes_.data(), bytes_.size()) < bytes_.size())
             fail("the file ends inside a spectrum's values");
         spectrum.values.resize(count);
-        if (count > 0) // an empty vector's data may be null, which memcpy must not get
-            decodeFloatsLE(bytes_.data(), count, spectrum.values.data());
+        decodeFloatsLE(bytes_.data(), count, spectrum.values.data());
         offset_ += static_cast<std::int64_t>(SPECTRUM_RECORD_SIZE + bytes_.size());
         return true;
     }

@@ -82,7 +82,8 @@ SpectrumRecord decodeRecord(const unsigned char in[SPECTRUM_RECORD_SIZE])
 void encodeFloatsLE(const float* values, std::size_t count, unsigned char* out)
 {
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out, values, count * sizeof(float));
+        if (count > 0) // the buffers of an empty spectrum may be null
+            std::memcpy(out, values, count * sizeof(float));
         return;
     }
     for (std::size_t i = 0; i < count; ++i)
@@ -92,7 +93,8 @@ void encodeFloatsLE(const float* values, std::size_t count, unsigned char* out)
 void decodeFloatsLE(const unsigned char* in, std::size_t count, float* values)
 {
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(values, in, count * sizeof(float));
+        if (count > 0)
+            std::memcpy(values, in, count * sizeof(float));
         return;
     }
     for (std::size_t i = 0; i < count; ++i)

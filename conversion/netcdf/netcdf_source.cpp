@@ -32,10 +32,9 @@ public:
     NetcdfSpectra(const std::string& path, OutputHeader& header, std::vector<double>& wavelengths) : path_(path)
     {
         check(ncLibrary().nc_open(path.c_str(), NC_NOWRITE, &file_.id), "it cannot be opened as NetCDF");
-        id_ = file_.id;
         int spectrumDimension = -1;
-        check(ncLibrary().nc_inq_dimid(id_, "spectrum", &spectrumDimension), "it has no spectrum dimension");
-        check(ncLibrary().nc_inq_dimlen(id_, spectrumDimension, &count_), "it has no spectrum dimension");
+        check(ncLibrary().nc_inq_dimid(file_.id, "spectrum", &spectrumDimension), "it has no spectrum dimension");
+        check(ncLibrary().nc_inq_dimlen(file_.id, spectrumDimension, &count_), "it has no spectrum dimension");
         readHeader(header);
         findVariables();
         readWavelengths(wavelengths);
@@ -81,10 +80,10 @@ private:
     std::string text(const char* name) const
     {
         std::size_t length = 0;
-        if (ncLibrary().nc_inq_attlen(id_, NC_GLOBAL, name, &length) != NC_NOERR)
+        if (ncLibrary().nc_inq_attlen(file_.id, NC_GLOBAL, name, &length) != NC_NOERR)
             return {};
         std::string value(length, '\0');
-        check(ncLibrary().nc_get_att_text(id_, NC_GLOBAL, name, value.data()), name);
+        check(ncLibrary().nc_get_att_text(file_.id, NC_GLOBAL, name, value.data()), name);
         return value;
     }
 
@@ -98,14 +97,14 @@ private:
         if (header.channelName.empty())
             header.channelName = text("channel_name");
         header.channelUnits = text("calibration_units");
-        if (ncLibrary().nc_get_att_int(id_, NC_GLOBAL, "channel_index", &channel_) != NC_NOERR)
+        if (ncLibrary().nc_get_att_int(file_.id, NC_GLOBAL, "channel_index", &channel_) != NC_NOERR)
             channel_ = -1;
     }
 
     int variable(const std::string& name) const
     {
         int id = -1;
-        check(ncLibrary().nc_inq_varid(id_, name.c_str(), &id), ("it has no variable " + name).c_str());
+        check(ncLibrary().nc_inq_varid(file_.id, name.c_str(), &id), ("it has no variable " + name).c_str());
         return id;
     }
 
@@ -129,10 +128,10 @@ private:
             fieldIds_.push_back(variable(field.name));
         setId_ = variable("pixel_set");
         int variables = 0;
-        check(ncLibrary().nc_inq_nvars(id_, &variables), "its variables cannot be listed");
+        check(ncLibrary().nc_inq_nvars(file_.id, &variables), "its variables cannot be listed");
         for (int id = 0; id < variables; ++id) {
             char name[NC_MAX_NAME + 1] = {};
-            check(ncLibrary().nc_inq_varname(id_, id, name), "its variables cannot be listed");
+            check(ncLibrary().nc_inq_varname(file_.id, id, name), "its variables cannot be listed");
             const int set = pixelSetOf(name);
             if (set > 0)
                 addValues(static_cast<std::size_t>(set), id, name);
@@ -146,26 +145,26 @@ private:
     void addValues(std::size_t set, int id, const std::string& name)
     {
         int rank = 0;
-        check(ncLibrary().nc_inq_varndims(id_, id, &rank), name.c_str());
+        check(ncLibrary().nc_inq_varndims(file_.id, id, &rank), name.c_str());
         if (rank != 2)
             fail(name + " is not a table of spectra");
         int dimensions[2] = {};
-        check(ncLibrary().nc_inq_vardimid(id_, id, dimensions), name.c_str());
+        check(ncLibrary().nc_inq_vardimid(file_.id, id, dimensions), name.c_str());
         if (valueIds_.size() < set) {
             valueIds_.resize(set, -1);
             pixels_.resize(set, 0);
         }
         valueIds_[set - 1] = id;
-        check(ncLibrary().nc_inq_dimlen(id_, dimensions[1], &pixels_[set - 1]), name.c_str());
+        check(ncLibrary().nc_inq_dimlen(file_.id, dimensions[1], &pixels_[set - 1]), name.c_str());
     }
 
     void readWavelengths(std::vector<double>& wavelengths) const
     {
         int id = -1;
-        if (ncLibrary().nc_inq_varid(id_, "wavelength", &id) != NC_NOERR)
+        if (ncLibrary().nc_inq_varid(file_.id, "wavelength", &id) != NC_NOERR)
             return; // no calibration: the viewer plots against pixel numbers
         wavelengths.resize(pixels_.front());
-        check(ncLibrary().nc_get_var_double(id_, id, wavelengths.data()), "wavelength");
+        check(ncLibrary().nc_get_var_double(file_.id, id, wavelengths.data()), "wavelength");
     }
 
     void readBlock(std::size_t start)
@@ -174,11 +173,11 @@ private:
         blockSize_ = std::min(BLOCK, count_ - start);
         for (std::size_t f = 0; f < fieldIds_.size(); ++f) {
             fields_[f].resize(blockSize_);
-            check(ncLibrary().nc_get_vara_double(id_, fieldIds_[f], &start, &blockSize_, fields_[f].data()),
+            check(ncLibrary().nc_get_vara_double(file_.id, fieldIds_[f], &start, &blockSize_, fields_[f].data()),
                   spectrumFields()[f].name);
         }
         sets_.resize(blockSize_);
-        check(ncLibrary().nc_get_vara_int(id_, setId_, &start, &blockSize_, sets_.data()), "pixel_set");
+        check(ncLibrary().nc_get_vara_int(file_.id, setId_, &start, &blockSize_, sets_.data()), "pixel_set");
         for (const int set : sets_)
             if (set < 1)
                 fail("a spectrum names pixel set " + std::to_string(set));
@@ -188,13 +187,12 @@ private:
             const std::size_t origin[2] = {start, 0};
             const std::size_t extent[2] = {blockSize_, pixels_[s]};
             values_[s].resize(blockSize_ * pixels_[s]);
-            check(ncLibrary().nc_get_vara_float(id_, valueIds_[s], origin, extent, values_[s].data()), "values");
+            check(ncLibrary().nc_get_vara_float(file_.id, valueIds_[s], origin, extent, values_[s].data()), "values");
         }
     }
 
     std::string path_;
     OpenFile file_;
-    int id_ = -1;
     int channel_ = -1;
     std::size_t count_ = 0;
     std::size_t next_ = 0;

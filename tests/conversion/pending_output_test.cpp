@@ -14,13 +14,7 @@ namespace {
 class PendingOutputTest : public ::testing::Test {
 protected:
     // The names in the folder, final and temporary ones alike.
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            found.push_back(utf8FromPath(entry.path().filename()));
-        return found;
-    }
+    std::vector<std::string> names() const { return folderContents(dir.path()); }
 
     std::string write(PendingOutput& output, const std::string& text)
     {

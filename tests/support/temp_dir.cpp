@@ -1,5 +1,8 @@
 #include "temp_dir.h"
 
+#include "core/file_path.h"
+
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -41,4 +44,13 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
     if (!out)
         throw std::runtime_error("cannot write " + path);
     return path;
+}
+
+std::vector<std::string> folderContents(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(utf8FromPath(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class TempDir {
 public:
@@ -21,3 +22,6 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// The names of what a folder holds, sorted, temporary files included.
+std::vector<std::string> folderContents(const std::filesystem::path& folder);

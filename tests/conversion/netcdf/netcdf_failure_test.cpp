@@ -32,15 +32,6 @@ std::string manySpectra(int spectra)
     return text;
 }
 
-std::vector<std::string> folderContents(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(NetcdfFailure, EveryFailingWriteFailsTheFileAndKeepsThePreviousOutput)
 {
     freeCals();

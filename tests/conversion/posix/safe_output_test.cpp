@@ -40,15 +40,6 @@ std::string dataText(int spectra)
     return text;
 }
 
-std::vector<std::string> folderContents(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class SafeOutput : public ::testing::Test {
 protected:
     void SetUp() override
