@@ -91,11 +91,7 @@ public:
 
     void reportFailure(const std::string& text) override { failure_ = fromLocal(text); }
 
-    void reportSkipped(const std::string& reason) override
-    {
-        AppendMessage((reason + "\n").c_str());
-        skipped_.append(fromLocal(reason));
-    }
+    void reportSkipped(const std::string& reason) override { skipped_.append(fromLocal(reason)); }
 
     // One file, with at most one box.
     void convert(const QString& file)
@@ -113,11 +109,14 @@ public:
     }
 
     // The run's window: during the start-up conversion FrmMain is not set yet.
-    void startRun(TFrmMain& form)
+    void startRun(TFrmMain& form, const QStringList& files)
     {
         form_ = &form;
         skipped_.clear();
-        windowDriver().startRun();
+        std::vector<std::string> inputs;
+        for (const QString& file : files)
+            inputs.push_back(QFile::encodeName(file).toStdString());
+        windowDriver().startRun(inputs);
     }
 
     // Lists the files passed over in this run.
@@ -155,7 +154,7 @@ void TFrmMain::BtnDoCalClick(QObject*)
         FrmMessage->show();
         FrmMessage->raise();
     }
-    windowFrontEnd().startRun(*this);
+    windowFrontEnd().startRun(*this, fileLines());
     RunProgress progress(this, fileLines().size());
     for (qsizetype i = 0; i < fileLines().size() && !progress.cancelled(); ++i) {
         progress.startFile(i, fileLines().at(i));

@@ -60,11 +60,7 @@ public:
 
     void reportFailure(const std::string& text) override { ::reportFailure(text); }
 
-    void reportSkipped(const std::string& reason) override
-    {
-        logToStdout((reason + "\n").c_str());
-        ::reportFailure(reason);
-    }
+    void reportSkipped(const std::string& reason) override { ::reportFailure(reason); }
 
 private:
     const CliOptions& options_;
@@ -125,7 +121,7 @@ int runConversion(const CliOptions& options)
 {
     ConverterFrontEnd frontEnd(options);
     ConversionDriver driver(frontEnd);
-    driver.startRun();
+    driver.startRun(options.dataFiles);
     if (!options.calFile.empty() && !loadFixedCalibration(driver, options.calFile))
         return static_cast<int>(FileOutcome::CalibrationUnreadable);
     const int jobs = static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), options.dataFiles.size()));
@@ -141,7 +137,7 @@ int runBatchChild(const CliOptions& options, const std::string& calFile, std::si
     const std::string& path = options.dataFiles[file];
     ConverterFrontEnd frontEnd(options);
     ConversionDriver driver(frontEnd);
-    driver.startRun();
+    driver.startRun({path});
     // The parent has logged loading the calibration and preparing the file.
     frontEnd.setQuiet(true);
     const bool loaded = loadFixedCalibration(driver, calFile);

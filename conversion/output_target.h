@@ -1,15 +1,14 @@
 #pragma once
-// Where an output would really land, and whether writing it there could
-// destroy a file the conversion reads.
+// Whether writing an output under its name could destroy a file that is
+// not an earlier output: a file the conversion reads, a recording, or what a
+// symbolic link planted under the name leads to.
 
 #include <string>
 
-enum class OutputRefusal { None, IsDirectory, NotRegularFile, IsInput, IsCalibration };
+enum class OutputRefusal { None, IsDirectory, NotRegularFile, IsSymbolicLink, IsInput, IsCalibration, IsDataFile };
 
-// The file a write to `path` reaches: symbolic links followed to their end.
-std::string outputTarget(const std::string& path);
-
-// Why the output must not be written at `target`, or None. The input and
-// calibration files are compared as files (device and inode), so a link or
-// another name of the same file is caught too.
-OutputRefusal refuseOutput(const std::string& target, const std::string& input, const std::string& calFile);
+// Why the output must not be written at `path`, or None. The input and
+// calibration files are compared as files (device and inode), so another
+// name of the same file is caught too. A symbolic link is never followed:
+// in a shared folder it could lead the write to another user's file.
+OutputRefusal refuseOutput(const std::string& path, const std::string& input, const std::string& calFile);

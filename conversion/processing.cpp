@@ -3,6 +3,8 @@
 #include "calibration/cal_table.h"
 #include "calibration/spectrum_calibration.h"
 #include "core/file_handle.h"
+#include "core/file_path.h"
+#include "core/regular_file.h"
 #include "core/input_formats.h"
 #include "core/pixel_count.h"
 #include "conversion/output_formats.h"
@@ -331,19 +333,32 @@ bool finishOutput(FileConversion& run)
 // Logs why the output must not be written.
 void reportRefusal(OutputRefusal refusal, const std::string& outputName)
 {
+    const char* name = outputName.c_str();
     switch (refusal) {
     case OutputRefusal::None: break;
-    case OutputRefusal::IsDirectory: logError("Error %d opening output file %s\n", EISDIR, outputName.c_str()); break;
-    case OutputRefusal::NotRegularFile:
-        logError("Refusing to write %s: it is not a regular file\n", outputName.c_str());
+    case OutputRefusal::IsDirectory:
+        logError("Error %d opening output file %s: %s\n", EISDIR, name, std::strerror(EISDIR));
         break;
-    case OutputRefusal::IsInput:
-        logError("Refusing to write %s: it is the input file itself\n", outputName.c_str());
-        break;
-    case OutputRefusal::IsCalibration:
-        logError("Refusing to write %s: it is the calibration file\n", outputName.c_str());
+    case OutputRefusal::NotRegularFile: logError("Refusing to write %s: it is not a regular file\n", name); break;
+    case OutputRefusal::IsSymbolicLink: logError("%s is a symbolic link; not replaced\n", name); break;
+    case OutputRefusal::IsInput: logError("Refusing to write %s: it is the input file itself\n", name); break;
+    case OutputRefusal::IsCalibration: logError("Refusing to write %s: it is the calibration file\n", name); break;
+    case OutputRefusal::IsDataFile:
+        logError("Refusing to write %s: it is a Tidelume data file, not an output; not replaced\n", name);
         break;
     }
+}
+
+// Why the output's temporary cannot be made beside it: the folder is the
+// problem when it refuses new files.
+void reportOutputOpenError(int error, const std::string& outputName)
+{
+    const std::string folder = utf8FromPath(pathFromUtf8(outputName).parent_path());
+    if (error == EACCES || error == EPERM || error == EROFS)
+        logError("Error %d opening output file %s: %s (no new file can be made in the folder %s)\n", error,
+                 outputName.c_str(), std::strerror(error), folder.empty() ? "." : folder.c_str());
+    else
+        logError("Error %d opening output file %s: %s\n", error, outputName.c_str(), std::strerror(error));
 }
 
 void logSpectrumCount(int32_t count)
@@ -372,7 +387,7 @@ int16_t settleOutput(FileConversion& run, LoopEnd end, const std::string& output
     if (run.writeError == 0)
         run.writeError = run.output.commit();
     if (run.writeError != 0) {
-        logError("Error writing output file %s: %s\n", outputName.c_str(), std::strerror(run.writeError));
+        logError("Error writing output file %s: %s; not written\n", outputName.c_str(), std::strerror(run.writeError));
         return static_cast<int16_t>(run.writeError);
     }
     logSpectrumCount(run.count);
@@ -391,7 +406,10 @@ void warnOnForeignCalibration(const char* dataFileName, const char* calFileName)
     const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
     const std::string_view a = calSerial;
     const std::string_view b = dataSerial;
-    if (!std::equal(a.begin(), a.end(), b.begin(), b.end(), sameLetter))
+    if (a.empty())
+        logMessage("WARNING: Calibration file %s names no Tidelume serial number, %s is from Tidelume #%s\n",
+                   calFileName, dataFileName, dataSerial);
+    else if (!std::equal(a.begin(), a.end(), b.begin(), b.end(), sameLetter))
         logMessage("WARNING: Calibration file %s is for Tidelume #%s, %s is from Tidelume #%s\n", calFileName,
                    calSerial, dataFileName, dataSerial);
 }
@@ -451,10 +469,10 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     FileConversion run;
     run.path = dataFileName;
     logDebug("opening %s\n", dataFileName);
-    run.input.reset(std::fopen(dataFileName, "rb"));
+    run.input.reset(openRegularFile(dataFileName));
     if (!run.input) {
         const int error = errno;
-        logError("Error %d opening input file %s\n", error, dataFileName);
+        logError("Error %d opening input file %s: %s\n", error, dataFileName, openErrorText(error).c_str());
         return static_cast<int16_t>(error);
     }
     enlargeBuffer(run.input.get(), run.inputBuffer);
@@ -463,17 +481,14 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
     const std::string outputName =
         outputFileName(dataFileName, processLevel, chosenOutputForm(binaryOutput != 0, netcdfOutput != 0));
     run.channel = static_cast<int8_t>(chanIndex);
-    // The output goes where a link under its name leads, and never over a
-    // file that this conversion reads.
-    const std::string target = outputTarget(outputName);
-    const OutputRefusal refusal = refuseOutput(target, dataFileName, calFileName);
+    const OutputRefusal refusal = refuseOutput(outputName, dataFileName, calFileName);
     if (refusal != OutputRefusal::None) {
         reportRefusal(refusal, outputName);
         return refusal == OutputRefusal::IsDirectory ? static_cast<int16_t>(EISDIR) : int16_t{1};
     }
     // Binary mode throughout: text lines carry their CR LF explicitly.
-    if (const int error = run.output.open(target); error != 0) {
-        logError("Error %d opening output file %s\n", error, outputName.c_str());
+    if (const int error = run.output.open(outputName); error != 0) {
+        reportOutputOpenError(error, outputName);
         return static_cast<int16_t>(error);
     }
     enlargeBuffer(run.output.stream(), run.outputBuffer);
@@ -487,15 +502,21 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
 
     run.temporary.reset(openTemporaryFile());
     if (!run.temporary) {
+        const int error = errno;
         logError("ERROR opening temporary file.\n");
-        transposeOutput = 0; // the rows go straight to the output instead
+        // Rows in place of the table asked for would pass for a good output.
+        if (transposeOutput) {
+            logError("%s cannot be transposed without it (%s): %s not written\n", dataFileName, std::strerror(error),
+                     outputName.c_str());
+            return static_cast<int16_t>(error);
+        }
     } else if (transposeOutput) {
         enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
     }
 
     const DataKind kind = findFirstData(run.input.get());
     if (kind == DataKind::None) {
-        logError("No data found in %s\n", dataFileName);
+        logError("No data found in %s: %s not written\n", dataFileName, outputName.c_str());
         return 1;
     }
     run.pixels.reset(new (std::nothrow) float[MAX_PIXELS]());

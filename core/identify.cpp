@@ -4,10 +4,12 @@
 #include "core/log.h"
 #include "core/number_scan.h"
 #include "core/processing_state.h"
+#include "core/regular_file.h"
 #include "core/text_line.h"
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -56,38 +58,58 @@ void readChannelLine(char* line, std::FILE* stream)
     }
 }
 
-bool readSerialNumber(char* line, std::FILE* stream)
+// What the header lines name; `report` logs it as identification does.
+struct Identity {
+    char serial[sizeof dataSerial] = "";
+    char chanName[sizeof dataChanName] = "";
+    bool report = true;
+};
+
+bool readSerialNumber(char* line, std::FILE* stream, Identity& identity)
 {
     readTextLine(line, LINE_SIZE, stream);
     const bool qualifies = qualifiesAsFirstLine(line);
-    logDebug("First line: %s\n", line);
-    copyWordAfter(qualifies ? findSeparator(line, ',', ':') : nullptr, dataSerial);
-    if (dataSerial[0] == '\0')
+    if (identity.report)
+        logDebug("First line: %s\n", line);
+    copyWordAfter(qualifies ? findSeparator(line, ',', ':') : nullptr, identity.serial);
+    if (identity.serial[0] == '\0')
         return false;
-    logMessage("Data S/N: %s\n", dataSerial);
+    if (identity.report)
+        logMessage("Data S/N: %s\n", identity.serial);
     return true;
 }
 
 // line still holds the first line, which stands when no later line is read.
-void readChannelName(char* line, std::FILE* stream)
+void readChannelName(char* line, std::FILE* stream, Identity& identity)
 {
     readChannelLine(line, stream);
-    logDebug("Channel line: %s\n", line);
-    copyWordAfter(findSeparator(line, ' ', ':'), dataChanName);
-    if (dataChanName[0] != '\0')
-        logMessage("Data Chan Name: %s\n", dataChanName);
+    if (identity.report)
+        logDebug("Channel line: %s\n", line);
+    copyWordAfter(findSeparator(line, ' ', ':'), identity.chanName);
+    if (identity.report && identity.chanName[0] != '\0')
+        logMessage("Data Chan Name: %s\n", identity.chanName);
 }
 
-// The channel number is read from the start of the name as "%d" reads it.
-bool channelIndexFromName()
+// The channel number is read from the start of the name as "%d" reads it;
+// the index is one less, and names a channel only when not negative.
+std::optional<int32_t> channelIndexFromName(const Identity& identity)
 {
-    StringChars name(dataChanName);
+    StringChars name(identity.chanName);
     int64_t number;
     if (!scanInteger(name, number))
+        return std::nullopt;
+    return static_cast<int32_t>(static_cast<int64_t>(low32(number)) - 1);
+}
+
+// Reads the header lines of an open data file; false when they do not
+// identify one. What was read stays in identity either way.
+bool readIdentity(std::FILE* file, Identity& identity)
+{
+    char line[LINE_SIZE] = "";
+    if (!readSerialNumber(line, file, identity))
         return false;
-    const int64_t index = static_cast<int64_t>(low32(number)) - 1;
-    chanIndex = static_cast<int32_t>(index);
-    return index >= 0;
+    readChannelName(line, file, identity);
+    return true;
 }
 
 } // namespace
@@ -95,23 +117,41 @@ bool channelIndexFromName()
 int identifyDataFile(const char* path)
 {
     logDebug("opening %s\n", path);
-    FileHandle file(std::fopen(path, "rb"));
+    FileHandle file(openRegularFile(path));
     if (!file) {
-        logError("Error %d opening input file %s\n", errno, path);
+        const int error = errno;
+        logError("Error %d opening input file %s: %s\n", error, path, openErrorText(error).c_str());
         return 0;
     }
     logDebug("file open\n");
     logMessage("%s ", path);
 
-    char line[LINE_SIZE] = "";
-    if (!readSerialNumber(line, file.get()))
+    Identity identity;
+    const bool named = readIdentity(file.get(), identity);
+    std::memcpy(dataSerial, identity.serial, sizeof dataSerial);
+    if (!named)
         return 0;
-    readChannelName(line, file.get());
+    std::memcpy(dataChanName, identity.chanName, sizeof dataChanName);
     logDebug("Closing %s\n", path);
     file.reset();
 
-    if (!channelIndexFromName())
+    const std::optional<int32_t> index = channelIndexFromName(identity);
+    if (!index)
+        return 0;
+    chanIndex = *index;
+    if (chanIndex < 0)
         return 0;
     logMessage("Data Chan Letter: %c\n", static_cast<unsigned char>('A' + static_cast<uint32_t>(chanIndex)));
     return 1;
+}
+
+bool identifiesAsDataFile(const char* path)
+{
+    const FileHandle file(openRegularFile(path));
+    Identity identity;
+    identity.report = false;
+    if (!file || !readIdentity(file.get(), identity))
+        return false;
+    const std::optional<int32_t> index = channelIndexFromName(identity);
+    return index && *index >= 0;
 }

@@ -2,23 +2,21 @@
 
 #include "calibration/cal_table.h"
 #include "conversion/processing.h"
-#include "core/file_path.h"
 #include "core/identify.h"
 #include "core/processing_state.h"
+#include "core/regular_file.h"
 #include "driver/file_age.h"
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <fstream>
 
 namespace {
 
 bool fileExists(const std::string& path)
 {
-    std::error_code error;
-    const std::filesystem::path file = pathFromUtf8(path);
-    return !path.empty() && std::filesystem::exists(file, error) && !std::filesystem::is_directory(file, error);
+    const FileKind kind = fileKind(path);
+    return kind == FileKind::Regular || kind == FileKind::Other;
 }
 
 bool readable(const std::string& path)
@@ -115,28 +113,53 @@ std::optional<FileOutcome> ConversionDriver::reloadCalibration()
     return std::nullopt;
 }
 
+void ConversionDriver::startRun(const std::vector<std::string>& inputs)
+{
+    saveAssociation_ = false;
+    outputs_ = RunOutputs(inputs);
+}
+
+FileOutcome ConversionDriver::skip(const std::string& reason)
+{
+    log(reason + "\n");
+    frontEnd_.reportSkipped(reason);
+    return FileOutcome::NotConverted;
+}
+
 std::optional<FileOutcome> ConversionDriver::prepare(const std::string& path)
 {
     options_ = frontEnd_.options();
     log("Calibrate ");
     log(path);
     log("\n");
-    if (!fileExists(path)) {
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::Missing || kind == FileKind::Folder) {
         frontEnd_.reportFailure("Can Not Find File " + path);
         return FileOutcome::NotConverted;
     }
+    if (kind != FileKind::Regular) // a FIFO or a device would never end
+        return skip(path + " is not a regular file; not converted");
+    const OutputForm form = chosenOutputForm(options_.binary != 0, options_.netcdf);
+    if (const std::optional<std::string> refusal = outputs_.claim(path, options_.level, form))
+        return skip(*refusal);
     if (identifyDataFile(path.c_str()) == 0) {
-        if (readable(path)) // else identification has told why already
-            frontEnd_.reportSkipped(path + " is not a Tidelume data file");
+        if (!readable(path)) // identification has told why already
+            return FileOutcome::NotConverted;
+        // Identification logs the name at the start of a line, to the
+        // processing side's sink, and stops there when it finds no serial
+        // number: when that line is in this log, it is finished here.
+        if (dataSerial[0] == '\0' && ::logSink == frontEnd_.logSink())
+            log("is not a Tidelume data file\n");
+        else
+            log(path + " is not a Tidelume data file\n");
+        frontEnd_.reportSkipped(path + " is not a Tidelume data file");
         return FileOutcome::NotConverted;
     }
     log("Channel ");
     log(std::to_string(chanIndex));
     log("\n");
-    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS) {
-        frontEnd_.reportSkipped(path + " has an unknown channel (" + std::to_string(int64_t{chanIndex} + 1) + ")");
-        return FileOutcome::NotConverted;
-    }
+    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS)
+        return skip(path + " has an unknown channel (" + std::to_string(int64_t{chanIndex} + 1) + ")");
     if (fixedCalFile_)
         return std::nullopt;
     checkReloadNeeded();

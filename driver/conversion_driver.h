@@ -6,10 +6,12 @@
 // front ends do their own way goes through DriverFrontEnd.
 
 #include "core/log.h"
+#include "driver/run_outputs.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // How a file ended; also the converter's exit status, so the values are
 // ordered to let the worst outcome of a run win.
@@ -44,7 +46,7 @@ public:
     virtual std::optional<std::string> chooseCalFile(const std::string& serial) = 0;
     // The file was not converted; the text says so.
     virtual void reportFailure(const std::string& text) = 0;
-    // The file was passed over; the text says why.
+    // The file was passed over; the text, already in the log, says why.
     virtual void reportSkipped(const std::string& reason) = 0;
 };
 
@@ -63,8 +65,9 @@ public:
     // Uses this calibration file for every file instead of the associated
     // ones; false, after the failure is reported, when it does not load.
     bool useFixedCalFile(const std::string& calFile);
-    // A run begins: no calibration file has been chosen in it yet.
-    void startRun() { saveAssociation_ = false; }
+    // A run of these inputs begins: no calibration file has been chosen in
+    // it yet, and no output is claimed.
+    void startRun(const std::vector<std::string>& inputs);
 
     FileOutcome convert(const std::string& path);
     // The two halves of convert. prepare reports and identifies the file and
@@ -77,6 +80,7 @@ public:
 
 private:
     void log(const std::string& text);
+    FileOutcome skip(const std::string& reason);
     void checkReloadNeeded();
     std::optional<FileOutcome> findCalFile();
     std::optional<FileOutcome> reloadCalibration();
@@ -85,4 +89,5 @@ private:
     ConversionOptions options_;
     bool fixedCalFile_ = false;
     bool saveAssociation_ = false; // once set, every converted file of the run stores the choice
+    RunOutputs outputs_;
 };

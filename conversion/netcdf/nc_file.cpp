@@ -3,6 +3,7 @@
 #include "conversion/netcdf/nc_library.h"
 
 #include <cerrno>
+#include <cstring>
 
 void ncCheck(int status, const char* what)
 {
@@ -17,7 +18,13 @@ void ncCheck(int status, const char* what)
 NcFile::NcFile(const std::string& path)
 {
     errno = 0;
-    ncCheck(ncLibrary().nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4 | NC_CLASSIC_MODEL, &id_), "creating the file");
+    const int status = ncLibrary().nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4 | NC_CLASSIC_MODEL, &id_);
+    // The library answers a full disk with EACCES; errno keeps the system's
+    // own reason.
+    const int systemError = errno;
+    if (status > 0 && systemError != 0 && systemError != status)
+        throw NcError(std::string("creating the file: ") + std::strerror(systemError), systemError);
+    ncCheck(status, "creating the file");
 }
 
 NcFile::~NcFile()

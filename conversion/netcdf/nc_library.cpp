@@ -10,6 +10,17 @@
 
 namespace {
 
+// A file whose closing failed (its disk full) stays in HDF5's tables, and
+// HDF5's own clean-up at exit would crash on it. Every file is closed by
+// hand, so that clean-up has nothing else to do. It must be switched off
+// before HDF5 starts, that is before any NetCDF call.
+void keepHdf5FromCleaningUpAtExit(void* library)
+{
+    using DontAtExit = int (*)();
+    if (const auto dontAtExit = reinterpret_cast<DontAtExit>(dlsym(library, "H5dont_atexit")))
+        dontAtExit();
+}
+
 // The library's own functions, or the reason they cannot be had.
 struct Loaded {
     NcLibrary functions;
@@ -24,6 +35,7 @@ Loaded load()
         loaded.error = std::string("the NetCDF library cannot be loaded: ") + dlerror();
         return loaded;
     }
+    keepHdf5FromCleaningUpAtExit(library);
 #define ORVANTIS_NC_RESOLVE(name)                                                                                      \
     loaded.functions.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                                \
     if (!loaded.functions.name) {                                                                                      \

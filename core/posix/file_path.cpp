@@ -10,3 +10,8 @@ std::string utf8FromPath(const std::filesystem::path& path)
 {
     return path.string();
 }
+
+std::filesystem::path caseFoldedForSystem(const std::filesystem::path& path)
+{
+    return path;
+}

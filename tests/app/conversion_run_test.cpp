@@ -204,7 +204,8 @@ private slots:
         QCOMPARE(env->boxes.calls.at(2).kind, DialogCall::Information);
         QCOMPARE(env->boxes.calls.at(2).text, QStringLiteral("Error: Could Not Calibrate ") + fileA +
                                                   QStringLiteral("\n\nError 21 opening output file ") +
-                                                  outputOf(fileA) + QStringLiteral("\nNo files processed."));
+                                                  outputOf(fileA) +
+                                                  QStringLiteral(": Is a directory\nNo files processed."));
         QVERIFY(QFileInfo::exists(outputOf(fileB)));
         // The second file converted and so stored the choice.
         QCOMPARE(storedCalFile(Serial), calFile);
@@ -230,6 +231,24 @@ private slots:
         QCOMPARE(env->boxes.calls.size(), 1);
         QVERIFY(messageLog().contains(junkReason + QLatin1Char('\n')));
         QVERIFY(QFileInfo::exists(outputOf(fileA)));
+    }
+
+    // Two listed files that would write one output: the later one is passed
+    // over before anything is written, so the earlier one's output stays.
+    void laterFileOfTheSameOutputIsPassedOver()
+    {
+        storeAssociation(Serial, calFile);
+        const QString binary = env->dataFolder() + QStringLiteral("/SET0101A.BIN");
+        QVERIFY(QFile::copy(env->copyExample(QStringLiteral("SET0102A.BIN")), binary));
+        run({fileA, binary});
+        const QString reason = fileA + QStringLiteral(" and ") + binary + QStringLiteral(" would both be written to ") +
+                               outputOf(fileA) + QStringLiteral("; ") + binary + QStringLiteral(" not converted");
+        QCOMPARE(env->boxes.texts(DialogCall::Information),
+                 QStringList{QStringLiteral("These files were skipped:\n") + reason});
+        QVERIFY(messageLog().contains(reason + QLatin1Char('\n')));
+        QFile output(outputOf(fileA));
+        QVERIFY(output.open(QIODevice::ReadOnly));
+        QVERIFY(output.readAll().contains(QStringLiteral("Source file: %1\r\n").arg(fileA).toUtf8()));
     }
 
     void emptyListOnlyShowsMessageWindowWithDebug()

@@ -6,6 +6,8 @@
 #include "store/associations.h"
 #include "temp_dir.h"
 #include "sample_files.h"
+#include "small_disk.h"
+#include "unprivileged_child.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +88,21 @@ protected:
         return {exitStatus(raw), "", readFile(dir.file("stderr.txt"))};
     }
 
+    // Runs the converter as a user whom file permissions bind, also when the
+    // tests run as root.
+    RunResult runUnprivileged(const std::string& arguments) const
+    {
+        const std::string command = shellCommand(arguments, "") + " >" + dir.file("stdout.txt");
+        RunResult result;
+        result.status = runInChild([&] {
+            const int raw = std::system(command.c_str());
+            return exitStatus(raw);
+        });
+        result.out = readFile(dir.file("stdout.txt"));
+        result.err = readFile(dir.file("stderr.txt"));
+        return result;
+    }
+
     std::string dataFile(const std::string& name, const std::string& serial = "12345", int channel = 1) const
     {
         const std::string path = dir.file(name);
@@ -122,7 +139,7 @@ protected:
         Converter::SetUp();
         for (const char* name : {"EXAMPLE.CAL", "SET0101A.ASC", "SET0101B.ASC", "SET0102A.BIN"})
             std::filesystem::copy_file(std::string(ORVANTIS_EXAMPLES "/") + name, dir.file(name));
-        // Its output has the same name as SET0101A.ASC's; the later file wins.
+        // Its output has the same name as SET0101A.ASC's; it is refused.
         std::filesystem::copy_file(dir.file("SET0102A.BIN"), dir.file("SET0101A.BIN"));
         writeFile(dir.file("EXPORT.ASC"), "Export of something\r\nChannel 1\r\n1,2,3\r\n");
         dataFile("FAR.ASC", "12345", 30);
@@ -306,6 +323,62 @@ TEST_F(Batch, ConverterStartedWithoutStdoutWritesTheLogIntoNoOutput)
     }
 }
 
+// Every file a run could destroy, with and without jobs: another input's
+// output, an input of the run, a recording under an output's name, and a
+// link planted under an output's name in a shared folder. Each is refused
+// with its reason before anything is written, and the rest is converted.
+TEST_F(Batch, OutputsThatWouldDestroyAFileAreRefusedBeforeWriting)
+{
+    namespace fs = std::filesystem;
+    fs::copy_file(dir.file("SET0101A.ASC"), dir.file("SET.ASC"));
+    fs::copy_file(dir.file("SET0102A.BIN"), dir.file("SET.BIN"));
+    fs::copy_file(dir.file("SET0101B.ASC"), dir.file("SET"));
+    fs::copy_file(dir.file("SET0101B.ASC"), dir.file("X.ASC"));
+    fs::copy_file(dir.file("SET0101A.ASC"), dir.file("X.DAT")); // a recording named like an output
+    const std::string recording = readFile(dir.file("X.DAT"));
+    const std::string alone = convert("--cal EXAMPLE.CAL SET.ASC").outputs.at("SET.DAT");
+    writeFile(dir.file("X.DAT"), recording); // each run's outputs are taken away, .DAT files all
+    fs::create_directories(dir.path() / "shared");
+    fs::permissions(dir.path() / "shared", fs::perms::all | fs::perms::sticky_bit);
+    fs::copy_file(dir.file("SET0101B.ASC"), dir.file("shared/S.ASC"));
+    writeFile(dir.file("thesis.txt"), "another user's thesis\n");
+    fs::permissions(dir.file("thesis.txt"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink(dir.file("thesis.txt"), dir.file("shared/S.DAT"));
+
+    struct Case {
+        std::string files;
+        std::vector<std::string> errors;
+    };
+    const Case cases[] = {
+        {"SET.ASC SET.BIN", {"SET.ASC and SET.BIN would both be written to SET.DAT; SET.BIN not converted\n"}},
+        {"SET SET.ASC", {"SET and SET.ASC would both be written to SET.DAT; SET.ASC not converted\n"}},
+        {"X.ASC X.DAT",
+         {"X.ASC would be written to X.DAT, which is an input of this run; X.ASC not converted\n",
+          "Refusing to write X.DAT: it is the input file itself\n"}},
+        {"X.ASC", {"Refusing to write X.DAT: it is a Tidelume data file, not an output; not replaced\n"}},
+        {"shared/S.ASC", {"shared/S.DAT is a symbolic link; not replaced\n"}},
+    };
+    for (const char* jobs : {"--jobs 1", "--jobs 2"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(jobs) + " " + c.files);
+            const BatchResult r = withOutputs(runUnprivileged(std::string(jobs) + " --cal EXAMPLE.CAL " + c.files));
+            EXPECT_EQ(r.run.status, 1);
+            for (const std::string& error : c.errors)
+                EXPECT_NE(r.run.err.find(error), std::string::npos) << r.run.err;
+            if (c.files.rfind("SET", 0) == 0) {
+                EXPECT_EQ(r.outputs.count("SET.DAT"), 1u);
+            }
+            if (c.files == "SET.ASC SET.BIN") {
+                EXPECT_EQ(r.outputs.at("SET.DAT"), alone) << "the first input's output was replaced";
+            }
+            writeFile(dir.file("X.DAT"), recording); // withOutputs takes every .DAT away
+        }
+    }
+    EXPECT_EQ(readFile(dir.file("thesis.txt")), "another user's thesis\n");
+    EXPECT_EQ(fs::status(dir.file("thesis.txt")).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(fs::is_symlink(dir.file("shared/S.DAT")));
+}
+
 TEST_F(Converter, VersionAndHelp)
 {
     RunResult r = run("--version");
@@ -469,13 +542,17 @@ TEST_F(Converter, MistakesFailClearlyAndDestroyNothing)
     };
     const Case cases[] = {
         {"--cal SMALL.CAL X.DAT", 1, "Refusing to write X.DAT: it is the input file itself\n"},
-        {"--cal SMALL.CAL A.ASC", 1, "Refusing to write A.DAT: it is the input file itself\n"},
+        {"--cal SMALL.CAL A.ASC", 1, "A.DAT is a symbolic link; not replaced\n"},
         {"--cal c/S.DAT c/S.ASC", 1, "Refusing to write c/S.DAT: it is the calibration file\n"},
         {"--cal JUNK.CAL B.ASC", 2, "No channel calibration found in JUNK.CAL\n"},
         {"--cal X.ASC B.ASC", 2, "No channel calibration found in X.ASC\n"},
         {"--cal /dev/zero B.ASC", 2, "\"/dev/zero\": not a regular file"},
         {"--cal FIFO.CAL B.ASC", 2, "\"FIFO.CAL\": not a regular file"},
         {"--cal SMALL.CAL EMPTY.ASC", 1, "EMPTY.ASC is not a Tidelume data file\n"},
+        // Neither waits for a writer nor reads without end.
+        {"--cal SMALL.CAL FIFO.CAL", 1, "FIFO.CAL is not a regular file; not converted\n"},
+        {"--cal SMALL.CAL /dev/zero", 1, "/dev/zero is not a regular file; not converted\n"},
+        {"--cal SMALL.CAL c", 1, "Can Not Find File c\n"},
     };
     std::map<std::string, std::string> before;
     for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
@@ -495,6 +572,41 @@ TEST_F(Converter, MistakesFailClearlyAndDestroyNothing)
     EXPECT_EQ(run("--cal SMALL.CAL run.2024/SET").status, 0);
     EXPECT_TRUE(fs::exists(dir.file("run.2024/SET.DAT")));
     EXPECT_EQ(readFile(dir.file("run.DAT")), previous);
+}
+
+// A NetCDF output on a disk that fills up, while its values are written or
+// already at its creation: the file fails with the system's reason, and the
+// converter neither crashes nor leaves anything but the previous output.
+TEST_F(Converter, NetcdfOnAFullDiskFailsTheFileWithTheSystemsReason)
+{
+    namespace fs = std::filesystem;
+    if (!NetcdfOutput::available())
+        GTEST_SKIP() << "NetCDF output is not built";
+    const SmallDisk disk(dir.path() / "disk", 64);
+    ASSERT_TRUE(disk.mounted()) << disk.why();
+    std::string text = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
+    for (int j = 0; j < 3000; ++j) {
+        text += std::to_string(j) + ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11";
+        for (int k = 0; k < 11; ++k)
+            text += "," + std::to_string((j * 7919 + k * 104729) % 30011);
+        text += "\r\n";
+    }
+    writeFile(dir.file("S.ASC"), text);
+    fs::create_symlink(dir.file("S.ASC"), dir.file("disk/S.ASC")); // the output goes beside it, on the disk
+    writeFile(dir.file("disk/S.nc"), "the previous output\n");
+    for (const bool fullAtCreation : {false, true}) {
+        SCOPED_TRACE(fullAtCreation ? "full at creation" : "full while writing");
+        if (fullAtCreation)
+            disk.fill();
+        const RunResult r = run("--netcdf --cal SMALL.CAL disk/S.ASC");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Error writing output file disk/S.nc: No space left on device"), std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.out.find("Permission denied"), std::string::npos) << r.out;
+        EXPECT_EQ(readFile(dir.file("disk/S.nc")), "the previous output\n");
+        for (const auto& entry : fs::directory_iterator(dir.path() / "disk"))
+            EXPECT_NE(entry.path().extension(), ".part") << entry.path();
+    }
 }
 
 TEST_F(Converter, CalibrationOfAnotherInstrumentIsWarnedAbout)

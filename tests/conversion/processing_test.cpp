@@ -50,7 +50,7 @@ TEST_F(Processing, FileWithOnlyHeaderLinesReportsNoDataAndWritesNothing)
 {
     writeFile(input, "Tidelume Radiometer: TDL0001\r\nChannel 1\r\n\r\n  \r\n");
     EXPECT_EQ(convert(), 1);
-    const std::string failures = "No data found in " + input + "\nNo files processed.\n";
+    const std::string failures = "No data found in " + input + ": " + output + " not written\nNo files processed.\n";
     EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + failures);
     EXPECT_EQ(concatenated(log.errorBoxes()), failures);
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -335,7 +335,8 @@ TEST_F(Processing, InvalidLevelIsRefusedBeforeAnyFileIsTouched)
 TEST_F(Processing, MissingInputIsReportedWithTheSystemErrorNumber)
 {
     EXPECT_EQ(convert(), ENOENT);
-    const std::string failures = "Error 2 opening input file " + input + "\nNo files processed.\n";
+    const std::string failures =
+        "Error 2 opening input file " + input + ": No such file or directory\nNo files processed.\n";
     EXPECT_EQ(log.joined(),
               "Data file name: " + input + "\nProcessing level:    0 (raw)\nTranposition:        off\n" + failures);
     EXPECT_EQ(concatenated(log.errorBoxes()), failures);

@@ -182,7 +182,7 @@ TEST_F(IdentifyTest, MissingFileIsReportedWithTheSystemErrorNumber)
 {
     const std::string missing = "/nonexistent-orvantis-dir/none.ASC";
     EXPECT_EQ(identifyDataFile(missing.c_str()), 0);
-    const std::string expected = "Error 2 opening input file " + missing + "\n";
+    const std::string expected = "Error 2 opening input file " + missing + ": No such file or directory\n";
     EXPECT_EQ(log_.texts().back(), expected);
     EXPECT_EQ(log_.errorBoxes(), (std::vector<std::string>{expected}));
 }

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -46,18 +47,33 @@ private:
     std::vector<int> fillers_;
 };
 
-TEST_F(Processing, TransposedOutputWithoutTemporaryFileFallsBackToRows)
+// Rows in place of the table asked for would pass for a good output: the
+// file fails and its previous output stays. Without transposition the
+// temporary file is not needed, and the rows are written.
+TEST_F(Processing, TransposedOutputWithoutTemporaryFileFailsTheFile)
 {
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {1, 2}) + dataLine(1001, 0, 1, {3, 4}));
     convert();
     const std::string normal = readFile(output);
+    writeFile(output, "the previous output\n");
+    log.clear();
+    int result = 0;
+    {
+        const DescriptorLimit onlyInputAndOutput(2);
+        result = convert(0, 1);
+    }
+    EXPECT_EQ(result, EMFILE);
+    const std::string failures = "ERROR opening temporary file.\n" + input + " cannot be transposed without it (" +
+                                 std::strerror(EMFILE) + "): " + output + " not written\nNo files processed.\n";
+    EXPECT_EQ(concatenated(log.errorBoxes()), failures);
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + failures);
+    EXPECT_EQ(readFile(output), "the previous output\n");
     log.clear();
     {
         const DescriptorLimit onlyInputAndOutput(2);
-        convert(0, 1);
+        EXPECT_EQ(convert(0, 0), 0);
     }
     EXPECT_EQ(concatenated(log.errorBoxes()), "ERROR opening temporary file.\n");
-    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "on\n", output) + "ERROR opening temporary file.\n2 spectra.\n");
     EXPECT_EQ(readFile(output), normal);
 }
 
@@ -66,7 +82,8 @@ TEST_F(Processing, UnopenableOutputIsReported)
     writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}));
     std::filesystem::create_directory(output);
     EXPECT_EQ(convert(), EISDIR);
-    EXPECT_EQ(concatenated(log.errorBoxes()), "Error 21 opening output file " + output + "\nNo files processed.\n");
+    EXPECT_EQ(concatenated(log.errorBoxes()),
+              "Error 21 opening output file " + output + ": Is a directory\nNo files processed.\n");
 }
 
 TEST_F(Processing, PathsLongerThanAnyFixedBufferAreConverted)
@@ -89,8 +106,9 @@ TEST_F(Processing, PathsLongerThanAnyFixedBufferAreConverted)
     // Every message whole, line end included, however long the path.
     EXPECT_EQ(log.count("Data file name: " + input + "\n"), 1);
     EXPECT_EQ(log.count("opening " + missing + "\n"), 1);
-    EXPECT_EQ(log.count("Error 2 opening input file " + missing + "\n"), 1);
-    EXPECT_EQ(log.errorBoxes().front(), "Error 2 opening input file " + missing + "\n");
+    const std::string missed = "Error 2 opening input file " + missing + ": No such file or directory\n";
+    EXPECT_EQ(log.count(missed), 1);
+    EXPECT_EQ(log.errorBoxes().front(), missed);
 }
 
 TEST_F(Processing, ControlCharactersInFileNamesKeepTheHeaderToFourLines)

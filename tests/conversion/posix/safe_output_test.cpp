@@ -71,48 +71,56 @@ TEST_F(SafeOutput, InputsAreNeverOverwrittenWhateverNameReachesThem)
         std::string refusal;
     };
     // An input named like its output, reached through a symbolic link, or a
-    // hard link; a calibration file where the output would go.
+    // hard link; a calibration file where the output would go; a recording
+    // under the output's name.
     const std::string same = dir.write("X.RAW", data);
     const std::string linked = dir.write("A.ASC", data);
     fs::create_symlink(linked, dir.file("A.RAW"));
     const std::string hard = dir.write("H.ASC", data);
     fs::create_hard_link(hard, dir.file("H.RAW"));
     const std::string besideCal = dir.write("S.ASC", data);
+    const std::string recorded = dir.write("R.ASC", data);
+    const std::string recording = dir.write("R.RAW", data);
+    const auto refusal = [](const std::string& output, const std::string& reason) {
+        return "Refusing to write " + output + ": " + reason + "\n";
+    };
     for (const Case& c :
-         {Case{same, "CAL.CAL", "it is the input file itself"}, Case{linked, "CAL.CAL", "it is the input file itself"},
-          Case{hard, "CAL.CAL", "it is the input file itself"}, Case{besideCal, cal, "it is the calibration file"}}) {
+         {Case{same, "CAL.CAL", refusal(same, "it is the input file itself")},
+          Case{linked, "CAL.CAL", dir.file("A.RAW") + " is a symbolic link; not replaced\n"},
+          Case{hard, "CAL.CAL", refusal(dir.file("H.RAW"), "it is the input file itself")},
+          Case{besideCal, cal, refusal(cal, "it is the calibration file")},
+          Case{recorded, "CAL.CAL", refusal(recording, "it is a Tidelume data file, not an output; not replaced")}}) {
         SCOPED_TRACE(c.input);
         log.clear();
         EXPECT_NE(convert(c.input, c.calibration), 0);
-        const std::string output = fs::path(c.input).replace_extension(".RAW").string();
-        EXPECT_EQ(concatenated(log.errorBoxes()),
-                  "Refusing to write " + output + ": " + c.refusal + "\nNo files processed.\n");
+        EXPECT_EQ(concatenated(log.errorBoxes()), c.refusal + "No files processed.\n");
         EXPECT_EQ(readFile(c.input), data);
     }
     EXPECT_EQ(readFile(cal), "a calibration file");
-    EXPECT_EQ(folderContents(dir.path()),
-              (std::vector<std::string>{"A.ASC", "A.RAW", "H.ASC", "H.RAW", "S.ASC", "S.RAW", "X.RAW"}));
+    EXPECT_EQ(readFile(recording), data);
+    EXPECT_EQ(folderContents(dir.path()), (std::vector<std::string>{"A.ASC", "A.RAW", "H.ASC", "H.RAW", "R.ASC",
+                                                                    "R.RAW", "S.ASC", "S.RAW", "X.RAW"}));
 }
 
-TEST_F(SafeOutput, OutputLinkLeadsToARegularFileOnlyAndStays)
+// A link planted under the output's name (in a shared folder, another
+// user's) could lead the write to any file the converter may write: it is
+// never followed, wherever it leads, and stays as it is.
+TEST_F(SafeOutput, LinkUnderTheOutputsNameIsRefusedWhereverItLeads)
 {
     const std::string input = dir.write("A.ASC", dataText(2));
-    const std::string elsewhere = dir.write("ELSEWHERE.RAW", "old");
-    fs::create_symlink("ELSEWHERE.RAW", dir.file("A.RAW"));
-    EXPECT_EQ(convert(input), 0);
-    EXPECT_TRUE(fs::is_symlink(dir.file("A.RAW")));
-    EXPECT_EQ(splitCrLfLines(readFile(elsewhere)).size(), 7u);
-
-    // A device takes anything and keeps nothing: no output may go there.
-    for (const char* device : {"/dev/null", "/dev/full"}) {
-        SCOPED_TRACE(device);
+    const std::string elsewhere = dir.write("ELSEWHERE.RAW", "another user's file");
+    for (const std::string& target : {elsewhere, std::string("/dev/null"), dir.file("NOWHERE.RAW")}) {
+        SCOPED_TRACE(target);
         log.clear();
         fs::remove(dir.file("A.RAW"));
-        fs::create_symlink(device, dir.file("A.RAW"));
+        fs::create_symlink(target, dir.file("A.RAW"));
         EXPECT_EQ(convert(input), 1);
         EXPECT_EQ(concatenated(log.errorBoxes()),
-                  "Refusing to write " + dir.file("A.RAW") + ": it is not a regular file\nNo files processed.\n");
+                  dir.file("A.RAW") + " is a symbolic link; not replaced\nNo files processed.\n");
+        EXPECT_EQ(fs::read_symlink(dir.file("A.RAW")), target);
     }
+    EXPECT_EQ(readFile(elsewhere), "another user's file");
+    EXPECT_FALSE(fs::exists(dir.file("NOWHERE.RAW")));
 }
 
 TEST_F(SafeOutput, ReplacedOutputHasTheModeOfANewFileAndNoTemporaryStays)
@@ -143,7 +151,8 @@ TEST_F(SafeOutput, FolderWithoutWritePermissionIsReportedAndLeftAlone)
     });
     fs::permissions(folder, fs::perms::owner_all);
     EXPECT_EQ(outcome, std::to_string(EACCES) + " Error " + std::to_string(EACCES) + " opening output file " +
-                           (folder / "A.RAW").string() + "\nNo files processed.\n");
+                           (folder / "A.RAW").string() + ": Permission denied (no new file can be made in the folder " +
+                           folder.string() + ")\nNo files processed.\n");
     EXPECT_EQ(readFile((folder / "A.RAW").string()), "old");
     EXPECT_EQ(folderContents(folder), (std::vector<std::string>{"A.ASC", "A.RAW"}));
 }
