@@ -56,17 +56,19 @@ DamagedText buildDamagedText(const uint8_t* data, std::size_t size)
     text.clean = text.damaged = std::string("Tidelume Radiometer: TDL0001") + lineEnd + "Channel 1" + lineEnd;
     std::string lastGood = spectrumLine(9999, numPix, bytes);
     int spectra = 0;
-    bool afterCommaCut = false;
+    // The file's layout is judged on its first spectrum line, which a cut
+    // line would misjudge: the data start with a whole spectrum.
+    bool wholeNext = true;
     while (!bytes.empty()) {
         const unsigned kind = bytes.take() % 8;
         // A line cut after a comma reads on into the next line; a bare number
         // or another cut line there would make it a spectrum legally
         // continued, which no reader can tell. A whole spectrum follows it.
-        if (kind < 4 || afterCommaCut) {
+        if (kind < 4 || wholeNext) {
             lastGood = spectrumLine(10000 + spectra++, numPix, bytes);
             text.clean += lastGood + lineEnd;
             text.damaged += lastGood + lineEnd;
-            afterCommaCut = false;
+            wholeNext = false;
         } else if (kind == 4) {
             text.damaged += std::string(JUNK[bytes.take() % JUNK.size()]) + lineEnd;
         } else {
@@ -74,7 +76,7 @@ DamagedText buildDamagedText(const uint8_t* data, std::size_t size)
             text.damaged += cut + lineEnd;
             if (cut.find(',') != std::string::npos) // else a bare number: no spectrum
                 ++text.lost;
-            afterCommaCut = cut.back() == ',';
+            wholeNext = cut.back() == ',';
         }
     }
     return text;
