@@ -59,6 +59,7 @@ struct FileConversion {
     int binaryInput = 0;
     int format = 0;
     int32_t count = 0;  // a day of spectra at one a second exceeds 16 bits
+    int32_t lost = 0;   // damaged spectra passed over
     int writeError = 0; // the system's reason for the first failed write
 };
 
@@ -142,9 +143,40 @@ DataKind findFirstData(std::FILE* input)
     }
 }
 
+// A text line that starts like a number but holds no spectrum: noise between
+// spectra (a stray note, a bare number), not a lost spectrum.
+void reportNotSpectrum(const FileConversion& run, const SpectrumRead& read)
+{
+    logError("WARNING: %s: skipped a line at byte %ld that is not a spectrum\n", run.path, read.lineOffset);
+}
+
+// A spectrum that could not be read whole is passed over and counted, so the
+// file's result can tell that the output lacks it.
+void reportDamaged(FileConversion& run, const SpectrumRead& read)
+{
+    if (read.result > 1)
+        logMessage("WARNING: readSpectrum returned %d\n", read.result);
+    ++run.lost;
+    logError("%s: spectrum %d (byte %ld) is damaged and was skipped\n", run.path, run.count + run.lost,
+             read.lineOffset);
+}
+
+// The next spectrum, past any text that holds none: 0 when one was read, 1
+// at the end of the data, else the error of a binary record that stops the
+// file.
 int16_t readNext(FileConversion& run)
 {
-    return readSpectrum(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format);
+    for (;;) {
+        const SpectrumRead read =
+            readSpectrumResuming(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format);
+        switch (read.outcome) {
+        case ReadOutcome::NotSpectrum: reportNotSpectrum(run, read); break;
+        case ReadOutcome::Damaged: reportDamaged(run, read); break;
+        case ReadOutcome::Spectrum:
+        case ReadOutcome::EndOfData:
+        case ReadOutcome::Stopped: return read.result;
+        }
+    }
 }
 
 // From here on only normal text rows go to the output: a worker writes them
@@ -361,12 +393,17 @@ void reportOutputOpenError(int error, const std::string& outputName)
         logError("Error %d opening output file %s: %s\n", error, outputName.c_str(), std::strerror(error));
 }
 
-void logSpectrumCount(int32_t count)
+// The spectra written, then those lost to damage, if any.
+void logSpectrumCount(const FileConversion& run)
 {
-    if (count == 1)
+    if (run.count == 1)
         logMessage("1 spectrum.\n");
     else
-        logMessage("%d spectra.\n", count);
+        logMessage("%d spectra.\n", run.count);
+    if (run.lost == 1)
+        logError("%s: 1 damaged spectrum was skipped\n", run.path);
+    else if (run.lost > 1)
+        logError("%s: %d damaged spectra were skipped\n", run.path, run.lost);
 }
 
 // Puts the finished output in place, or leaves the previous one as it was.
@@ -380,7 +417,7 @@ int16_t settleOutput(FileConversion& run, LoopEnd end, const std::string& output
     if (end != LoopEnd::WriteFailed && !finishOutput(run) && run.writeError == 0)
         return 1; // the temporary file could not be read back; already reported
     if (run.writeError == 0 && run.count == 0) {
-        logSpectrumCount(0);
+        logSpectrumCount(run);
         logError("No spectrum converted: %s not written\n", outputName.c_str());
         return 1;
     }
@@ -390,9 +427,9 @@ int16_t settleOutput(FileConversion& run, LoopEnd end, const std::string& output
         logError("Error writing output file %s: %s; not written\n", outputName.c_str(), std::strerror(run.writeError));
         return static_cast<int16_t>(run.writeError);
     }
-    logSpectrumCount(run.count);
+    logSpectrumCount(run);
     if (end == LoopEnd::EndOfData)
-        return 0;
+        return run.lost == 0 ? 0 : SPECTRA_SKIPPED;
     logError("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path, run.count);
     return STOPPED_EARLY;
 }
@@ -459,7 +496,7 @@ int calibrateFile(const char* dataFileName, const char* calFileName, int8_t leve
     logDebug("Ready to process.\n");
     warnOnForeignCalibration(dataFileName, calFileName);
     const int16_t result = processDatFile(dataFileName, calFileName);
-    if (result != 0 && result != STOPPED_EARLY && result != CANCELLED)
+    if (result != 0 && result != STOPPED_EARLY && result != SPECTRA_SKIPPED && result != CANCELLED)
         logError("No files processed.\n");
     return result;
 }
@@ -525,7 +562,7 @@ int16_t processDatFile(const char* dataFileName, const char* calFileName)
         return 1;
     }
     run.binaryInput = kind == DataKind::Binary ? 1 : 0;
-    run.format = run.binaryInput ? 2 : detectFileFormat(run.input.get());
+    run.format = run.binaryInput ? 2 : detectSpectrumFormat(run.input.get());
     logDebug("File format: %d\n", run.format);
 
     const LoopEnd end = run.writeError != 0 ? LoopEnd::WriteFailed : convertSpectra(run);

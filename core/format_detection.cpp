@@ -2,6 +2,7 @@
 
 #include "core/input_formats.h"
 #include "core/log.h"
+#include "core/text_spectrum.h"
 
 namespace {
 
@@ -89,4 +90,15 @@ int detectFileFormat(std::FILE* stream)
         return 1;
     logError("Unknown file format.\n");
     return 0;
+}
+
+int detectSpectrumFormat(std::FILE* stream)
+{
+    std::fpos_t here;
+    if (std::fgetpos(stream, &here) != 0)
+        return detectFileFormat(stream);
+    skipToFirstSpectrumLine(stream);
+    const int format = detectFileFormat(stream);
+    std::fsetpos(stream, &here);
+    return format;
 }

@@ -12,6 +12,17 @@ int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, i
     return readTextSpectrum(record, pixels, stream, format);
 }
 
+SpectrumRead readSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format)
+{
+    if (binaryInput == 0)
+        return readTextSpectrumResuming(record, pixels, stream, format);
+    const int16_t result = readBinarySpectrum(record, pixels, stream);
+    const ReadOutcome outcome = result == 0   ? ReadOutcome::Spectrum
+                                : result == 1 ? ReadOutcome::EndOfData
+                                              : ReadOutcome::Stopped;
+    return {result, outcome, -1};
+}
+
 void skipLine(std::FILE* stream)
 {
     skipToLineEnd(stream);

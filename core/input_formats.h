@@ -1,4 +1,5 @@
 #pragma once
+#include "core/spectrum_read.h"
 #include "core/spectrum_record.h"
 
 #include <cstddef>
@@ -10,9 +11,19 @@
 // that could not be read.
 int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format);
 
+// readSpectrum for a file loop: text it cannot read is passed over (the
+// stream then stands at the next line) and reported in the outcome, while a
+// binary record that cannot be read stops the file.
+SpectrumRead readSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput,
+                                  int format);
+
 // Which text layout the data line at the stream position uses: 1, 2, or 0
 // when unknown. The stream position is unchanged afterwards.
 int detectFileFormat(std::FILE* stream);
+
+// detectFileFormat on the first line that starts like a spectrum: a stray
+// line before it tells nothing of the layout. The position is unchanged.
+int detectSpectrumFormat(std::FILE* stream);
 
 // Consumes characters up to and including the first CR or LF, or to the end.
 void skipLine(std::FILE* stream);

@@ -1,6 +1,8 @@
 #include "core/text_spectrum.h"
 
 #include "core/input_formats.h"
+#include "core/line_end.h"
+#include "core/line_position.h"
 #include "core/log.h"
 #include "core/number_scan.h"
 #include "core/pixel_count.h"
@@ -24,6 +26,23 @@ bool findDataLine(std::FILE* stream)
             return true;
         skipLine(stream);
     }
+}
+
+// Whether the data line at the stream position starts with "integer,", as
+// every spectrum does; the position is unchanged.
+bool startsSpectrum(std::FILE* stream)
+{
+    std::fpos_t here;
+    if (std::fgetpos(stream, &here) != 0)
+        return true; // cannot look ahead: taken as it comes
+    bool starts;
+    {
+        StreamChars in(stream);
+        int64_t time;
+        starts = scanInteger(in, time) && matchChar(in, ',');
+    }
+    std::fsetpos(stream, &here);
+    return starts;
 }
 
 // The conversions of a data line: "%ld," and "%d," (integer), "%f," (real),
@@ -110,19 +129,69 @@ int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format)
     return 0;
 }
 
+// The spectrum whose data line starts at the stream position. A line that
+// does not even start with "integer," (a bare number, a date, a lone '-' or
+// '.') is no spectrum; one that does but fails later is a damaged spectrum.
+// The time field cannot run over a line end, so the first kind always ends
+// on its own line.
+SpectrumRead readDataLine(std::FILE* stream, SpectrumRecord& record, float* pixels, int format)
+{
+    TextFields fields(stream);
+    if (const int16_t failed = readHeaderFields(fields, record, format))
+        return {failed, failed == 1 ? ReadOutcome::NotSpectrum : ReadOutcome::Damaged, -1};
+    const int read = fields.pixels(pixels, record.numPix);
+    if (read < record.numPix) {
+        logError("Error reading pixel %d\n", read);
+        return {1, ReadOutcome::Damaged, -1};
+    }
+    return {0, ReadOutcome::Spectrum, -1};
+}
+
+// A line cut right after a comma takes its missing values from the next
+// line, as a spectrum legally continued there would; the next spectrum then
+// ends up partly swallowed, its rest left behind the one just read. So values
+// left on the last line of a spectrum that ran over a line end mean damage.
+// A spectrum on one line may carry anything after its values, as it always
+// could. The first test settles the usual case with one character.
+bool swallowedNextLine(std::FILE* stream, const std::fpos_t& start)
+{
+    const int c = getc_unlocked(stream);
+    if (c == EOF)
+        return false;
+    std::ungetc(c, stream);
+    return !isLineEnd(c) && restOfLineHoldsText(stream) && lineEndSince(stream, start);
+}
+
 } // namespace
 
 int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int format)
 {
     if (!findDataLine(stream))
         return 1;
-    TextFields fields(stream);
-    if (const int16_t failed = readHeaderFields(fields, record, format))
-        return failed;
-    const int read = fields.pixels(pixels, record.numPix);
-    if (read < record.numPix) {
-        logError("Error reading pixel %d\n", read);
-        return 1;
+    return readDataLine(stream, record, pixels, format).result;
+}
+
+SpectrumRead readTextSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int format)
+{
+    if (!findDataLine(stream))
+        return {1, ReadOutcome::EndOfData, -1};
+    std::fpos_t start;
+    const bool canGoBack = std::fgetpos(stream, &start) == 0;
+    SpectrumRead read = readDataLine(stream, record, pixels, format);
+    if (!canGoBack) { // a stream that cannot seek: go on after the line where the read stopped
+        if (read.outcome != ReadOutcome::Spectrum)
+            skipToLineEnd(stream);
+        return read;
     }
-    return 0;
+    if (read.outcome == ReadOutcome::Spectrum && swallowedNextLine(stream, start))
+        read.outcome = ReadOutcome::Damaged;
+    if (read.outcome != ReadOutcome::Spectrum)
+        read.lineOffset = skipLineFrom(stream, start);
+    return read;
+}
+
+void skipToFirstSpectrumLine(std::FILE* stream)
+{
+    while (findDataLine(stream) && !startsSpectrum(stream))
+        skipLine(stream);
 }

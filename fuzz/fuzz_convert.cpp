@@ -2,15 +2,20 @@
 // the next two the length of the calibration file, and the rest is the data
 // file. A conversion that fails leaves no output; one that succeeds, even in
 // part, leaves an output of the right shape.
+// With the first byte's top bit set, the rest describes good text spectra
+// with damage between them instead: the damaged file must give the output of
+// the good spectra alone, and report exactly the spectra that cut lines lost.
 
 #include "calibration/cal_table.h"
 #include "core/identify.h"
 #include "conversion/processing.h"
 #include "core/processing_state.h"
+#include "damaged_text.h"
 #include "fuzz_support.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -102,6 +107,50 @@ void checkText(const std::string& text, bool transposed)
         checkRows(lines, logged.find("different set of pixels") == std::string::npos);
 }
 
+// How many spectra the log says were skipped as damaged.
+int reportedLosses()
+{
+    if (logged.find(": 1 damaged spectrum was skipped\n") != std::string::npos)
+        return 1;
+    const auto words = logged.find(" damaged spectra were skipped\n");
+    if (words == std::string::npos)
+        return 0;
+    const auto number = logged.rfind(' ', words - 1);
+    return std::atoi(logged.c_str() + number + 1);
+}
+
+// Converts one text at level 0 (no calibration needed); the result, the
+// output ("" when none) and the log.
+int convertText(const ScratchFolder& folder, const std::string& text, int transpose, std::string& output)
+{
+    const std::string input = folder.write("D.ASC", reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    const std::string outputPath = folder.file("D.RAW");
+    std::filesystem::remove(outputPath);
+    freeCals();
+    std::strcpy(dataSerial, "TDL0001");
+    chanIndex = 0;
+    logged.clear();
+    const int result = calibrateFile(input.c_str(), "C.CAL", 0, transpose, 0, ',', 0, keepText);
+    output = std::filesystem::exists(outputPath) ? readWhole(outputPath) : "";
+    return result;
+}
+
+void checkDamagedText(const ScratchFolder& folder, const uint8_t* data, std::size_t size, int transpose)
+{
+    const DamagedText text = buildDamagedText(data, size);
+    std::string clean;
+    const int cleanResult = convertText(folder, text.clean, transpose, clean);
+    std::string damaged;
+    const int result = convertText(folder, text.damaged, transpose, damaged);
+    check(damaged == clean);
+    if (cleanResult != 0) { // no good spectrum: nothing to write either way
+        check(result == 1);
+        return;
+    }
+    check(result == (text.lost == 0 ? 0 : SPECTRA_SKIPPED));
+    check(reportedLosses() == text.lost);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
@@ -111,6 +160,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         return 0;
     silenceLog();
     logged.clear();
+    if (data[0] & 0x80) {
+        checkDamagedText(folder, data + 1, size - 1, data[0] >> 3 & 1);
+        return 0;
+    }
     const int level = data[0] % 5;
     const int transpose = data[0] >> 3 & 1;
     const int binary = data[0] >> 4 & 1;
@@ -126,7 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     std::filesystem::remove(output);
     const int result =
         calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), transpose, binary, ',', 1, keepText);
-    const bool written = result == 0 || result == STOPPED_EARLY;
+    const bool written = result == 0 || result == STOPPED_EARLY || result == SPECTRA_SKIPPED;
     check(std::filesystem::exists(output) == written);
     if (!written)
         return 0;

@@ -106,15 +106,17 @@ TEST_F(Processing, FailedFirstCalibrationEndsWithNoSpectrum)
     EXPECT_EQ(readFile(output), "previous output");
 }
 
-TEST_F(Processing, TextEndingInsideADataLineEndsTheFileWithTheFieldNumber)
+TEST_F(Processing, TextEndingInsideADataLineReportsTheFieldNumberAndTheLostSpectrum)
 {
-    writeFile(input, std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5}) + "1001,12.0,11.0,3.0,0,1,1,0,0,100,");
-    EXPECT_EQ(convert(), STOPPED_EARLY);
-    const std::string stopped =
-        "Conversion of " + input + " stopped at spectrum 1: the output holds the spectra before it\n";
-    EXPECT_EQ(log.joined(),
-              opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n1 spectrum.\n" + stopped);
-    EXPECT_EQ(concatenated(log.errorBoxes()), stopped);
+    const std::string text = std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5});
+    writeFile(input, text + "1001,12.0,11.0,3.0,0,1,1,0,0,100,");
+    EXPECT_EQ(convert(), SPECTRA_SKIPPED);
+    const std::string damaged =
+        input + ": spectrum 2 (byte " + std::to_string(text.size()) + ") is damaged and was skipped\n";
+    const std::string lost = input + ": 1 damaged spectrum was skipped\n";
+    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n" + damaged +
+                                "1 spectrum.\n" + lost);
+    EXPECT_EQ(concatenated(log.errorBoxes()), damaged + lost);
     EXPECT_EQ(outputLines().size(), 6u);
 }
 
@@ -127,8 +129,10 @@ TEST_F(Processing, FailedFirstReadWritesNothing)
         EXPECT_EQ(convert(0, transpose), 1);
         // The cut line cannot tell its layout either.
         EXPECT_EQ(log.joined(), opening("0 (raw)\n", transpose ? "on\n" : "off\n", output) +
-                                    "Unknown file format.\nWARNING: readSpectrum returned 3\n0 spectra.\n" +
-                                    notWritten());
+                                    "Unknown file format.\nWARNING: readSpectrum returned 3\n" + input +
+                                    ": spectrum 1 (byte 41) is damaged and was skipped\n"
+                                    "WARNING: readSpectrum returned 1\n0 spectra.\n" +
+                                    input + ": 1 damaged spectrum was skipped\n" + notWritten());
         EXPECT_FALSE(std::filesystem::exists(output));
     }
 }
@@ -291,11 +295,11 @@ TEST_F(ManyRows, ReadErrorInTheMiddleLeavesEveryEarlierRowAndNoWorker)
     writeLongFile();
     writeFile(input, readFile(input) + "1,2,3,x\r\n");
     const std::size_t threads = threadCount();
-    EXPECT_EQ(convert(), STOPPED_EARLY);
+    EXPECT_EQ(convert(), SPECTRA_SKIPPED);
     EXPECT_EQ(threadCount(), threads);
     const std::string text = log.joined();
     EXPECT_NE(text.find("WARNING: readSpectrum returned"), std::string::npos) << text;
-    EXPECT_NE(text.find("3000 spectra.\nConversion of " + input + " stopped at spectrum 3000"), std::string::npos);
+    EXPECT_NE(text.find("3000 spectra.\n" + input + ": 1 damaged spectrum was skipped\n"), std::string::npos);
     EXPECT_TRUE(outputLines() == expectedLines());
 }
 

@@ -249,3 +249,56 @@ TEST_F(TextSpectrumTest, NumberFormsOfTheCScannerAreAccepted)
     EXPECT_EQ(pixels_[1], 1.0f);
     EXPECT_EQ(pixels_[2], 0.05f);
 }
+
+// The resuming read gives readSpectrum's result for the same text, tells what
+// it passed over and where, and goes on at the next line: with the spectrum a
+// cut line swallowed read again.
+TEST_F(TextSpectrumTest, ResumingReadClassifiesWhatItPassesOverAndGoesOnAtTheNextLine)
+{
+    struct Case {
+        std::string passedOver;
+        ReadOutcome outcome;
+    };
+    const std::vector<Case> cases = {
+        {"123\r\n", ReadOutcome::NotSpectrum},
+        {"2020-01-01 12:00 power glitch\n", ReadOutcome::NotSpectrum},
+        {"-\r\n", ReadOutcome::NotSpectrum},
+        {".\r\n", ReadOutcome::NotSpectrum},
+        {"7,1.5,2\r\n", ReadOutcome::Damaged},
+        {"7,1,2,3,100,0,1,3,4\r\n", ReadOutcome::Damaged},
+        {"7,1,2,3,100,0,1,3,4,\r\n", ReadOutcome::Damaged},  // swallows 9 and 1 of the next line
+        {"7,1,2,3,100,0,\r\n", ReadOutcome::Damaged},        // reads 9,1, as its last header values
+        {"7,1,2,3,100,0,1,2,4,\r\n", ReadOutcome::Damaged}}; // fills up with 9, the rest left over
+    const std::string next = "9,1,2,3,100,0,1,3,5,6,7\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.passedOver);
+        const std::string text = "head\r\n" + c.passedOver + next;
+        MemoryStream plain(text);
+        const int16_t plainResult = read(plain, 1);
+        MemoryStream stream(text);
+        const SpectrumRead passed = readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1);
+        EXPECT_EQ(passed.outcome, c.outcome);
+        EXPECT_EQ(passed.result, plainResult);
+        EXPECT_EQ(passed.lineOffset, 6);
+        const SpectrumRead following = readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1);
+        ASSERT_EQ(following.outcome, ReadOutcome::Spectrum);
+        EXPECT_EQ(valueOf(record_.time), 9);
+        EXPECT_EQ(pixels_[2], 7.0f);
+        EXPECT_EQ(readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1).outcome, ReadOutcome::EndOfData);
+    }
+}
+
+// Text after the last value of a spectrum on one line, and a spectrum
+// continued after a comma, are whole spectra as they always were.
+TEST_F(TextSpectrumTest, ResumingReadTakesLegalLayoutsAsWholeSpectra)
+{
+    MemoryStream stream("1,1,2,3,100,0,1,2,4,5,6,7 \r\n2,1,2,3,100,0,1,2,\r\n4,\r\n5  \r\n3,1,2,3,100,0,1,2,4,5");
+    for (const int time : {1, 2, 3}) {
+        const SpectrumRead read = readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1);
+        ASSERT_EQ(read.outcome, ReadOutcome::Spectrum);
+        EXPECT_EQ(read.result, 0);
+        EXPECT_EQ(valueOf(record_.time), time);
+        EXPECT_EQ(pixels_[1], 5.0f);
+    }
+    EXPECT_EQ(readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1).outcome, ReadOutcome::EndOfData);
+}

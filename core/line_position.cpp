@@ -1,0 +1,36 @@
+#include "core/line_position.h"
+
+#include "core/line_end.h"
+
+bool restOfLineHoldsText(std::FILE* stream)
+{
+    std::fpos_t here;
+    if (std::fgetpos(stream, &here) != 0)
+        return false;
+    int c;
+    do
+        c = getc_unlocked(stream);
+    while (c == ' ' || c == '\t');
+    std::fsetpos(stream, &here);
+    return c != EOF && !isLineEnd(c);
+}
+
+bool lineEndSince(std::FILE* stream, const std::fpos_t& start)
+{
+    std::fpos_t here;
+    const long end = std::ftell(stream);
+    if (end < 0 || std::fgetpos(stream, &here) != 0 || std::fsetpos(stream, &start) != 0)
+        return false;
+    bool found = false;
+    for (long left = end - std::ftell(stream); left > 0 && !found; --left)
+        found = isLineEnd(getc_unlocked(stream));
+    std::fsetpos(stream, &here);
+    return found;
+}
+
+long skipLineFrom(std::FILE* stream, const std::fpos_t& start)
+{
+    const long offset = std::fsetpos(stream, &start) == 0 ? std::ftell(stream) : -1;
+    skipToLineEnd(stream);
+    return offset;
+}

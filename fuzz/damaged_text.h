@@ -1,0 +1,15 @@
+#pragma once
+// A text data file built from fuzz bytes as good spectra with damage between
+// them: lines that hold no spectrum and cut copies of spectrum lines.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct DamagedText {
+    std::string clean;   // the header lines and the good spectra alone
+    std::string damaged; // the same with the damage in between
+    int lost = 0;        // cut lines that start like a spectrum: each a lost spectrum
+};
+
+DamagedText buildDamagedText(const uint8_t* data, std::size_t size);
