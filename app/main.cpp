@@ -9,6 +9,7 @@
 #include "app/forms.h"
 #include "app/viewer_command.h"
 #include "app/viewer_entry.h"
+#include "conversion/interrupt_cleanup.h"
 #include "core/log.h"
 
 #include <cstdio>
@@ -59,6 +60,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    installInterruptCleanup();
     const ViewerCommand command = parseViewerCommand(commandArguments(argc, argv));
     if (command.kind != ViewerCommand::None || !command.error.isEmpty())
         return runViewerCommand(command, argc, argv);

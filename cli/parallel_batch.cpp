@@ -5,6 +5,7 @@
 #include "cli/log_block.h"
 #include "cli/log_stream.h"
 #include "cli/std_streams_redirect.h"
+#include "conversion/interrupt_cleanup.h"
 #include "core/file_path.h"
 
 #include <algorithm>
@@ -172,11 +173,14 @@ private:
         }
     }
 
+    // A stop while a log is printed takes effect once it is printed whole.
     void printFinished()
     {
         for (; printed_ < runs_.size() && runs_[printed_].status; ++printed_) {
-            if (runs_[printed_].log)
+            if (runs_[printed_].log) {
+                const InterruptsHeldBack held;
                 runs_[printed_].log->printTo(out_, err_);
+            }
             runs_[printed_].log.reset();
         }
     }

@@ -9,6 +9,9 @@
 // done, so the printed result equals that of a one-by-one run. Short of
 // descriptors or processes, it holds back fewer logs and runs fewer children,
 // down to converting in this process; no file and no log line is lost.
+// Stopping the batch (an interrupt, or its process ending) stops every
+// conversion before its output is put in place, and no log is printed in
+// part.
 
 #include "driver/conversion_driver.h"
 

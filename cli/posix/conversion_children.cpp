@@ -1,5 +1,8 @@
 #include "cli/conversion_children.h"
 
+#include "cli/posix/stop_relay.h"
+#include "conversion/interrupt_cleanup.h"
+
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,6 +35,11 @@ std::string describeAbnormalEnd(int waitStatus)
 } // namespace
 
 struct ConversionChildren::Processes {
+    Processes() { stop_relay::install(); }
+    ~Processes() { stop_relay::uninstall(); }
+    Processes(const Processes&) = delete;
+    Processes& operator=(const Processes&) = delete;
+
     std::map<pid_t, std::size_t> files; // the running children's files
 };
 
@@ -40,11 +48,23 @@ ConversionChildren::ConversionChildren(const FileSteps& steps) : steps_(steps), 
 ConversionChildren::~ConversionChildren() = default;
 
 // The child inherits the standard streams that lead to the file's log and the
-// calibration table this process loaded while preparing it.
+// calibration table this process loaded while preparing it. A stop between
+// the fork and the child's being known to the relay waits until it is known.
 bool ConversionChildren::start(std::size_t file, const std::string& path, const LogBlock&,
                                const std::function<void()>& releaseInChild)
 {
-    const pid_t child = fork();
+    if (stop_relay::full())
+        return false;
+    const pid_t parent = getpid();
+    pid_t child = -1;
+    {
+        const InterruptsHeldBack held;
+        child = fork();
+        if (child == 0)
+            stop_relay::tieChildTo(parent);
+        else if (child > 0)
+            stop_relay::add(child);
+    }
     if (child < 0)
         return false;
     if (child == 0) {
@@ -63,10 +83,13 @@ bool ConversionChildren::start(std::size_t file, const std::string& path, const 
 std::optional<EndedChild> ConversionChildren::waitForOne()
 {
     while (!processes_->files.empty()) {
-        int waitStatus = 0;
-        const pid_t child = waitpid(-1, &waitStatus, 0);
-        if (child < 0)
+        siginfo_t ended{};
+        if (waitid(P_ALL, 0, &ended, WEXITED | WNOWAIT) != 0)
             return std::nullopt;
+        const pid_t child = ended.si_pid;
+        stop_relay::remove(child);
+        int waitStatus = 0;
+        waitpid(child, &waitStatus, 0);
         const auto found = processes_->files.find(child);
         if (found == processes_->files.end())
             continue;

@@ -48,10 +48,28 @@ void setInheritable(HANDLE handle, bool inheritable)
     SetHandleInformation(handle, HANDLE_FLAG_INHERIT, inheritable ? HANDLE_FLAG_INHERIT : 0);
 }
 
+// A job whose processes end when its last handle closes: this process's,
+// not inherited, which closes when this process ends however it ends. Null
+// when the system has none to give.
+HANDLE jobEndingWithThisProcess()
+{
+    const HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job)
+        return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
+}
+
 } // namespace
 
 struct ConversionChildren::Processes {
-    std::vector<HANDLE> handles; // of the running children
+    HANDLE job = jobEndingWithThisProcess(); // every child's, so that a stopped batch stops them
+    std::vector<HANDLE> handles;             // of the running children
     std::vector<std::size_t> files;
 };
 
@@ -61,15 +79,19 @@ ConversionChildren::~ConversionChildren()
 {
     for (const HANDLE process : processes_->handles)
         CloseHandle(process);
+    if (processes_->job)
+        CloseHandle(processes_->job);
 }
 
 // Without fork a child cannot take over the calibration table this process
 // loaded: it is the converter run again on the one file, which loads the
 // same calibration file without logging that, and writes its log and error
-// texts through inherited handles of the file's log.
+// texts through inherited handles of the file's log. It starts suspended and
+// runs only once it is in the batch's job; a child that cannot be put there
+// is not started.
 bool ConversionChildren::start(std::size_t file, const std::string&, const LogBlock& log, const std::function<void()>&)
 {
-    if (processes_->handles.size() >= MAXIMUM_WAIT_OBJECTS)
+    if (!processes_->job || processes_->handles.size() >= MAXIMUM_WAIT_OBJECTS)
         return false;
     std::wstring commandLine = quotedArgument(runningProgramFile().wstring());
     for (const std::string& argument : steps_.childArguments(file))
@@ -87,12 +109,20 @@ bool ConversionChildren::start(std::size_t file, const std::string&, const LogBl
     setInheritable(out, true);
     setInheritable(err, true);
     PROCESS_INFORMATION process{};
-    const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                        &startup, &process) != 0;
+    const bool created = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                                        nullptr, &startup, &process) != 0;
     setInheritable(out, false);
     setInheritable(err, false);
-    if (!started)
+    if (!created)
         return false;
+    const bool inJob = AssignProcessToJobObject(processes_->job, process.hProcess) != 0;
+    if (!inJob || ResumeThread(process.hThread) == static_cast<DWORD>(-1)) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return false;
+    }
     CloseHandle(process.hThread);
     processes_->handles.push_back(process.hProcess);
     processes_->files.push_back(file);

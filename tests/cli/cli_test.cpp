@@ -620,6 +620,33 @@ TEST_F(Converter, CalibrationOfAnotherInstrumentIsWarnedAbout)
         << r.out;
 }
 
+// A file-size limit makes the write that crosses it fail as on a full disk,
+// one by one and in a batch's children alike: that file is not converted and
+// keeps its previous output, and the run goes on with the next file.
+TEST_F(Converter, FileSizeLimitFailsTheFileAndTheRunGoesOn)
+{
+    std::string text = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
+    for (int j = 0; j < 2000; ++j)
+        text += std::to_string(j) +
+                ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
+    writeFile(dir.file("LONG.ASC"), text);
+    dataFile("SMALL.ASC");
+    for (const char* jobs : {"--jobs 1", "--jobs 2"}) {
+        SCOPED_TRACE(jobs);
+        writeFile(dir.file("LONG.DAT"), "a previous output\n");
+        std::filesystem::remove(dir.file("SMALL.DAT"));
+        // 64 blocks of 512 bytes in the shell that runs it: SMALL.DAT fits.
+        const RunResult r = run("--cal SMALL.CAL " + std::string(jobs) + " LONG.ASC SMALL.ASC", "ulimit -f 64");
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE((r.out + r.err).find("Error writing output file LONG.DAT: File too large"), std::string::npos)
+            << r.out << r.err;
+        EXPECT_NE(r.out.find("-> SMALL.DAT"), std::string::npos) << r.out;
+        EXPECT_EQ(readFile(dir.file("LONG.DAT")), "a previous output\n");
+        EXPECT_TRUE(std::filesystem::exists(dir.file("SMALL.DAT")));
+        EXPECT_EQ(temporariesIn(dir.path()), std::vector<std::string>{});
+    }
+}
+
 // The converter is stopped while its log waits on a full pipe, in the middle
 // of writing the output.
 TEST_F(Converter, TerminatedRunLeavesThePreviousOutputAndNoTemporary)

@@ -54,3 +54,10 @@ std::vector<std::string> folderContents(const std::filesystem::path& folder)
     std::sort(names.begin(), names.end());
     return names;
 }
+
+std::vector<std::string> temporariesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names = folderContents(folder);
+    std::erase_if(names, [](const std::string& name) { return !name.ends_with(".part"); });
+    return names;
+}

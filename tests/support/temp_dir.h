@@ -25,3 +25,5 @@ private:
 
 // The names of what a folder holds, sorted, temporary files included.
 std::vector<std::string> folderContents(const std::filesystem::path& folder);
+// Those of them that are pending outputs' temporaries (NAME.part).
+std::vector<std::string> temporariesIn(const std::filesystem::path& folder);

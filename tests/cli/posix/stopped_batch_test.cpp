@@ -1,0 +1,147 @@
+// A converter run with --jobs 2 stopped by a signal while its children
+// convert: no output is put in place after the stop, no temporary is left,
+// and the log printed stops at a whole file's log.
+
+#include "held_processes.h"
+#include "sample_files.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <map>
+
+namespace {
+
+// Long enough that a child converting it is still at it when the test holds it.
+std::string longDataText()
+{
+    std::string text = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
+    for (int row = 0; row < 200000; ++row)
+        text += std::to_string(row) +
+                ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
+    return text;
+}
+
+// Every file of the folder but the temporaries, with its size and a hash of
+// its content (short enough to print when they differ).
+std::map<std::string, std::string> filesIn(const TempDir& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& name : folderContents(dir.path()))
+        if (!name.ends_with(".part")) {
+            const std::string bytes = readFile(dir.file(name));
+            files[name] =
+                std::to_string(bytes.size()) + " bytes, hash " + std::to_string(std::hash<std::string>{}(bytes));
+        }
+    return files;
+}
+
+std::string readToEnd(int fd)
+{
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(n));
+    return text;
+}
+
+struct StoppedRun {
+    pid_t converter = -1;
+    int log = -1;   // the converter's stdout
+    int alive = -1; // reaches its end once the converter and all its children have ended
+};
+
+// Starts the converter on FIRST.ASC, a small file whose log is printed first,
+// and then three long files; returns once two conversions have made their
+// temporaries.
+StoppedRun startBatch(const TempDir& dir, const std::string& cal)
+{
+    int log[2];
+    int alive[2];
+    if (pipe(log) != 0 || pipe(alive) != 0)
+        return {};
+    FolderWatch watch(dir.path());
+    std::fflush(nullptr);
+    const pid_t converter = fork();
+    if (converter == 0) {
+        dup2(log[1], STDOUT_FILENO);
+        close(log[0]);
+        close(alive[0]); // alive[1] stays open in the converter and its children
+        if (chdir(dir.path().c_str()) == 0)
+            execl(ORVANTIS_CLI, ORVANTIS_CLI, "--cal", cal.c_str(), "--jobs", "2", "FIRST.ASC", "LONG1.ASC",
+                  "LONG2.ASC", "LONG3.ASC", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(log[1]);
+    close(alive[1]);
+    if (!watch.waitForCreated(".part", 3)) // FIRST's, then two long files'
+        return {};
+    return {converter, log[0], alive[0]};
+}
+
+class StoppedBatch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+        cal = dir.write("SMALL.CAL", smallCalibrationText());
+        dir.write("FIRST.ASC", "Tidelume Radiometer: 12345\r\nChannel 1\r\n"
+                               "1000,12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,"
+                               "100,100,100,100,120,120,120,120,1190,1200,1210\r\n");
+        const std::string data = longDataText();
+        for (const char* name : {"LONG1.ASC", "LONG2.ASC", "LONG3.ASC"})
+            dir.write(name, data);
+        dir.write("LONG1.DAT", "a previous output\n");
+    }
+
+    TempDir dir;
+    std::string cal;
+};
+
+TEST_F(StoppedBatch, StoppedRunStopsItsConversionsBeforeTheirOutputsArePutInPlace)
+{
+    for (const int stop : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(stop));
+        for (const char* name : {"FIRST.DAT", "LONG2.DAT", "LONG3.DAT"})
+            std::filesystem::remove(dir.file(name));
+        dir.write("LONG1.DAT", "a previous output\n");
+
+        const StoppedRun run = startBatch(dir, cal);
+        ASSERT_GT(run.converter, 0);
+        // The batch and its conversions held still: what is in the folder now
+        // is what must stay.
+        int waitStatus = 0;
+        kill(run.converter, SIGSTOP);
+        ASSERT_EQ(waitpid(run.converter, &waitStatus, WUNTRACED), run.converter);
+        const std::vector<pid_t> children = childrenOf(run.converter);
+        for (const pid_t child : children)
+            holdStill(child);
+        const std::map<std::string, std::string> before = filesIn(dir);
+        EXPECT_FALSE(temporariesIn(dir.path()).empty()) << "no conversion was under way";
+
+        kill(run.converter, stop);
+        kill(run.converter, SIGCONT);
+        ASSERT_EQ(waitpid(run.converter, &waitStatus, 0), run.converter);
+        EXPECT_TRUE(WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == stop) << waitStatus;
+        for (const pid_t child : children)
+            kill(child, SIGCONT);
+        const std::string log = readToEnd(run.log);
+        EXPECT_EQ(readToEnd(run.alive), "");
+        close(run.log);
+        close(run.alive);
+
+        EXPECT_EQ(filesIn(dir), before);
+        EXPECT_EQ(temporariesIn(dir.path()), std::vector<std::string>{});
+        // Whole logs of files that were done, and nothing of the stopped ones.
+        EXPECT_TRUE(log.empty() || log.back() == '\n') << log;
+        EXPECT_EQ(log.find("abnormally"), std::string::npos) << log;
+    }
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+#include "held_processes.h"
+
+#include <sched.h>
+#include <signal.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <climits>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+// The state letter and parent id of /proc/PID/stat; state 0 when the
+// process is gone.
+struct ProcessStatus {
+    char state = 0;
+    pid_t parent = 0;
+};
+
+ProcessStatus statusOf(pid_t process)
+{
+    std::ifstream in("/proc/" + std::to_string(process) + "/stat");
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string stat = text.str();
+    // The command name in parentheses may hold anything; the fields after it
+    // are plain.
+    const auto nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos || nameEnd + 4 >= stat.size())
+        return {};
+    return {stat[nameEnd + 2], static_cast<pid_t>(std::atoi(stat.c_str() + nameEnd + 4))};
+}
+
+bool endsWith(const std::string& text, const std::string& ending)
+{
+    return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
+
+} // namespace
+
+void holdStill(pid_t process)
+{
+    kill(process, SIGSTOP);
+    for (char state = statusOf(process).state; state != 0 && state != 'T' && state != 'Z' && state != 'X';
+         state = statusOf(process).state)
+        sched_yield();
+}
+
+std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::vector<pid_t> children;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const auto process = static_cast<pid_t>(std::stol(name));
+        if (statusOf(process).parent == parent)
+            children.push_back(process);
+    }
+    return children;
+}
+
+FolderWatch::FolderWatch(const std::filesystem::path& folder) : fd_(inotify_init1(IN_CLOEXEC))
+{
+    if (fd_ >= 0 && inotify_add_watch(fd_, folder.c_str(), IN_CREATE) < 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+}
+
+FolderWatch::~FolderWatch()
+{
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+bool FolderWatch::waitForCreated(const std::string& ending, int count)
+{
+    alignas(inotify_event) char buffer[sizeof(inotify_event) + NAME_MAX + 1];
+    while (fd_ >= 0 && count > 0) {
+        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        if (n <= 0)
+            return false;
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len > 0 && endsWith(event->name, ending))
+                --count;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return fd_ >= 0;
+}

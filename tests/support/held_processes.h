@@ -1,0 +1,32 @@
+#pragma once
+// Processes held still with SIGSTOP, so that a test can look at what they
+// have written at one moment and then let them take a signal, and the signs
+// a test waits on before that.
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Stops the process and returns once the system shows it stopped (or ended).
+void holdStill(pid_t process);
+
+// The ids of the processes whose parent is `parent`.
+std::vector<pid_t> childrenOf(pid_t parent);
+
+// Waits until `count` files whose names end with `ending` have been created
+// in the folder since the watch was made.
+class FolderWatch {
+public:
+    explicit FolderWatch(const std::filesystem::path& folder);
+    ~FolderWatch();
+    FolderWatch(const FolderWatch&) = delete;
+    FolderWatch& operator=(const FolderWatch&) = delete;
+
+    // False when the watch failed.
+    bool waitForCreated(const std::string& ending, int count);
+
+private:
+    int fd_;
+};
