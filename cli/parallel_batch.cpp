@@ -9,7 +9,6 @@
 #include "core/file_path.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -23,14 +22,6 @@ constexpr std::size_t MaxUnprintedFiles = 256;
 // journal, output, temporary file), with room to spare. The child gives back
 // the other files' temporary files, so it has at least that room as well.
 constexpr int DescriptorsPerCapturedFile = 4 + 16;
-
-std::string samePathKey(const std::string& path)
-{
-    std::error_code error;
-    const std::filesystem::path given = pathFromUtf8(path);
-    const std::filesystem::path full = std::filesystem::weakly_canonical(given, error);
-    return utf8FromPath(error ? std::filesystem::absolute(given, error).lexically_normal() : full);
-}
 
 struct BatchEntry {
     std::string path;
@@ -53,7 +44,7 @@ public:
         : jobs_(jobs), steps_(steps), children_(steps), out_(out), err_(err)
     {
         for (const BatchFile& file : files)
-            runs_.push_back(BatchEntry{file.path, samePathKey(file.path), samePathKey(file.outputPath), {}, false, {}});
+            runs_.push_back(BatchEntry{file.path, sameFileKey(file.path), sameFileKey(file.outputPath), {}, false, {}});
     }
 
     FileOutcome run()
