@@ -16,6 +16,8 @@ int PendingOutput::commit()
         error = errno;
     else if (std::ferror(stream_))
         error = EIO;
+    if (error == 0)
+        error = giveFinalAttributes(stream_, finalPath_);
     // The data must be on the disk before the new name can replace the old
     // file, or a crash could leave an empty file in place of a good one.
     if (error == 0)
@@ -33,6 +35,8 @@ int PendingOutput::commit()
     forgetPending(registration_);
     registration_ = -1;
     temporaryPath_.clear();
+    releaseHold(hold_);
+    hold_ = -1;
     return 0;
 }
 
@@ -46,4 +50,6 @@ void PendingOutput::discard()
     forgetPending(registration_);
     registration_ = -1;
     temporaryPath_.clear();
+    releaseHold(hold_);
+    hold_ = -1;
 }

@@ -3,6 +3,7 @@
 #include "conversion/pending_file.h"
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
+#include "conversion/pending_stale.h"
 #include "core/windows/handle_stream.h"
 #include "core/windows/wide_text.h"
 #include "core/windows/windows_error.h"
@@ -17,14 +18,30 @@ namespace {
 
 PendingSlots<wchar_t> pendingSlots;
 
+// The common mapping, and the two reasons that tell the caller the name or
+// the folder is the problem rather than the file.
 int lastErrorNumber()
 {
-    return errnoFromWindowsError(GetLastError());
+    const DWORD error = GetLastError();
+    switch (error) {
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    default: return errnoFromWindowsError(error);
+    }
 }
 
-// Creates a new file under a fresh temporary name. The name is known to the
-// Ctrl-C handler (which runs on a thread of its own) before the file exists,
-// so that it never misses one.
+HANDLE handleOf(std::FILE* stream)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+// Creates a new file under a fresh temporary name, hidden, as a leading dot
+// does not hide it here. The name is known to the Ctrl-C handler (which runs
+// on a thread of its own) before the file exists, so that it never misses
+// one. The handle shares no writing, so no other run can open the file to
+// remove it as left behind (see removeIfUnheld) while it is written; it is
+// created and opened in one step, so there is no moment when it is not held.
+// Deleting is shared, for the Ctrl-C handler removes it by name while open.
 HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath, int& registration)
 {
     std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(GetCurrentProcessId()));
@@ -33,7 +50,7 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
         const std::wstring wide = wideFromUtf8(temporaryPath);
         registration = pendingSlots.add(wide);
         const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE)
             return handle;
         const DWORD error = GetLastError();
@@ -48,15 +65,38 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
     return INVALID_HANDLE_VALUE;
 }
 
+// 0 when the final name can be made: the temporary's name is cut to fit,
+// but the final one must fit as it is, or the whole conversion would be
+// written only for the rename to fail. A missing file is what a new output
+// has; a missing folder is reported by creating the temporary.
+int checkFinalName(const std::string& finalPath)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(wideFromUtf8(finalPath).c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : lastErrorNumber();
+}
+
 } // namespace
 
 int PendingOutput::open(const std::string& finalPath)
 {
     discard();
+    if (const int error = checkFinalName(finalPath); error != 0)
+        return error;
+    removeStaleTemporaries(finalPath);
     const HANDLE handle = createTemporary(finalPath, temporaryPath_, registration_);
     if (handle == INVALID_HANDLE_VALUE)
         return lastErrorNumber();
-    stream_ = streamOverHandle(handle, _O_WRONLY, "wb");
+    hold_ = reinterpret_cast<std::intptr_t>(handle);
+    HANDLE written = INVALID_HANDLE_VALUE;
+    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &written, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        const int error = lastErrorNumber();
+        discard();
+        return error;
+    }
+    stream_ = streamOverHandle(written, _O_WRONLY, "wb");
     if (!stream_) {
         const int error = errno;
         discard();
@@ -66,9 +106,26 @@ int PendingOutput::open(const std::string& finalPath)
     return 0;
 }
 
+// The output has the attributes of a new file, as it always had: only the
+// temporary's hidden one goes. Zero times leave the file's times alone.
+int giveFinalAttributes(std::FILE* stream, const std::string&)
+{
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(handleOf(stream), FileBasicInfo, &basic, sizeof basic))
+        return lastErrorNumber();
+    basic.CreationTime.QuadPart = 0;
+    basic.LastAccessTime.QuadPart = 0;
+    basic.LastWriteTime.QuadPart = 0;
+    basic.ChangeTime.QuadPart = 0;
+    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(handleOf(stream), FileBasicInfo, &basic, sizeof basic) ? 0 : lastErrorNumber();
+}
+
 int syncToDisk(std::FILE* stream)
 {
-    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))) ? 0 : lastErrorNumber();
+    return FlushFileBuffers(handleOf(stream)) ? 0 : lastErrorNumber();
 }
 
 int replaceFile(const std::string& from, const std::string& to)
@@ -82,6 +139,12 @@ int replaceFile(const std::string& from, const std::string& to)
 void removeTemporary(const std::string& path)
 {
     DeleteFileW(wideFromUtf8(path).c_str());
+}
+
+void releaseHold(std::intptr_t hold)
+{
+    if (hold != -1)
+        CloseHandle(reinterpret_cast<HANDLE>(hold));
 }
 
 void forgetPending(int registration)
