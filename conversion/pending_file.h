@@ -2,7 +2,6 @@
 // What putting a pending output in place asks of the system; one
 // implementation per system, beside its PendingOutput::open.
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -20,7 +19,5 @@ void removeTemporary(const std::string& path);
 // Removes the temporary at path unless a running program holds it (writes it
 // as a pending output), and only when it is a regular file.
 void removeIfUnheld(const std::string& path);
-// Closes what PendingOutput holds its temporary by; -1 holds nothing.
-void releaseHold(std::intptr_t hold);
 // Tells the interrupt cleanup that the temporary of this registration is gone.
 void forgetPending(int registration);

@@ -22,21 +22,21 @@ int PendingOutput::commit()
     // file, or a crash could leave an empty file in place of a good one.
     if (error == 0)
         error = syncToDisk(stream_);
-    const int closed = std::fclose(stream_);
-    stream_ = nullptr;
-    if (error == 0 && closed != 0)
-        error = errno;
+    // Renamed while still open: an open temporary is held (see
+    // removeIfUnheld), a closed one could be taken for one an ended run left
+    // behind before it had its final name.
     if (error == 0)
         error = replaceFile(temporaryPath_, finalPath_);
     if (error != 0) {
         discard();
         return error;
     }
+    // All is written and on the disk: closing has nothing left to fail at.
+    std::fclose(stream_);
+    stream_ = nullptr;
     forgetPending(registration_);
     registration_ = -1;
     temporaryPath_.clear();
-    releaseHold(hold_);
-    hold_ = -1;
     return 0;
 }
 
@@ -50,6 +50,4 @@ void PendingOutput::discard()
     forgetPending(registration_);
     registration_ = -1;
     temporaryPath_.clear();
-    releaseHold(hold_);
-    hold_ = -1;
 }

@@ -4,7 +4,6 @@
 // fails or is interrupted thus never leaves a half-written file under the
 // final name, and the previous output stays as it was.
 
-#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -44,11 +43,6 @@ public:
 
 private:
     std::FILE* stream_ = nullptr;
-    // A second open of the temporary (a descriptor, or a Windows handle)
-    // that holds it from its creation until it has its final name or is
-    // gone, also after the stream is closed: a temporary no open holds is
-    // taken for one an ended run left behind.
-    std::intptr_t hold_ = -1;
     std::string temporaryPath_;
     std::string finalPath_;
     int registration_ = -1;

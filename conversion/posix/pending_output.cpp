@@ -83,13 +83,10 @@ int PendingOutput::open(const std::string& finalPath)
             return errno;
         registration_ = pendingSlots.add(temporaryPath_);
     }
-    hold_ = fd;
-    const int written = fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    stream_ = written < 0 ? nullptr : fdopen(written, "wb");
+    stream_ = fdopen(fd, "wb");
     if (!stream_) {
         const int error = errno;
-        if (written >= 0)
-            ::close(written);
+        ::close(fd);
         discard();
         return error;
     }
@@ -119,12 +116,6 @@ int replaceFile(const std::string& from, const std::string& to)
 void removeTemporary(const std::string& path)
 {
     ::unlink(path.c_str());
-}
-
-void releaseHold(std::intptr_t hold)
-{
-    if (hold >= 0)
-        ::close(static_cast<int>(hold));
 }
 
 void forgetPending(int registration)

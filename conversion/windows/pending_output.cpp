@@ -89,14 +89,7 @@ int PendingOutput::open(const std::string& finalPath)
     const HANDLE handle = createTemporary(finalPath, temporaryPath_, registration_);
     if (handle == INVALID_HANDLE_VALUE)
         return lastErrorNumber();
-    hold_ = reinterpret_cast<std::intptr_t>(handle);
-    HANDLE written = INVALID_HANDLE_VALUE;
-    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &written, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        const int error = lastErrorNumber();
-        discard();
-        return error;
-    }
-    stream_ = streamOverHandle(written, _O_WRONLY, "wb");
+    stream_ = streamOverHandle(handle, _O_WRONLY, "wb");
     if (!stream_) {
         const int error = errno;
         discard();
@@ -139,12 +132,6 @@ int replaceFile(const std::string& from, const std::string& to)
 void removeTemporary(const std::string& path)
 {
     DeleteFileW(wideFromUtf8(path).c_str());
-}
-
-void releaseHold(std::intptr_t hold)
-{
-    if (hold != -1)
-        CloseHandle(reinterpret_cast<HANDLE>(hold));
 }
 
 void forgetPending(int registration)
