@@ -22,18 +22,14 @@ int PendingOutput::commit()
     // file, or a crash could leave an empty file in place of a good one.
     if (error == 0)
         error = syncToDisk(stream_);
-    // Renamed while still open: an open temporary is held (see
-    // removeIfUnheld), a closed one could be taken for one an ended run left
-    // behind before it had its final name.
-    if (error == 0)
-        error = replaceFile(temporaryPath_, finalPath_);
+    if (error == 0) {
+        error = putInPlace(stream_, temporaryPath_, finalPath_);
+        stream_ = nullptr;
+    }
     if (error != 0) {
         discard();
         return error;
     }
-    // All is written and on the disk: closing has nothing left to fail at.
-    std::fclose(stream_);
-    stream_ = nullptr;
     forgetPending(registration_);
     registration_ = -1;
     temporaryPath_.clear();

@@ -108,9 +108,15 @@ int syncToDisk(std::FILE* stream)
     return fsync(fileno(stream)) == 0 ? 0 : errno;
 }
 
-int replaceFile(const std::string& from, const std::string& to)
+// Renamed while still open: an open temporary is held (see removeIfUnheld),
+// a closed one could be taken for one an ended run left behind before it
+// had its final name. All is written and on the disk: closing has nothing
+// left to fail at.
+int putInPlace(std::FILE* stream, const std::string& from, const std::string& to)
 {
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    const int error = std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    std::fclose(stream);
+    return error;
 }
 
 void removeTemporary(const std::string& path)

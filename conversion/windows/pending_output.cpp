@@ -1,5 +1,6 @@
 #include "conversion/pending_output.h"
 
+#include "conversion/output_name.h"
 #include "conversion/pending_file.h"
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
@@ -65,17 +66,26 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
     return INVALID_HANDLE_VALUE;
 }
 
+// The length limit of a name in the folder of path, in UTF-16 units; 255
+// when the volume does not tell.
+std::size_t nameLimitOf(const std::wstring& path)
+{
+    wchar_t volume[MAX_PATH + 1] = {};
+    DWORD limit = 0;
+    if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1) ||
+        !GetVolumeInformationW(volume, nullptr, 0, nullptr, &limit, nullptr, nullptr, 0) || limit == 0)
+        return 255;
+    return limit;
+}
+
 // 0 when the final name can be made: the temporary's name is cut to fit,
 // but the final one must fit as it is, or the whole conversion would be
-// written only for the rename to fail. A missing file is what a new output
-// has; a missing folder is reported by creating the temporary.
+// written only for the rename to fail. Looking the name up does not tell
+// (Wine finds no such file), so it is measured against the volume's limit.
 int checkFinalName(const std::string& finalPath)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExW(wideFromUtf8(finalPath).c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    const DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : lastErrorNumber();
+    const std::wstring name = wideFromUtf8(finalPath.substr(fileNameStart(finalPath)));
+    return name.size() > nameLimitOf(wideFromUtf8(finalPath)) ? ENAMETOOLONG : 0;
 }
 
 } // namespace
@@ -121,8 +131,14 @@ int syncToDisk(std::FILE* stream)
     return FlushFileBuffers(handleOf(stream)) ? 0 : lastErrorNumber();
 }
 
-int replaceFile(const std::string& from, const std::string& to)
+// Closed first: a temporary the Ctrl-C handler removed while it was open is
+// only gone once closed, and could still be renamed until then (Wine does).
+// Another run can then take it for one left behind in the moment before the
+// rename; the rename fails and the previous output stays.
+int putInPlace(std::FILE* stream, const std::string& from, const std::string& to)
 {
+    if (std::fclose(stream) != 0)
+        return errno;
     return MoveFileExW(wideFromUtf8(from).c_str(), wideFromUtf8(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? 0
