@@ -5,11 +5,20 @@
 #include <cstdio>
 #include <string>
 
+// Gives the finished temporary what the output keeps of the file it
+// replaces: on POSIX systems its permission bits (a new output keeps those
+// of a new file); on Windows the attributes of a new file, no longer hidden.
+// 0, or the system error number.
+int giveFinalAttributes(std::FILE* stream, const std::string& finalPath);
 // Makes what the stream wrote durable on the disk; 0, or the system error number.
 int syncToDisk(std::FILE* stream);
-// Puts the file `from` in place of `to`; 0, or the system error number.
-int replaceFile(const std::string& from, const std::string& to);
+// Closes the stream and puts its file `from` in place of `to`; 0, or the
+// system error number (ENOENT when the interrupt cleanup removed it).
+int putInPlace(std::FILE* stream, const std::string& from, const std::string& to);
 // Removes a temporary that is given up.
 void removeTemporary(const std::string& path);
+// Removes the temporary at path unless a running program holds it (writes it
+// as a pending output), and only when it is a regular file.
+void removeIfUnheld(const std::string& path);
 // Tells the interrupt cleanup that the temporary of this registration is gone.
 void forgetPending(int registration);

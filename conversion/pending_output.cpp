@@ -16,16 +16,16 @@ int PendingOutput::commit()
         error = errno;
     else if (std::ferror(stream_))
         error = EIO;
+    if (error == 0)
+        error = giveFinalAttributes(stream_, finalPath_);
     // The data must be on the disk before the new name can replace the old
     // file, or a crash could leave an empty file in place of a good one.
     if (error == 0)
         error = syncToDisk(stream_);
-    const int closed = std::fclose(stream_);
-    stream_ = nullptr;
-    if (error == 0 && closed != 0)
-        error = errno;
-    if (error == 0)
-        error = replaceFile(temporaryPath_, finalPath_);
+    if (error == 0) {
+        error = putInPlace(stream_, temporaryPath_, finalPath_);
+        stream_ = nullptr;
+    }
     if (error != 0) {
         discard();
         return error;

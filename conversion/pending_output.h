@@ -15,7 +15,16 @@ public:
     PendingOutput& operator=(const PendingOutput&) = delete;
 
     // Creates the temporary beside finalPath, with the permissions a new
-    // file would get; 0, or the system error number.
+    // file would get, and holds it so that no other run takes it for one
+    // left behind; first removes those left behind for finalPath. Nothing
+    // needs to be written to learn that the output cannot be made: 0, or the
+    // system error number, which tells the caller what is wrong:
+    //   ENAMETOOLONG  the final name (or its path) is too long for the folder;
+    //   EACCES, EPERM, EROFS  the folder cannot be written to (or a folder on
+    //                 the way cannot be entered): the folder is the problem,
+    //                 not the output file;
+    //   ENOENT, ENOTDIR  the folder does not exist;
+    //   anything else the system's reason (ENOSPC, EMFILE, ...).
     int open(const std::string& finalPath);
 
     std::FILE* stream() const { return stream_; }
@@ -24,7 +33,9 @@ public:
     const std::string& temporaryPath() const { return temporaryPath_; }
 
     // Writes out, syncs and closes the temporary, then renames it over the
-    // final name; 0, or the system error number (the temporary is gone).
+    // final name. An output that replaces a file keeps that file's
+    // permission bits, as they are at this moment. 0, or the system error
+    // number (the temporary is gone).
     int commit();
 
     // Closes and removes the temporary; the final name is left alone.

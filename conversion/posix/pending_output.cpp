@@ -3,6 +3,8 @@
 #include "conversion/pending_file.h"
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
+#include "conversion/pending_stale.h"
+#include "conversion/posix/pending_lock.h"
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -17,19 +19,34 @@ namespace {
 
 PendingSlots<char> pendingSlots;
 
-// Opens a new file exclusively under a fresh temporary name; mode 0666 lets
-// the umask give it the permissions of any new file.
+// Opens a new file exclusively under a fresh temporary name and holds it;
+// mode 0666 lets the umask give it the permissions of any new file.
 int createTemporary(const std::string& finalPath, std::string& temporaryPath)
 {
     std::mt19937_64 random(std::random_device{}() ^ static_cast<uint64_t>(getpid()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = temporaryNameBeside(finalPath, random);
         const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd < 0 && errno != EEXIST)
+            return -1;
+        if (fd < 0)
+            continue;
+        if (holdNewTemporary(fd, temporaryPath))
             return fd;
+        ::close(fd);
     }
     errno = EEXIST;
     return -1;
+}
+
+// 0 when the final name can be made: the temporary's name is cut to fit,
+// but the final one must fit as it is, or the whole conversion would be
+// written only for the rename to fail. A missing file is what a new output
+// has; a missing folder is reported by creating the temporary.
+int checkFinalName(const std::string& finalPath)
+{
+    struct stat info {};
+    return lstat(finalPath.c_str(), &info) == 0 || errno == ENOENT ? 0 : errno;
 }
 
 // Holds back every signal for its lifetime, so that a handler never sees a
@@ -55,6 +72,9 @@ private:
 int PendingOutput::open(const std::string& finalPath)
 {
     discard();
+    if (const int error = checkFinalName(finalPath); error != 0)
+        return error;
+    removeStaleTemporaries(finalPath);
     int fd = -1;
     {
         const SignalsHeldBack held;
@@ -74,14 +94,29 @@ int PendingOutput::open(const std::string& finalPath)
     return 0;
 }
 
+int giveFinalAttributes(std::FILE* stream, const std::string& finalPath)
+{
+    struct stat previous {};
+    if (::stat(finalPath.c_str(), &previous) != 0 || !S_ISREG(previous.st_mode))
+        return 0;
+    // An output its owner kept private must not come back readable by all.
+    return fchmod(fileno(stream), previous.st_mode & 07777) == 0 ? 0 : errno;
+}
+
 int syncToDisk(std::FILE* stream)
 {
     return fsync(fileno(stream)) == 0 ? 0 : errno;
 }
 
-int replaceFile(const std::string& from, const std::string& to)
+// Renamed while still open: an open temporary is held (see removeIfUnheld),
+// a closed one could be taken for one an ended run left behind before it
+// had its final name. All is written and on the disk: closing has nothing
+// left to fail at.
+int putInPlace(std::FILE* stream, const std::string& from, const std::string& to)
 {
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    const int error = std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    std::fclose(stream);
+    return error;
 }
 
 void removeTemporary(const std::string& path)

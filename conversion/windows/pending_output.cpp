@@ -1,8 +1,10 @@
 #include "conversion/pending_output.h"
 
+#include "conversion/output_name.h"
 #include "conversion/pending_file.h"
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
+#include "conversion/pending_stale.h"
 #include "core/windows/handle_stream.h"
 #include "core/windows/wide_text.h"
 #include "core/windows/windows_error.h"
@@ -17,14 +19,30 @@ namespace {
 
 PendingSlots<wchar_t> pendingSlots;
 
+// The common mapping, and the two reasons that tell the caller the name or
+// the folder is the problem rather than the file.
 int lastErrorNumber()
 {
-    return errnoFromWindowsError(GetLastError());
+    const DWORD error = GetLastError();
+    switch (error) {
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    default: return errnoFromWindowsError(error);
+    }
 }
 
-// Creates a new file under a fresh temporary name. The name is known to the
-// Ctrl-C handler (which runs on a thread of its own) before the file exists,
-// so that it never misses one.
+HANDLE handleOf(std::FILE* stream)
+{
+    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+}
+
+// Creates a new file under a fresh temporary name, hidden, as a leading dot
+// does not hide it here. The name is known to the Ctrl-C handler (which runs
+// on a thread of its own) before the file exists, so that it never misses
+// one. The handle shares no writing, so no other run can open the file to
+// remove it as left behind (see removeIfUnheld) while it is written; it is
+// created and opened in one step, so there is no moment when it is not held.
+// Deleting is shared, for the Ctrl-C handler removes it by name while open.
 HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath, int& registration)
 {
     std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(GetCurrentProcessId()));
@@ -33,7 +51,7 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
         const std::wstring wide = wideFromUtf8(temporaryPath);
         registration = pendingSlots.add(wide);
         const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE)
             return handle;
         const DWORD error = GetLastError();
@@ -48,11 +66,36 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
     return INVALID_HANDLE_VALUE;
 }
 
+// The length limit of a name in the folder of path, in UTF-16 units; 255
+// when the volume does not tell.
+std::size_t nameLimitOf(const std::wstring& path)
+{
+    wchar_t volume[MAX_PATH + 1] = {};
+    DWORD limit = 0;
+    if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1) ||
+        !GetVolumeInformationW(volume, nullptr, 0, nullptr, &limit, nullptr, nullptr, 0) || limit == 0)
+        return 255;
+    return limit;
+}
+
+// 0 when the final name can be made: the temporary's name is cut to fit,
+// but the final one must fit as it is, or the whole conversion would be
+// written only for the rename to fail. Looking the name up does not tell
+// (Wine finds no such file), so it is measured against the volume's limit.
+int checkFinalName(const std::string& finalPath)
+{
+    const std::wstring name = wideFromUtf8(finalPath.substr(fileNameStart(finalPath)));
+    return name.size() > nameLimitOf(wideFromUtf8(finalPath)) ? ENAMETOOLONG : 0;
+}
+
 } // namespace
 
 int PendingOutput::open(const std::string& finalPath)
 {
     discard();
+    if (const int error = checkFinalName(finalPath); error != 0)
+        return error;
+    removeStaleTemporaries(finalPath);
     const HANDLE handle = createTemporary(finalPath, temporaryPath_, registration_);
     if (handle == INVALID_HANDLE_VALUE)
         return lastErrorNumber();
@@ -66,13 +109,36 @@ int PendingOutput::open(const std::string& finalPath)
     return 0;
 }
 
-int syncToDisk(std::FILE* stream)
+// The output has the attributes of a new file, as it always had: only the
+// temporary's hidden one goes. Zero times leave the file's times alone.
+int giveFinalAttributes(std::FILE* stream, const std::string&)
 {
-    return FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))) ? 0 : lastErrorNumber();
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(handleOf(stream), FileBasicInfo, &basic, sizeof basic))
+        return lastErrorNumber();
+    basic.CreationTime.QuadPart = 0;
+    basic.LastAccessTime.QuadPart = 0;
+    basic.LastWriteTime.QuadPart = 0;
+    basic.ChangeTime.QuadPart = 0;
+    basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
+    if (basic.FileAttributes == 0)
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(handleOf(stream), FileBasicInfo, &basic, sizeof basic) ? 0 : lastErrorNumber();
 }
 
-int replaceFile(const std::string& from, const std::string& to)
+int syncToDisk(std::FILE* stream)
 {
+    return FlushFileBuffers(handleOf(stream)) ? 0 : lastErrorNumber();
+}
+
+// Closed first: a temporary the Ctrl-C handler removed while it was open is
+// only gone once closed, and could still be renamed until then (Wine does).
+// Another run can then take it for one left behind in the moment before the
+// rename; the rename fails and the previous output stays.
+int putInPlace(std::FILE* stream, const std::string& from, const std::string& to)
+{
+    if (std::fclose(stream) != 0)
+        return errno;
     return MoveFileExW(wideFromUtf8(from).c_str(), wideFromUtf8(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? 0

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -22,9 +23,17 @@ protected:
         return text;
     }
 
+    static std::string nameOf(const std::string& path) { return utf8FromPath(pathFromUtf8(path).filename()); }
+
     TempDir dir;
     const std::string finalPath = dir.file("A.DAT");
 };
+
+std::vector<std::string> sorted(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 TEST_F(PendingOutputTest, CommitReplacesThePreviousFileAndLeavesNoTemporary)
 {
@@ -91,6 +100,61 @@ TEST_F(PendingOutputTest, NonAsciiNameIsWrittenUnderThatName)
     write(output, "text");
     ASSERT_EQ(output.commit(), 0);
     EXPECT_EQ(names(), std::vector<std::string>{name});
+}
+
+// What runs that ended without cleaning up left behind goes with the next
+// conversion of that output; a temporary still being written, the other
+// outputs' and every other name stay.
+TEST_F(PendingOutputTest, OpeningRemovesOnlyTheUnheldTemporariesOfItsOwnOutput)
+{
+    PendingOutput held;
+    ASSERT_EQ(held.open(finalPath), 0);
+    const std::vector<std::string> others = {".B.DAT.abcdefgh.part",  ".A.DA.abcdefgh.part",    "A.DAT.abcdefgh.part",
+                                             "x.A.DAT.abcdefgh.part", ".A.DAT.abcdefg.part",    ".A.DAT.abcdefghi.part",
+                                             ".A.DAT.abcdefgh.partx", ".A.DAT.abcdefgh.par",    ".A.DAT.abcd-fgh.part",
+                                             ".A.DAT..abcdefgh.part", ".A.DAT.abcdefgh.part.x", "A.DAT"};
+    for (const std::string& name : others)
+        writeFile(dir.file(name), "not a temporary of A.DAT");
+    std::filesystem::create_directory(dir.file(".A.DAT.folder00.part"));
+    for (const char* name : {".A.DAT.zzzzzzzz.part", ".A.DAT.0a1b2c3d.part"})
+        writeFile(dir.file(name), "left behind");
+
+    PendingOutput next;
+    ASSERT_EQ(next.open(finalPath), 0);
+    std::vector<std::string> expected = others;
+    expected.insert(expected.end(),
+                    {".A.DAT.folder00.part", nameOf(held.temporaryPath()), nameOf(next.temporaryPath())});
+    EXPECT_EQ(names(), sorted(expected));
+    for (const std::string& name : others)
+        EXPECT_EQ(readFile(dir.file(name)), "not a temporary of A.DAT") << name;
+
+    // The held temporary is still the one its output writes.
+    write(held, "held");
+    ASSERT_EQ(held.commit(), 0);
+    EXPECT_EQ(readFile(finalPath), "held");
+    next.discard();
+}
+
+// The temporary's name is cut where the final one is too long for it; the
+// final name itself must fit, which is known before anything is written.
+TEST_F(PendingOutputTest, NameTooLongFailsAtOnceAndLongNamesKeepTheirTemporariesFindable)
+{
+    PendingOutput output;
+    EXPECT_EQ(output.open(dir.file(std::string(256, 'L') + ".DAT")), ENAMETOOLONG);
+    EXPECT_EQ(output.stream(), nullptr);
+    EXPECT_TRUE(names().empty());
+
+    // 199 letters and a two-byte character: cut at 200 bytes it would be
+    // broken in two, so the temporary keeps the 199 letters alone.
+    const std::string longName = std::string(199, 'L') + "\xC3\xA9.DAT";
+    const std::string leftBehind = "." + std::string(199, 'L') + ".zzzzzzzz.part";
+    writeFile(dir.file(leftBehind), "left behind");
+    ASSERT_EQ(output.open(utf8FromPath(dir.path() / pathFromUtf8(longName))), 0);
+    EXPECT_EQ(nameOf(output.temporaryPath()).substr(0, 201), "." + std::string(199, 'L') + ".");
+    EXPECT_EQ(nameOf(output.temporaryPath()).size(), leftBehind.size());
+    write(output, "text");
+    ASSERT_EQ(output.commit(), 0);
+    EXPECT_EQ(names(), std::vector<std::string>{longName});
 }
 
 } // namespace

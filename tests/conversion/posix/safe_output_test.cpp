@@ -123,18 +123,37 @@ TEST_F(SafeOutput, LinkUnderTheOutputsNameIsRefusedWhereverItLeads)
     EXPECT_FALSE(fs::exists(dir.file("NOWHERE.RAW")));
 }
 
-TEST_F(SafeOutput, ReplacedOutputHasTheModeOfANewFileAndNoTemporaryStays)
+TEST_F(SafeOutput, ReplacedOutputKeepsItsModeANewOneHasTheUmasksAndNoTemporaryStays)
 {
     const std::string input = dir.write("A.ASC", dataText(2));
-    const std::string output = dir.write("A.RAW", "old");
-    ASSERT_EQ(chmod(output.c_str(), 0600), 0);
-    const mode_t mask = umask(022);
+    const std::string output = dir.file("A.RAW");
+    const mode_t mask = umask(027);
     EXPECT_EQ(convert(input), 0);
+    const auto modeOfOutput = [&] {
+        struct stat info {};
+        return stat(output.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    };
+    EXPECT_EQ(modeOfOutput(), 0640u);
+    for (const mode_t mode : {mode_t{0600}, mode_t{0644}, mode_t{0604}}) {
+        SCOPED_TRACE(mode);
+        ASSERT_EQ(chmod(output.c_str(), mode), 0);
+        EXPECT_EQ(convert(input), 0);
+        EXPECT_EQ(modeOfOutput(), mode);
+    }
     umask(mask);
-    struct stat info {};
-    ASSERT_EQ(stat(output.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
+    EXPECT_EQ(splitCrLfLines(readFile(output)).size(), 7u);
     EXPECT_EQ(folderContents(dir.path()), (std::vector<std::string>{"A.ASC", "A.RAW"}));
+}
+
+// An output name one byte too long for the folder (the input's name has no
+// extension, so the output's adds one) fails before any spectrum is read.
+TEST_F(SafeOutput, OutputNameTooLongFailsBeforeAnythingIsConverted)
+{
+    const std::string input = dir.write(std::string(252, 'N'), dataText(3));
+    EXPECT_EQ(convert(input), ENAMETOOLONG);
+    EXPECT_EQ(log.joined().find("spectr"), std::string::npos) << log.joined();
+    EXPECT_EQ(folderContents(dir.path()), std::vector<std::string>{std::string(252, 'N')});
+    EXPECT_EQ(readFile(input), dataText(3));
 }
 
 TEST_F(SafeOutput, FolderWithoutWritePermissionIsReportedAndLeftAlone)
