@@ -14,9 +14,12 @@
 namespace {
 
 // The first plot takes the upper three fifths, the others share the rest.
-void paintPlots(const QList<QCustomPlot*>& plots, QPaintDevice& device, QSize size)
+// False when the device could not be painted on.
+bool paintPlots(const QList<QCustomPlot*>& plots, QPaintDevice& device, QSize size)
 {
     QCPPainter painter(&device);
+    if (!painter.isActive())
+        return false;
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     const int first = plots.size() > 1 ? size.height() * 3 / 5 : size.height();
     const int others = plots.size() > 1 ? (size.height() - first) / static_cast<int>(plots.size() - 1) : 0;
@@ -29,6 +32,7 @@ void paintPlots(const QList<QCustomPlot*>& plots, QPaintDevice& device, QSize si
         painter.restore();
         top += height;
     }
+    return painter.end();
 }
 
 // Each writer draws the plots into the device and says whether it could;
@@ -39,8 +43,7 @@ using ImageWriter = bool (*)(const QList<QCustomPlot*>&, QIODevice&, QSize);
 bool writePng(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
 {
     QImage image(size, QImage::Format_ARGB32);
-    paintPlots(plots, image, size);
-    return image.save(&device, "PNG");
+    return paintPlots(plots, image, size) && image.save(&device, "PNG");
 }
 
 bool writeSvg(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
@@ -49,8 +52,7 @@ bool writeSvg(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
     svg.setOutputDevice(&device);
     svg.setSize(size);
     svg.setViewBox(QRect(QPoint(0, 0), size));
-    paintPlots(plots, svg, size);
-    return true;
+    return paintPlots(plots, svg, size);
 }
 
 bool writePdf(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
@@ -59,8 +61,7 @@ bool writePdf(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
     pdf.setResolution(72); // one pixel to one point
     pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    paintPlots(plots, pdf, size);
-    return true;
+    return paintPlots(plots, pdf, size);
 }
 
 ImageWriter writerFor(const QString& path)
@@ -85,6 +86,6 @@ void exportPlots(const QList<QCustomPlot*>& plots, const QString& path, QSize si
             QStringLiteral("Cannot write \"%1\": the name must end in .png, .svg or .pdf").arg(path).toStdString());
     PendingDevice file(path);
     if (!write(plots, file.device(), size))
-        file.fail(QStringLiteral("the image could not be encoded"));
+        file.fail(QStringLiteral("the image could not be drawn"));
     file.commit();
 }
