@@ -1,5 +1,6 @@
 #include "app/frm_viewer.h"
 
+#include "app/dialogs.h"
 #include "app/error_display.h"
 #include "app/plot_export.h"
 #include "app/viewer_plots.h"
@@ -11,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QSlider>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -268,15 +268,20 @@ void TFrmViewer::clickedAt(QCustomPlot* view, QPointF at)
 
 void TFrmViewer::openClicked()
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open Output File"), QString(),
-        QStringLiteral("Orvantis output (*.DAT *.RAW *.BDT *.BRW *.nc *.dat *.raw *.bdt *.brw *.NC);;All files (*)"));
-    if (path.isEmpty())
-        return;
+    const QStringList paths = dialogs().openFiles(
+        this,
+        {QStringLiteral("Open Output File"), QString(), false,
+         QStringLiteral("Orvantis output (*.DAT *.RAW *.BDT *.BRW *.nc *.dat *.raw *.bdt *.brw *.NC);;All files (*)")});
+    if (!paths.isEmpty())
+        openOrTell(paths.front());
+}
+
+void TFrmViewer::openOrTell(const QString& path)
+{
     try {
         loadFile(path);
     } catch (const OutputReadError& error) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(error.what()));
+        dialogs().error(this, QString::fromStdString(error.what()), windowTitle());
     }
 }
 

@@ -31,6 +31,8 @@ public:
     // Shows the file; throws OutputReadError and keeps what it showed when
     // the file cannot be read.
     void loadFile(const QString& path);
+    // Shows the file, or keeps what it showed and tells why it cannot.
+    void openOrTell(const QString& path);
     void setCurrentSpectrum(std::size_t j);
     // Chooses the value nearest to x (a wavelength or pixel number).
     void chooseX(double x);

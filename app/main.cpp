@@ -49,6 +49,8 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
         return 2;
     }
     TApplication app(argc, argv);
+    QtDialogs boxes; // the viewer's error boxes, a failed export's too
+    setDialogs(&boxes);
     setErrorBoxHook(showLogErrorBox);
     openViewers(command.files);
     const int result = TApplication::exec();

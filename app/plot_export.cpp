@@ -1,5 +1,7 @@
 #include "app/plot_export.h"
 
+#include "app/pending_device.h"
+
 #include <qcustomplot.h>
 
 #include <QFileInfo>
@@ -12,9 +14,12 @@
 namespace {
 
 // The first plot takes the upper three fifths, the others share the rest.
-void paintPlots(const QList<QCustomPlot*>& plots, QPaintDevice& device, QSize size)
+// False when the device could not be painted on.
+bool paintPlots(const QList<QCustomPlot*>& plots, QPaintDevice& device, QSize size)
 {
     QCPPainter painter(&device);
+    if (!painter.isActive())
+        return false;
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     const int first = plots.size() > 1 ? size.height() * 3 / 5 : size.height();
     const int others = plots.size() > 1 ? (size.height() - first) / static_cast<int>(plots.size() - 1) : 0;
@@ -27,40 +32,60 @@ void paintPlots(const QList<QCustomPlot*>& plots, QPaintDevice& device, QSize si
         painter.restore();
         top += height;
     }
+    return painter.end();
 }
 
-[[noreturn]] void fail(const QString& path, const QString& why)
+// Each writer draws the plots into the device and says whether it could;
+// a failed write is the device's to tell, as the SVG and PDF writers keep
+// no account of it.
+using ImageWriter = bool (*)(const QList<QCustomPlot*>&, QIODevice&, QSize);
+
+bool writePng(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
 {
-    throw std::runtime_error(QStringLiteral("Cannot write \"%1\": %2").arg(path, why).toStdString());
+    QImage image(size, QImage::Format_ARGB32);
+    return paintPlots(plots, image, size) && image.save(&device, "PNG");
+}
+
+bool writeSvg(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
+{
+    QSvgGenerator svg;
+    svg.setOutputDevice(&device);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    return paintPlots(plots, svg, size);
+}
+
+bool writePdf(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
+{
+    QPdfWriter pdf(&device);
+    pdf.setResolution(72); // one pixel to one point
+    pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    return paintPlots(plots, pdf, size);
+}
+
+ImageWriter writerFor(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QStringLiteral("png"))
+        return writePng;
+    if (suffix == QStringLiteral("svg"))
+        return writeSvg;
+    if (suffix == QStringLiteral("pdf"))
+        return writePdf;
+    return nullptr;
 }
 
 } // namespace
 
 void exportPlots(const QList<QCustomPlot*>& plots, const QString& path, QSize size)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QStringLiteral("png")) {
-        QImage image(size, QImage::Format_ARGB32);
-        paintPlots(plots, image, size);
-        if (!image.save(path, "PNG"))
-            fail(path, QStringLiteral("the image could not be saved"));
-    } else if (suffix == QStringLiteral("svg")) {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        paintPlots(plots, svg, size);
-        if (!QFileInfo(path).isFile())
-            fail(path, QStringLiteral("the file could not be created"));
-    } else if (suffix == QStringLiteral("pdf")) {
-        QPdfWriter pdf(path);
-        pdf.setResolution(72); // one pixel to one point
-        pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        paintPlots(plots, pdf, size);
-        if (!QFileInfo(path).isFile())
-            fail(path, QStringLiteral("the file could not be created"));
-    } else {
-        fail(path, QStringLiteral("the name must end in .png, .svg or .pdf"));
-    }
+    const ImageWriter write = writerFor(path);
+    if (!write)
+        throw std::runtime_error(
+            QStringLiteral("Cannot write \"%1\": the name must end in .png, .svg or .pdf").arg(path).toStdString());
+    PendingDevice file(path);
+    if (!write(plots, file.device(), size))
+        file.fail(QStringLiteral("the image could not be drawn"));
+    file.commit();
 }

@@ -4,8 +4,6 @@
 
 #include "app/frm_viewer.h"
 
-#include <QMessageBox>
-
 #include <cmath>
 #include <cstdio>
 
@@ -35,14 +33,8 @@ void openViewers(const QStringList& files)
 {
     if (files.isEmpty())
         newViewer();
-    for (const QString& file : files) {
-        TFrmViewer* viewer = newViewer();
-        try {
-            viewer->loadFile(file);
-        } catch (const OutputReadError& error) {
-            QMessageBox::warning(viewer, viewer->windowTitle(), QString::fromStdString(error.what()));
-        }
-    }
+    for (const QString& file : files)
+        newViewer()->openOrTell(file);
 }
 
 int plotToImage(const QString& outputFile, const QString& image, double wavelength)

@@ -5,12 +5,27 @@
 #include "core/file_path.h"
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
 constexpr std::string_view FIRST_LINE_START = "Tidelume processed data file. Serial: ";
+
+// Only a regular file can be an output: a FIFO would block the first open
+// and a device such as /dev/zero would be read without end. Asked of the
+// name, so that nothing is opened before the answer.
+void requireRegularFile(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(pathFromUtf8(path), error);
+    if (error)
+        throw OutputReadError("Cannot open \"" + path + "\": " + error.message());
+    if (!std::filesystem::is_regular_file(status))
+        throw OutputReadError("Cannot open \"" + path + "\": it is not a regular file");
+}
 
 bool startsWith(const std::string& path, std::string_view signature)
 {
@@ -91,6 +106,7 @@ std::vector<double> headerWavelengths(OutputLines& lines, std::string_view cells
 
 OutputReader::OutputReader(const std::string& path)
 {
+    requireRegularFile(path);
     if (startsNetcdf(path)) {
         layout_ = OutputLayout::NetCdf;
         source_ = netcdfSpectra(path, header_, wavelengths_);

@@ -4,6 +4,7 @@
 
 #include "calibration/cal_table.h"
 #include "conversion/output_reader.h"
+#include "core/file_path.h"
 #include "output_reader_support.h"
 #include "sample_files.h"
 
@@ -146,6 +147,27 @@ TEST(OddDelimiter, ADelimiterThatNumbersAreWrittenWithIsRefused)
     TempDir dir;
     const std::string columns = "Time5temp5volts5depth5process5N5scale5Do5Dt5IntTime5firstPix5pixInc5numPix\r\n";
     EXPECT_THROW(OutputReader(dir.write("FIVE.DAT", headerLines() + columns)), OutputReadError);
+}
+
+// A folder is refused by its kind before any read; FIFOs and devices, which
+// would block or never end, are the viewer's tests on the systems that have them.
+TEST(NotAnOutput, WhatIsNoRegularFileIsRefusedNamingIt)
+{
+    TempDir dir;
+    const std::string folder = utf8FromPath(dir.path());
+    try {
+        OutputReader reader(folder);
+        FAIL() << "a folder was read";
+    } catch (const OutputReadError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open \"" + folder + "\": it is not a regular file");
+    }
+    const std::string missing = dir.file("NONE.DAT");
+    try {
+        OutputReader reader(missing);
+        FAIL() << "a missing file was read";
+    } catch (const OutputReadError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot open \"" + missing + "\": ", 0), 0u) << error.what();
+    }
 }
 
 } // namespace
