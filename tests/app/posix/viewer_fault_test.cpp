@@ -6,6 +6,7 @@
 #include "app/frm_viewer.h"
 #include "app/viewer_entry.h"
 #include "scripted_dialogs.h"
+#include "small_disk.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -25,40 +25,18 @@ namespace {
 // What the small disk holds; a 1200 x 900 plot in any form is larger.
 constexpr rlim_t DISK_BYTES = 16 * 1024;
 
-// A folder that holds little: a tmpfs mounted on it where this process may
-// mount, else a limit on the size of the files the program writes, which
-// fails its writes the same way.
-class SmallDisk {
-public:
-    explicit SmallDisk(const QString& folder) : folder_(folder.toLocal8Bit())
-    {
-        QDir().mkpath(folder);
-        const QByteArray options = "size=" + QByteArray::number(static_cast<qulonglong>(DISK_BYTES));
-        mounted_ = ::mount("tmpfs", folder_.constData(), "tmpfs", 0, options.constData()) == 0;
-    }
-    ~SmallDisk()
-    {
-        if (mounted_)
-            ::umount2(folder_.constData(), MNT_DETACH);
-    }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-
-    void limit(QProcess& program) const
-    {
-        if (mounted_)
-            return;
-        program.setChildProcessModifier([] {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit small{DISK_BYTES, DISK_BYTES};
-            setrlimit(RLIMIT_FSIZE, &small);
-        });
-    }
-
-private:
-    QByteArray folder_;
-    bool mounted_ = false;
-};
+// Where the small disk cannot be mounted, a limit on the size of the
+// files the program writes fails its writes the same way.
+void limitWhereNotMounted(const SmallDisk& disk, QProcess& program)
+{
+    if (disk.mounted())
+        return;
+    program.setChildProcessModifier([] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{DISK_BYTES, DISK_BYTES};
+        setrlimit(RLIMIT_FSIZE, &small);
+    });
+}
 
 QByteArray readAll(const QString& path)
 {
@@ -108,7 +86,7 @@ Run plot(const QString& output, const QString& image, const SmallDisk* disk = nu
 {
     QProcess program;
     if (disk)
-        disk->limit(program);
+        limitWhereNotMounted(*disk, program);
     program.start(QStringLiteral(ORVANTIS_PROGRAM),
                   {QStringLiteral("--plot"), output, QStringLiteral("--output"), image});
     program.waitForFinished(-1);
@@ -159,7 +137,7 @@ private slots:
     {
         const QString roomy = dir.filePath(QStringLiteral("roomy"));
         QVERIFY(QDir().mkpath(roomy));
-        const SmallDisk disk(dir.filePath(QStringLiteral("disk")));
+        const SmallDisk disk(dir.filePath(QStringLiteral("disk")).toStdString(), DISK_BYTES / 1024);
         const QString full = dir.filePath(QStringLiteral("disk"));
         const QByteArray previous = "the previous image\n";
         for (const QString& form : {QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")}) {
