@@ -1,5 +1,7 @@
 #include "conversion/pending_output.h"
 
+#include "conversion/interrupt_cleanup.h"
+
 #include "conversion/pending_file.h"
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
@@ -7,8 +9,6 @@
 #include "conversion/posix/pending_lock.h"
 
 #include <fcntl.h>
-#include <pthread.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,24 +49,6 @@ int checkFinalName(const std::string& finalPath)
     return lstat(finalPath.c_str(), &info) == 0 || errno == ENOENT ? 0 : errno;
 }
 
-// Holds back every signal for its lifetime, so that a handler never sees a
-// temporary that exists but is not yet known to it.
-class SignalsHeldBack {
-public:
-    SignalsHeldBack()
-    {
-        sigset_t all;
-        sigfillset(&all);
-        pthread_sigmask(SIG_BLOCK, &all, &saved_);
-    }
-    ~SignalsHeldBack() { pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
-    SignalsHeldBack(const SignalsHeldBack&) = delete;
-    SignalsHeldBack& operator=(const SignalsHeldBack&) = delete;
-
-private:
-    sigset_t saved_{};
-};
-
 } // namespace
 
 int PendingOutput::open(const std::string& finalPath)
@@ -77,7 +59,7 @@ int PendingOutput::open(const std::string& finalPath)
     removeStaleTemporaries(finalPath);
     int fd = -1;
     {
-        const SignalsHeldBack held;
+        const InterruptsHeldBack held; // a handler never sees a temporary it does not know yet
         fd = createTemporary(finalPath, temporaryPath_);
         if (fd < 0)
             return errno;
