@@ -5,6 +5,7 @@
 #include <qcustomplot.h>
 
 #include <QFileInfo>
+#include <QBuffer>
 #include <QImage>
 #include <QPdfWriter>
 #include <QSvgGenerator>
@@ -40,10 +41,16 @@ bool paintPlots(const QList<QCustomPlot*>& plots, QPaintDevice& device, QSize si
 // no account of it.
 using ImageWriter = bool (*)(const QList<QCustomPlot*>&, QIODevice&, QSize);
 
+// Encoded in memory and then written whole: the PNG encoder, failing a
+// write half-way, leaks its buffers and prints its own error.
 bool writePng(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
 {
     QImage image(size, QImage::Format_ARGB32);
-    return paintPlots(plots, image, size) && image.save(&device, "PNG");
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    if (!paintPlots(plots, image, size) || !buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return false;
+    return device.write(encoded) == encoded.size();
 }
 
 bool writeSvg(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)

@@ -66,26 +66,19 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
     return INVALID_HANDLE_VALUE;
 }
 
-// The length limit of a name in the folder of path, in UTF-16 units; 255
-// when the volume does not tell.
-std::size_t nameLimitOf(const std::wstring& path)
-{
-    wchar_t volume[MAX_PATH + 1] = {};
-    DWORD limit = 0;
-    if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH + 1) ||
-        !GetVolumeInformationW(volume, nullptr, 0, nullptr, &limit, nullptr, nullptr, 0) || limit == 0)
-        return 255;
-    return limit;
-}
+// The longest name a folder of NTFS, FAT (long names), exFAT or ReFS holds,
+// in UTF-16 units. Asking the volume would make Wine print a complaint on
+// stderr for every file.
+constexpr std::size_t NAME_LIMIT = 255;
 
 // 0 when the final name can be made: the temporary's name is cut to fit,
 // but the final one must fit as it is, or the whole conversion would be
 // written only for the rename to fail. Looking the name up does not tell
-// (Wine finds no such file), so it is measured against the volume's limit.
+// (Wine finds no such file), so it is measured against the limit.
 int checkFinalName(const std::string& finalPath)
 {
     const std::wstring name = wideFromUtf8(finalPath.substr(fileNameStart(finalPath)));
-    return name.size() > nameLimitOf(wideFromUtf8(finalPath)) ? ENAMETOOLONG : 0;
+    return name.size() > NAME_LIMIT ? ENAMETOOLONG : 0;
 }
 
 } // namespace
