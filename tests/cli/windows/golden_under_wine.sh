@@ -10,21 +10,9 @@ set -euo pipefail
 cli=$(realpath "$1")
 golden=$(realpath "$2")
 examples=$(realpath "$3")
-wine_run=$(cd "$(dirname "$0")/../../../scripts" && pwd)/wine-run.sh
-
-# One Wine prefix for all cases, unless the caller's session already has one.
-if [ -z "${WINEPREFIX:-}" ]; then
-  exec "$wine_run" --session "$0" "$@"
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=wine_test_support.sh
+source "$(dirname "$0")/wine_test_support.sh"
+start_wine_test "$0" "$@"
 
 # The log as Linux writes it: LF line ends, no load-time line.
 plain_log() { tr -d '\r' <"$1" | { grep -v '^Calibration load took' || true; }; }

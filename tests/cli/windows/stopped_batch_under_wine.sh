@@ -7,19 +7,9 @@
 set -euo pipefail
 cli=$(realpath "$1")
 examples=$(realpath "$2")
-wine_run=$(cd "$(dirname "$0")/../../../scripts" && pwd)/wine-run.sh
-
-if [ -z "${WINEPREFIX:-}" ]; then
-  exec "$wine_run" --session "$0" "$@"
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+# shellcheck source=wine_test_support.sh
+source "$(dirname "$0")/wine_test_support.sh"
+start_wine_test "$0" "$@"
 
 # Two recordings long enough that their conversion is still going on when
 # the run is stopped: the example's spectra over and over.
