@@ -6,6 +6,7 @@
 #include "app/busy_cursor.h"
 #include "app/delimiter_rules.h"
 #include "app/dialogs.h"
+#include "app/error_display.h"
 #include "app/file_error_boxes.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"
@@ -53,8 +54,14 @@ char delimiterOf(const TFrmMain& form)
 
 ConversionOptions collectOptions(const TFrmMain& form)
 {
-    return {processLevelOf(form), form.CbTranspose->isChecked() ? 1 : 0, form.CbBinary->isChecked() ? 1 : 0,
-            delimiterOf(form),    form.CbShowDebug->isChecked(),         form.CbIgnoreImmersion->isChecked()};
+    ConversionOptions options;
+    options.level = processLevelOf(form);
+    options.transpose = form.CbTranspose->isChecked();
+    options.form = form.CbBinary->isChecked() ? OutputForm::Binary : OutputForm::Text;
+    options.delimiter = delimiterOf(form);
+    options.verbose = form.CbShowDebug->isChecked();
+    options.ignoreImmersion = form.CbIgnoreImmersion->isChecked();
+    return options;
 }
 
 // The window asks the user and shows boxes. A failed file's box carries the
@@ -64,7 +71,24 @@ class WindowFrontEnd : public DriverFrontEnd {
 public:
     ConversionOptions options() override { return collectOptions(*form_); }
 
-    LogCallback logSink() override { return AppendMessage; }
+    Log::Sink logSink() override { return AppendMessage; }
+
+    Log::Sink errorBox() override
+    {
+        return [this](const char* text) {
+            if (errors_)
+                errors_->hold(text);
+            else
+                showLogErrorBox(text);
+        };
+    }
+
+    ProgressSink progressSink() override
+    {
+        if (!progress_)
+            return {};
+        return [progress = progress_](const ConversionProgress& at) { return progress->report(at); };
+    }
 
     std::optional<std::string> associatedCalFile(const std::string& serial) override
     {
@@ -96,9 +120,11 @@ public:
     // One file, with at most one box.
     void convert(const QString& file)
     {
-        const FileErrorBoxes errors;
+        FileErrorBoxes errors;
+        errors_ = &errors;
         failure_.reset();
         windowDriver().convert(QFile::encodeName(file).toStdString());
+        errors_ = nullptr;
         if (failure_) {
             dialogs().information(form_,
                                   errors.empty() ? *failure_ : *failure_ + QStringLiteral("\n\n") + errors.joined());
@@ -109,9 +135,10 @@ public:
     }
 
     // The run's window: during the start-up conversion FrmMain is not set yet.
-    void startRun(TFrmMain& form, const QStringList& files)
+    void startRun(TFrmMain& form, const QStringList& files, RunProgress* progress)
     {
         form_ = &form;
+        progress_ = progress;
         skipped_.clear();
         std::vector<std::string> inputs;
         for (const QString& file : files)
@@ -129,6 +156,8 @@ public:
 
 private:
     TFrmMain* form_ = nullptr;
+    RunProgress* progress_ = nullptr;
+    FileErrorBoxes* errors_ = nullptr; // of the file being converted
     std::optional<QString> failure_;
     QStringList skipped_;
 };
@@ -154,11 +183,12 @@ void TFrmMain::BtnDoCalClick(QObject*)
         FrmMessage->show();
         FrmMessage->raise();
     }
-    windowFrontEnd().startRun(*this, fileLines());
     RunProgress progress(this, fileLines().size());
+    windowFrontEnd().startRun(*this, fileLines(), &progress);
     for (qsizetype i = 0; i < fileLines().size() && !progress.cancelled(); ++i) {
         progress.startFile(i, fileLines().at(i));
         windowFrontEnd().convert(fileLines().at(i));
     }
     windowFrontEnd().showSkipped();
+    windowFrontEnd().startRun(*this, {}, nullptr);
 }

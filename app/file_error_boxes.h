@@ -3,25 +3,17 @@
 // converted, so that a file gives at most one box: the driver shows them
 // together, below its own text when the file failed.
 
-#include "core/log.h"
-
 #include <QString>
 #include <QStringList>
 
 class FileErrorBoxes {
 public:
-    FileErrorBoxes();
-    ~FileErrorBoxes(); // puts the previous box back
-    FileErrorBoxes(const FileErrorBoxes&) = delete;
-    FileErrorBoxes& operator=(const FileErrorBoxes&) = delete;
-
-    bool empty() const { return held().isEmpty(); }
+    bool empty() const { return held_.isEmpty(); }
     // The held texts, one a line.
-    QString joined() const { return held().join(QLatin1Char('\n')); }
+    QString joined() const { return held_.join(QLatin1Char('\n')); }
+
+    void hold(const char* text) { held_.append(QString::fromLocal8Bit(text).trimmed()); }
 
 private:
-    static QStringList& held();
-    static void hold(const char* text);
-
-    ErrorBoxHook previous_;
+    QStringList held_;
 };

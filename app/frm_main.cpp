@@ -292,7 +292,7 @@ void TFrmMain::closeEvent(QCloseEvent* event)
 
 void TFrmMain::FormClose(QObject*)
 {
-    freeCals();
+    windowDriver().freeCals();
     saveMainSettings(currentSettings());
 }
 

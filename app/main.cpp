@@ -10,7 +10,6 @@
 #include "app/viewer_command.h"
 #include "app/viewer_entry.h"
 #include "conversion/interrupt_cleanup.h"
-#include "core/log.h"
 
 #include <cstdio>
 
@@ -51,11 +50,8 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     TApplication app(argc, argv);
     QtDialogs boxes; // the viewer's error boxes, a failed export's too
     setDialogs(&boxes);
-    setErrorBoxHook(showLogErrorBox);
     openViewers(command.files);
-    const int result = TApplication::exec();
-    setErrorBoxHook(nullptr);
-    return result;
+    return TApplication::exec();
 }
 
 } // namespace
@@ -76,7 +72,6 @@ int main(int argc, char** argv)
     TApplication app(argc, argv);
     QtDialogs boxes;
     setDialogs(&boxes);
-    setErrorBoxHook(showLogErrorBox);
     QStringList files = TApplication::arguments();
     files.removeFirst(); // the program's own path
     try {
@@ -87,6 +82,5 @@ int main(int argc, char** argv)
         showApplicationError(error);
     }
     destroyWindows();
-    setErrorBoxHook(nullptr);
     return 0;
 }

@@ -1,7 +1,5 @@
 #include "app/run_progress.h"
 
-#include "conversion/progress.h"
-
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -12,8 +10,6 @@ namespace {
 std::chrono::milliseconds showDelay{1000};
 // Events are handled this often at most, so that a fast run stays fast.
 constexpr qint64 EventIntervalMs = 50;
-
-RunProgress* currentRun = nullptr;
 
 } // namespace
 
@@ -27,14 +23,6 @@ RunProgress::RunProgress(QWidget* owner, qsizetype files) : dialog_(owner), file
     dialog_.setRange(0, static_cast<int>(files));
     dialog_.hide();
     sinceStart_.start();
-    currentRun = this;
-    progressSink = &RunProgress::report;
-}
-
-RunProgress::~RunProgress()
-{
-    progressSink = nullptr;
-    currentRun = nullptr;
 }
 
 void RunProgress::setShowDelay(std::chrono::milliseconds delay)
@@ -50,12 +38,10 @@ void RunProgress::startFile(qsizetype index, const QString& name)
     update(0);
 }
 
-bool RunProgress::report(int32_t spectra)
+bool RunProgress::report(const ConversionProgress& progress)
 {
-    if (!currentRun)
-        return true;
-    currentRun->update(spectra);
-    return !currentRun->cancelled();
+    update(progress.spectra);
+    return !cancelled();
 }
 
 void RunProgress::update(int32_t spectra)

@@ -4,6 +4,8 @@
 // windows repaint meanwhile. The main window takes no input during the run:
 // until the dialog shows, no input is handled, and then the dialog is modal.
 
+#include "conversion/conversion.h"
+
 #include <QElapsedTimer>
 #include <QProgressDialog>
 
@@ -13,19 +15,19 @@
 class RunProgress {
 public:
     RunProgress(QWidget* owner, qsizetype files);
-    ~RunProgress();
     RunProgress(const RunProgress&) = delete;
     RunProgress& operator=(const RunProgress&) = delete;
 
     // The run goes on with this file (counting from 0).
     void startFile(qsizetype index, const QString& name);
     bool cancelled() const { return dialog_.wasCanceled(); }
+    // The current file's progress; false once the run is cancelled.
+    bool report(const ConversionProgress& progress);
 
     // How long a run goes before the dialog shows; tests shorten it.
     static void setShowDelay(std::chrono::milliseconds delay);
 
 private:
-    static bool report(int32_t spectra);
     void update(int32_t spectra);
     void keepAlive();
 

@@ -50,8 +50,9 @@ std::string calFileTooLargeText()
     return "larger than 64 MiB, too large for a calibration file";
 }
 
-TCalFile::TCalFile(const std::string& fileName)
-    : file_(openCalFileShared(fileName, MAX_CAL_FILE_SIZE)), Lines(splitLines(readAll(file_.get(), fileName)))
+TCalFile::TCalFile(const std::string& fileName, Log log)
+    : log_(std::move(log)), file_(openCalFileShared(fileName, MAX_CAL_FILE_SIZE)),
+      Lines(splitLines(readAll(file_.get(), fileName)))
 {
     indexSections();
 }
@@ -99,18 +100,18 @@ const std::string& TCalFile::SectionLine(const std::string& name, int32_t n) con
 {
     const Section* section = find(name);
     if (!section) {
-        logMessage("Warning: Can not find cal file section [%s].\n", name.c_str());
+        log_.message("Warning: Can not find cal file section [%s].\n", name.c_str());
         return noText;
     }
     // A negative position would reach the header or lines before it; it is
     // refused like a position past the end.
     const int64_t line = int64_t{section->head.FirstLine} + n + 1;
     if (n < 0 || line > section->head.LastLine) {
-        logMessage("Warning: Attempting to read beyond end of cal file section\n");
+        log_.message("Warning: Attempting to read beyond end of cal file section\n");
         return noText;
     }
     if (Lines[static_cast<std::size_t>(line)].empty()) {
-        logMessage("Warning: Skipping blank line in cal file\n");
+        log_.message("Warning: Skipping blank line in cal file\n");
         return noText;
     }
     return Lines[static_cast<std::size_t>(line)];

@@ -3,6 +3,7 @@
 // lines of a named section by position.
 
 #include "core/file_handle.h"
+#include "core/log.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -26,8 +27,9 @@ class TCalFile {
 public:
     // Opens the file read-only and holds a shared advisory lock on it for the
     // reader's lifetime; throws CalFileOpenError when either fails, or when
-    // the file is not a regular file or is larger than 64 MiB.
-    explicit TCalFile(const std::string& fileName);
+    // the file is not a regular file or is larger than 64 MiB. Its warnings
+    // go to log.
+    TCalFile(const std::string& fileName, Log log);
     ~TCalFile();
     TCalFile(const TCalFile&) = delete;
     TCalFile& operator=(const TCalFile&) = delete;
@@ -45,6 +47,7 @@ private:
     const Section* find(const std::string& name) const;
     void indexSections();
 
+    Log log_;
     FileHandle file_; // held open (and locked) for the reader's lifetime
     std::vector<std::string> Lines;
     std::vector<Section> Sections; // sorted by name, ignoring letter case

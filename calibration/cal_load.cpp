@@ -80,8 +80,8 @@ bool startsNumber(const std::string& line)
 
 class ChannelLoader {
 public:
-    ChannelLoader(const TCalFile& file, char letter, bool ignoreImmersion)
-        : file_(file), letter_(letter), ignoreImmersion_(ignoreImmersion),
+    ChannelLoader(const TCalFile& file, char letter, bool ignoreImmersion, const Log& log)
+        : file_(file), log_(log), letter_(letter), ignoreImmersion_(ignoreImmersion),
           channel_(sectionName(CHANNEL_SECTION, letter))
     {}
 
@@ -103,7 +103,7 @@ private:
     void readIdentification()
     {
         readToken(file_.SectionLine("ID", 0), cal().serial);
-        logDebug("Serial number: %s\n", cal().serial);
+        log_.debug("Serial number: %s\n", cal().serial);
     }
 
     void readWaveCoefs()
@@ -112,24 +112,24 @@ private:
         float* c = cal().waveCoefs;
         for (int m = 0; m < 3; ++m)
             c[m] = readFloat(file_.SectionLine(wave, m));
-        logDebug("Calibration Coefficients: %f, %f, %f.\n", c[0], c[1], c[2]);
+        log_.debug("Calibration Coefficients: %f, %f, %f.\n", c[0], c[1], c[2]);
     }
 
     void readChannelHeader()
     {
         ChannelCal& c = cal();
         readToken(file_.SectionLine(channel_, 0), c.name);
-        logDebug("Channel name:%s\n", c.name);
+        log_.debug("Channel name:%s\n", c.name);
         readToken(file_.SectionLine(channel_, 1), c.units);
-        logDebug("Units: %s\n", c.units);
+        log_.debug("Units: %s\n", c.units);
         std::sscanf(file_.SectionLine(channel_, 2).c_str(), "%f\n", &c.calScale);
-        logDebug("Scale: %f\n", c.calScale);
+        log_.debug("Scale: %f\n", c.calScale);
         readRange(file_.SectionLine(channel_, 3), c.DoFirstPix, c.DoLastPix);
-        logDebug("DoFirstPix: %d DoLastPix: %d\n", c.DoFirstPix, c.DoLastPix);
+        log_.debug("DoFirstPix: %d DoLastPix: %d\n", c.DoFirstPix, c.DoLastPix);
         readRange(file_.SectionLine(channel_, 4), c.DtFirstPix, c.DtLastPix);
-        logDebug("DtFirstPix: %d DtLastPix: %d\n", c.DtFirstPix, c.DtLastPix);
+        log_.debug("DtFirstPix: %d DtLastPix: %d\n", c.DtFirstPix, c.DtLastPix);
         c.firstCalPix = static_cast<int16_t>(readInt(file_.SectionLine(channel_, 5)));
-        logDebug("firstCalPix: %d\n", c.firstCalPix);
+        log_.debug("firstCalPix: %d\n", c.firstCalPix);
     }
 
     void readPixelLines()
@@ -150,12 +150,12 @@ private:
             readPixelLine(lineSkippingBlank(file_, channel_, p + s - c.firstCalPix + 6, s),
                           slot_.pixelCals[static_cast<std::size_t>(p - c.firstCalPix)]);
             if (p % 100 == 99)
-                logDebug(".");
+                log_.debug(".");
             ++p;
         }
-        logDebug("%d\n", p - 1);
+        log_.debug("%d\n", p - 1);
         c.lastCalPix = static_cast<int16_t>(c.lastCalPix - s);
-        logDebug("lastCalPix: %d\n", c.lastCalPix);
+        log_.debug("lastCalPix: %d\n", c.lastCalPix);
     }
 
     void readPixelLine(const std::string& line, PixelCal& entry)
@@ -186,7 +186,7 @@ private:
         }
         nl.count = static_cast<int16_t>(nl.count - s);
         nl.max = static_cast<int16_t>(nl.start + nl.step * nl.count - nl.step / 2);
-        logDebug("lin array read.\n");
+        log_.debug("lin array read.\n");
     }
 
     void readIntTimeCals()
@@ -200,50 +200,51 @@ private:
             if (!startsNumber(line))
                 break;
             i[m] = readFloat(line);
-            logDebug("intTimeCals.i[%d] = %.5g\n", m, i[m]);
+            log_.debug("intTimeCals.i[%d] = %.5g\n", m, i[m]);
         }
-        logDebug("Int time cal read.\n");
+        log_.debug("Int time cal read.\n");
     }
 
     ChannelCal& cal() { return *slot_.cal; }
 
     const TCalFile& file_;
+    const Log& log_;
     const char letter_;
     const bool ignoreImmersion_;
     const std::string channel_;
     CalSlot slot_;
 };
 
-int countSections(const TCalFile& file, char letter)
+int countSections(const TCalFile& file, char letter, const Log& log)
 {
     int found = 0;
     for (const char* pattern : SECTION_PATTERNS) {
         const std::string name = sectionName(pattern, letter);
         if (file.HasSection(name)) {
             ++found;
-            logDebug("Data found for %s.\n", name.c_str());
+            log.debug("Data found for %s.\n", name.c_str());
         } else {
-            logDebug("No data found for %s.\n", name.c_str());
+            log.debug("No data found for %s.\n", name.c_str());
         }
     }
     return found;
 }
 
 // The number of channels that became usable.
-int loadChannels(const TCalFile& file, bool ignoreImmersion)
+int loadChannels(CalTable& table, const TCalFile& file, bool ignoreImmersion, const Log& log)
 {
     constexpr int allSections = std::size(SECTION_PATTERNS);
     int loaded = 0;
     for (int c = 0; c < MAX_CHANNELS; ++c) {
         const char letter = static_cast<char>('A' + c);
-        const int found = countSections(file, letter);
+        const int found = countSections(file, letter, log);
         if (found == allSections) {
-            calTable[c] = ChannelLoader(file, letter, ignoreImmersion).load();
-            const ChannelCal& cal = *calTable[c].cal;
-            logMessage("Serial# %s, Channel %c, %s calibration loaded.\n", cal.serial, letter, cal.name);
-            loaded += slotLoaded(c) ? 1 : 0;
+            table[c] = ChannelLoader(file, letter, ignoreImmersion, log).load();
+            const ChannelCal& cal = *table[c].cal;
+            log.message("Serial# %s, Channel %c, %s calibration loaded.\n", cal.serial, letter, cal.name);
+            loaded += table.slotLoaded(c) ? 1 : 0;
         } else if (found > 0) {
-            logError("ERROR: incomplete calibration data found; skipping channel %c\n", letter);
+            log.error("ERROR: incomplete calibration data found; skipping channel %c\n", letter);
         }
     }
     return loaded;
@@ -251,20 +252,18 @@ int loadChannels(const TCalFile& file, bool ignoreImmersion)
 
 } // namespace
 
-int16_t loadCalFile(const char* fileName, uint8_t debug, uint8_t ignoreImmersion, LogCallback callback)
+int16_t loadCalFile(CalTable& table, const char* fileName, bool ignoreImmersion, const Log& log)
 {
-    verboseLog = debug;
-    logSink = callback;
     std::optional<TCalFile> file;
-    file.emplace(fileName);
+    file.emplace(fileName, log);
     const double start = timeOfDay();
-    const int loaded = loadChannels(*file, ignoreImmersion != 0);
+    const int loaded = loadChannels(table, *file, ignoreImmersion, log);
     file.reset(); // ends the hold on the file; the reported time includes it
-    logMessage("Calibration load took %lf seconds\n", (timeOfDay() - start) * 86400.0);
+    log.message("Calibration load took %lf seconds\n", (timeOfDay() - start) * 86400.0);
     // A file without one usable channel is no calibration file: most likely
     // a data file or some other file chosen by mistake.
     if (loaded == 0) {
-        logError("No channel calibration found in %s\n", fileName);
+        log.error("No channel calibration found in %s\n", fileName);
         return 1;
     }
     return 0;

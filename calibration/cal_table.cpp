@@ -1,20 +1,23 @@
 #include "calibration/cal_table.h"
 
-CalSlot calTable[MAX_CHANNELS];
-
-bool slotLoaded(int channel)
+bool CalTable::slotLoaded(int channel) const
 {
     if (channel < 0 || channel >= MAX_CHANNELS)
         return false;
-    const CalSlot& slot = calTable[channel];
+    const CalSlot& slot = (*this)[channel];
     return slot.cal && slot.pixelCals;
 }
 
-void freeCals()
+const ChannelCal* CalTable::channelCal(int channel) const
+{
+    return channel >= 0 && channel < MAX_CHANNELS ? (*this)[channel].cal.get() : nullptr;
+}
+
+void CalTable::freeCals()
 {
     // The integration-time coefficients and the table's numbers stay; only
     // the owned records go.
-    for (CalSlot& slot : calTable) {
+    for (CalSlot& slot : slots_) {
         slot.cal.reset();
         slot.pixelCals.reset();
         slot.pixelCalCount = 0;
@@ -22,11 +25,12 @@ void freeCals()
     }
 }
 
-double pixelWavelength(int channel, int16_t p)
+double CalTable::pixelWavelength(int channel, int16_t p) const
 {
-    if (channel < 0 || channel >= MAX_CHANNELS || !calTable[channel].cal)
+    const ChannelCal* cal = channelCal(channel);
+    if (!cal)
         return 0.0;
-    const float* c = calTable[channel].cal->waveCoefs;
+    const float* c = cal->waveCoefs;
     const double pixel = p;
     return (pixel * c[1] + c[0]) + (pixel * c[2]) * pixel;
 }

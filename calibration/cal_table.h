@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "core/spectrum_record.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -60,22 +61,33 @@ struct CalSlot {
     }
 };
 
-extern CalSlot calTable[MAX_CHANNELS];
+// The calibration of one instrument, a slot per channel index. Loaded once
+// and then only read, so conversions running at once may share it.
+class CalTable {
+public:
+    CalSlot& operator[](int channel) { return slots_[static_cast<std::size_t>(channel)]; }
+    const CalSlot& operator[](int channel) const { return slots_[static_cast<std::size_t>(channel)]; }
+    CalSlot* begin() { return slots_.begin(); }
+    CalSlot* end() { return slots_.end(); }
 
-// A slot is loaded when it has both its ChannelCal and its PixelCal array.
-bool slotLoaded(int channel);
+    // A slot is loaded when it has both its ChannelCal and its PixelCal
+    // array; false for a channel outside the table.
+    bool slotLoaded(int channel) const;
+    // The ChannelCal of the channel, or null (also outside the table).
+    const ChannelCal* channelCal(int channel) const;
+    // Wavelength of pixel number p: (p*c1 + c0) + (p*c2)*p in double
+    // precision; 0 for a slot without a ChannelCal.
+    double pixelWavelength(int channel, int16_t p) const;
+    // Releases every slot's records; afterwards no slot is loaded.
+    void freeCals();
 
-// Loads every complete channel of the calibration file into calTable; a
-// loaded slot is replaced and what it held released. Throws CalFileOpenError
-// when the file cannot be opened; calTable is then unchanged. Returns 0 when
-// at least one channel became usable, 1 (after an error message) when none
-// did.
-int16_t loadCalFile(const char* fileName, uint8_t debug, uint8_t ignoreImmersion, LogCallback callback);
+private:
+    std::array<CalSlot, MAX_CHANNELS> slots_;
+};
 
-// Releases every slot's records; afterwards no slot is loaded.
-void freeCals();
-
-// Wavelength of pixel number p: (p*c1 + c0) + (p*c2)*p in double precision.
-// The caller checks that the slot is loaded; a slot without a ChannelCal
-// gives 0.
-double pixelWavelength(int channel, int16_t p);
+// Loads every complete channel of the calibration file into the table; a
+// loaded slot is replaced and what it held released. Throws
+// CalFileOpenError when the file cannot be opened; the table is then
+// unchanged. Returns 0 when at least one channel became usable, 1 (after an
+// error message) when none did.
+int16_t loadCalFile(CalTable& table, const char* fileName, bool ignoreImmersion, const Log& log);

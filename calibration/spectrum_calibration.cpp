@@ -8,67 +8,68 @@ namespace {
 
 enum Level : int16_t { RAW = 0, PIXEL_ADJUSTED = 1, DARK_ADJUSTED = 2, TIME_NORMALIZED = 3, FULL_CAL = 4 };
 
-void establishDarkValues(SpectrumRecord& record, const float* pixels, const ChannelCal& cal)
+void establishDarkValues(SpectrumRecord& record, const float* pixels, const ChannelCal& cal, const Log& log)
 {
     if (record.pixInc == 1 && record.firstPix <= cal.DoFirstPix) {
         record.Do = static_cast<float>(darkMean(pixels, record, cal.DoFirstPix, cal.DoLastPix));
         record.Dt = static_cast<float>(darkMean(pixels, record, cal.DtFirstPix, cal.DtLastPix));
     } else if (!(record.Do > 0.0f) || !(record.Dt > 0.0f)) {
-        logMessage("NOTE: cannot calculate Do and/or Dt.\n");
+        log.message("NOTE: cannot calculate Do and/or Dt.\n");
     }
 }
 
-void adjustLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot)
+void adjustLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot, const Log& log)
 {
     if (record.pixInc == 1)
         adjustPixels(pixels, record, slot);
     else
-        logMessage("NOTE: cannot adjust pixels (not enough pixels available).\n");
+        log.message("NOTE: cannot adjust pixels (not enough pixels available).\n");
     record.process = PIXEL_ADJUSTED;
 }
 
-void normalizeLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot)
+void normalizeLevel(SpectrumRecord& record, float* pixels, const CalSlot& slot, const Log& log)
 {
-    logDebug("linearize\n");
+    log.debug("linearize\n");
     applyNLTable(pixels, record, slot.nl);
-    logDebug("normalizing.\n");
+    log.debug("normalizing.\n");
     if (record.intTime > 0) {
         normalizeTime(pixels, record, slot.intTimeCals);
         record.process = TIME_NORMALIZED;
     } else {
-        logMessage("WARNING: Invalid integration time (%ld).\n", static_cast<long>(record.intTime));
+        log.message("WARNING: Invalid integration time (%ld).\n", static_cast<long>(record.intTime));
     }
 }
 
 } // namespace
 
-int16_t processSpectrum(SpectrumRecord& record, float* pixels, int16_t channel, int8_t level)
+int16_t processSpectrum(SpectrumRecord& record, float* pixels, int16_t channel, int8_t level, const CalTable& calTable,
+                        const Log& log)
 {
     if (channel < 0 || channel >= MAX_CHANNELS) {
-        logMessage("WARNING: Invalid channel number (%d > %d); cannot process Spectrum\n", channel + 1, MAX_CHANNELS);
+        log.message("WARNING: Invalid channel number (%d > %d); cannot process Spectrum\n", channel + 1, MAX_CHANNELS);
         return 1;
     }
-    const bool loaded = slotLoaded(channel);
+    const bool loaded = calTable.slotLoaded(channel);
     if (!loaded && level != RAW) {
-        logMessage("WARNING: NO CAL LOADED FOR CHANNEL %d\nONLY RAW DATA AVAILABLE.\n", channel + 1);
+        log.message("WARNING: NO CAL LOADED FOR CHANNEL %d\nONLY RAW DATA AVAILABLE.\n", channel + 1);
         return 1;
     }
     // A negative level is no level at all: the values are raw counts.
     if (record.process < RAW)
         record.process = RAW;
 
-    logDebug("Pre-raw Do:%f Dt:%f\n", record.Do, record.Dt);
+    log.debug("Pre-raw Do:%f Dt:%f\n", record.Do, record.Dt);
     if (record.process == RAW && loaded)
-        establishDarkValues(record, pixels, *calTable[channel].cal);
-    logDebug("Post-raw Do:%f Dt:%f\n", record.Do, record.Dt);
+        establishDarkValues(record, pixels, *calTable[channel].cal, log);
+    log.debug("Post-raw Do:%f Dt:%f\n", record.Do, record.Dt);
     if (record.process >= level)
         return 0;
 
     // From here on the level asked for is above raw, so the slot is loaded.
     const CalSlot& slot = calTable[channel];
     if (record.process < PIXEL_ADJUSTED)
-        adjustLevel(record, pixels, slot);
-    logDebug("Post-adjust Do:%f Dt:%f\n", record.Do, record.Dt);
+        adjustLevel(record, pixels, slot, log);
+    log.debug("Post-adjust Do:%f Dt:%f\n", record.Do, record.Dt);
     if (level == PIXEL_ADJUSTED)
         return 0;
 
@@ -80,7 +81,7 @@ int16_t processSpectrum(SpectrumRecord& record, float* pixels, int16_t channel, 
         return 0;
 
     if (record.process < TIME_NORMALIZED)
-        normalizeLevel(record, pixels, slot);
+        normalizeLevel(record, pixels, slot, log);
     if (level == TIME_NORMALIZED)
         return 0;
 
@@ -91,6 +92,6 @@ int16_t processSpectrum(SpectrumRecord& record, float* pixels, int16_t channel, 
     if (level == FULL_CAL)
         return 0;
 
-    logError("Unknown process number: %d\n", level);
+    log.error("Unknown process number: %d\n", level);
     return 1;
 }

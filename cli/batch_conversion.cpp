@@ -3,7 +3,6 @@
 #include "calibration/cal_file.h"
 #include "cli/parallel_batch.h"
 #include "cli/stdout_log.h"
-#include "conversion/output_name.h"
 #include "driver/conversion_driver.h"
 #include "store/associations.h"
 #include "store/reg_def.h"
@@ -15,30 +14,27 @@
 namespace {
 
 // The converter asks nobody: a file without an associated calibration file
-// is not converted, and the store's troubles are failures of the file.
+// is not converted, and the store's troubles are failures of the file. Its
+// texts go to the standard streams, or to the log of the file being
+// prepared or finished in a batch on threads.
 class ConverterFrontEnd : public DriverFrontEnd {
 public:
     explicit ConverterFrontEnd(const CliOptions& options) : options_(options) {}
 
-    ConversionOptions options() override
+    ConversionOptions options() override { return options_.conversion; }
+
+    Log::Sink logSink() override
     {
-        return {static_cast<int8_t>(options_.level),
-                options_.transpose ? 1 : 0,
-                options_.binary ? 1 : 0,
-                options_.delimiter,
-                options_.verbose,
-                options_.ignoreImmersion,
-                options_.netcdf};
+        if (FileLog* log = fileLog_)
+            return [log](const char* text) { log->addLog(text); };
+        return logToStdout;
     }
 
-    LogCallback logSink() override { return quiet_ ? nullptr : logToStdout; }
-
-    // Whether the log is left out (the global sink that identification
-    // writes to as well).
-    void setQuiet(bool quiet)
+    Log::Sink errorBox() override
     {
-        quiet_ = quiet;
-        ::logSink = logSink();
+        if (FileLog* log = fileLog_)
+            return [log](const char* text) { log->addError(asLine(text)); };
+        return {};
     }
 
     std::optional<std::string> associatedCalFile(const std::string& serial) override
@@ -58,23 +54,43 @@ public:
 
     std::optional<std::string> chooseCalFile(const std::string&) override { return std::nullopt; }
 
-    void reportFailure(const std::string& text) override { ::reportFailure(text); }
+    void reportFailure(const std::string& text) override
+    {
+        if (fileLog_)
+            fileLog_->addError(text + "\n");
+        else
+            ::reportFailure(text);
+    }
 
-    void reportSkipped(const std::string& reason) override { ::reportFailure(reason); }
+    void reportSkipped(const std::string& reason) override { reportFailure(reason); }
+
+    // Where the texts go from now on: the file's log, or with null the
+    // standard streams.
+    void writeTo(FileLog* log) { fileLog_ = log; }
 
 private:
+    static std::string asLine(const char* text)
+    {
+        std::string line = text;
+        if (line.empty() || line.back() != '\n')
+            line += '\n';
+        return line;
+    }
+
     const CliOptions& options_;
-    bool quiet_ = false;
+    FileLog* fileLog_ = nullptr;
 };
 
 // A calibration file that exists but cannot be opened ends the file here;
 // the window lets the same error end its run.
-std::optional<FileOutcome> prepareReportingOpenErrors(ConversionDriver& driver, const std::string& path)
+std::variant<FileOutcome, PreparedFile> prepareReportingOpenErrors(ConversionDriver& driver, DriverFrontEnd& frontEnd,
+                                                                   const std::string& path)
 {
     try {
         return driver.prepare(path);
     } catch (const CalFileOpenError& error) {
-        reportFailure("Error: Could not read Calibration File " + driver.state.CurrentCalFile + ": " + error.what());
+        frontEnd.reportFailure("Error: Could not read Calibration File " + driver.state.CurrentCalFile + ": " +
+                               error.what());
         return FileOutcome::CalibrationUnreadable;
     }
 }
@@ -89,59 +105,51 @@ bool loadFixedCalibration(ConversionDriver& driver, const std::string& calFile)
     }
 }
 
-FileOutcome convertOneByOne(ConversionDriver& driver, const std::vector<std::string>& paths)
+FileOutcome convertOneByOne(ConversionDriver& driver, ConverterFrontEnd& frontEnd,
+                            const std::vector<std::string>& paths)
 {
     FileOutcome worst = FileOutcome::Converted;
     for (const std::string& path : paths) {
-        const std::optional<FileOutcome> prepared = prepareReportingOpenErrors(driver, path);
-        worst = std::max(worst, prepared ? *prepared : driver.calibrate(path));
+        const std::variant<FileOutcome, PreparedFile> prepared = prepareReportingOpenErrors(driver, frontEnd, path);
+        const PreparedFile* file = std::get_if<PreparedFile>(&prepared);
+        worst = std::max(worst, file ? driver.finish(*file, ConversionDriver::convertPrepared(*file))
+                                     : std::get<FileOutcome>(prepared));
     }
     return worst;
 }
 
-FileOutcome convertInParallel(ConversionDriver& driver, const CliOptions& options, int jobs)
+FileOutcome convertInParallel(ConversionDriver& driver, ConverterFrontEnd& frontEnd,
+                              const std::vector<std::string>& paths, int jobs)
 {
-    std::vector<BatchFile> files;
-    for (const std::string& path : options.dataFiles)
-        files.push_back({path, outputFileName(path, options.level, chosenOutputForm(options.binary, options.netcdf))});
-    const FileSteps steps{
-        [&](const std::string& path) { return prepareReportingOpenErrors(driver, path); },
-        [&](const std::string& path) { return driver.calibrate(path); },
-        [&](std::size_t file) {
-            std::vector<std::string> arguments{BatchChildOption, driver.state.CurrentCalFile, std::to_string(file)};
-            arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
-            return arguments;
-        }};
-    return runInChildProcesses(files, jobs, steps, stdout, stderr);
+    const BatchSteps steps{[&](const std::string& path, FileLog& log) {
+                               frontEnd.writeTo(&log);
+                               std::variant<FileOutcome, PreparedFile> prepared =
+                                   prepareReportingOpenErrors(driver, frontEnd, path);
+                               frontEnd.writeTo(nullptr);
+                               return prepared;
+                           },
+                           [](const PreparedFile& file) { return ConversionDriver::convertPrepared(file); },
+                           [&](const PreparedFile& file, const FileResult& result, FileLog& log) {
+                               frontEnd.writeTo(&log);
+                               const FileOutcome outcome = driver.finish(file, result);
+                               frontEnd.writeTo(nullptr);
+                               return outcome;
+                           }};
+    return convertOnThreads(paths, jobs, steps, stdout, stderr);
 }
 
 } // namespace
 
-int runConversion(const CliOptions& options)
+int runConversion(const CliOptions& options, const std::string& command)
 {
     ConverterFrontEnd frontEnd(options);
     ConversionDriver driver(frontEnd);
+    driver.command = command;
     driver.startRun(options.dataFiles);
     if (!options.calFile.empty() && !loadFixedCalibration(driver, options.calFile))
         return static_cast<int>(FileOutcome::CalibrationUnreadable);
     const int jobs = static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), options.dataFiles.size()));
-    const FileOutcome worst =
-        jobs > 1 ? convertInParallel(driver, options, jobs) : convertOneByOne(driver, options.dataFiles);
+    const FileOutcome worst = jobs > 1 ? convertInParallel(driver, frontEnd, options.dataFiles, jobs)
+                                       : convertOneByOne(driver, frontEnd, options.dataFiles);
     return static_cast<int>(worst);
-}
-
-int runBatchChild(const CliOptions& options, const std::string& calFile, std::size_t file)
-{
-    if (file >= options.dataFiles.size())
-        return static_cast<int>(FileOutcome::NotConverted);
-    const std::string& path = options.dataFiles[file];
-    ConverterFrontEnd frontEnd(options);
-    ConversionDriver driver(frontEnd);
-    driver.startRun({path});
-    // The parent has logged loading the calibration and preparing the file.
-    frontEnd.setQuiet(true);
-    const bool loaded = loadFixedCalibration(driver, calFile);
-    const std::optional<FileOutcome> prepared = loaded ? driver.prepare(path) : FileOutcome::CalibrationUnreadable;
-    frontEnd.setQuiet(false);
-    return static_cast<int>(prepared ? *prepared : driver.calibrate(path));
 }

@@ -97,7 +97,10 @@ ParseResult parseCliOptions(int argc, char** argv)
 {
     ParseResult result;
     CliOptions& options = result.options;
-    options.arguments.assign(argv + 1, argv + argc);
+    ConversionOptions& conversion = options.conversion;
+    int level = conversion.level;
+    bool binary = false;
+    bool netcdf = false;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -118,32 +121,34 @@ ParseResult parseCliOptions(int argc, char** argv)
                 return usageError("--cal needs a calibration file");
             options.calFile = argv[++i];
         } else if (std::strcmp(arg, "--level") == 0) {
-            if (!hasValue || !parseLevel(argv[++i], options.level))
+            if (!hasValue || !parseLevel(argv[++i], level))
                 return usageError("--level needs an integer (0 to 4)");
         } else if (std::strcmp(arg, "--delimiter") == 0) {
-            if (!hasValue || !parseDelimiter(argv[++i], options.delimiter))
+            if (!hasValue || !parseDelimiter(argv[++i], conversion.delimiter))
                 return usageError("--delimiter needs one character, or comma, space or tab");
         } else if (std::strcmp(arg, "--jobs") == 0) {
             if (!hasValue || !parseJobs(argv[++i], options.jobs))
                 return usageError("--jobs needs a number of files (1 to 1024)");
         } else if (std::strcmp(arg, "--transpose") == 0) {
-            options.transpose = true;
+            conversion.transpose = true;
         } else if (std::strcmp(arg, "--binary") == 0) {
-            options.binary = true;
+            binary = true;
         } else if (std::strcmp(arg, "--netcdf") == 0) {
-            options.netcdf = true;
+            netcdf = true;
         } else if (std::strcmp(arg, "--verbose") == 0) {
-            options.verbose = true;
+            conversion.verbose = true;
         } else if (std::strcmp(arg, "--ignore-immersion") == 0) {
-            options.ignoreImmersion = true;
+            conversion.ignoreImmersion = true;
         } else if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {
             return usageError(std::string("unknown option ") + arg);
         } else {
             options.dataFiles.emplace_back(arg);
         }
     }
-    if (options.binary && options.netcdf)
+    if (binary && netcdf)
         return usageError("--binary and --netcdf choose different output forms");
+    conversion.level = static_cast<int8_t>(level);
+    conversion.form = chosenOutputForm(binary, netcdf);
     if (options.dataFiles.empty())
         return usageError("no data file given");
     return result;

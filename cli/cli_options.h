@@ -1,6 +1,8 @@
 #pragma once
 // Command-line options of the headless converter.
 
+#include "conversion/conversion_options.h"
+
 #include <string>
 #include <vector>
 
@@ -9,16 +11,9 @@ int defaultJobCount();
 
 struct CliOptions {
     std::string calFile; // empty: use each file's associated calibration
-    int level = 4;
-    bool transpose = false;
-    bool binary = false;
-    bool netcdf = false;
-    char delimiter = ',';
-    bool verbose = false;
-    bool ignoreImmersion = false;
+    ConversionOptions conversion;
     int jobs = defaultJobCount(); // files converted at the same time
     std::vector<std::string> dataFiles;
-    std::vector<std::string> arguments; // as given, for a child converting one of the files
 };
 
 enum class ParseOutcome { Run, ShowHelp, ShowVersion, UsageError };

@@ -1,194 +1,186 @@
 #include "cli/parallel_batch.h"
 
-#include "cli/conversion_children.h"
 #include "cli/descriptor_headroom.h"
-#include "cli/log_block.h"
-#include "cli/log_stream.h"
-#include "cli/std_streams_redirect.h"
 #include "conversion/interrupt_cleanup.h"
+#include "conversion/output_name.h"
 #include "core/file_path.h"
 
 #include <algorithm>
-#include <memory>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <thread>
 
 namespace {
 
-// Files waiting to be printed; each holds two open temporary files.
-constexpr std::size_t MaxUnprintedFiles = 256;
+// How many files past the one being printed may be started, per job: enough
+// to keep every job busy while a long file is printed, few enough that the
+// logs held back stay small.
+constexpr std::size_t FilesAheadPerJob = 4;
 
-// Descriptors that must be free before a file's log is held back: its two
-// temporary files, the two saved standard streams, and what preparing or
-// converting it opens (data file, calibration file, the store and its
-// journal, output, temporary file), with room to spare. The child gives back
-// the other files' temporary files, so it has at least that room as well.
-constexpr int DescriptorsPerCapturedFile = 4 + 16;
+// Descriptors a conversion may hold at once (input, output, its lock and
+// temporary, the transposition's temporary, the NetCDF library's), and what
+// preparing a file opens (data file, calibration file, the store and its
+// journal), with room to spare. Short of them, fewer files convert at once,
+// down to one, so that no file fails for want of a descriptor that a
+// one-by-one run would have had.
+constexpr int DescriptorsPerConversion = 10;
+constexpr int DescriptorsForPreparing = 10;
 
-struct BatchEntry {
+// The most conversions that have their descriptors, out of `jobs`, measured
+// before any starts: at least one.
+std::size_t jobsWithinDescriptors(int jobs)
+{
+    int fitting = std::max(jobs, 1);
+    while (fitting > 1 && !descriptorsAvailable(fitting * DescriptorsPerConversion + DescriptorsForPreparing))
+        --fitting;
+    return static_cast<std::size_t>(fitting);
+}
+
+struct BatchFile {
     std::string path;
     std::string inputKey;
-    std::string outputKey;
-    std::unique_ptr<LogBlock> log;
-    bool running = false; // in a child process
-    std::optional<FileOutcome> status;
+    FileLog log;
+    std::optional<PreparedFile> prepared;
+    std::string outputKey; // of a prepared file
+    FileResult result;
+    std::optional<FileOutcome> outcome; // once finished
+    std::thread worker;
+    bool started = false;
+    bool converting = false; // guarded by the batch's mutex
 
-    bool touchesFileOf(const BatchEntry& other) const
+    bool touches(const BatchFile& other) const
     {
         return outputKey == other.outputKey || outputKey == other.inputKey || inputKey == other.outputKey;
     }
 };
 
-class ChildProcessBatch {
+class ThreadBatch {
 public:
-    ChildProcessBatch(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps, std::FILE* out,
-                      std::FILE* err)
-        : jobs_(jobs), steps_(steps), children_(steps), out_(out), err_(err)
+    ThreadBatch(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, std::FILE* out,
+                std::FILE* err)
+        : jobs_(jobsWithinDescriptors(jobs)), steps_(steps), out_(out), err_(err), files_(paths.size())
     {
-        for (const BatchFile& file : files)
-            runs_.push_back(BatchEntry{file.path, sameFileKey(file.path), sameFileKey(file.outputPath), {}, false, {}});
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            files_[i].path = paths[i];
+            files_[i].inputKey = sameFileKey(paths[i]);
+        }
     }
 
     FileOutcome run()
     {
-        for (BatchEntry& file : runs_) {
-            while (mustWaitBefore(file))
-                collectOneChild();
-            start(file);
-            printFinished();
+        for (BatchFile& file : files_) {
+            printFinished(false);
+            const std::variant<FileOutcome, PreparedFile> prepared = steps_.prepare(file.path, file.log);
+            if (const FileOutcome* ended = std::get_if<FileOutcome>(&prepared))
+                file.outcome = *ended;
+            else
+                start(file, std::get<PreparedFile>(prepared));
         }
-        while (children_.running() > 0)
-            collectOneChild();
-        printFinished();
+        printFinished(true);
         FileOutcome worst = FileOutcome::Converted;
-        for (const BatchEntry& file : runs_)
-            worst = std::max(worst, *file.status);
+        for (const BatchFile& file : files_)
+            worst = std::max(worst, *file.outcome);
         return worst;
     }
 
 private:
-    bool mustWaitBefore(const BatchEntry& file) const
+    // Starts the file's conversion once a place is free, printing the files
+    // that finish meanwhile.
+    void start(BatchFile& file, const PreparedFile& prepared)
     {
-        if (children_.running() == 0)
-            return false;
-        if (children_.running() >= jobs_ || static_cast<std::size_t>(&file - &runs_[printed_]) >= MaxUnprintedFiles)
-            return true;
-        return std::any_of(runs_.begin(), runs_.end(),
-                           [&](const BatchEntry& other) { return other.running && file.touchesFileOf(other); });
-    }
-
-    void start(BatchEntry& file)
-    {
-        if (makeRoomForCapture())
-            file.log = std::make_unique<LogBlock>();
-        if (!file.log || !file.log->valid() || !startCaptured(file))
-            startWithoutCapture(file);
-    }
-
-    // Prepares the file and has a child convert it, both with the standard
-    // streams leading to the file's log; false, having done nothing, when
-    // they cannot be led there.
-    bool startCaptured(BatchEntry& file)
-    {
-        StdStreamsRedirect redirect(file.log->outFd(), file.log->errFd());
-        if (!redirect.active())
-            return false;
-        file.status = steps_.prepare(file.path);
-        if (file.status)
-            return true;
-        std::fflush(stdout); // else the child would write the parent's lines again
-        std::fflush(stderr);
-        const std::size_t index = static_cast<std::size_t>(&file - runs_.data());
-        // Short of processes, wait for a running conversion to end; with none
-        // left, convert it here.
-        while (!children_.start(index, file.path, *file.log, [this] { releaseLogsInChild(); })) {
-            if (children_.running() == 0) {
-                file.status = steps_.convert(file.path);
-                return true;
+        const ConversionOptions& options = prepared.conversion.options;
+        file.outputKey = sameFileKey(outputFileName(file.path, options.level, options.form));
+        file.prepared = prepared;
+        for (bool placed = false; !placed;) {
+            printFinished(false);
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return mayStart(file) || headFinished(); });
+            placed = mayStart(file);
+            if (placed) {
+                file.converting = true;
+                ++running_;
             }
-            collectOneChild();
         }
-        file.running = true;
-        return true;
+        // The conversions leave the interrupts to this thread, so that the
+        // cleanup never runs while a conversion is registering a temporary.
+        const InterruptsHeldBack held;
+        file.worker = std::thread([this, &file] { convert(file); });
+        file.started = true;
     }
 
-    // Prints and waits for earlier files until this process has the
-    // descriptors to hold back one more log; false when it lacks them even
-    // with no conversion running.
-    bool makeRoomForCapture()
+    bool mayStart(const BatchFile& file) const
     {
-        for (;;) {
-            printFinished(); // printing a log closes its temporary files
-            if (descriptorsAvailable(DescriptorsPerCapturedFile))
-                return true;
-            if (children_.running() == 0)
-                return false;
-            collectOneChild();
+        const auto index = static_cast<std::size_t>(&file - files_.data());
+        if (running_ >= jobs_ || index >= printed_ + FilesAheadPerJob * jobs_)
+            return false;
+        return std::none_of(files_.begin(), files_.end(),
+                            [&](const BatchFile& other) { return other.converting && file.touches(other); });
+    }
+
+    bool headFinished() const
+    {
+        const BatchFile& head = files_[printed_];
+        return head.started && !head.converting;
+    }
+
+    void convert(BatchFile& file)
+    {
+        FileResult result;
+        try {
+            result = steps_.convert(*file.prepared);
+        } catch (const std::bad_alloc&) { // the output is not put in place; the others go on
+            result = {ConversionOutcome::SystemFailure, ENOMEM};
         }
+        const std::lock_guard lock(mutex_);
+        file.result = result;
+        file.converting = false;
+        --running_;
+        changed_.notify_all();
     }
 
-    // A forked child's standard streams already lead to its own log; the
-    // other files' temporary files would only take descriptors its conversion
-    // needs.
-    void releaseLogsInChild()
+    // Prints the files whose turn has come, up to the first one not
+    // finished, whose log from then on goes straight through; with `wait`,
+    // waits for every file to finish.
+    void printFinished(bool wait)
     {
-        for (BatchEntry& run : runs_)
-            run.log.reset();
-    }
-
-    // Without temporary files the log cannot be held back: let every earlier
-    // file finish and print, then convert this one straight to the streams.
-    void startWithoutCapture(BatchEntry& file)
-    {
-        while (children_.running() > 0)
-            collectOneChild();
-        printFinished();
-        file.log.reset();
-        flushLog(out_);
-        file.status = steps_.prepare(file.path);
-        if (!file.status)
-            file.status = steps_.convert(file.path);
-        flushLog(stdout);
-        std::fflush(stderr);
-    }
-
-    void collectOneChild()
-    {
-        const std::optional<EndedChild> ended = children_.waitForOne();
-        if (!ended)
-            return;
-        BatchEntry& file = runs_[ended->file];
-        file.running = false;
-        file.status = ended->outcome;
-        if (!file.status) {
-            file.log->addError("Error: Conversion of " + file.path + " ended abnormally (" + ended->abnormalEnd + ")");
-            file.status = FileOutcome::NotConverted;
-        }
-    }
-
-    // A stop while a log is printed takes effect once it is printed whole.
-    void printFinished()
-    {
-        for (; printed_ < runs_.size() && runs_[printed_].status; ++printed_) {
-            if (runs_[printed_].log) {
-                const InterruptsHeldBack held;
-                runs_[printed_].log->printTo(out_, err_);
+        for (; printed_ < files_.size(); ++printed_) {
+            BatchFile& file = files_[printed_];
+            file.log.printFromNowOn(out_, err_);
+            if (file.outcome)
+                continue;
+            if (!file.started)
+                return;
+            {
+                std::unique_lock lock(mutex_);
+                if (wait)
+                    changed_.wait(lock, [&] { return !file.converting; });
+                if (file.converting)
+                    return;
             }
-            runs_[printed_].log.reset();
+            file.worker.join();
+            file.outcome = steps_.finish(*file.prepared, file.result, file.log);
+            file.prepared.reset();
         }
     }
 
-    const int jobs_;
-    const FileSteps& steps_;
-    ConversionChildren children_;
+    const std::size_t jobs_;
+    const BatchSteps& steps_;
     std::FILE* out_;
     std::FILE* err_;
-    std::vector<BatchEntry> runs_;
+    std::vector<BatchFile> files_;
     std::size_t printed_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t running_ = 0;
 };
 
 } // namespace
 
-FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps, std::FILE* out,
-                                std::FILE* err)
+FileOutcome convertOnThreads(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, std::FILE* out,
+                             std::FILE* err)
 {
-    return ChildProcessBatch(files, std::max(jobs, 1), steps, out, err).run();
+    return ThreadBatch(paths, jobs, steps, out, err).run();
 }

@@ -1,45 +1,36 @@
 #pragma once
-// Converts data files in child processes, several at a time. The processing
-// side keeps its state (processing state, log sink, calibration table) in
-// module-level variables, so each conversion gets a process of its own: this
-// process prepares the files one by one in their order (report, identify,
-// load the calibration), then starts a child that converts the file with the
-// loaded calibration (see conversion_children.h). Each file's log and error texts are kept apart and
-// printed whole, in the order of the files, as soon as every earlier file is
-// done, so the printed result equals that of a one-by-one run. Short of
-// descriptors or processes, it holds back fewer logs and runs fewer children,
-// down to converting in this process; no file and no log line is lost.
-// Stopping the batch (an interrupt, or its process ending) stops every
-// conversion before its output is put in place, and no log is printed in
-// part.
+// Converts data files several at a time, on threads of this process. The
+// files are prepared one by one in their order on the calling thread
+// (report, identify, load the calibration), then converted on a thread of
+// their own with what preparing gave them; each file's log is printed whole,
+// in the order of the files, so the printed result equals that of a
+// one-by-one run. At most `jobs` conversions run at once, and only a few
+// files ahead of the one being printed are started, so the logs held back
+// stay few.
 
+#include "cli/file_log.h"
 #include "driver/conversion_driver.h"
 
 #include <cstdio>
 #include <functional>
-#include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
-struct BatchFile {
-    std::string path;       // the data file
-    std::string outputPath; // the file its conversion writes
+struct BatchSteps {
+    // In file order, on the calling thread, with its texts going to `log`:
+    // the file's final outcome, or the file ready to convert.
+    std::function<std::variant<FileOutcome, PreparedFile>(const std::string& path, FileLog& log)> prepare;
+    // On a thread of its own.
+    std::function<FileResult(const PreparedFile& file)> convert;
+    // In file order, on the calling thread, once the file's log before it is
+    // printed; its texts go to `log`.
+    std::function<FileOutcome(const PreparedFile& file, const FileResult& result, FileLog& log)> finish;
 };
 
-struct FileSteps {
-    // Runs in this process, in file order. The file's final status, or
-    // nothing when the file goes on to be converted.
-    std::function<std::optional<FileOutcome>(const std::string& path)> prepare;
-    // Runs in a forked child process, or here when no process is to be had.
-    std::function<FileOutcome(const std::string& path)> convert;
-    // Where a child is a fresh run of the converter: its arguments for the
-    // batch's file number `file`, just prepared.
-    std::function<std::vector<std::string>(std::size_t file)> childArguments = {};
-};
-
-// Runs the steps for every file with at most jobs children at a time and
-// prints the logs to out and the error texts to err. Returns the worst
-// status. Files that write or read the same file are never converted at the
-// same time, so the later one wins as in a one-by-one run.
-FileOutcome runInChildProcesses(const std::vector<BatchFile>& files, int jobs, const FileSteps& steps, std::FILE* out,
-                                std::FILE* err);
+// Runs the steps for every file and prints the logs to out and the error
+// texts to err. Returns the worst outcome. A file that writes or reads a
+// file another running conversion writes waits for it, so the later one wins
+// as in a one-by-one run.
+FileOutcome convertOnThreads(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, std::FILE* out,
+                             std::FILE* err);

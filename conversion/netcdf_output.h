@@ -12,6 +12,7 @@
 // A build without the NetCDF library has the same class; it only says that
 // NetCDF output is not available.
 
+#include "calibration/cal_table.h"
 #include "core/spectrum_record.h"
 
 #include <memory>
@@ -25,6 +26,8 @@ struct NetcdfProvenance {
     std::string channelName; // from the data file's channel line
     int channel = 0;         // zero-based index, 'A' + channel is its letter
     int level = 0;
+    const CalTable* calibration = nullptr; // the channel's names, units and wavelengths; never null when writing
+    std::string command;                   // the command line that made it, for `history`; empty from the window
 };
 
 class NetcdfOutput {
@@ -61,8 +64,3 @@ private:
     std::string error_;
     int systemError_ = 0;
 };
-
-// The command line that makes the outputs, for their `history` attribute;
-// the window's conversions leave it empty.
-void setNetcdfCommand(std::string command);
-const std::string& netcdfCommand();

@@ -5,7 +5,6 @@
 #include "core/log.h"
 #include "core/pixel_count.h"
 #include "conversion/output_buffer.h"
-#include "core/processing_state.h"
 #include "conversion/row_pipeline.h"
 
 #include <algorithm>
@@ -16,11 +15,6 @@
 #include <vector>
 
 namespace {
-
-bool wavelengthKnown(int channel)
-{
-    return channel >= 0 && channel < MAX_CHANNELS && slotLoaded(channel);
-}
 
 int16_t writeBinary(const SpectrumRecord& record, const float* pixels, std::FILE* stream)
 {
@@ -37,16 +31,16 @@ int16_t writeBinary(const SpectrumRecord& record, const float* pixels, std::FILE
 }
 
 // The row goes to the stream in one write, so a failure anywhere in it fails the row.
-int16_t writeTextRow(const SpectrumRecord& record, const float* pixels, std::FILE* stream)
+int16_t writeTextRow(const SpectrumRecord& record, const float* pixels, std::FILE* stream, char delimiter)
 {
     OutputBuffer out(stream);
     putTextRow(out, record, pixels, delimiter);
     return out.flush() ? 0 : 1;
 }
 
-void logWrite(const SpectrumRecord& record)
+void logWrite(const Log& log, const SpectrumRecord& record)
 {
-    logDebug("Write Do:%f Dt:%f\n", record.Do, record.Dt);
+    log.debug("Write Do:%f Dt:%f\n", record.Do, record.Dt);
 }
 
 // The transposed table: thirteen label rows from the records, then one row
@@ -70,7 +64,7 @@ FileOffset cellSize(int row)
     return row < LABEL_ROWS ? static_cast<FileOffset>(SPECTRUM_RECORD_SIZE) : FileOffset{4};
 }
 
-void putLabelCell(OutputBuffer& out, int row, const SpectrumRecord& r)
+void putLabelCell(OutputBuffer& out, int row, const SpectrumRecord& r, char delimiter)
 {
     out.put(delimiter);
     switch (row) {
@@ -118,8 +112,9 @@ bool countSpectra(FileWindow& file, int& count, SpectrumRecord& last)
 
 class TransposedTable {
 public:
-    TransposedTable(FileWindow& file, std::FILE* output, int spectra, int values)
-        : file_(file), out_(output), spectra_(spectra), values_(values),
+    TransposedTable(const Conversion& conversion, FileWindow& file, std::FILE* output, int spectra, int values)
+        : file_(file), out_(output), delimiter_(conversion.options.delimiter), calibration_(conversion.calTable()),
+          log_(conversion.log), spectra_(spectra), values_(values),
           recordSize_(static_cast<FileOffset>(SPECTRUM_RECORD_SIZE) + FileOffset{4} * values)
     {}
 
@@ -178,10 +173,11 @@ private:
         }
         if (row == LABEL_ROWS)
             lastRecord_ = lastLabelRecord();
-        if (wavelengthKnown(lastRecord_.channel))
-            out_.putFixed(pixelWavelength(lastRecord_.channel,
-                                          pixelNumber(lastRecord_.firstPix, lastRecord_.pixInc, row - LABEL_ROWS)),
-                          1);
+        if (calibration_.slotLoaded(lastRecord_.channel))
+            out_.putFixed(
+                calibration_.pixelWavelength(lastRecord_.channel,
+                                             pixelNumber(lastRecord_.firstPix, lastRecord_.pixInc, row - LABEL_ROWS)),
+                1);
         else
             out_.put('?');
     }
@@ -219,9 +215,9 @@ private:
                 return false;
             }
             if (row < LABEL_ROWS) {
-                putLabelCell(out_, row, decodeRecord(cell));
+                putLabelCell(out_, row, decodeRecord(cell), delimiter_);
             } else {
-                out_.put(delimiter);
+                out_.put(delimiter_);
                 out_.putGeneral(loadFloatLE(cell), 4);
             }
         }
@@ -236,18 +232,21 @@ private:
         const int failedSeek = -1;
         if (row < LABEL_ROWS) {
             if (positioning)
-                logError("fseek error; i:%d result:%d\n", spectrum, failedSeek);
+                log_.error("fseek error; i:%d result:%d\n", spectrum, failedSeek);
             else
-                logError("fread error; i = %d\n", spectrum);
+                log_.error("fread error; i = %d\n", spectrum);
         } else if (positioning) {
-            logError("fseek error; i:%d j:%d result:%d\n", row - LABEL_ROWS, spectrum, failedSeek);
+            log_.error("fseek error; i:%d j:%d result:%d\n", row - LABEL_ROWS, spectrum, failedSeek);
         } else {
-            logError("fread error\n");
+            log_.error("fread error\n");
         }
     }
 
     FileWindow& file_;
     OutputBuffer out_;
+    const char delimiter_;
+    const CalTable& calibration_;
+    const Log& log_;
     const int spectra_;
     const int values_;
     const FileOffset recordSize_;
@@ -292,9 +291,10 @@ void putTextRow(OutputBuffer& out, const SpectrumRecord& r, const float* pixels,
     out.endLine();
 }
 
-int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output)
+int16_t writeHeader(const Conversion& conversion, int channel, const SpectrumRecord& record, std::FILE* output)
 {
-    const char d = delimiter;
+    const char d = conversion.options.delimiter;
+    const CalTable& calibration = conversion.calTable();
     OutputBuffer out(output);
     for (const char* name :
          {"Time", "temp", "volts", "depth", "process", "N", "scale", "Do", "Dt", "IntTime", "firstPix", "pixInc"}) {
@@ -302,11 +302,11 @@ int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output
         out.put(d);
     }
     out.put(std::string_view("numPix"));
-    const bool known = wavelengthKnown(channel);
+    const bool known = calibration.slotLoaded(channel);
     for (int k = 0; k < record.numPix; ++k) {
         out.put(d);
         if (known)
-            out.putFixed(pixelWavelength(channel, pixelNumber(record.firstPix, record.pixInc, k)), 1);
+            out.putFixed(calibration.pixelWavelength(channel, pixelNumber(record.firstPix, record.pixInc, k)), 1);
         else
             out.put('?');
     }
@@ -314,19 +314,21 @@ int16_t writeHeader(int channel, const SpectrumRecord& record, std::FILE* output
     return out.flush() ? 0 : 1;
 }
 
-int16_t writeOutput(const SpectrumRecord& record, const float* pixels, std::FILE* stream, int binaryForm)
+int16_t writeOutput(const Conversion& conversion, const SpectrumRecord& record, const float* pixels, std::FILE* stream,
+                    bool binaryForm)
 {
-    logWrite(record);
-    return binaryForm ? writeBinary(record, pixels, stream) : writeTextRow(record, pixels, stream);
+    logWrite(conversion.log, record);
+    return binaryForm ? writeBinary(record, pixels, stream)
+                      : writeTextRow(record, pixels, stream, conversion.options.delimiter);
 }
 
-int16_t writeOutput(const SpectrumRecord& record, const float* pixels, RowPipeline& rows)
+int16_t writeOutput(const Log& log, const SpectrumRecord& record, const float* pixels, RowPipeline& rows)
 {
-    logWrite(record);
+    logWrite(log, record);
     return rows.submit(record, pixels);
 }
 
-int16_t writeTransposed(std::FILE* temporary, std::FILE* output)
+int16_t writeTransposed(const Conversion& conversion, std::FILE* temporary, std::FILE* output)
 {
     FileWindow file(temporary);
     int spectra = 0;
@@ -334,7 +336,7 @@ int16_t writeTransposed(std::FILE* temporary, std::FILE* output)
     if (!countSpectra(file, spectra, last))
         return 1;
     const int values = last.numPix;
-    logDebug("specCount = %d numPix = %d\n", spectra, values);
-    TransposedTable table(file, output, spectra, values);
+    conversion.log.debug("specCount = %d numPix = %d\n", spectra, values);
+    TransposedTable table(conversion, file, output, spectra, values);
     return table.write();
 }

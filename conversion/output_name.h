@@ -1,5 +1,5 @@
 #pragma once
-#include "core/processing_state.h"
+#include "conversion/conversion_options.h"
 
 #include <string>
 

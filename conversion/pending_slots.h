@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <thread>
 
 template <class Char>
 class PendingSlots {
@@ -34,17 +35,35 @@ public:
         slots_[slot].used.store(false);
     }
 
+    // Marks a temporary being made and added, on a thread that holds the
+    // interrupts back meanwhile: a handler running on another thread waits
+    // for it, so that it never misses a temporary just made.
+    class Adding {
+    public:
+        explicit Adding(PendingSlots& slots) : slots_(slots) { slots_.adding_.fetch_add(1); }
+        ~Adding() { slots_.adding_.fetch_sub(1); }
+        Adding(const Adding&) = delete;
+        Adding& operator=(const Adding&) = delete;
+
+    private:
+        PendingSlots& slots_;
+    };
+
     // Calls removeFile for every name held; safe in an interrupt handler.
     template <class RemoveFile>
     void removeAll(RemoveFile removeFile) noexcept
     {
+        // A temporary is made in a moment; one that hangs is not waited for long.
+        for (int wait = 0; adding_.load() > 0 && wait < MaxWaits; ++wait)
+            std::this_thread::yield();
         for (Slot& slot : slots_)
             if (slot.ready.load())
                 removeFile(slot.path);
     }
 
 private:
-    static constexpr int SLOTS = 4;
+    static constexpr int SLOTS = 64; // one a conversion running at once, with room to spare
+    static constexpr int MaxWaits = 1000000;
     static constexpr std::size_t PATH_SIZE = 4096;
 
     struct Slot {
@@ -54,4 +73,5 @@ private:
     };
 
     Slot slots_[SLOTS];
+    std::atomic<int> adding_{0};
 };

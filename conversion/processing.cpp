@@ -5,6 +5,7 @@
 #include "core/file_handle.h"
 #include "core/file_path.h"
 #include "core/regular_file.h"
+#include "core/first_data.h"
 #include "core/input_formats.h"
 #include "core/pixel_count.h"
 #include "conversion/output_formats.h"
@@ -12,11 +13,8 @@
 #include "conversion/netcdf_output.h"
 #include "conversion/output_target.h"
 #include "conversion/pending_output.h"
-#include "conversion/progress.h"
-#include "core/processing_state.h"
 #include "core/temporary_file.h"
 #include "conversion/row_pipeline.h"
-#include "core/text_line.h"
 #include "orvantis_version.h"
 
 #include <algorithm>
@@ -30,8 +28,6 @@
 
 namespace {
 
-enum class DataKind { None, Text, Binary };
-
 // Stream buffer of the input, the output and the temporary file: the data
 // moves to and from the file system in few large transfers.
 constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
@@ -39,6 +35,13 @@ constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
 // Everything processDatFile holds for one input file. The stream buffers come
 // before the streams, so that they are released after the streams are closed.
 struct FileConversion {
+    explicit FileConversion(const Conversion& c)
+        : conversion(c), log(c.log), transposing(c.options.transpose), binary(c.options.form == OutputForm::Binary),
+          netcdf(c.options.form == OutputForm::NetCdf)
+    {}
+
+    const Conversion& conversion;
+    const Log& log;
     const char* path = "";
     std::unique_ptr<char[]> inputBuffer;
     std::unique_ptr<char[]> outputBuffer;
@@ -47,7 +50,7 @@ struct FileConversion {
     PendingOutput output;
     // Writes into the output's temporary by name, so it closes before the
     // temporary is put in place or removed.
-    NetcdfOutput netcdf;
+    NetcdfOutput netcdfOutput;
     FileHandle temporary;
     // Writes the normal text rows once the rows are all that is left to
     // write; it goes before the output is closed.
@@ -61,6 +64,10 @@ struct FileConversion {
     int32_t count = 0;  // a day of spectra at one a second exceeds 16 bits
     int32_t lost = 0;   // damaged spectra passed over
     int writeError = 0; // the system's reason for the first failed write
+    int64_t inputBytes = 0;
+    bool transposing; // cleared when a pixel set change ends transposition
+    const bool binary;
+    const bool netcdf;
 };
 
 // How the loop over the spectra ended.
@@ -87,67 +94,23 @@ std::string printableName(const char* name)
 }
 
 // false when a write failed (errno tells why).
-bool writeTextHeader(std::FILE* output, const char* dataFileName, const char* calFileName, int channel)
+bool writeTextHeader(const FileConversion& run, const char* calFileName)
 {
-    bool written = std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n", dataSerial,
-                                OUTPUT_FILE_VERSION) >= 0;
-    written = written && std::fprintf(output, "Source file: %s\r\n", printableName(dataFileName).c_str()) >= 0;
+    std::FILE* output = run.output.stream();
+    bool written = std::fprintf(output, "Tidelume processed data file. Serial: %s Orvantis v%.2f\r\n",
+                                run.conversion.identity.serial, OUTPUT_FILE_VERSION) >= 0;
+    written = written && std::fprintf(output, "Source file: %s\r\n", printableName(run.path).c_str()) >= 0;
     written = written && std::fprintf(output, "Calibration file: %s\r\n", printableName(calFileName).c_str()) >= 0;
-    const ChannelCal* cal = channel >= 0 && channel < MAX_CHANNELS ? calTable[channel].cal.get() : nullptr;
-    if (cal)
+    if (const ChannelCal* cal = run.conversion.calTable().channelCal(run.channel))
         return written && std::fprintf(output, "Channel: %s, %s\r\n", cal->name, cal->units) >= 0;
     return written && std::fputs("Channel: ?, ?\r\n", output) >= 0;
-}
-
-bool isTextDataStart(int c)
-{
-    return c == '.' || c == '-' || std::isdigit(c);
-}
-
-// Consumes blanks and tabs; true when nothing but the line end follows.
-bool restOfLineBlank(std::FILE* input)
-{
-    int c;
-    do
-        c = std::fgetc(input);
-    while (c == ' ' || c == '\t');
-    if (c == EOF)
-        return true;
-    std::ungetc(c, input);
-    return c == '\r' || c == '\n';
-}
-
-// Passes over the header lines to the first data character. Blank lines are
-// passed over on their own, so that the line after them is still looked at.
-DataKind findFirstData(std::FILE* input)
-{
-    std::rewind(input);
-    char line[256];
-    for (;;) {
-        const int c = std::fgetc(input);
-        if (c == EOF)
-            return DataKind::None;
-        std::ungetc(c, input);
-        if (isTextDataStart(c))
-            return DataKind::Text;
-        if (c == 0x0F)
-            return DataKind::Binary;
-        if (c == '\r' || c == '\n') {
-            std::fgetc(input);
-            continue;
-        }
-        if ((c == ' ' || c == '\t') && restOfLineBlank(input))
-            continue;
-        if (readTextLine(line, sizeof line, input))
-            logDebug("scan line: %s\n", line);
-    }
 }
 
 // A text line that starts like a number but holds no spectrum: noise between
 // spectra (a stray note, a bare number), not a lost spectrum.
 void reportNotSpectrum(const FileConversion& run, const SpectrumRead& read)
 {
-    logError("WARNING: %s: skipped a line at byte %ld that is not a spectrum\n", run.path, read.lineOffset);
+    run.log.error("WARNING: %s: skipped a line at byte %ld that is not a spectrum\n", run.path, read.lineOffset);
 }
 
 // A spectrum that could not be read whole is passed over and counted, so the
@@ -155,10 +118,10 @@ void reportNotSpectrum(const FileConversion& run, const SpectrumRead& read)
 void reportDamaged(FileConversion& run, const SpectrumRead& read)
 {
     if (read.result > 1)
-        logMessage("WARNING: readSpectrum returned %d\n", read.result);
+        run.log.message("WARNING: readSpectrum returned %d\n", read.result);
     ++run.lost;
-    logError("%s: spectrum %d (byte %ld) is damaged and was skipped\n", run.path, run.count + run.lost,
-             read.lineOffset);
+    run.log.error("%s: spectrum %d (byte %ld) is damaged and was skipped\n", run.path, run.count + run.lost,
+                  read.lineOffset);
 }
 
 // The next spectrum, past any text that holds none: 0 when one was read, 1
@@ -168,7 +131,7 @@ int16_t readNext(FileConversion& run)
 {
     for (;;) {
         const SpectrumRead read =
-            readSpectrumResuming(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format);
+            readSpectrumResuming(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format, run.log);
         switch (read.outcome) {
         case ReadOutcome::NotSpectrum: reportNotSpectrum(run, read); break;
         case ReadOutcome::Damaged: reportDamaged(run, read); break;
@@ -183,7 +146,7 @@ int16_t readNext(FileConversion& run)
 // while this thread reads and calibrates.
 void startRows(FileConversion& run)
 {
-    run.rows = RowPipeline::start(run.output.stream(), delimiter);
+    run.rows = RowPipeline::start(run.output.stream(), run.conversion.options.delimiter);
 }
 
 // Whether everything written to the temporary file reached it; when not,
@@ -216,10 +179,10 @@ int16_t copyTemporaryAsRows(FileConversion& run)
         if (std::fread(bytes, sizeof(float), count, temporary) != count)
             break;
         decodeFloatsLE(bytes, count, values.get());
-        if (first && writeHeader(run.channel, stored, run.output.stream()) != 0)
+        if (first && writeHeader(run.conversion, run.channel, stored, run.output.stream()) != 0)
             return 1;
         first = false;
-        const int16_t result = writeOutput(stored, values.get(), run.output.stream(), 0);
+        const int16_t result = writeOutput(run.conversion, stored, values.get(), run.output.stream(), false);
         if (result != 0)
             return result;
     }
@@ -230,19 +193,20 @@ int16_t copyTemporaryAsRows(FileConversion& run)
 // Transposition ends here; the spectra gathered so far become normal rows.
 int16_t handlePixelSetChange(FileConversion& run)
 {
-    logMessage("WARNING: Spectrum %d in %s contains a different set of pixels\n         than the preceding spectra.",
-               run.count, run.path);
-    if (netcdfOutput) {
-        logMessage("\nNOTE: Its values go to the NetCDF variables of its own pixel set.\n");
+    run.log.message(
+        "WARNING: Spectrum %d in %s contains a different set of pixels\n         than the preceding spectra.",
+        run.count, run.path);
+    if (run.netcdf) {
+        run.log.message("\nNOTE: Its values go to the NetCDF variables of its own pixel set.\n");
         return 0;
     }
-    if (!transposeOutput) {
-        logMessage(
+    if (!run.transposing) {
+        run.log.message(
             "WARNING: The wavelengths listed in the header\n         will not apply to all spectra in the file.\n");
         return 0;
     }
-    logMessage("WARNING: The output cannot be transposed.\n");
-    transposeOutput = 0;
+    run.log.message("WARNING: The output cannot be transposed.\n");
+    run.transposing = false;
     const int16_t result = copyTemporaryAsRows(run);
     if (result == 0)
         startRows(run);
@@ -250,22 +214,23 @@ int16_t handlePixelSetChange(FileConversion& run)
 }
 
 // The NetCDF library's failure in the log, its system reason in errno.
-int16_t netcdfFailed(const NetcdfOutput& netcdf)
+int16_t netcdfFailed(const FileConversion& run)
 {
-    logMessage("WARNING: NetCDF output: %s\n", netcdf.error().c_str());
+    const NetcdfOutput& netcdf = run.netcdfOutput;
+    run.log.message("WARNING: NetCDF output: %s\n", netcdf.error().c_str());
     errno = netcdf.systemError();
     return 1;
 }
 
 int16_t writeSpectrum(FileConversion& run)
 {
-    if (netcdfOutput)
-        return run.netcdf.append(run.record, run.pixels.get()) ? 0 : netcdfFailed(run.netcdf);
+    if (run.netcdf)
+        return run.netcdfOutput.append(run.record, run.pixels.get()) ? 0 : netcdfFailed(run);
     if (run.rows)
-        return writeOutput(run.record, run.pixels.get(), *run.rows);
-    if (transposeOutput)
-        return writeOutput(run.record, run.pixels.get(), run.temporary.get(), 1);
-    return writeOutput(run.record, run.pixels.get(), run.output.stream(), binaryOutput);
+        return writeOutput(run.log, run.record, run.pixels.get(), *run.rows);
+    if (run.transposing)
+        return writeOutput(run.conversion, run.record, run.pixels.get(), run.temporary.get(), true);
+    return writeOutput(run.conversion, run.record, run.pixels.get(), run.output.stream(), run.binary);
 }
 
 // Keeps the reason of the first failed write; errno holds it right after
@@ -277,55 +242,65 @@ LoopEnd writeFailed(FileConversion& run)
     return LoopEnd::WriteFailed;
 }
 
+// Tells the watcher how far the file has come; false when it stops the conversion.
+bool reportProgress(const FileConversion& run)
+{
+    if (!run.conversion.progress)
+        return true;
+    const long position = std::ftell(run.input.get());
+    return run.conversion.progress({run.count, position < 0 ? 0 : position, run.inputBytes});
+}
+
 // Reads, calibrates and writes every spectrum; a failed first read ends the
 // file with no spectrum, since the record then holds unread fields.
 LoopEnd convertSpectra(FileConversion& run)
 {
+    const int8_t level = run.conversion.options.level;
     run.record.channel = run.channel;
     int16_t result = readNext(run);
     if (result != 0) {
-        logMessage("WARNING: readSpectrum returned %d\n", result);
+        run.log.message("WARNING: readSpectrum returned %d\n", result);
         return LoopEnd::ReadFailed;
     }
     run.previous = run.record;
-    if (!transposeOutput && !binaryOutput && !netcdfOutput) {
-        result = writeHeader(run.channel, run.record, run.output.stream());
+    if (!run.transposing && !run.binary && !run.netcdf) {
+        result = writeHeader(run.conversion, run.channel, run.record, run.output.stream());
         if (result != 0) {
-            logMessage("WARNING: writeHeader returned %d\n", result);
+            run.log.message("WARNING: writeHeader returned %d\n", result);
             return writeFailed(run);
         }
         startRows(run);
     }
     for (;;) {
-        logDebug("readSpectrum OK.\n");
-        result = processSpectrum(run.record, run.pixels.get(), run.channel, processLevel);
+        run.log.debug("readSpectrum OK.\n");
+        result = processSpectrum(run.record, run.pixels.get(), run.channel, level, run.conversion.calTable(), run.log);
         if (result != 0) {
-            logMessage("WARNING: processSpectrum returned %d\n", result);
+            run.log.message("WARNING: processSpectrum returned %d\n", result);
             return LoopEnd::ProcessFailed;
         }
-        logDebug("Process completed: %d %d\n", processLevel, run.record.process);
+        run.log.debug("Process completed: %d %d\n", level, run.record.process);
         result = writeSpectrum(run);
         if (result != 0) {
             writeFailed(run);
-            logMessage("WARNING: writeOutput returned %d\n", result);
+            run.log.message("WARNING: writeOutput returned %d\n", result);
             return LoopEnd::WriteFailed;
         }
         ++run.count;
-        if (progressSink && run.count % PROGRESS_INTERVAL == 0 && !progressSink(run.count))
+        if (run.count % PROGRESS_INTERVAL == 0 && !reportProgress(run))
             return LoopEnd::Cancelled;
         result = readNext(run);
         if (result == 1)
             return LoopEnd::EndOfData;
         if (result != 0) {
-            logMessage("WARNING: readSpectrum returned %d\n", result);
+            run.log.message("WARNING: readSpectrum returned %d\n", result);
             return LoopEnd::ReadFailed;
         }
-        logDebug("Output done.\n");
+        run.log.debug("Output done.\n");
         if (!samePixelSet(run.record, run.previous)) {
             result = handlePixelSetChange(run);
             if (result != 0) {
                 writeFailed(run);
-                logMessage("WARNING: writeOutput returned %d\n", result);
+                run.log.message("WARNING: writeOutput returned %d\n", result);
                 return LoopEnd::WriteFailed;
             }
         }
@@ -342,20 +317,20 @@ bool finishOutput(FileConversion& run)
         return false;
     }
     run.rows.reset();
-    if (netcdfOutput) {
-        if (run.netcdf.finish())
+    if (run.netcdf) {
+        if (run.netcdfOutput.finish())
             return true;
-        netcdfFailed(run.netcdf);
+        netcdfFailed(run);
         writeFailed(run);
         return false;
     }
-    if (!transposeOutput)
+    if (!run.transposing)
         return true;
     if (!temporaryWhole(run.temporary.get())) {
         writeFailed(run);
         return false;
     }
-    if (writeTransposed(run.temporary.get(), run.output.stream()) == 0)
+    if (writeTransposed(run.conversion, run.temporary.get(), run.output.stream()) == 0)
         return true;
     if (std::ferror(run.output.stream()))
         writeFailed(run);
@@ -363,207 +338,249 @@ bool finishOutput(FileConversion& run)
 }
 
 // Logs why the output must not be written.
-void reportRefusal(OutputRefusal refusal, const std::string& outputName)
+void reportRefusal(const Log& log, OutputRefusal refusal, const std::string& outputName)
 {
     const char* name = outputName.c_str();
     switch (refusal) {
     case OutputRefusal::None: break;
     case OutputRefusal::IsDirectory:
-        logError("Error %d opening output file %s: %s\n", EISDIR, name, std::strerror(EISDIR));
+        log.error("Error %d opening output file %s: %s\n", EISDIR, name, std::strerror(EISDIR));
         break;
-    case OutputRefusal::NotRegularFile: logError("Refusing to write %s: it is not a regular file\n", name); break;
-    case OutputRefusal::IsSymbolicLink: logError("%s is a symbolic link; not replaced\n", name); break;
-    case OutputRefusal::IsInput: logError("Refusing to write %s: it is the input file itself\n", name); break;
-    case OutputRefusal::IsCalibration: logError("Refusing to write %s: it is the calibration file\n", name); break;
+    case OutputRefusal::NotRegularFile: log.error("Refusing to write %s: it is not a regular file\n", name); break;
+    case OutputRefusal::IsSymbolicLink: log.error("%s is a symbolic link; not replaced\n", name); break;
+    case OutputRefusal::IsInput: log.error("Refusing to write %s: it is the input file itself\n", name); break;
+    case OutputRefusal::IsCalibration: log.error("Refusing to write %s: it is the calibration file\n", name); break;
     case OutputRefusal::IsDataFile:
-        logError("Refusing to write %s: it is a Tidelume data file, not an output; not replaced\n", name);
+        log.error("Refusing to write %s: it is a Tidelume data file, not an output; not replaced\n", name);
         break;
     }
 }
 
 // Why the output's temporary cannot be made beside it: the folder is the
 // problem when it refuses new files.
-void reportOutputOpenError(int error, const std::string& outputName)
+void reportOutputOpenError(const Log& log, int error, const std::string& outputName)
 {
     const std::string folder = utf8FromPath(pathFromUtf8(outputName).parent_path());
     if (error == EACCES || error == EPERM || error == EROFS)
-        logError("Error %d opening output file %s: %s (no new file can be made in the folder %s)\n", error,
-                 outputName.c_str(), std::strerror(error), folder.empty() ? "." : folder.c_str());
+        log.error("Error %d opening output file %s: %s (no new file can be made in the folder %s)\n", error,
+                  outputName.c_str(), std::strerror(error), folder.empty() ? "." : folder.c_str());
     else
-        logError("Error %d opening output file %s: %s\n", error, outputName.c_str(), std::strerror(error));
+        log.error("Error %d opening output file %s: %s\n", error, outputName.c_str(), std::strerror(error));
 }
 
 // The spectra written, then those lost to damage, if any.
 void logSpectrumCount(const FileConversion& run)
 {
     if (run.count == 1)
-        logMessage("1 spectrum.\n");
+        run.log.message("1 spectrum.\n");
     else
-        logMessage("%d spectra.\n", run.count);
+        run.log.message("%d spectra.\n", run.count);
     if (run.lost == 1)
-        logError("%s: 1 damaged spectrum was skipped\n", run.path);
+        run.log.error("%s: 1 damaged spectrum was skipped\n", run.path);
     else if (run.lost > 1)
-        logError("%s: %d damaged spectra were skipped\n", run.path, run.lost);
+        run.log.error("%s: %d damaged spectra were skipped\n", run.path, run.lost);
+}
+
+FileResult failure(ConversionOutcome outcome, int systemError = 0)
+{
+    return {outcome, systemError};
 }
 
 // Puts the finished output in place, or leaves the previous one as it was.
-// The file's result.
-int16_t settleOutput(FileConversion& run, LoopEnd end, const std::string& outputName)
+FileResult settleOutput(FileConversion& run, LoopEnd end, const std::string& outputName)
 {
     if (end == LoopEnd::Cancelled) {
-        logMessage("Conversion of %s cancelled: %s not written\n", run.path, outputName.c_str());
-        return CANCELLED;
+        run.log.message("Conversion of %s cancelled: %s not written\n", run.path, outputName.c_str());
+        return failure(ConversionOutcome::Cancelled);
     }
     if (end != LoopEnd::WriteFailed && !finishOutput(run) && run.writeError == 0)
-        return 1; // the temporary file could not be read back; already reported
+        return failure(ConversionOutcome::NotWritten); // the temporary file could not be read back; already reported
     if (run.writeError == 0 && run.count == 0) {
         logSpectrumCount(run);
-        logError("No spectrum converted: %s not written\n", outputName.c_str());
-        return 1;
+        run.log.error("No spectrum converted: %s not written\n", outputName.c_str());
+        return failure(ConversionOutcome::NotWritten);
     }
     if (run.writeError == 0)
         run.writeError = run.output.commit();
     if (run.writeError != 0) {
-        logError("Error writing output file %s: %s; not written\n", outputName.c_str(), std::strerror(run.writeError));
-        return static_cast<int16_t>(run.writeError);
+        run.log.error("Error writing output file %s: %s; not written\n", outputName.c_str(),
+                      std::strerror(run.writeError));
+        return failure(ConversionOutcome::SystemFailure, run.writeError);
     }
     logSpectrumCount(run);
     if (end == LoopEnd::EndOfData)
-        return run.lost == 0 ? 0 : SPECTRA_SKIPPED;
-    logError("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path, run.count);
-    return STOPPED_EARLY;
+        return failure(run.lost == 0 ? ConversionOutcome::Converted : ConversionOutcome::SpectraSkipped);
+    run.log.error("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path,
+                  run.count);
+    return failure(ConversionOutcome::StoppedEarly);
 }
 
 // Warns when the calibration in use is another instrument's.
-void warnOnForeignCalibration(const char* dataFileName, const char* calFileName)
+void warnOnForeignCalibration(const Conversion& conversion, const char* dataFileName, const char* calFileName)
 {
-    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS || !calTable[chanIndex].cal)
+    const ChannelCal* cal = conversion.calTable().channelCal(conversion.identity.channel);
+    if (!cal)
         return;
-    const char* calSerial = calTable[chanIndex].cal->serial;
+    const char* dataSerial = conversion.identity.serial;
     const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
-    const std::string_view a = calSerial;
+    const std::string_view a = cal->serial;
     const std::string_view b = dataSerial;
     if (a.empty())
-        logMessage("WARNING: Calibration file %s names no Tidelume serial number, %s is from Tidelume #%s\n",
-                   calFileName, dataFileName, dataSerial);
+        conversion.log.message(
+            "WARNING: Calibration file %s names no Tidelume serial number, %s is from Tidelume #%s\n", calFileName,
+            dataFileName, dataSerial);
     else if (!std::equal(a.begin(), a.end(), b.begin(), b.end(), sameLetter))
-        logMessage("WARNING: Calibration file %s is for Tidelume #%s, %s is from Tidelume #%s\n", calFileName,
-                   calSerial, dataFileName, dataSerial);
+        conversion.log.message("WARNING: Calibration file %s is for Tidelume #%s, %s is from Tidelume #%s\n",
+                               calFileName, cal->serial, dataFileName, dataSerial);
 }
 
 NetcdfProvenance provenance(const FileConversion& run, const char* calFileName)
 {
+    const Conversion& conversion = run.conversion;
     NetcdfProvenance p;
     p.sourceFile = run.path;
     p.calFile = calFileName;
-    p.serial = dataSerial;
-    p.channelName = dataChanName;
+    p.serial = conversion.identity.serial;
+    p.channelName = conversion.identity.channelName;
     p.channel = run.channel;
-    p.level = processLevel;
+    p.level = conversion.options.level;
+    p.calibration = &conversion.calTable();
+    p.command = conversion.command;
     return p;
 }
 
-} // namespace
-
-int calibrateFile(const char* dataFileName, const char* calFileName, int8_t level, int transpose, int form,
-                  char delimiterChar, int16_t verbose, LogCallback callback)
+int64_t fileSize(std::FILE* file)
 {
-    logMessage("Data file name: %s\n", dataFileName);
-    logMessage("Processing level:    %d", level);
-    const char* levelText = processLevelText(level);
-    if (!levelText) {
-        logError("invalid processing level\n");
-        return 1;
-    }
-    logMessage("%s", levelText);
-    processLevel = level;
-    transposeOutput = transpose;
-    binaryOutput = form == static_cast<int>(OutputForm::Binary);
-    netcdfOutput = form == static_cast<int>(OutputForm::NetCdf);
-    if (binaryOutput && transposeOutput) {
-        logMessage("NOTE: Binary output cannot be transposed.\n");
-        transposeOutput = 0;
-    }
-    if (netcdfOutput && transposeOutput) {
-        logMessage("NOTE: NetCDF output cannot be transposed.\n");
-        transposeOutput = 0;
-    }
-    logMessage("Tranposition:        ");
-    logMessage(transposeOutput ? "on\n" : "off\n");
-    delimiter = delimiterChar;
-    verboseLog = verbose;
-    logSink = callback;
-    logDebug("Ready to process.\n");
-    warnOnForeignCalibration(dataFileName, calFileName);
-    const int16_t result = processDatFile(dataFileName, calFileName);
-    if (result != 0 && result != STOPPED_EARLY && result != SPECTRA_SKIPPED && result != CANCELLED)
-        logError("No files processed.\n");
-    return result;
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return 0;
+    const long size = std::ftell(file);
+    std::rewind(file);
+    return size < 0 ? 0 : size;
 }
 
-int16_t processDatFile(const char* dataFileName, const char* calFileName)
+// Opens the output's temporary and writes what goes before the spectra.
+// The file's result when it ends here.
+std::optional<FileResult> startOutput(FileConversion& run, const std::string& outputName, const char* calFileName)
 {
-    FileConversion run;
-    run.path = dataFileName;
-    logDebug("opening %s\n", dataFileName);
-    run.input.reset(openRegularFile(dataFileName));
-    if (!run.input) {
-        const int error = errno;
-        logError("Error %d opening input file %s: %s\n", error, dataFileName, openErrorText(error).c_str());
-        return static_cast<int16_t>(error);
-    }
-    enlargeBuffer(run.input.get(), run.inputBuffer);
-    logDebug("file open\n");
-
-    const std::string outputName =
-        outputFileName(dataFileName, processLevel, chosenOutputForm(binaryOutput != 0, netcdfOutput != 0));
-    run.channel = static_cast<int8_t>(chanIndex);
-    const OutputRefusal refusal = refuseOutput(outputName, dataFileName, calFileName);
+    const Log& log = run.log;
+    const OutputRefusal refusal = refuseOutput(outputName, run.path, calFileName);
     if (refusal != OutputRefusal::None) {
-        reportRefusal(refusal, outputName);
-        return refusal == OutputRefusal::IsDirectory ? static_cast<int16_t>(EISDIR) : int16_t{1};
+        reportRefusal(log, refusal, outputName);
+        return refusal == OutputRefusal::IsDirectory ? failure(ConversionOutcome::SystemFailure, EISDIR)
+                                                     : failure(ConversionOutcome::NotWritten);
     }
     // Binary mode throughout: text lines carry their CR LF explicitly.
     if (const int error = run.output.open(outputName); error != 0) {
-        reportOutputOpenError(error, outputName);
-        return static_cast<int16_t>(error);
+        reportOutputOpenError(log, error, outputName);
+        return failure(ConversionOutcome::SystemFailure, error);
     }
     enlargeBuffer(run.output.stream(), run.outputBuffer);
-    logMessage("-> %s \n", outputName.c_str());
-    if (netcdfOutput && !run.netcdf.create(run.output.temporaryPath(), provenance(run, calFileName))) {
-        netcdfFailed(run.netcdf);
+    log.message("-> %s \n", outputName.c_str());
+    if (run.netcdf && !run.netcdfOutput.create(run.output.temporaryPath(), provenance(run, calFileName))) {
+        netcdfFailed(run);
         writeFailed(run);
     }
-    if (!binaryOutput && !netcdfOutput && !writeTextHeader(run.output.stream(), dataFileName, calFileName, run.channel))
+    if (!run.binary && !run.netcdf && !writeTextHeader(run, calFileName))
         writeFailed(run);
 
     run.temporary.reset(openTemporaryFile());
     if (!run.temporary) {
         const int error = errno;
-        logError("ERROR opening temporary file.\n");
+        log.error("ERROR opening temporary file.\n");
         // Rows in place of the table asked for would pass for a good output.
-        if (transposeOutput) {
-            logError("%s cannot be transposed without it (%s): %s not written\n", dataFileName, std::strerror(error),
-                     outputName.c_str());
-            return static_cast<int16_t>(error);
+        if (run.transposing) {
+            log.error("%s cannot be transposed without it (%s): %s not written\n", run.path, std::strerror(error),
+                      outputName.c_str());
+            return failure(ConversionOutcome::SystemFailure, error);
         }
-    } else if (transposeOutput) {
+    } else if (run.transposing) {
         enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
     }
+    return std::nullopt;
+}
 
-    const DataKind kind = findFirstData(run.input.get());
+} // namespace
+
+std::optional<ConversionOptions> announceConversion(const Log& log, const char* dataFileName,
+                                                    const ConversionOptions& requested)
+{
+    log.message("Data file name: %s\n", dataFileName);
+    log.message("Processing level:    %d", requested.level);
+    const char* levelText = processLevelText(requested.level);
+    if (!levelText) {
+        log.error("invalid processing level\n");
+        return std::nullopt;
+    }
+    log.message("%s", levelText);
+    ConversionOptions options = requested;
+    if (options.form == OutputForm::Binary && options.transpose) {
+        log.message("NOTE: Binary output cannot be transposed.\n");
+        options.transpose = false;
+    }
+    if (options.form == OutputForm::NetCdf && options.transpose) {
+        log.message("NOTE: NetCDF output cannot be transposed.\n");
+        options.transpose = false;
+    }
+    log.message("Tranposition:        ");
+    log.message(options.transpose ? "on\n" : "off\n");
+    return options;
+}
+
+FileResult convertFile(const Conversion& conversion, const std::string& dataFileName, const std::string& calFileName)
+{
+    const std::optional<ConversionOptions> options =
+        announceConversion(conversion.log, dataFileName.c_str(), conversion.options);
+    if (!options)
+        return failure(ConversionOutcome::InvalidLevel);
+    Conversion announced = conversion;
+    announced.options = *options;
+    return convertAnnouncedFile(announced, dataFileName.c_str(), calFileName.c_str());
+}
+
+FileResult convertAnnouncedFile(const Conversion& conversion, const char* dataFileName, const char* calFileName)
+{
+    conversion.log.debug("Ready to process.\n");
+    warnOnForeignCalibration(conversion, dataFileName, calFileName);
+    const FileResult result = convertData(conversion, dataFileName, calFileName);
+    if (result.outcome == ConversionOutcome::NotWritten || result.outcome == ConversionOutcome::SystemFailure)
+        conversion.log.error("No files processed.\n");
+    return result;
+}
+
+FileResult convertData(const Conversion& conversion, const char* dataFileName, const char* calFileName)
+{
+    FileConversion run(conversion);
+    const Log& log = run.log;
+    run.path = dataFileName;
+    log.debug("opening %s\n", dataFileName);
+    run.input.reset(openRegularFile(dataFileName));
+    if (!run.input) {
+        const int error = errno;
+        log.error("Error %d opening input file %s: %s\n", error, dataFileName, openErrorText(error).c_str());
+        return failure(ConversionOutcome::SystemFailure, error);
+    }
+    enlargeBuffer(run.input.get(), run.inputBuffer);
+    run.inputBytes = fileSize(run.input.get());
+    log.debug("file open\n");
+
+    const std::string outputName = outputFileName(dataFileName, conversion.options.level, conversion.options.form);
+    run.channel = static_cast<int8_t>(conversion.identity.channel);
+    if (const std::optional<FileResult> ended = startOutput(run, outputName, calFileName))
+        return *ended;
+
+    const DataKind kind = findFirstData(run.input.get(), log);
     if (kind == DataKind::None) {
-        logError("No data found in %s: %s not written\n", dataFileName, outputName.c_str());
-        return 1;
+        log.error("No data found in %s: %s not written\n", dataFileName, outputName.c_str());
+        return failure(ConversionOutcome::NotWritten);
     }
     run.pixels.reset(new (std::nothrow) float[MAX_PIXELS]());
     if (!run.pixels) {
-        logError("Unable to allocate pixel array in processDatFile().\n");
-        return 1;
+        log.error("Unable to allocate pixel array in processDatFile().\n");
+        return failure(ConversionOutcome::NotWritten);
     }
     run.binaryInput = kind == DataKind::Binary ? 1 : 0;
-    run.format = run.binaryInput ? 2 : detectSpectrumFormat(run.input.get());
-    logDebug("File format: %d\n", run.format);
+    run.format = run.binaryInput ? 2 : detectSpectrumFormat(run.input.get(), log);
+    log.debug("File format: %d\n", run.format);
 
     const LoopEnd end = run.writeError != 0 ? LoopEnd::WriteFailed : convertSpectra(run);
     return settleOutput(run, end, outputName);

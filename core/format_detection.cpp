@@ -73,13 +73,13 @@ int16_t countFromValue(float value)
     return low16(static_cast<int32_t>(real));
 }
 
-int detectFileFormat(std::FILE* stream)
+int detectFileFormat(std::FILE* stream, const Log& log)
 {
     const long position = std::ftell(stream);
-    logDebug("pos: %ld\n", position);
+    log.debug("pos: %ld\n", position);
     const LineCounts counts = countFirstDataLine(stream);
-    logDebug("pixelCounts: %d %d\n", counts.count8, counts.count13);
-    logDebug("commaCount: %d\n", counts.commaCount);
+    log.debug("pixelCounts: %d %d\n", counts.count8, counts.count13);
+    log.debug("commaCount: %d\n", counts.commaCount);
     std::fseek(stream, position, SEEK_SET);
 
     // Format 2 carries numPix 13th, with one comma per pixel value after it;
@@ -88,17 +88,17 @@ int detectFileFormat(std::FILE* stream)
         return 2;
     if (counts.count8 == counts.commaCount + 5)
         return 1;
-    logError("Unknown file format.\n");
+    log.error("Unknown file format.\n");
     return 0;
 }
 
-int detectSpectrumFormat(std::FILE* stream)
+int detectSpectrumFormat(std::FILE* stream, const Log& log)
 {
     std::fpos_t here;
     if (std::fgetpos(stream, &here) != 0)
-        return detectFileFormat(stream);
+        return detectFileFormat(stream, log);
     skipToFirstSpectrumLine(stream);
-    const int format = detectFileFormat(stream);
+    const int format = detectFileFormat(stream, log);
     std::fsetpos(stream, &here);
     return format;
 }

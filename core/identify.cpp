@@ -3,7 +3,6 @@
 #include "core/file_handle.h"
 #include "core/log.h"
 #include "core/number_scan.h"
-#include "core/processing_state.h"
 #include "core/regular_file.h"
 #include "core/text_line.h"
 
@@ -58,11 +57,11 @@ void readChannelLine(char* line, std::FILE* stream)
     }
 }
 
-// What the header lines name; `report` logs it as identification does.
+// What the header lines name; with a log, reported as identification does.
 struct Identity {
-    char serial[sizeof dataSerial] = "";
-    char chanName[sizeof dataChanName] = "";
-    bool report = true;
+    char serial[sizeof DataIdentity::serial] = "";
+    char chanName[sizeof DataIdentity::channelName] = "";
+    const Log* report = nullptr;
 };
 
 bool readSerialNumber(char* line, std::FILE* stream, Identity& identity)
@@ -70,12 +69,12 @@ bool readSerialNumber(char* line, std::FILE* stream, Identity& identity)
     readTextLine(line, LINE_SIZE, stream);
     const bool qualifies = qualifiesAsFirstLine(line);
     if (identity.report)
-        logDebug("First line: %s\n", line);
+        identity.report->debug("First line: %s\n", line);
     copyWordAfter(qualifies ? findSeparator(line, ',', ':') : nullptr, identity.serial);
     if (identity.serial[0] == '\0')
         return false;
     if (identity.report)
-        logMessage("Data S/N: %s\n", identity.serial);
+        identity.report->message("Data S/N: %s\n", identity.serial);
     return true;
 }
 
@@ -84,10 +83,10 @@ void readChannelName(char* line, std::FILE* stream, Identity& identity)
 {
     readChannelLine(line, stream);
     if (identity.report)
-        logDebug("Channel line: %s\n", line);
+        identity.report->debug("Channel line: %s\n", line);
     copyWordAfter(findSeparator(line, ' ', ':'), identity.chanName);
     if (identity.report && identity.chanName[0] != '\0')
-        logMessage("Data Chan Name: %s\n", identity.chanName);
+        identity.report->message("Data Chan Name: %s\n", identity.chanName);
 }
 
 // The channel number is read from the start of the name as "%d" reads it;
@@ -114,34 +113,35 @@ bool readIdentity(std::FILE* file, Identity& identity)
 
 } // namespace
 
-int identifyDataFile(const char* path)
+int identifyDataFile(const char* path, const Log& log, DataIdentity& result)
 {
-    logDebug("opening %s\n", path);
+    log.debug("opening %s\n", path);
     FileHandle file(openRegularFile(path));
     if (!file) {
         const int error = errno;
-        logError("Error %d opening input file %s: %s\n", error, path, openErrorText(error).c_str());
+        log.error("Error %d opening input file %s: %s\n", error, path, openErrorText(error).c_str());
         return 0;
     }
-    logDebug("file open\n");
-    logMessage("%s ", path);
+    log.debug("file open\n");
+    log.message("%s ", path);
 
     Identity identity;
+    identity.report = &log;
     const bool named = readIdentity(file.get(), identity);
-    std::memcpy(dataSerial, identity.serial, sizeof dataSerial);
+    std::memcpy(result.serial, identity.serial, sizeof result.serial);
     if (!named)
         return 0;
-    std::memcpy(dataChanName, identity.chanName, sizeof dataChanName);
-    logDebug("Closing %s\n", path);
+    std::memcpy(result.channelName, identity.chanName, sizeof result.channelName);
+    log.debug("Closing %s\n", path);
     file.reset();
 
     const std::optional<int32_t> index = channelIndexFromName(identity);
     if (!index)
         return 0;
-    chanIndex = *index;
-    if (chanIndex < 0)
+    result.channel = *index;
+    if (result.channel < 0)
         return 0;
-    logMessage("Data Chan Letter: %c\n", static_cast<unsigned char>('A' + static_cast<uint32_t>(chanIndex)));
+    log.message("Data Chan Letter: %c\n", static_cast<unsigned char>('A' + static_cast<uint32_t>(result.channel)));
     return 1;
 }
 
@@ -149,7 +149,6 @@ bool identifiesAsDataFile(const char* path)
 {
     const FileHandle file(openRegularFile(path));
     Identity identity;
-    identity.report = false;
     if (!file || !readIdentity(file.get(), identity))
         return false;
     const std::optional<int32_t> index = channelIndexFromName(identity);

@@ -5,17 +5,19 @@
 #include "core/line_end.h"
 #include "core/text_spectrum.h"
 
-int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format)
+int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format,
+                     const Log& log)
 {
     if (binaryInput != 0)
         return readBinarySpectrum(record, pixels, stream);
-    return readTextSpectrum(record, pixels, stream, format);
+    return readTextSpectrum(record, pixels, stream, format, log);
 }
 
-SpectrumRead readSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format)
+SpectrumRead readSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format,
+                                  const Log& log)
 {
     if (binaryInput == 0)
-        return readTextSpectrumResuming(record, pixels, stream, format);
+        return readTextSpectrumResuming(record, pixels, stream, format, log);
     const int16_t result = readBinarySpectrum(record, pixels, stream);
     const ReadOutcome outcome = result == 0   ? ReadOutcome::Spectrum
                                 : result == 1 ? ReadOutcome::EndOfData

@@ -5,27 +5,13 @@
 #include <cstring>
 #include <string>
 
-LogCallback logSink = nullptr;
-int16_t verboseLog = 0;
-
 namespace {
-
-void errorToStderr(const char* text)
-{
-    std::fputs(text, stderr);
-    const std::size_t n = std::strlen(text);
-    if (n == 0 || text[n - 1] != '\n')
-        std::fputc('\n', stderr);
-    std::fflush(stderr);
-}
-
-ErrorBoxHook errorBox = errorToStderr;
 
 enum class Box { None, Show };
 
 // Formats the whole text, however long: most texts fit the buffer on the
 // stack, a longer one is formatted again into one of its size.
-void deliver(Box box, const char* format, va_list args)
+void deliver(const Log& log, Box box, const char* format, va_list args)
 {
     char text[512];
     va_list again;
@@ -39,43 +25,49 @@ void deliver(Box box, const char* format, va_list args)
         whole = longText.c_str();
     }
     va_end(again);
-    if (logSink)
-        logSink(whole);
-    if (box == Box::Show)
-        errorBox(whole);
+    if (log.sink)
+        log.sink(whole);
+    if (box == Box::None)
+        return;
+    if (log.errorBox)
+        log.errorBox(whole);
+    else
+        errorToStderr(whole);
 }
 
 } // namespace
 
-ErrorBoxHook setErrorBoxHook(ErrorBoxHook hook)
+void errorToStderr(const char* text)
 {
-    const ErrorBoxHook previous = errorBox;
-    errorBox = hook ? hook : errorToStderr;
-    return previous;
+    std::fputs(text, stderr);
+    const std::size_t n = std::strlen(text);
+    if (n == 0 || text[n - 1] != '\n')
+        std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
-void logMessage(const char* format, ...)
+void Log::message(const char* format, ...) const
 {
     va_list args;
     va_start(args, format);
-    deliver(Box::None, format, args);
+    deliver(*this, Box::None, format, args);
     va_end(args);
 }
 
-void logDebug(const char* format, ...)
+void Log::debug(const char* format, ...) const
 {
-    if (verboseLog == 0)
+    if (!verbose)
         return;
     va_list args;
     va_start(args, format);
-    deliver(Box::None, format, args);
+    deliver(*this, Box::None, format, args);
     va_end(args);
 }
 
-void logError(const char* format, ...)
+void Log::error(const char* format, ...) const
 {
     va_list args;
     va_start(args, format);
-    deliver(Box::Show, format, args);
+    deliver(*this, Box::Show, format, args);
     va_end(args);
 }

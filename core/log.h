@@ -1,21 +1,27 @@
 #pragma once
-// The three message functions of the processing side. All text goes to one
-// callback; errors additionally sound a beep and show a box through a hook
-// that the window side installs (without windows the box is a stderr line).
+// Where the processing side's text goes. A Log belongs to one conversion:
+// its sink takes every text (a callable, so it carries its own context), its
+// error box shows error texts after the sink has them, and debug text is
+// formatted only when it is verbose.
 
-#include <cstdint>
+#include <functional>
 
 using LogCallback = void (*)(const char* text);
 using ErrorBoxHook = void (*)(const char* text);
 
-extern LogCallback logSink;
-extern int16_t verboseLog;
+class Log {
+public:
+    // Takes one finished text, valid only during the call.
+    using Sink = std::function<void(const char* text)>;
 
-void logMessage(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void logDebug(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void logError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    Sink sink;     // empty: nothing is logged
+    Sink errorBox; // empty: error texts go to stderr, one line each
+    bool verbose = false;
 
-// Installs the box that logError shows after the text reached the log; null
-// restores the default, which writes the text to stderr. Returns the hook
-// that was installed before.
-ErrorBoxHook setErrorBoxHook(ErrorBoxHook hook);
+    void message(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    void debug(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+    void error(const char* format, ...) const __attribute__((format(printf, 2, 3)));
+};
+
+// The error box of a Log without one: the text on stderr as one line.
+void errorToStderr(const char* text);

@@ -62,7 +62,7 @@ private:
 };
 
 // Fields 5 to 9, or the values format 1 stands for.
-int16_t readDarkFields(TextFields& fields, SpectrumRecord& record, int format)
+int16_t readDarkFields(TextFields& fields, SpectrumRecord& record, int format, const Log& log)
 {
     if (format != 2) {
         record.process = 0;
@@ -89,12 +89,12 @@ int16_t readDarkFields(TextFields& fields, SpectrumRecord& record, int format)
     if (!fields.real(real))
         return 9;
     record.Dt = real;
-    logDebug("Read Do:=%f Dt:%f\n", static_cast<double>(record.Do), static_cast<double>(record.Dt));
+    log.debug("Read Do:=%f Dt:%f\n", static_cast<double>(record.Do), static_cast<double>(record.Dt));
     return 0;
 }
 
 // Everything before the pixel values; 0, or the number of the failed field.
-int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format)
+int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format, const Log& log)
 {
     int64_t integer;
     float real;
@@ -110,7 +110,7 @@ int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format)
     if (!fields.real(real))
         return 4;
     record.depth = real;
-    if (const int16_t failed = readDarkFields(fields, record, format))
+    if (const int16_t failed = readDarkFields(fields, record, format, log))
         return failed;
     if (!fields.integer(integer))
         return 10;
@@ -134,14 +134,14 @@ int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format)
 // '.') is no spectrum; one that does but fails later is a damaged spectrum.
 // The time field cannot run over a line end, so the first kind always ends
 // on its own line.
-SpectrumRead readDataLine(std::FILE* stream, SpectrumRecord& record, float* pixels, int format)
+SpectrumRead readDataLine(std::FILE* stream, SpectrumRecord& record, float* pixels, int format, const Log& log)
 {
     TextFields fields(stream);
-    if (const int16_t failed = readHeaderFields(fields, record, format))
+    if (const int16_t failed = readHeaderFields(fields, record, format, log))
         return {failed, failed == 1 ? ReadOutcome::NotSpectrum : ReadOutcome::Damaged, -1};
     const int read = fields.pixels(pixels, record.numPix);
     if (read < record.numPix) {
-        logError("Error reading pixel %d\n", read);
+        log.error("Error reading pixel %d\n", read);
         return {1, ReadOutcome::Damaged, -1};
     }
     return {0, ReadOutcome::Spectrum, -1};
@@ -164,20 +164,21 @@ bool swallowedNextLine(std::FILE* stream, const std::fpos_t& start)
 
 } // namespace
 
-int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int format)
+int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int format, const Log& log)
 {
     if (!findDataLine(stream))
         return 1;
-    return readDataLine(stream, record, pixels, format).result;
+    return readDataLine(stream, record, pixels, format, log).result;
 }
 
-SpectrumRead readTextSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int format)
+SpectrumRead readTextSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int format,
+                                      const Log& log)
 {
     if (!findDataLine(stream))
         return {1, ReadOutcome::EndOfData, -1};
     std::fpos_t start;
     const bool canGoBack = std::fgetpos(stream, &start) == 0;
-    SpectrumRead read = readDataLine(stream, record, pixels, format);
+    SpectrumRead read = readDataLine(stream, record, pixels, format, log);
     if (!canGoBack) { // a stream that cannot seek: go on after the line where the read stopped
         if (read.outcome != ReadOutcome::Spectrum)
             skipToLineEnd(stream);

@@ -1,4 +1,5 @@
 #pragma once
+#include "core/log.h"
 #include "core/spectrum_read.h"
 #include "core/spectrum_record.h"
 
@@ -7,12 +8,13 @@
 
 // One spectrum of a text data file in layout 2 (format 2) or 1 (any other
 // format): the readSpectrum of text input.
-int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int format);
+int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int format, const Log& log);
 
 // The same read for a loop that goes on past damage. After NotSpectrum or
 // Damaged the stream stands at the line after the one the read began on, so
 // that a spectrum swallowed by a cut line is read again.
-SpectrumRead readTextSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int format);
+SpectrumRead readTextSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int format,
+                                      const Log& log);
 
 // Passes over every line before the first one that starts like a spectrum.
 void skipToFirstSpectrumLine(std::FILE* stream);

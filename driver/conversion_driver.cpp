@@ -1,9 +1,7 @@
 #include "driver/conversion_driver.h"
 
-#include "calibration/cal_table.h"
 #include "conversion/processing.h"
 #include "core/identify.h"
-#include "core/processing_state.h"
 #include "core/regular_file.h"
 #include "driver/file_age.h"
 
@@ -32,17 +30,26 @@ bool equalIgnoringCase(const std::string& a, const std::string& b)
 
 } // namespace
 
+Log ConversionDriver::log() const
+{
+    Log log;
+    log.sink = frontEnd_.logSink();
+    log.errorBox = frontEnd_.errorBox();
+    log.verbose = options_.verbose;
+    return log;
+}
+
 void ConversionDriver::log(const std::string& text)
 {
-    if (const LogCallback sink = frontEnd_.logSink())
+    if (const Log::Sink sink = frontEnd_.logSink())
         sink(text.c_str());
 }
 
 bool ConversionDriver::useFixedCalFile(const std::string& calFile)
 {
     options_ = frontEnd_.options();
-    freeCals();
-    if (loadCalFile(calFile.c_str(), options_.verbose, options_.ignoreImmersion, frontEnd_.logSink()) != 0) {
+    calibration_ = std::make_shared<CalTable>();
+    if (loadCalFile(*calibration_, calFile.c_str(), options_.ignoreImmersion, log()) != 0) {
         frontEnd_.reportFailure("Error: Could not read Calibration File " + calFile);
         return false;
     }
@@ -53,16 +60,16 @@ bool ConversionDriver::useFixedCalFile(const std::string& calFile)
 
 // The four tests of whether the calibration must be loaded again; they only
 // ever raise CalReloadNeeded.
-void ConversionDriver::checkReloadNeeded()
+void ConversionDriver::checkReloadNeeded(const DataIdentity& identity)
 {
-    const ChannelCal* cal = calTable[chanIndex].cal.get();
+    const ChannelCal* cal = calibration_->channelCal(identity.channel);
     if (!cal) {
         if (options_.verbose)
             log("No Calibration Loaded yet.\n");
         state.CalReloadNeeded = true;
-    } else if (!equalIgnoringCase(cal->serial, dataSerial)) {
+    } else if (!equalIgnoringCase(cal->serial, identity.serial)) {
         if (options_.verbose)
-            log(std::string("Old Serial: ") + cal->serial + ", new Serial:" + dataSerial + "\n");
+            log(std::string("Old Serial: ") + cal->serial + ", new Serial:" + identity.serial + "\n");
         state.CalReloadNeeded = true;
     }
     if (state.CurrentCalFile.empty() || fileAge(state.CurrentCalFile) != state.CurrentCalFileAge)
@@ -75,9 +82,8 @@ void ConversionDriver::checkReloadNeeded()
 
 // Finds the serial's calibration file, asking when there is none. Nothing
 // when one was found, else the file's outcome.
-std::optional<FileOutcome> ConversionDriver::findCalFile()
+std::optional<FileOutcome> ConversionDriver::findCalFile(const std::string& serial)
 {
-    const std::string serial = dataSerial;
     const std::optional<std::string> associated = frontEnd_.associatedCalFile(serial);
     if (!associated)
         return FileOutcome::CalibrationUnreadable;
@@ -94,16 +100,16 @@ std::optional<FileOutcome> ConversionDriver::findCalFile()
     return FileOutcome::NotConverted;
 }
 
-// Looks the calibration up and loads it. Nothing when it is loaded, else the
+// Looks the calibration up and loads it into a table of its own, so that
+// conversions still running keep theirs. Nothing when it is loaded, else the
 // file's outcome. A file that cannot be opened raises CalFileOpenError.
-std::optional<FileOutcome> ConversionDriver::reloadCalibration()
+std::optional<FileOutcome> ConversionDriver::reloadCalibration(const std::string& serial)
 {
     state.CurrentCalFile.clear();
-    if (const std::optional<FileOutcome> failed = findCalFile())
+    if (const std::optional<FileOutcome> failed = findCalFile(serial))
         return failed;
-    freeCals();
-    if (loadCalFile(state.CurrentCalFile.c_str(), options_.verbose, options_.ignoreImmersion, frontEnd_.logSink()) !=
-        0) {
+    calibration_ = std::make_shared<CalTable>();
+    if (loadCalFile(*calibration_, state.CurrentCalFile.c_str(), options_.ignoreImmersion, log()) != 0) {
         frontEnd_.reportFailure("Error: Could not read Calibration File " + state.CurrentCalFile);
         saveAssociation_ = false;
         return FileOutcome::CalibrationUnreadable;
@@ -126,7 +132,36 @@ FileOutcome ConversionDriver::skip(const std::string& reason)
     return FileOutcome::NotConverted;
 }
 
-std::optional<FileOutcome> ConversionDriver::prepare(const std::string& path)
+FileOutcome ConversionDriver::notDataFile(const std::string& path, const DataIdentity& identity)
+{
+    if (!readable(path)) // identification has told why already
+        return FileOutcome::NotConverted;
+    // Identification logs the name at the start of a line and stops there
+    // when it finds no serial number: that line is finished here.
+    if (identity.serial[0] == '\0')
+        log("is not a Tidelume data file\n");
+    else
+        log(path + " is not a Tidelume data file\n");
+    frontEnd_.reportSkipped(path + " is not a Tidelume data file");
+    return FileOutcome::NotConverted;
+}
+
+PreparedFile ConversionDriver::prepared(const std::string& path, const DataIdentity& identity) const
+{
+    PreparedFile file;
+    file.path = path;
+    file.calFile = state.CurrentCalFile;
+    file.saveAssociation = saveAssociation_;
+    file.conversion.options = options_;
+    file.conversion.identity = identity;
+    file.conversion.calibration = calibration_;
+    file.conversion.log = log();
+    file.conversion.progress = frontEnd_.progressSink();
+    file.conversion.command = command;
+    return file;
+}
+
+std::variant<FileOutcome, PreparedFile> ConversionDriver::prepare(const std::string& path)
 {
     options_ = frontEnd_.options();
     log("Calibrate ");
@@ -139,54 +174,48 @@ std::optional<FileOutcome> ConversionDriver::prepare(const std::string& path)
     }
     if (kind != FileKind::Regular) // a FIFO or a device would never end
         return skip(path + " is not a regular file; not converted");
-    const OutputForm form = chosenOutputForm(options_.binary != 0, options_.netcdf);
-    if (const std::optional<std::string> refusal = outputs_.claim(path, options_.level, form))
+    if (const std::optional<std::string> refusal = outputs_.claim(path, options_.level, options_.form))
         return skip(*refusal);
-    if (identifyDataFile(path.c_str()) == 0) {
-        if (!readable(path)) // identification has told why already
-            return FileOutcome::NotConverted;
-        // Identification logs the name at the start of a line, to the
-        // processing side's sink, and stops there when it finds no serial
-        // number: when that line is in this log, it is finished here.
-        if (dataSerial[0] == '\0' && ::logSink == frontEnd_.logSink())
-            log("is not a Tidelume data file\n");
-        else
-            log(path + " is not a Tidelume data file\n");
-        frontEnd_.reportSkipped(path + " is not a Tidelume data file");
-        return FileOutcome::NotConverted;
-    }
+    DataIdentity identity;
+    if (identifyDataFile(path.c_str(), log(), identity) == 0)
+        return notDataFile(path, identity);
     log("Channel ");
-    log(std::to_string(chanIndex));
+    log(std::to_string(identity.channel));
     log("\n");
-    if (chanIndex < 0 || chanIndex >= MAX_CHANNELS)
-        return skip(path + " has an unknown channel (" + std::to_string(int64_t{chanIndex} + 1) + ")");
-    if (fixedCalFile_)
-        return std::nullopt;
-    checkReloadNeeded();
-    if (state.CalReloadNeeded)
-        return reloadCalibration();
-    return std::nullopt;
+    if (identity.channel < 0 || identity.channel >= MAX_CHANNELS)
+        return skip(path + " has an unknown channel (" + std::to_string(int64_t{identity.channel} + 1) + ")");
+    if (!fixedCalFile_) {
+        checkReloadNeeded(identity);
+        if (state.CalReloadNeeded)
+            if (const std::optional<FileOutcome> failed = reloadCalibration(identity.serial))
+                return *failed;
+    }
+    return prepared(path, identity);
 }
 
-FileOutcome ConversionDriver::calibrate(const std::string& path)
+FileResult ConversionDriver::convertPrepared(const PreparedFile& file)
 {
-    const OutputForm form = chosenOutputForm(options_.binary != 0, options_.netcdf);
-    const int result =
-        calibrateFile(path.c_str(), state.CurrentCalFile.c_str(), options_.level, options_.transpose,
-                      static_cast<int>(form), options_.delimiter, options_.verbose ? 1 : 0, frontEnd_.logSink());
-    if (result == CANCELLED) // the user stopped it and knows
+    return convertFile(file.conversion, file.path, file.calFile);
+}
+
+FileOutcome ConversionDriver::finish(const PreparedFile& file, const FileResult& result)
+{
+    if (result.outcome == ConversionOutcome::Cancelled) // the user stopped it and knows
         return FileOutcome::NotConverted;
-    if (result != 0) {
-        frontEnd_.reportFailure("Error: Could Not Calibrate " + path);
+    if (result.outcome != ConversionOutcome::Converted) {
+        frontEnd_.reportFailure("Error: Could Not Calibrate " + file.path);
         return FileOutcome::NotConverted;
     }
-    if (saveAssociation_)
-        frontEnd_.rememberCalFile(dataSerial, state.CurrentCalFile);
+    if (file.saveAssociation)
+        frontEnd_.rememberCalFile(file.conversion.identity.serial, file.calFile);
     return FileOutcome::Converted;
 }
 
 FileOutcome ConversionDriver::convert(const std::string& path)
 {
-    const std::optional<FileOutcome> prepared = prepare(path);
-    return prepared ? *prepared : calibrate(path);
+    std::variant<FileOutcome, PreparedFile> prepared = prepare(path);
+    if (const FileOutcome* ended = std::get_if<FileOutcome>(&prepared))
+        return *ended;
+    const PreparedFile& file = std::get<PreparedFile>(prepared);
+    return finish(file, convertPrepared(file));
 }

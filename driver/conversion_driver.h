@@ -4,29 +4,24 @@
 // loaded (the file associated with its serial number, or one the user picks,
 // remembered after a successful conversion) and convert it. What the two
 // front ends do their own way goes through DriverFrontEnd.
+//
+// A file's conversion has three steps: prepare (in the order of the files,
+// with the front end), convert (anywhere, on any thread: it only uses what
+// prepare gave it) and finish (in the order of the files again).
 
-#include "core/log.h"
+#include "conversion/conversion.h"
 #include "driver/run_outputs.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 // How a file ended; also the converter's exit status, so the values are
 // ordered to let the worst outcome of a run win.
 enum class FileOutcome { Converted = 0, NotConverted = 1, CalibrationUnreadable = 2 };
-
-// The options of one file's conversion.
-struct ConversionOptions {
-    int8_t level = 4;
-    int transpose = 0;
-    int binary = 0;
-    char delimiter = ',';
-    bool verbose = false;
-    bool ignoreImmersion = false;
-    bool netcdf = false; // NetCDF output instead of the text or binary form
-};
 
 class DriverFrontEnd {
 public:
@@ -35,7 +30,12 @@ public:
     // The options for the next file, read anew for every file.
     virtual ConversionOptions options() = 0;
     // Where the driver's own lines and the processing side's text go.
-    virtual LogCallback logSink() = 0;
+    virtual Log::Sink logSink() = 0;
+    // Shows the processing side's error texts after the log has them; empty
+    // for a line on stderr.
+    virtual Log::Sink errorBox() { return {}; }
+    // Watches a conversion's progress; empty when nobody watches.
+    virtual ProgressSink progressSink() { return {}; }
     // The calibration file stored for the serial, empty when there is none;
     // nothing when the store cannot be used and the file fails for it.
     virtual std::optional<std::string> associatedCalFile(const std::string& serial) = 0;
@@ -58,6 +58,14 @@ struct DriverState {
     bool CalReloadNeeded = false; // look the calibration up and load it before the next file
 };
 
+// A file ready to be converted, with everything its conversion needs.
+struct PreparedFile {
+    std::string path;
+    std::string calFile;
+    bool saveAssociation = false; // store calFile for the file's serial once converted
+    Conversion conversion;
+};
+
 class ConversionDriver {
 public:
     explicit ConversionDriver(DriverFrontEnd& frontEnd) : frontEnd_(frontEnd) {}
@@ -69,24 +77,38 @@ public:
     // it yet, and no output is claimed.
     void startRun(const std::vector<std::string>& inputs);
 
+    // All three steps.
     FileOutcome convert(const std::string& path);
-    // The two halves of convert. prepare reports and identifies the file and
-    // loads its calibration: the file's outcome when it ends there, nothing
-    // when calibrate is to follow.
-    std::optional<FileOutcome> prepare(const std::string& path);
-    FileOutcome calibrate(const std::string& path);
+    // Reports and identifies the file and loads its calibration: the file's
+    // outcome when it ends there, else the file ready to convert. A
+    // calibration file that cannot be opened raises CalFileOpenError.
+    std::variant<FileOutcome, PreparedFile> prepare(const std::string& path);
+    // Converts a prepared file; safe to run on several threads at once.
+    static FileResult convertPrepared(const PreparedFile& file);
+    // Reports the result and stores the association when asked to.
+    FileOutcome finish(const PreparedFile& file, const FileResult& result);
+
+    // The calibration that prepared files use; loaded once, then only read.
+    const CalTable& calibration() const { return *calibration_; }
+    // Lets go of the calibration; the next file loads it again.
+    void freeCals() { calibration_ = std::make_shared<CalTable>(); }
 
     DriverState state;
+    std::string command; // the command line the outputs record, if any
 
 private:
+    Log log() const;
     void log(const std::string& text);
     FileOutcome skip(const std::string& reason);
-    void checkReloadNeeded();
-    std::optional<FileOutcome> findCalFile();
-    std::optional<FileOutcome> reloadCalibration();
+    FileOutcome notDataFile(const std::string& path, const DataIdentity& identity);
+    void checkReloadNeeded(const DataIdentity& identity);
+    std::optional<FileOutcome> findCalFile(const std::string& serial);
+    std::optional<FileOutcome> reloadCalibration(const std::string& serial);
+    PreparedFile prepared(const std::string& path, const DataIdentity& identity) const;
 
     DriverFrontEnd& frontEnd_;
     ConversionOptions options_;
+    std::shared_ptr<CalTable> calibration_ = std::make_shared<CalTable>();
     bool fixedCalFile_ = false;
     bool saveAssociation_ = false; // once set, every converted file of the run stores the choice
     RunOutputs outputs_;

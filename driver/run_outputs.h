@@ -4,7 +4,7 @@
 // inputs: the first input to claim an output name keeps it, and a later
 // other input is refused.
 
-#include "core/processing_state.h"
+#include "conversion/conversion_options.h"
 
 #include <map>
 #include <optional>

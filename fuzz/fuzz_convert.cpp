@@ -9,7 +9,7 @@
 #include "calibration/cal_table.h"
 #include "core/identify.h"
 #include "conversion/processing.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 #include "damaged_text.h"
 #include "fuzz_support.h"
 

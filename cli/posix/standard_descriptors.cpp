@@ -15,5 +15,3 @@ void openMissingStandardDescriptors()
         }
     }
 }
-
-void writeStandardStreamsAsBytes() {} // POSIX streams change no bytes

@@ -19,9 +19,3 @@ void openMissingStandardDescriptors()
             std::freopen("NUL", standard.mode, standard.stream);
     }
 }
-
-void writeStandardStreamsAsBytes()
-{
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-}

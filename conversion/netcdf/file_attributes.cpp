@@ -3,7 +3,7 @@
 #include "calibration/cal_table.h"
 #include "conversion/netcdf/nc_file.h"
 #include "core/file_path.h"
-#include "core/processing_state.h"
+#include "conversion/conversion_options.h"
 #include "orvantis_version.h"
 
 #include <netcdf.h>
@@ -23,9 +23,8 @@ std::string modificationTime(const std::string& path)
     return isoUtc(std::chrono::file_clock::to_sys(written));
 }
 
-std::string history(const std::string& created)
+std::string history(const std::string& created, const std::string& command)
 {
-    const std::string& command = netcdfCommand();
     return created + " " + (command.empty() ? std::string("Orvantis ") + ORVANTIS_VERSION : command);
 }
 
@@ -34,7 +33,7 @@ void putCalibrationAttributes(int file, const NetcdfProvenance& p)
     putTextAttribute(file, NC_GLOBAL, "calibration_file", p.calFile);
     if (const std::string modified = modificationTime(p.calFile); !modified.empty())
         putTextAttribute(file, NC_GLOBAL, "calibration_file_modified", modified);
-    const ChannelCal* cal = p.channel >= 0 && p.channel < MAX_CHANNELS ? calTable[p.channel].cal.get() : nullptr;
+    const ChannelCal* cal = p.calibration ? p.calibration->channelCal(p.channel) : nullptr;
     if (!cal)
         return;
     putTextAttribute(file, NC_GLOBAL, "calibration_channel_name", cal->name);
@@ -91,6 +90,6 @@ void putFileAttributes(int file, const NetcdfProvenance& p)
     putTextAttribute(file, NC_GLOBAL, "processing_level_text", levelName(p.level));
     putTextAttribute(file, NC_GLOBAL, "software_name", "Orvantis");
     putTextAttribute(file, NC_GLOBAL, "software_version", ORVANTIS_VERSION);
-    putTextAttribute(file, NC_GLOBAL, "history", history(created));
+    putTextAttribute(file, NC_GLOBAL, "history", history(created, p.command));
     putTextAttribute(file, NC_GLOBAL, "date_created", created);
 }

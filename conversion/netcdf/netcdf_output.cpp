@@ -44,7 +44,7 @@ int defineSeries(int file, int spectrumDimension, const char* name, nc_type type
 class NetcdfOutput::Writer {
 public:
     Writer(const std::string& path, const NetcdfProvenance& provenance)
-        : file_(path), channel_(provenance.channel), level_(provenance.level)
+        : file_(path), calibration_(provenance.calibration), channel_(provenance.channel), level_(provenance.level)
     {
         const int id = file_.id();
         putFileAttributes(id, provenance);
@@ -89,7 +89,7 @@ private:
         if (sets_.size() == MAX_PIXEL_SETS)
             throw NcError("more than " + std::to_string(MAX_PIXEL_SETS) + " pixel sets in one file", EFBIG);
         const int number = static_cast<int>(sets_.size()) + 1;
-        sets_.push_back(definePixelSet(file_.id(), number, record, channel_, level_, spectrum_));
+        sets_.push_back(definePixelSet(file_.id(), number, record, *calibration_, channel_, level_, spectrum_));
         return number - 1;
     }
 
@@ -129,6 +129,7 @@ private:
     }
 
     NcFile file_;
+    const CalTable* calibration_;
     int channel_;
     int level_;
     int spectrum_ = -1;

@@ -37,7 +37,7 @@ struct LevelMeaning {
     std::string units;
 };
 
-LevelMeaning levelMeaning(int level, int channel)
+LevelMeaning levelMeaning(int level, const CalTable& calibration, int channel)
 {
     switch (level) {
     case 0: return {"raw counts", "count"};
@@ -46,15 +46,16 @@ LevelMeaning levelMeaning(int level, int channel)
     case 3: return {"dark adjusted, linearized counts per unit of integration time", ""};
     default: break;
     }
-    const ChannelCal* cal = channel >= 0 && channel < MAX_CHANNELS ? calTable[channel].cal.get() : nullptr;
+    const ChannelCal* cal = calibration.channelCal(channel);
     if (!cal)
         return {"calibrated values", ""};
     return {std::string("calibrated ") + cal->name, cal->units};
 }
 
-void describeValues(int file, int values, int level, int channel, const std::string& coordinates)
+void describeValues(int file, int values, int level, const CalTable& calibration, int channel,
+                    const std::string& coordinates)
 {
-    const LevelMeaning meaning = levelMeaning(level, channel);
+    const LevelMeaning meaning = levelMeaning(level, calibration, channel);
     putTextAttribute(file, values, "long_name", meaning.longName);
     if (!meaning.units.empty())
         putTextAttribute(file, values, "units", meaning.units);
@@ -78,7 +79,8 @@ int defineValues(int file, int number, const int dimensions[2], std::size_t bloc
     return values;
 }
 
-void writePixels(int file, int pixelNumbers, int wavelengths, const SpectrumRecord& record, int channel)
+void writePixels(int file, int pixelNumbers, int wavelengths, const SpectrumRecord& record, const CalTable& calibration,
+                 int channel)
 {
     const auto count = static_cast<std::size_t>(storedPixelCount(record));
     std::vector<short> numbers(count);
@@ -86,7 +88,7 @@ void writePixels(int file, int pixelNumbers, int wavelengths, const SpectrumReco
     for (std::size_t k = 0; k < count; ++k) {
         numbers[k] = pixelNumber(record.firstPix, record.pixInc, static_cast<int>(k));
         if (wavelengths >= 0)
-            nanometres[k] = pixelWavelength(channel, numbers[k]);
+            nanometres[k] = calibration.pixelWavelength(channel, numbers[k]);
     }
     const std::size_t start = 0;
     ncCheck(ncLibrary().nc_put_vara_short(file, pixelNumbers, &start, &count, numbers.data()), "pixel_number");
@@ -94,13 +96,13 @@ void writePixels(int file, int pixelNumbers, int wavelengths, const SpectrumReco
         ncCheck(ncLibrary().nc_put_vara_double(file, wavelengths, &start, &count, nanometres.data()), "wavelength");
 }
 
-int defineWavelength(int file, int number, int pixelDimension, int channel)
+int defineWavelength(int file, int number, int pixelDimension, const ChannelCal& cal)
 {
     const int wavelength = defineVariable(file, numbered("wavelength", number), NC_DOUBLE, 1, &pixelDimension);
     putTextAttribute(file, wavelength, "standard_name", "radiation_wavelength");
     putTextAttribute(file, wavelength, "long_name", "wavelength from the calibration's polynomial");
     putTextAttribute(file, wavelength, "units", "nm");
-    const float* c = calTable[channel].cal->waveCoefs;
+    const float* c = cal.waveCoefs;
     const double coefficients[3] = {c[0], c[1], c[2]};
     putDoublesAttribute(file, wavelength, "polynomial_coefficients", coefficients, 3);
     return wavelength;
@@ -108,8 +110,8 @@ int defineWavelength(int file, int number, int pixelDimension, int channel)
 
 } // namespace
 
-PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, int channel, int level,
-                                 int spectrumDimension)
+PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, const CalTable& calibration,
+                                 int channel, int level, int spectrumDimension)
 {
     PixelSetVariables set;
     set.firstPix = record.firstPix;
@@ -126,14 +128,14 @@ PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& rec
     const int pixelNumbers = defineVariable(file, numbered("pixel_number", number), NC_SHORT, 1, &pixel);
     putTextAttribute(file, pixelNumbers, "long_name", "detector pixel number");
     putTextAttribute(file, pixelNumbers, "units", "1");
-    const bool known = channel >= 0 && channel < MAX_CHANNELS && slotLoaded(channel);
-    const int wavelengths = known ? defineWavelength(file, number, pixel, channel) : -1;
+    const bool known = calibration.slotLoaded(channel);
+    const int wavelengths = known ? defineWavelength(file, number, pixel, *calibration[channel].cal) : -1;
     const int dimensions[2] = {spectrumDimension, pixel};
     set.values = defineValues(file, number, dimensions, set.blockRows, count);
     const std::string coordinates =
         numbered("pixel_number", number) + (known ? " " + numbered("wavelength", number) : std::string());
-    describeValues(file, set.values, level, channel, coordinates);
+    describeValues(file, set.values, level, calibration, channel, coordinates);
     ncCheck(ncLibrary().nc_enddef(file), "defining a pixel set");
-    writePixels(file, pixelNumbers, wavelengths, record, channel);
+    writePixels(file, pixelNumbers, wavelengths, record, calibration, channel);
     return set;
 }

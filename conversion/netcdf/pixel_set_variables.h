@@ -4,6 +4,7 @@
 // the 2-D `values` of the spectra that have this set. The first set's names
 // are plain; the n-th set's end in "_n".
 
+#include "calibration/cal_table.h"
 #include "core/spectrum_record.h"
 
 #include <cstddef>
@@ -23,7 +24,8 @@ struct PixelSetVariables {
 };
 
 // Defines the variables of the set of `record`, numbered `number` from 1,
-// and writes its pixel numbers and wavelengths. The file is in data mode
+// and writes its pixel numbers and the wavelengths of the channel's
+// calibration. The file is in data mode
 // before and after; throws NcError.
-PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, int channel, int level,
-                                 int spectrumDimension);
+PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, const CalTable& calibration,
+                                 int channel, int level, int spectrumDimension);

@@ -60,6 +60,7 @@ int PendingOutput::open(const std::string& finalPath)
     int fd = -1;
     {
         const InterruptsHeldBack held; // a handler never sees a temporary it does not know yet
+        const PendingSlots<char>::Adding adding(pendingSlots);
         fd = createTemporary(finalPath, temporaryPath_);
         if (fd < 0)
             return errno;

@@ -7,7 +7,6 @@
 #include "app/frm_message.h"
 #include "app/forms.h"
 #include "calibration/cal_table.h"
-#include "core/log.h"
 #include "store/associations.h"
 #include "store/reg_def.h"
 
@@ -21,15 +20,13 @@ TestEnvironment::TestEnvironment()
     QDir(root.path()).mkpath(QStringLiteral("files"));
     usePrivateStore(root.path());
     setDialogs(&boxes);
-    setErrorBoxHook(showLogErrorBox);
 }
 
 TestEnvironment::~TestEnvironment()
 {
-    setErrorBoxHook(nullptr);
     setDialogs(nullptr);
     // The driver's cache lives for the process; each test starts afresh.
-    freeCals();
+    windowDriver().freeCals();
     windowDriver().state = DriverState{};
 }
 
@@ -114,5 +111,4 @@ void WindowTestCase::cleanup()
 {
     windows.reset();
     env.reset();
-    logSink = nullptr; // the windows' log callback goes with them
 }

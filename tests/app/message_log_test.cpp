@@ -5,6 +5,7 @@
 
 #include "app/frm_main.h"
 #include "app/frm_message.h"
+#include "app/error_display.h"
 #include "app/forms.h"
 #include "core/log.h"
 
@@ -63,7 +64,9 @@ private slots:
 
     void logErrorReachesMemoBeforeItsBox()
     {
-        logSink = AppendMessage;
+        Log log; // as the window's conversions log
+        log.sink = AppendMessage;
+        log.errorBox = showLogErrorBox;
         QString memoWhenBoxShown;
         struct Recorder : ScriptedDialogs {
             QString* seen;
@@ -75,7 +78,7 @@ private slots:
         } recorder;
         recorder.seen = &memoWhenBoxShown;
         setDialogs(&recorder);
-        logError("bad %d\n", 7);
+        log.error("bad %d\n", 7);
         setDialogs(&env->boxes);
         QCOMPARE(memoWhenBoxShown, QStringLiteral("bad 7\n"));
         QCOMPARE(recorder.calls.size(), 1);

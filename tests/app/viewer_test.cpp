@@ -5,6 +5,7 @@
 #include "app/frm_viewer.h"
 #include "app/plot_export.h"
 #include "calibration/cal_table.h"
+#include "conversion/default_context.h"
 #include "conversion/output_name.h"
 #include "conversion/processing.h"
 

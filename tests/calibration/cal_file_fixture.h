@@ -23,7 +23,7 @@ protected:
 inline std::string openErrorOf(const std::string& path)
 {
     try {
-        const TCalFile file(path);
+        const TCalFile file(path, Log{});
     } catch (const CalFileOpenError& error) {
         return error.what();
     }

@@ -38,7 +38,7 @@ TEST_F(SectionReader, KeepsWritersOffWhileItExists)
     const std::string path = write("[ID]\n12345\n");
     ForeignLock other(path);
     {
-        const TCalFile file(path);
+        const TCalFile file(path, Log{});
         EXPECT_FALSE(other.lock());
         EXPECT_TRUE(other.canLock());
         other.unlock();

@@ -15,7 +15,7 @@ const std::string BLANK_LINE = "Warning: Skipping blank line in cal file\n";
 
 TEST_F(SectionReader, FileWithoutHeadersHasNoSections)
 {
-    const TCalFile file(write("12345\nEd\n[not a header\n"));
+    const TCalFile file(write("12345\nEd\n[not a header\n"), log.log());
     EXPECT_FALSE(file.HasSection("ID"));
     EXPECT_FALSE(file.HasSection(""));
     EXPECT_EQ(file.SectionLineCount("ID"), 0);
@@ -26,7 +26,7 @@ TEST_F(SectionReader, FileWithoutHeadersHasNoSections)
 
 TEST_F(SectionReader, TextAfterTheBracketIsIgnored)
 {
-    const TCalFile file(write("[A WAVE] wavelength ] polynomial\n350.0\n"));
+    const TCalFile file(write("[A WAVE] wavelength ] polynomial\n350.0\n"), log.log());
     EXPECT_TRUE(file.HasSection("A WAVE"));
     EXPECT_FALSE(file.HasSection("A WAVE] wavelength "));
     EXPECT_EQ(file.SectionLine("A WAVE", 0), "350.0");
@@ -34,7 +34,7 @@ TEST_F(SectionReader, TextAfterTheBracketIsIgnored)
 
 TEST_F(SectionReader, EmptyBracketsNameAnEmptySection)
 {
-    const TCalFile file(write("[]\nvalue\n"));
+    const TCalFile file(write("[]\nvalue\n"), log.log());
     EXPECT_TRUE(file.HasSection(""));
     EXPECT_EQ(file.SectionLineCount(""), 1);
     EXPECT_EQ(file.SectionLine("", 0), "value");
@@ -42,7 +42,7 @@ TEST_F(SectionReader, EmptyBracketsNameAnEmptySection)
 
 TEST_F(SectionReader, NamesMatchWhateverTheirLetterCase)
 {
-    const TCalFile file(write("[a nltable]\n0,10\n[Id]\n7\n"));
+    const TCalFile file(write("[a nltable]\n0,10\n[Id]\n7\n"), log.log());
     EXPECT_TRUE(file.HasSection("A NLTABLE"));
     EXPECT_EQ(file.SectionLine("A NLTABLE", 0), "0,10");
     EXPECT_EQ(file.SectionLine("ID", 0), "7");
@@ -51,14 +51,14 @@ TEST_F(SectionReader, NamesMatchWhateverTheirLetterCase)
 
 TEST_F(SectionReader, NamesAreTakenVerbatimWithTheirSpaces)
 {
-    const TCalFile file(write("[ A ]\n1\n"));
+    const TCalFile file(write("[ A ]\n1\n"), log.log());
     EXPECT_TRUE(file.HasSection(" A "));
     EXPECT_FALSE(file.HasSection("A"));
 }
 
 TEST_F(SectionReader, HeaderFollowedByHeaderHasNoLines)
 {
-    const TCalFile file(write("[A TIME]\n[A]\nEd\n"));
+    const TCalFile file(write("[A TIME]\n[A]\nEd\n"), log.log());
     EXPECT_EQ(file.SectionLineCount("A TIME"), 0);
     EXPECT_EQ(file.SectionLine("A TIME", 0), "");
     EXPECT_EQ(log.texts(), std::vector<std::string>{BEYOND_END});
@@ -67,7 +67,7 @@ TEST_F(SectionReader, HeaderFollowedByHeaderHasNoLines)
 
 TEST_F(SectionReader, TrailingBlankLinesAreNotCountedInteriorOnesAre)
 {
-    const TCalFile file(write("[A]\none\n\ntwo\n\n\n[B]\nx\n"));
+    const TCalFile file(write("[A]\none\n\ntwo\n\n\n[B]\nx\n"), log.log());
     EXPECT_EQ(file.SectionLineCount("A"), 3);
     EXPECT_EQ(file.SectionLine("A", 0), "one");
     EXPECT_EQ(file.SectionLine("A", 2), "two");
@@ -80,14 +80,14 @@ TEST_F(SectionReader, TrailingBlankLinesAreNotCountedInteriorOnesAre)
 
 TEST_F(SectionReader, NegativePositionIsRefused)
 {
-    const TCalFile file(write("[ID]\n12345\n"));
+    const TCalFile file(write("[ID]\n12345\n"), log.log());
     EXPECT_EQ(file.SectionLine("ID", -1), "");
     EXPECT_EQ(log.texts(), std::vector<std::string>{BEYOND_END});
 }
 
 TEST_F(SectionReader, LinesAreReturnedUnchanged)
 {
-    const TCalFile file(write("[A]\n    \n  1,0.5 trailing text\t\n"));
+    const TCalFile file(write("[A]\n    \n  1,0.5 trailing text\t\n"), log.log());
     EXPECT_EQ(file.SectionLineCount("A"), 2);
     EXPECT_EQ(file.SectionLine("A", 0), "    ");
     EXPECT_EQ(file.SectionLine("A", 1), "  1,0.5 trailing text\t");
@@ -96,7 +96,7 @@ TEST_F(SectionReader, LinesAreReturnedUnchanged)
 
 TEST_F(SectionReader, OrdinaryLinesThatLookLikeHeaders)
 {
-    const TCalFile file(write("ignored before any header\n[A]\n[no closing bracket\n [B]\n"));
+    const TCalFile file(write("ignored before any header\n[A]\n[no closing bracket\n [B]\n"), log.log());
     EXPECT_FALSE(file.HasSection("B"));
     EXPECT_FALSE(file.HasSection("no closing bracket"));
     EXPECT_EQ(file.SectionLineCount("A"), 2);
@@ -109,7 +109,7 @@ TEST_F(SectionReader, RepeatedNameFindsTheFirstInTheFile)
     std::string text = "[B]\nfirst b\n";
     for (int n = 0; n < 40; ++n)
         text += "[S" + std::to_string(n) + "]\nx\n[b]\nlater b\nmore\n";
-    const TCalFile file(write(text));
+    const TCalFile file(write(text), log.log());
     EXPECT_EQ(file.SectionLine("B", 0), "first b");
     EXPECT_EQ(file.SectionLineCount("B"), 1);
 }
@@ -120,7 +120,8 @@ TEST_P(LineEnds, GiveTheSameLines)
 {
     const std::string eol = GetParam();
     const TCalFile file(
-        write("[ID]" + eol + "12345" + eol + "[A]" + eol + "Ed" + eol + eol + "1.0" + eol + "[A TIME]" + eol + "0.5"));
+        write("[ID]" + eol + "12345" + eol + "[A]" + eol + "Ed" + eol + eol + "1.0" + eol + "[A TIME]" + eol + "0.5"),
+        log.log());
     EXPECT_EQ(file.SectionLineCount("ID"), 1);
     EXPECT_EQ(file.SectionLine("ID", 0), "12345");
     EXPECT_EQ(file.SectionLineCount("A"), 3);

@@ -1,5 +1,6 @@
 #include "calibration/cal_file.h"
 #include "calibration/cal_table.h"
+#include "conversion/default_context.h"
 #include "core/log.h"
 
 #include "log_capture.h"

@@ -1,6 +1,7 @@
 #include "calibration/spectrum_calibration.h"
 
 #include "calibration/calibration_steps.h"
+#include "conversion/default_context.h"
 #include "core/log.h"
 #include "log_capture.h"
 #include "step_support.h"

@@ -3,6 +3,7 @@
 // channel, more channels like it, and loading into the captured log.
 
 #include "calibration/cal_table.h"
+#include "conversion/default_context.h"
 #include "log_capture.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "calibration/cal_table.h"
 #include "core/file_handle.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 #include "log_capture.h"
 #include "temp_dir.h"
 #include "sample_files.h"

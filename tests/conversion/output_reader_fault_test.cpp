@@ -3,6 +3,7 @@
 // OutputReadError, never in a crash or a wrong spectrum.
 
 #include "calibration/cal_table.h"
+#include "conversion/default_context.h"
 #include "conversion/output_reader.h"
 #include "core/file_path.h"
 #include "output_reader_support.h"

@@ -1,6 +1,7 @@
 #include "output_reader_support.h"
 
 #include "calibration/cal_table.h"
+#include "conversion/default_context.h"
 #include "conversion/output_name.h"
 #include "conversion/processing.h"
 #include "log_capture.h"

@@ -4,7 +4,7 @@
 
 #include "calibration/cal_table.h"
 #include "conversion/processing.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 #include "log_capture.h"
 #include "sample_files.h"
 #include "temp_dir.h"

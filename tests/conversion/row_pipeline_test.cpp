@@ -3,7 +3,7 @@
 #include "core/file_handle.h"
 #include "core/log.h"
 #include "conversion/output_formats.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 
 #include <gtest/gtest.h>
 

@@ -80,7 +80,7 @@ class BinarySpectrumTest : public ::testing::Test {
 protected:
     BinarySpectrumTest() { pixels_.fill(UNTOUCHED); }
 
-    int16_t read(MemoryStream& stream) { return readSpectrum(record_, pixels_.data(), stream.get(), 1, 0); }
+    int16_t read(MemoryStream& stream) { return readSpectrum(record_, pixels_.data(), stream.get(), 1, 0, log_.log()); }
 
     SpectrumRecord record_{};
     std::array<float, MAX_PIXELS + 1> pixels_;

@@ -37,7 +37,7 @@ protected:
         MemoryStream stream("Radiometer, SN1\r\n" + data);
         char header[64];
         std::fgets(header, sizeof header, stream.get());
-        const int format = detectFileFormat(stream.get());
+        const int format = detectFileFormat(stream.get(), log_.log());
         EXPECT_EQ(std::ftell(stream.get()), 17);
         EXPECT_EQ(stream.rest(), data);
         return format;

@@ -1,7 +1,7 @@
 #include "core/identify.h"
 
 #include "core/log.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 #include "log_capture.h"
 #include "temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include "log_capture.h"
 
-#include "core/log.h"
+#include "conversion/default_context.h"
 
 #include <algorithm>
 
@@ -12,7 +12,7 @@ LogCapture* activeCapture = nullptr;
 
 } // namespace
 
-LogCapture::LogCapture(int16_t verbose)
+LogCapture::LogCapture(int16_t verbose) : verbose_(verbose != 0)
 {
     activeCapture = this;
     logSink = &LogCapture::sink;
@@ -26,6 +26,15 @@ LogCapture::~LogCapture()
     verboseLog = 0;
     setErrorBoxHook(nullptr);
     activeCapture = nullptr;
+}
+
+Log LogCapture::log()
+{
+    Log log;
+    log.sink = [this](const char* text) { texts_.emplace_back(text); };
+    log.errorBox = [this](const char* text) { errorBoxes_.emplace_back(text); };
+    log.verbose = verbose_;
+    return log;
 }
 
 void LogCapture::sink(const char* text)

@@ -1,6 +1,9 @@
 #pragma once
 // Keeps what the processing side logs: while a LogCapture lives it is the
-// log callback and the error box, and the log state is reset when it goes.
+// default context's log callback and error box, and the log state is reset
+// when it goes; log() gives a Log that feeds it, for functions that take one.
+
+#include "core/log.h"
 
 #include <cstdint>
 #include <string>
@@ -15,6 +18,8 @@ public:
 
     // The callback it installs, for functions that take a log callback.
     static void sink(const char* text);
+    // A Log whose texts and error boxes it keeps, verbose as it was made.
+    Log log();
 
     // Every text the callback received, in order.
     const std::vector<std::string>& texts() const { return texts_; }
@@ -30,6 +35,7 @@ public:
 private:
     static void box(const char* text);
 
+    bool verbose_;
     std::vector<std::string> texts_;
     std::vector<std::string> errorBoxes_;
 };

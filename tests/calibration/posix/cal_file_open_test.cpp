@@ -59,7 +59,7 @@ TEST_F(SectionReader, ReadOnlyFileOpensAndIsOnlyRead)
 {
     const std::string path = write("[ID]\n12345\n");
     ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    const TCalFile file(path);
+    const TCalFile file(path, Log{});
     EXPECT_EQ(file.SectionLine("ID", 0), "12345");
     EXPECT_EQ(accessModesOf(path), std::vector<int>{O_RDONLY});
 }

@@ -32,7 +32,7 @@ TEST_F(SectionReader, UnicodeNameOpens)
     const std::string path = utf8FromPath(dir.path() / pathFromUtf8("S\xC3\xA9"
                                                                     "ance_\xCE\xA9.CAL"));
     std::ofstream(pathFromUtf8(path)) << "[ID]\n12345\n";
-    const TCalFile file(path);
+    const TCalFile file(path, Log{});
     EXPECT_EQ(file.SectionLine("ID", 0), "12345");
 }
 

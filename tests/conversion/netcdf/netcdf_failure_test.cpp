@@ -3,7 +3,7 @@
 
 #include "calibration/cal_table.h"
 #include "conversion/processing.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 #include "file_size_limit.h"
 #include "log_capture.h"
 #include "processing_fixture.h"

@@ -10,7 +10,7 @@
 #include "conversion/output_reader.h"
 #include "conversion/processing.h"
 #include "core/identify.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 #include "log_capture.h"
 #include "processing_fixture.h"
 #include "sample_files.h"
@@ -156,8 +156,18 @@ protected:
     }
     void TearDown() override { freeCals(); }
 
-    int convert(const std::string& input, int level, OutputForm form)
+    int convert(const std::string& input, int level, OutputForm form, const std::string& command = "")
     {
+        if (!command.empty()) { // the way the converter's driver passes its command line down
+            Conversion conversion;
+            if (identifyDataFile(input.c_str(), conversion.log, conversion.identity) == 0)
+                ADD_FAILURE() << input << " not identified";
+            conversion.options.level = static_cast<int8_t>(level);
+            conversion.options.form = form;
+            conversion.calibration = std::shared_ptr<const CalTable>(std::shared_ptr<const CalTable>(), &calTable);
+            conversion.command = command;
+            return resultNumber(convertFile(conversion, input, cal));
+        }
         if (identifyDataFile(input.c_str()) == 0)
             ADD_FAILURE() << input << " not identified";
         return calibrateFile(input.c_str(), cal.c_str(), static_cast<int8_t>(level), 0, static_cast<int>(form), ',', 0,
@@ -234,9 +244,7 @@ TEST_F(NetcdfOutputTest, AttributesFollowCfAndAcddAndNameTheirSources)
     const sys_seconds moment = sys_days{year{2021} / 3 / 4} + hours{5} + minutes{6};
     const auto modified = fs::file_time_type::clock::from_sys(moment);
     fs::last_write_time(cal, modified);
-    setNetcdfCommand("orvantis-cli --netcdf SET0101A.ASC");
-    ASSERT_EQ(convert(input, 4, OutputForm::NetCdf), 0);
-    setNetcdfCommand("");
+    ASSERT_EQ(convert(input, 4, OutputForm::NetCdf, "orvantis-cli --netcdf SET0101A.ASC"), 0);
     const NcReader nc(dir.file("SET0101A.nc"));
     const std::string conventions = nc.text("", "Conventions");
     EXPECT_NE(conventions.find("CF-1.8"), std::string::npos);

@@ -4,7 +4,7 @@
 #include "conversion/processing.h"
 
 #include "calibration/cal_table.h"
-#include "core/processing_state.h"
+#include "conversion/default_context.h"
 #include "file_size_limit.h"
 #include "log_capture.h"
 #include "temp_dir.h"

@@ -1,13 +1,4 @@
-#include "core/processing_state.h"
-
-int8_t processLevel = 0;
-int transposeOutput = 0;
-int binaryOutput = 0;
-int netcdfOutput = 0;
-char delimiter = ',';
-char dataSerial[32] = "";
-char dataChanName[32] = "";
-int32_t chanIndex = 0;
+#include "conversion/conversion_options.h"
 
 const char* processLevelText(int level)
 {

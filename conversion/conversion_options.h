@@ -1,6 +1,6 @@
 #pragma once
-// Module-level state of the processing side: the options of the file being
-// converted and what identification found in the file identified last.
+// How a data file is to be converted: the options of both front ends, handed
+// down unchanged to the writers.
 
 #include <cstdint>
 
@@ -16,14 +16,15 @@ inline OutputForm chosenOutputForm(bool binary, bool netcdf)
     return binary ? OutputForm::Binary : OutputForm::Text;
 }
 
-extern int8_t processLevel;
-extern int transposeOutput;
-extern int binaryOutput;
-extern int netcdfOutput;
-extern char delimiter;
-extern char dataSerial[32];
-extern char dataChanName[32];
-extern int32_t chanIndex;
+struct ConversionOptions {
+    int8_t level = 4; // 0 raw to 4 full calibration
+    bool transpose = false;
+    OutputForm form = OutputForm::Text;
+    char delimiter = ','; // of text output
+    bool verbose = false; // debug text in the log
+    bool ignoreImmersion = false;
+};
 
-// Text of each processing level as logged after "Processing level:    %d".
+// Text of each processing level as logged after "Processing level:    %d";
+// null for a level outside 0 to 4.
 const char* processLevelText(int level);

@@ -1,3 +1,0 @@
-#include "conversion/progress.h"
-
-ProgressCallback progressSink = nullptr;
