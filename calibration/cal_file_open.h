@@ -7,14 +7,21 @@
 #include "core/file_handle.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
-
-// Throws CalFileOpenError with the reason when the file cannot be used.
-FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize);
 
 // How long a writer's exclusive hold is waited out before giving up.
 constexpr int CAL_LOCK_ATTEMPTS = 20;
 constexpr int CAL_LOCK_RETRY_MILLISECONDS = 50;
+
+// Waits CAL_LOCK_RETRY_MILLISECONDS.
+void pauseBeforeLockRetry();
+
+// Throws CalFileOpenError with the reason when the file cannot be used.
+// pause runs between two attempts at the lock while a writer holds it (a
+// test ends the hold there).
+FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize,
+                             const std::function<void()>& pause = pauseBeforeLockRetry);
 
 [[noreturn]] void failCalFileOpen(const std::string& fileName, const std::string& reason);
 std::string calFileTooLargeText();

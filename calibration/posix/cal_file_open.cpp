@@ -9,7 +9,7 @@
 
 namespace {
 
-void holdShared(int fd, const std::string& fileName)
+void holdShared(int fd, const std::string& fileName, const std::function<void()>& pause)
 {
     for (int attempt = 0; flock(fd, LOCK_SH | LOCK_NB) != 0; ++attempt) {
         const int error = errno;
@@ -17,17 +17,22 @@ void holdShared(int fd, const std::string& fileName)
             failCalFileOpen(fileName, std::strerror(error));
         if (attempt == CAL_LOCK_ATTEMPTS)
             failCalFileOpen(fileName, "locked by another program");
-        usleep(CAL_LOCK_RETRY_MILLISECONDS * 1000);
+        pause();
     }
 }
 
 } // namespace
 
+void pauseBeforeLockRetry()
+{
+    usleep(CAL_LOCK_RETRY_MILLISECONDS * 1000);
+}
+
 // Read-only is enough: the reader never writes, and a write-protected
 // calibration file must still load. Only a regular file is read: a FIFO
 // would wait for a writer and a device could give data without end. The
 // open does not wait for a FIFO's writer.
-FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize)
+FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize, const std::function<void()>& pause)
 {
     const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -46,6 +51,6 @@ FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize)
     if (static_cast<uint64_t>(info.st_size) > maxSize)
         failCalFileOpen(fileName, calFileTooLargeText());
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    holdShared(fd, fileName);
+    holdShared(fd, fileName, pause);
     return file;
 }

@@ -30,7 +30,7 @@ private:
 };
 
 // A lock without LOCKFILE_EXCLUSIVE_LOCK is shared with other readers.
-void holdShared(HANDLE handle, const std::string& fileName)
+void holdShared(HANDLE handle, const std::string& fileName, const std::function<void()>& pause)
 {
     for (int attempt = 0;; ++attempt) {
         OVERLAPPED whole{};
@@ -41,7 +41,7 @@ void holdShared(HANDLE handle, const std::string& fileName)
             failCalFileOpen(fileName, windowsErrorText(error));
         if (attempt == CAL_LOCK_ATTEMPTS)
             failCalFileOpen(fileName, "locked by another program");
-        Sleep(CAL_LOCK_RETRY_MILLISECONDS);
+        pause();
     }
 }
 
@@ -56,9 +56,14 @@ bool isRegularFile(HANDLE handle)
 
 } // namespace
 
+void pauseBeforeLockRetry()
+{
+    Sleep(CAL_LOCK_RETRY_MILLISECONDS);
+}
+
 // Others may read, write or rename the file meanwhile, as on other systems;
 // the shared lock keeps a cooperating writer out.
-FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize)
+FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize, const std::function<void()>& pause)
 {
     OpenedFile file(CreateFileW(wideFromUtf8(fileName).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
@@ -72,7 +77,7 @@ FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize)
         failCalFileOpen(fileName, windowsErrorText(GetLastError()));
     if (static_cast<std::uint64_t>(size.QuadPart) > maxSize)
         failCalFileOpen(fileName, calFileTooLargeText());
-    holdShared(file.get(), fileName);
+    holdShared(file.get(), fileName, pause);
     FileHandle stream(streamOverHandle(file.release(), _O_RDONLY, "rb"));
     if (!stream)
         failCalFileOpen(fileName, "cannot open a stream on it");

@@ -1,12 +1,10 @@
 // The calibration reader and other programs' locks on the file.
 
 #include "cal_file_fixture.h"
+#include "calibration/cal_file_open.h"
 #include "foreign_lock.h"
 
 #include <gtest/gtest.h>
-
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -24,13 +22,15 @@ TEST_F(SectionReader, ReadersShareTheFileAndAWritersHoldIsWaitedOut)
     EXPECT_NE(reason.find(path), std::string::npos) << reason;
     EXPECT_NE(reason.find("locked by another program"), std::string::npos) << reason;
 
-    // A hold that ends while the reader waits lets it through.
-    std::thread release([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        writer.unlock();
-    });
-    EXPECT_EQ(openErrorOf(path), "");
-    release.join();
+    // A hold that ends while the reader waits lets it through: it ends at
+    // the reader's first pause, after an attempt that found it.
+    int pauses = 0;
+    const auto releaseOnFirstPause = [&] {
+        if (pauses++ == 0)
+            writer.unlock();
+    };
+    EXPECT_NO_THROW(openCalFileShared(path, 1 << 20, releaseOnFirstPause));
+    EXPECT_EQ(pauses, 1);
 }
 
 TEST_F(SectionReader, KeepsWritersOffWhileItExists)

@@ -1,5 +1,6 @@
 #include "calibration/calibration_steps.h"
 
+#include "seeded_random.h"
 #include "step_support.h"
 
 #include <gtest/gtest.h>
@@ -445,7 +446,7 @@ TEST(CalibratedValues, PixelNumberWrappingTo32768FindsItsEntry)
 
 TEST(CalibratedValues, AreTheValuesAWalkOverThePixelNumbersFinds)
 {
-    std::mt19937 rng(20240611);
+    SeededRandom<std::mt19937> rng(20240611);
     for (int round = 0; round < 400; ++round) {
         const RangeCase c = randomRangeCase(rng);
         const std::vector<int> indices = entryIndices(c);

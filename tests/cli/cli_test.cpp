@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,6 +26,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -647,6 +650,30 @@ TEST_F(Converter, FileSizeLimitFailsTheFileAndTheRunGoesOn)
     }
 }
 
+// Waits until a file NAME.part is made in the folder `watch` watches (true),
+// or until another file there is written first or the process holding the
+// other end of `alive` has ended (false).
+bool temporaryMade(int watch, int alive)
+{
+    alignas(inotify_event) char events[4096];
+    for (;;) {
+        pollfd ends[] = {{watch, POLLIN, 0}, {alive, POLLIN, 0}};
+        if (poll(ends, 2, -1) < 0)
+            return false;
+        if ((ends[0].revents & POLLIN) == 0)
+            return false; // the process ended first
+        const ssize_t length = read(watch, events, sizeof events);
+        for (ssize_t at = 0; at < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->len > 0 && std::string_view(event->name).ends_with(".part"))
+                return true;
+            if ((event->mask & IN_MODIFY) != 0)
+                return false;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
 // The converter is stopped while its log waits on a full pipe, in the middle
 // of writing the output.
 TEST_F(Converter, TerminatedRunLeavesThePreviousOutputAndNoTemporary)
@@ -658,30 +685,39 @@ TEST_F(Converter, TerminatedRunLeavesThePreviousOutputAndNoTemporary)
                 ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
     writeFile(dir.file("LONG.ASC"), text);
     writeFile(dir.file("LONG.DAT"), "a previous output\n");
+    // Watched before the converter starts, so its temporary cannot be missed.
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, dir.path().c_str(), IN_CREATE | IN_MOVED_TO | IN_MODIFY), 0);
     int log[2];
+    int alive[2]; // the converter holds the write end until it ends
     ASSERT_EQ(pipe(log), 0);
+    ASSERT_EQ(pipe(alive), 0);
     const pid_t child = fork();
     if (child == 0) {
         dup2(log[1], STDOUT_FILENO);
         close(log[0]);
+        close(alive[0]);
         if (chdir(dir.path().c_str()) == 0)
             execl(ORVANTIS_CLI, ORVANTIS_CLI, "--cal", cal.c_str(), "--verbose", "LONG.ASC", nullptr);
         _exit(127);
     }
     close(log[1]);
+    close(alive[1]);
     const auto temporaryPresent = [&] {
         for (const auto& entry : fs::directory_iterator(dir.path()))
             if (entry.path().extension() == ".part")
                 return true;
         return false;
     };
-    for (int waited = 0; waited < 10000 && !temporaryPresent(); ++waited)
-        usleep(1000);
+    EXPECT_TRUE(temporaryMade(watch, alive[0]));
     EXPECT_TRUE(temporaryPresent());
     kill(child, SIGTERM);
     int status = 0;
     waitpid(child, &status, 0);
     close(log[0]);
+    close(alive[0]);
+    close(watch);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
     EXPECT_FALSE(temporaryPresent());
     EXPECT_EQ(readFile(dir.file("LONG.DAT")), "a previous output\n");

@@ -4,6 +4,7 @@
 #include "core/log.h"
 #include "conversion/output_formats.h"
 #include "conversion/default_context.h"
+#include "seeded_random.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +45,8 @@ float variedValue(std::mt19937& random)
 
 // Spectra whose fields and value counts change from one to the next: from
 // none (and a negative count) to MAX_PIXELS, every tenth one full length.
-std::vector<Spectrum> variedSpectra(int count)
+std::vector<Spectrum> variedSpectra(int count, std::mt19937& random)
 {
-    std::mt19937 random(20240611);
     std::uniform_int_distribution<int> length(0, 300);
     std::vector<Spectrum> spectra(static_cast<std::size_t>(count));
     for (int j = 0; j < count; ++j) {
@@ -96,7 +96,8 @@ protected:
 
 TEST_F(RowPipelineTest, RowsEqualThoseWrittenDirectlyWhoeverFormatsThem)
 {
-    const std::vector<Spectrum> spectra = variedSpectra(3000);
+    SeededRandom<std::mt19937> random(20240611);
+    const std::vector<Spectrum> spectra = variedSpectra(3000, random);
     FileHandle direct(std::tmpfile());
     for (const Spectrum& s : spectra)
         ASSERT_EQ(writeOutput(s.record, s.values.data(), direct.get(), 0), 0);
@@ -122,7 +123,8 @@ TEST_F(RowPipelineTest, WriteFailureIsReportedByALaterHandOffAndEveryOneAfter)
     FileHandle full(std::fopen("/dev/full", "wb"));
     if (!full)
         GTEST_SKIP() << "no /dev/full";
-    const std::vector<Spectrum> spectra = variedSpectra(50);
+    SeededRandom<std::mt19937> random(20240611);
+    const std::vector<Spectrum> spectra = variedSpectra(50, random);
     const auto rows = RowPipeline::start(full.get(), ';');
     ASSERT_TRUE(rows);
     // The rows are written behind the hand-offs, so the first ones go

@@ -5,6 +5,8 @@
 
 #include "core/number_format.h"
 
+#include "seeded_random.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -62,23 +64,27 @@ private:
     int mismatches_ = 0;
 };
 
-std::mt19937_64 generator(20240611);
+// Each test draws from a generator of its own.
+class NumberFormat : public ::testing::Test {
+protected:
+    SeededRandom<std::mt19937_64> generator{20240611};
+};
 
-TEST(NumberFormat, RandomDoubleBitPatternsMatchPrintf)
+TEST_F(NumberFormat, RandomDoubleBitPatternsMatchPrintf)
 {
     Checker checker;
     for (int i = 0; i < SAMPLES; ++i)
         checker.check(std::bit_cast<double>(generator()));
 }
 
-TEST(NumberFormat, RandomFloatBitPatternsMatchPrintf)
+TEST_F(NumberFormat, RandomFloatBitPatternsMatchPrintf)
 {
     Checker checker;
     for (int i = 0; i < SAMPLES; ++i)
         checker.check(std::bit_cast<float>(static_cast<uint32_t>(generator())));
 }
 
-TEST(NumberFormat, FloatsOfEveryMagnitudeWithinOutputRangeMatchPrintf)
+TEST_F(NumberFormat, FloatsOfEveryMagnitudeWithinOutputRangeMatchPrintf)
 {
     // The values a spectrum really holds: moderate exponents, either sign.
     Checker checker;
@@ -90,7 +96,7 @@ TEST(NumberFormat, FloatsOfEveryMagnitudeWithinOutputRangeMatchPrintf)
     }
 }
 
-TEST(NumberFormat, ValuesAroundRoundingHalfwayPointsMatchPrintf)
+TEST_F(NumberFormat, ValuesAroundRoundingHalfwayPointsMatchPrintf)
 {
     Checker checker;
     std::uniform_int_distribution<int> exponent(-25, 25);
@@ -107,7 +113,7 @@ TEST(NumberFormat, ValuesAroundRoundingHalfwayPointsMatchPrintf)
     }
 }
 
-TEST(NumberFormat, ExactTiesRoundToEvenLikePrintf)
+TEST_F(NumberFormat, ExactTiesRoundToEvenLikePrintf)
 {
     // Dyadic fractions end in a 5 exactly where the conversions cut.
     Checker checker;
@@ -119,7 +125,7 @@ TEST(NumberFormat, ExactTiesRoundToEvenLikePrintf)
         checker.check(tie);
 }
 
-TEST(NumberFormat, SpecialValuesAndSignedZerosMatchPrintf)
+TEST_F(NumberFormat, SpecialValuesAndSignedZerosMatchPrintf)
 {
     Checker checker;
     const double specials[] = {0.0,
@@ -150,7 +156,7 @@ TEST(NumberFormat, SpecialValuesAndSignedZerosMatchPrintf)
     EXPECT_EQ(byFormatter(conversions[2], -0.0), "-0.0");
 }
 
-TEST(NumberFormat, IntegersMatchPrintf)
+TEST_F(NumberFormat, IntegersMatchPrintf)
 {
     int mismatches = 0;
     auto check = [&](long value) {

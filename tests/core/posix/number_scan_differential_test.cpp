@@ -5,6 +5,7 @@
 #include "core/format_detection.h"
 #include "core/number_scan.h"
 
+#include "seeded_random.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
@@ -454,7 +455,7 @@ private:
         }
     }
 
-    std::mt19937_64 rng_;
+    SeededRandom<std::mt19937_64> rng_;
 };
 
 // Runs every comparison over the texts; fails with the first differences.
@@ -538,7 +539,7 @@ TEST(ScannerDifferential, PlainDecimalEdgesMatchFscanfAndSscanf)
 TEST(ScannerDifferential, PixelListsMatchRepeatedFscanf)
 {
     TextGenerator generator(0x51C7u);
-    std::mt19937_64 rng(7);
+    SeededRandom<std::mt19937_64> rng(7);
     for (int line = 0; line < 40; ++line) {
         std::string text;
         const int values = 1500 + static_cast<int>(rng() % 1500);
