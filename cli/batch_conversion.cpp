@@ -1,9 +1,11 @@
 #include "cli/batch_conversion.h"
 
 #include "calibration/cal_file.h"
-#include "cli/parallel_batch.h"
+#include "cli/descriptor_headroom.h"
+#include "cli/log_stream.h"
 #include "cli/stdout_log.h"
 #include "driver/conversion_driver.h"
+#include "driver/parallel_batch.h"
 #include "store/associations.h"
 #include "store/reg_def.h"
 
@@ -135,7 +137,13 @@ FileOutcome convertInParallel(ConversionDriver& driver, ConverterFrontEnd& front
                                frontEnd.writeTo(nullptr);
                                return outcome;
                            }};
-    return convertOnThreads(paths, jobs, steps, stdout, stderr);
+    const TextPrinter print = [](bool error, const std::string& text) {
+        if (!error)
+            return writeLog(stdout, text.data(), text.size());
+        std::fputs(text.c_str(), stderr);
+        std::fflush(stderr);
+    };
+    return convertOnThreads(paths, jobsWithinDescriptors(jobs), steps, print);
 }
 
 } // namespace

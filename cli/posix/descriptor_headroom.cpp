@@ -7,6 +7,13 @@
 
 namespace {
 
+// Descriptors a conversion may hold at once (input, output, its lock and
+// temporary, the transposition's temporary, the NetCDF library's), and what
+// preparing a file opens (data file, calibration file, the store and its
+// journal), with room to spare.
+constexpr int DescriptorsPerConversion = 10;
+constexpr int DescriptorsForPreparing = 10;
+
 // Descriptors opened only to be counted, closed on every way out.
 class TrialDescriptors {
 public:
@@ -32,8 +39,8 @@ private:
     std::vector<int> fds_;
 };
 
-} // namespace
-
+// Whether this process can still open count more file descriptors: tries by
+// opening that many and closing them again.
 bool descriptorsAvailable(int count)
 {
     TrialDescriptors trial;
@@ -41,4 +48,14 @@ bool descriptorsAvailable(int count)
         if (!trial.openOneMore())
             return false;
     return true;
+}
+
+} // namespace
+
+int jobsWithinDescriptors(int jobs)
+{
+    int fitting = jobs < 1 ? 1 : jobs;
+    while (fitting > 1 && !descriptorsAvailable(fitting * DescriptorsPerConversion + DescriptorsForPreparing))
+        --fitting;
+    return fitting;
 }

@@ -1,6 +1,5 @@
-#include "cli/parallel_batch.h"
+#include "driver/parallel_batch.h"
 
-#include "cli/descriptor_headroom.h"
 #include "conversion/interrupt_cleanup.h"
 #include "conversion/output_name.h"
 #include "core/file_path.h"
@@ -19,25 +18,6 @@ namespace {
 // to keep every job busy while a long file is printed, few enough that the
 // logs held back stay small.
 constexpr std::size_t FilesAheadPerJob = 4;
-
-// Descriptors a conversion may hold at once (input, output, its lock and
-// temporary, the transposition's temporary, the NetCDF library's), and what
-// preparing a file opens (data file, calibration file, the store and its
-// journal), with room to spare. Short of them, fewer files convert at once,
-// down to one, so that no file fails for want of a descriptor that a
-// one-by-one run would have had.
-constexpr int DescriptorsPerConversion = 10;
-constexpr int DescriptorsForPreparing = 10;
-
-// The most conversions that have their descriptors, out of `jobs`, measured
-// before any starts: at least one.
-std::size_t jobsWithinDescriptors(int jobs)
-{
-    int fitting = std::max(jobs, 1);
-    while (fitting > 1 && !descriptorsAvailable(fitting * DescriptorsPerConversion + DescriptorsForPreparing))
-        --fitting;
-    return static_cast<std::size_t>(fitting);
-}
 
 struct BatchFile {
     std::string path;
@@ -59,9 +39,8 @@ struct BatchFile {
 
 class ThreadBatch {
 public:
-    ThreadBatch(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, std::FILE* out,
-                std::FILE* err)
-        : jobs_(jobsWithinDescriptors(jobs)), steps_(steps), out_(out), err_(err), files_(paths.size())
+    ThreadBatch(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, const TextPrinter& print)
+        : jobs_(static_cast<std::size_t>(std::max(jobs, 1))), steps_(steps), print_(print), files_(paths.size())
     {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             files_[i].path = paths[i];
@@ -148,7 +127,7 @@ private:
     {
         for (; printed_ < files_.size(); ++printed_) {
             BatchFile& file = files_[printed_];
-            file.log.printFromNowOn(out_, err_);
+            file.log.printFromNowOn(print_);
             if (file.outcome)
                 continue;
             if (!file.started)
@@ -168,8 +147,7 @@ private:
 
     const std::size_t jobs_;
     const BatchSteps& steps_;
-    std::FILE* out_;
-    std::FILE* err_;
+    const TextPrinter& print_;
     std::vector<BatchFile> files_;
     std::size_t printed_ = 0;
     std::mutex mutex_;
@@ -179,8 +157,8 @@ private:
 
 } // namespace
 
-FileOutcome convertOnThreads(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, std::FILE* out,
-                             std::FILE* err)
+FileOutcome convertOnThreads(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps,
+                             const TextPrinter& print)
 {
-    return ThreadBatch(paths, jobs, steps, out, err).run();
+    return ThreadBatch(paths, jobs, steps, print).run();
 }

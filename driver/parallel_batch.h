@@ -8,10 +8,9 @@
 // files ahead of the one being printed are started, so the logs held back
 // stay few.
 
-#include "cli/file_log.h"
+#include "driver/file_log.h"
 #include "driver/conversion_driver.h"
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <variant>
@@ -28,9 +27,9 @@ struct BatchSteps {
     std::function<FileOutcome(const PreparedFile& file, const FileResult& result, FileLog& log)> finish;
 };
 
-// Runs the steps for every file and prints the logs to out and the error
-// texts to err. Returns the worst outcome. A file that writes or reads a
+// Runs the steps for every file and prints the logs and error texts through
+// print. Returns the worst outcome. A file that writes or reads a
 // file another running conversion writes waits for it, so the later one wins
 // as in a one-by-one run.
-FileOutcome convertOnThreads(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, std::FILE* out,
-                             std::FILE* err);
+FileOutcome convertOnThreads(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps,
+                             const TextPrinter& print);
