@@ -4,7 +4,7 @@
 // whole spectra. Memory grows with the spectra only by their fields and
 // file positions; any one spectrum is read again from the file on demand.
 
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "conversion/output_record_fields.h"
+#include "readback/output_record_fields.h"
 
-#include "conversion/output_lines.h"
+#include "readback/output_lines.h"
 
 #include <cstdint>
 #include <limits>

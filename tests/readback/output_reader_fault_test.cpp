@@ -3,7 +3,7 @@
 // OutputReadError, never in a crash or a wrong spectrum.
 
 #include "calibration/cal_table.h"
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 #include "core/file_path.h"
 #include "output_reader_support.h"
 #include "sample_files.h"

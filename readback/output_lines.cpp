@@ -1,4 +1,4 @@
-#include "conversion/output_lines.h"
+#include "readback/output_lines.h"
 
 #include "core/file_path.h"
 

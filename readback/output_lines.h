@@ -2,7 +2,7 @@
 // The lines of a text output file, CR LF or LF ended, with the number of
 // each and the byte offset of the next, and the cells of a line.
 
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 
 #include <cstdint>
 #include <fstream>

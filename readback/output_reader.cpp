@@ -1,7 +1,7 @@
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 
-#include "conversion/output_record_fields.h"
-#include "conversion/output_source.h"
+#include "readback/output_record_fields.h"
+#include "readback/output_source.h"
 #include "core/file_path.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // Rows of the normal text layout: the thirteen fields, then numPix values.
 
-#include "conversion/output_record_fields.h"
-#include "conversion/output_source.h"
+#include "readback/output_record_fields.h"
+#include "readback/output_source.h"
 #include "core/pixel_count.h"
 
 #include <string>

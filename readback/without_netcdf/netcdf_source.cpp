@@ -1,6 +1,6 @@
 // Reading NetCDF outputs in a build without the NetCDF library.
 
-#include "conversion/output_source.h"
+#include "readback/output_source.h"
 
 std::unique_ptr<OutputSource> netcdfSpectra(const std::string& path, OutputHeader&, std::vector<double>&)
 {

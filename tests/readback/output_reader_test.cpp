@@ -5,7 +5,7 @@
 
 #include "calibration/cal_table.h"
 #include "conversion/output_formats.h"
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 #include "core/processing_state.h"
 #include "output_reader_support.h"
 #include "sample_files.h"

@@ -2,7 +2,7 @@
 // Output files of the example data made by the real converter, and all the
 // spectra of an output file read back.
 
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 #include "temp_dir.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // The transposed text layout: thirteen label rows of one cell per spectrum,
 // then one row per value, led by its wavelength.
 
-#include "conversion/output_record_fields.h"
-#include "conversion/output_source.h"
+#include "readback/output_record_fields.h"
+#include "readback/output_source.h"
 #include "core/pixel_count.h"
 
 #include <cmath>

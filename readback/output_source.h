@@ -1,8 +1,8 @@
 #pragma once
 // The spectra of one output layout, one after the other, for OutputReader.
 
-#include "conversion/output_reader.h"
-#include "conversion/output_lines.h"
+#include "readback/output_reader.h"
+#include "readback/output_lines.h"
 
 #include <cstdint>
 #include <memory>

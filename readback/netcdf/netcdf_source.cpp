@@ -2,7 +2,7 @@
 // variable and block rather than per spectrum, which would be slow in HDF5.
 
 #include "conversion/netcdf/spectrum_fields.h"
-#include "conversion/output_source.h"
+#include "readback/output_source.h"
 
 #include "conversion/netcdf/nc_file.h"
 #include "conversion/netcdf/nc_library.h"

@@ -1,7 +1,7 @@
 // Binary output: 48-byte little-endian records, each followed by its
 // numPix little-endian floats, with nothing before, between or after.
 
-#include "conversion/output_source.h"
+#include "readback/output_source.h"
 #include "core/file_path.h"
 #include "core/pixel_count.h"
 
