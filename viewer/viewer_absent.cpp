@@ -1,6 +1,6 @@
 // The viewer's entry points in a build without the plotting library.
 
-#include "app/viewer_entry.h"
+#include "viewer/viewer_entry.h"
 
 #include <QMessageBox>
 
@@ -16,12 +16,12 @@ QString viewerMissingText()
     return QStringLiteral("The spectra viewer is not in this build of Orvantis.");
 }
 
-void openViewers(const QStringList&)
+void openViewers(ViewerHost&, const QStringList&)
 {
     QMessageBox::information(nullptr, QStringLiteral("Orvantis"), viewerMissingText());
 }
 
-int plotToImage(const QString&, const QString&, double)
+int plotToImage(ViewerHost&, const QString&, const QString&, double)
 {
     std::fprintf(stderr, "orvantis: %s\n", viewerMissingText().toLocal8Bit().constData());
     return 2;

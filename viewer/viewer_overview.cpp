@@ -1,4 +1,4 @@
-#include "app/viewer_overview.h"
+#include "viewer/viewer_overview.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/viewer_plots.h"
+#include "viewer/viewer_plots.h"
 
 #include <qcustomplot.h>
 

@@ -1,4 +1,4 @@
-#include "app/pending_device.h"
+#include "viewer/pending_device.h"
 
 #include <cstring>
 #include <stdexcept>

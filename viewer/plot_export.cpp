@@ -1,6 +1,6 @@
-#include "app/plot_export.h"
+#include "viewer/plot_export.h"
 
-#include "app/pending_device.h"
+#include "viewer/pending_device.h"
 
 #include <qcustomplot.h>
 

@@ -2,10 +2,10 @@
 // The ways to the spectra viewer. A build without the plotting library
 // says so wherever the viewer is asked for.
 
+#include "viewer/viewer_host.h"
+
 #include <QString>
 #include <QStringList>
-
-class QWidget;
 
 // Whether this build has the viewer.
 bool viewerBuilt();
@@ -13,10 +13,11 @@ bool viewerBuilt();
 // The sentence that tells a user the viewer is missing.
 QString viewerMissingText();
 
-// Opens a viewer window for each file (one with an empty view when none).
-void openViewers(const QStringList& files);
+// Opens a viewer window for each file (one with an empty view when none);
+// the host outlives the windows.
+void openViewers(ViewerHost& host, const QStringList& files);
 
 // Renders the file's plots into the image and returns 0, or writes the
 // reason to standard error and returns 1. A wavelength (NaN for none)
 // chooses the value plotted against spectrum number.
-int plotToImage(const QString& outputFile, const QString& image, double wavelength);
+int plotToImage(ViewerHost& host, const QString& outputFile, const QString& image, double wavelength);

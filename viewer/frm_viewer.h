@@ -3,11 +3,13 @@
 // one of them highlighted and stepped through, and below it one value or
 // per-spectrum field against spectrum number.
 
-#include "app/viewer_overview.h"
+#include "viewer/viewer_host.h"
+#include "viewer/viewer_overview.h"
 
 #include <QMainWindow>
 
 #include <memory>
+#include <utility>
 
 class QAction;
 class QComboBox;
@@ -25,7 +27,8 @@ public:
     // Whole spectra drawn at most; more are shown by their envelope.
     static constexpr std::size_t DRAWN_SPECTRA = 150;
 
-    explicit TFrmViewer(QWidget* parent = nullptr);
+    // The host answers the window's questions and outlives it.
+    explicit TFrmViewer(ViewerHost& host, QWidget* parent = nullptr);
     ~TFrmViewer() override;
 
     // Shows the file; throws OutputReadError and keeps what it showed when
@@ -53,6 +56,13 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Wraps a handler for a control's signal in the host's guard.
+    template <typename Handler>
+    auto guarded(Handler handler)
+    {
+        return [this, handler = std::move(handler)](auto&&...) { host_.runGuarded(handler); };
+    }
+
     void createMenus();
     void openClicked();
     void exportClicked();
@@ -60,6 +70,7 @@ private:
     void showSeries();
     QString describeFile() const;
 
+    ViewerHost& host_;
     QLabel* info_;
     QCustomPlot* spectraView_;
     QCustomPlot* seriesView_;

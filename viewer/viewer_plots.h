@@ -2,7 +2,7 @@
 // The viewer's two plots: every spectrum against wavelength (or pixel
 // number) with one highlighted, and one quantity against spectrum number.
 
-#include "app/viewer_overview.h"
+#include "viewer/viewer_overview.h"
 
 #include <QString>
 #include <QVector>

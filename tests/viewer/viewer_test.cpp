@@ -2,8 +2,9 @@
 // steps through its spectra, plots the value at a clicked wavelength, and
 // exports each image form at the size asked; --plot does so without windows.
 
-#include "app/frm_viewer.h"
-#include "app/plot_export.h"
+#include "app/app_viewer_host.h"
+#include "viewer/frm_viewer.h"
+#include "viewer/plot_export.h"
 #include "calibration/cal_table.h"
 #include "conversion/output_name.h"
 #include "conversion/processing.h"
@@ -75,7 +76,7 @@ private slots:
     {
         const std::vector<OutputSpectrum> spectra = readAllSpectra(output);
         QVERIFY(spectra.size() > 2);
-        TFrmViewer viewer;
+        TFrmViewer viewer(appViewerHost());
         viewer.show();
         viewer.loadFile(output);
         QCOMPARE(viewer.overview()->records.size(), spectra.size());
@@ -101,7 +102,7 @@ private slots:
     void aClickOnTheSpectraPlotsThatWavelengthAgainstSpectrumNumber()
     {
         const std::vector<OutputSpectrum> spectra = readAllSpectra(output);
-        TFrmViewer viewer;
+        TFrmViewer viewer(appViewerHost());
         viewer.show();
         viewer.loadFile(output);
         QCustomPlot* view = viewer.spectraView();
@@ -156,7 +157,7 @@ private slots:
     {
         for (const bool binary : {false, true}) {
             const QString path = convert(QStringLiteral("SET0101B.ASC"), binary ? 0 : 2, !binary, binary);
-            TFrmViewer viewer;
+            TFrmViewer viewer(appViewerHost());
             viewer.loadFile(path);
             QCOMPARE(viewer.overview()->records.size(), readAllSpectra(path).size());
             QCOMPARE(viewer.overview()->calibrated, !binary);
@@ -165,7 +166,7 @@ private slots:
 
     void aDamagedFileIsRefusedAndTheViewKept()
     {
-        TFrmViewer viewer;
+        TFrmViewer viewer(appViewerHost());
         viewer.loadFile(output);
         QFile damaged(dir.filePath(QStringLiteral("DAMAGED.DAT")));
         QVERIFY(damaged.open(QIODevice::WriteOnly));
@@ -179,7 +180,7 @@ private slots:
 
     void exportsEachImageFormAtTheSizeAsked()
     {
-        TFrmViewer viewer;
+        TFrmViewer viewer(appViewerHost());
         viewer.loadFile(output);
         const QSize size(640, 480);
         const QString png = dir.filePath(QStringLiteral("view.png"));

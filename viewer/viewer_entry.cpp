@@ -1,8 +1,8 @@
 // The viewer's entry points in a build with the plotting library.
 
-#include "app/viewer_entry.h"
+#include "viewer/viewer_entry.h"
 
-#include "app/frm_viewer.h"
+#include "viewer/frm_viewer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -19,9 +19,9 @@ QString viewerMissingText()
 
 namespace {
 
-TFrmViewer* newViewer()
+TFrmViewer* newViewer(ViewerHost& host)
 {
-    auto* viewer = new TFrmViewer();
+    auto* viewer = new TFrmViewer(host);
     viewer->setAttribute(Qt::WA_DeleteOnClose);
     viewer->show();
     return viewer;
@@ -29,18 +29,18 @@ TFrmViewer* newViewer()
 
 } // namespace
 
-void openViewers(const QStringList& files)
+void openViewers(ViewerHost& host, const QStringList& files)
 {
     if (files.isEmpty())
-        newViewer();
+        newViewer(host);
     for (const QString& file : files)
-        newViewer()->openOrTell(file);
+        newViewer(host)->openOrTell(file);
 }
 
-int plotToImage(const QString& outputFile, const QString& image, double wavelength)
+int plotToImage(ViewerHost& host, const QString& outputFile, const QString& image, double wavelength)
 {
     try {
-        TFrmViewer viewer;
+        TFrmViewer viewer(host);
         viewer.loadFile(outputFile);
         if (!std::isnan(wavelength))
             viewer.chooseX(wavelength);

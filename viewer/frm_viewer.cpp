@@ -1,9 +1,7 @@
-#include "app/frm_viewer.h"
+#include "viewer/frm_viewer.h"
 
-#include "app/dialogs.h"
-#include "app/error_display.h"
-#include "app/plot_export.h"
-#include "app/viewer_plots.h"
+#include "viewer/plot_export.h"
+#include "viewer/viewer_plots.h"
 
 #include <qcustomplot.h>
 
@@ -50,7 +48,7 @@ double fieldOf(const SpectrumRecord& r, TFrmViewer::Series series)
 
 } // namespace
 
-TFrmViewer::TFrmViewer(QWidget* parent) : QMainWindow(parent)
+TFrmViewer::TFrmViewer(ViewerHost& host, QWidget* parent) : QMainWindow(parent), host_(host)
 {
     setWindowTitle(QStringLiteral("Orvantis Spectra"));
     resize(900, 700);
@@ -94,7 +92,7 @@ TFrmViewer::TFrmViewer(QWidget* parent) : QMainWindow(parent)
     for (QCustomPlot* view : {spectraView_, seriesView_}) {
         connect(view, &QCustomPlot::mousePress, this, [this](QMouseEvent* e) { pressedAt_ = e->position(); });
         connect(view, &QCustomPlot::mouseRelease, this,
-                [this, view](QMouseEvent* e) { runGuarded([&] { clickedAt(view, e->position()); }); });
+                [this, view](QMouseEvent* e) { host_.runGuarded([&] { clickedAt(view, e->position()); }); });
     }
 }
 
@@ -268,12 +266,11 @@ void TFrmViewer::clickedAt(QCustomPlot* view, QPointF at)
 
 void TFrmViewer::openClicked()
 {
-    const QStringList paths = dialogs().openFiles(
-        this,
-        {QStringLiteral("Open Output File"), QString(), false,
-         QStringLiteral("Orvantis output (*.DAT *.RAW *.BDT *.BRW *.nc *.dat *.raw *.bdt *.brw *.NC);;All files (*)")});
-    if (!paths.isEmpty())
-        openOrTell(paths.front());
+    const QString path = host_.chooseFile(
+        this, QStringLiteral("Open Output File"),
+        QStringLiteral("Orvantis output (*.DAT *.RAW *.BDT *.BRW *.nc *.dat *.raw *.bdt *.brw *.NC);;All files (*)"));
+    if (!path.isEmpty())
+        openOrTell(path);
 }
 
 void TFrmViewer::openOrTell(const QString& path)
@@ -281,7 +278,7 @@ void TFrmViewer::openOrTell(const QString& path)
     try {
         loadFile(path);
     } catch (const OutputReadError& error) {
-        dialogs().error(this, QString::fromStdString(error.what()), windowTitle());
+        host_.error(this, QString::fromStdString(error.what()), windowTitle());
     }
 }
 

@@ -3,8 +3,9 @@
 // that is no regular file (a FIFO, a device, a folder) is refused at once
 // instead of blocking or being read without end. A hang is ctest's timeout.
 
-#include "app/frm_viewer.h"
-#include "app/viewer_entry.h"
+#include "app/app_viewer_host.h"
+#include "viewer/frm_viewer.h"
+#include "viewer/viewer_entry.h"
 #include "scripted_dialogs.h"
 #include "small_disk.h"
 
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -163,7 +165,7 @@ private slots:
 
     void anExportReplacesThePreviousImageWhole()
     {
-        TFrmViewer viewer;
+        TFrmViewer viewer(appViewerHost());
         viewer.loadFile(output);
         const QString folder = dir.filePath(QStringLiteral("replaced"));
         QVERIFY(QDir().mkpath(folder));
@@ -188,6 +190,31 @@ private slots:
         }
     }
 
+    // A spectrum read again after the file shrank fails inside the stepper's
+    // handler: the program's error box tells it and the window goes on.
+    void aFileThatShrinksUnderTheViewerIsToldInTheProgramsErrorBox()
+    {
+        const QString shrinking = dir.filePath(QStringLiteral("SHRINKS.DAT"));
+        const QByteArray text = outputText();
+        writeAll(shrinking, text);
+        TFrmViewer viewer(appViewerHost());
+        viewer.loadFile(shrinking);
+        const qsizetype tenthSpectrum = text.indexOf("\r\n9,");
+        QVERIFY(tenthSpectrum > 0);
+        writeAll(shrinking, text.left(tenthSpectrum + 2));
+        boxes.clear();
+        viewer.stepper()->setValue(200);
+        QCOMPARE(boxes.calls.size(), 1);
+        QCOMPARE(boxes.calls.front().kind, DialogCall::Error);
+        QCOMPARE(boxes.calls.front().text, shrinking + QStringLiteral(" changed since it was opened"));
+        QCOMPARE(boxes.calls.front().caption, QStringLiteral("Orvantis"));
+
+        boxes.clear();
+        viewer.stepper()->setValue(5);
+        QCOMPARE(viewer.currentSpectrum(), std::size_t{5});
+        QVERIFY(boxes.calls.isEmpty());
+    }
+
     void anInputThatIsNoRegularFileIsRefusedAtOnce()
     {
         const QString image = dir.filePath(QStringLiteral("never.png"));
@@ -198,7 +225,7 @@ private slots:
             QVERIFY2(run.error.contains(refusal), qPrintable(run.error));
             QVERIFY2(!QFile::exists(image), qPrintable(kind));
 
-            TFrmViewer viewer;
+            TFrmViewer viewer(appViewerHost());
             viewer.loadFile(output);
             boxes.clear();
             boxes.fileAnswers << QStringList{input};
@@ -209,7 +236,7 @@ private slots:
             QCOMPARE(QString::fromStdString(viewer.overview()->path), output);
 
             boxes.clear();
-            openViewers({input});
+            openViewers(appViewerHost(), {input});
             QCOMPARE(boxes.texts(DialogCall::Error), QStringList{refusal});
             for (QWidget* window : QApplication::topLevelWidgets())
                 if (qobject_cast<TFrmViewer*>(window))
