@@ -1,11 +1,12 @@
 #include "app/frm_message.h"
 
 #include "app/app_font.h"
+#include "app/app_viewer_host.h"
 #include "app/error_display.h"
 #include "app/frm_main.h"
 #include "app/forms.h"
 #include "app/view_output_menu.h"
-#include "app/viewer_entry.h"
+#include "viewer/viewer_entry.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -91,7 +92,7 @@ void TFrmMessage::ClearMessagesExecute(QObject*)
 void TFrmMessage::ViewSpectraExecute(QObject*)
 {
     const QString output = lastLoggedOutput(Memo1->toPlainText());
-    openViewers(output.isEmpty() ? QStringList() : QStringList{output});
+    openViewers(appViewerHost(), output.isEmpty() ? QStringList() : QStringList{output});
 }
 
 void TFrmMessage::ExitMsgFormExecute(QObject*)

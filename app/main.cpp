@@ -2,13 +2,14 @@
 // Data files named on the command line are converted at once with the
 // stored settings, and the program then ends.
 
+#include "app/app_viewer_host.h"
 #include "app/application.h"
 #include "app/display_check.h"
 #include "app/error_display.h"
 #include "app/qt_dialogs.h"
 #include "app/forms.h"
 #include "app/viewer_command.h"
-#include "app/viewer_entry.h"
+#include "viewer/viewer_entry.h"
 #include "conversion/interrupt_cleanup.h"
 
 #include <cstdio>
@@ -39,7 +40,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     if (command.kind == ViewerCommand::Plot) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         TApplication app(argc, argv);
-        return plotToImage(command.files.front(), command.image, command.wavelength);
+        return plotToImage(appViewerHost(), command.files.front(), command.image, command.wavelength);
     }
     if (!displayAvailable()) {
         std::fputs("orvantis: no display is available for the viewer; draw an image with\n"
@@ -50,7 +51,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     TApplication app(argc, argv);
     QtDialogs boxes; // the viewer's error boxes, a failed export's too
     setDialogs(&boxes);
-    openViewers(command.files);
+    openViewers(appViewerHost(), command.files);
     return TApplication::exec();
 }
 

@@ -1,7 +1,8 @@
 #include "app/view_output_menu.h"
 
+#include "app/app_viewer_host.h"
 #include "app/error_display.h"
-#include "app/viewer_entry.h"
+#include "viewer/viewer_entry.h"
 
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -21,7 +22,7 @@ void showMenu(QPlainTextEdit* list, const std::function<QString(const QString&)>
     if (!viewerBuilt())
         view->setToolTip(viewerMissingText());
     if (menu->exec(list->viewport()->mapToGlobal(at)) == view)
-        openViewers({outputOf(line)});
+        openViewers(appViewerHost(), {outputOf(line)});
 }
 
 } // namespace

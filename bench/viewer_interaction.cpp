@@ -4,7 +4,8 @@
 // the file, then replotted). Prints the median and the slowest of 40 each,
 // in milliseconds. Runs on the offscreen platform.
 
-#include "app/frm_viewer.h"
+#include "app/app_viewer_host.h"
+#include "viewer/frm_viewer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -42,7 +43,7 @@ int main(int argc, char** argv)
         std::fputs("usage: viewer-interaction OUTPUTFILE\n", stderr);
         return 2;
     }
-    TFrmViewer viewer;
+    TFrmViewer viewer(appViewerHost());
     viewer.resize(1200, 900);
     viewer.show();
     viewer.loadFile(QString::fromLocal8Bit(argv[1]));

@@ -2,7 +2,7 @@
 // with an OutputReadError, and a spectrum returned to by its position reads
 // the same again.
 
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 #include "fuzz_support.h"
 
 #include <cstdlib>

@@ -7,7 +7,7 @@
 #include "calibration/cal_table.h"
 #include "conversion/netcdf_output.h"
 #include "conversion/output_name.h"
-#include "conversion/output_reader.h"
+#include "readback/output_reader.h"
 #include "conversion/processing.h"
 #include "core/identify.h"
 #include "conversion/default_context.h"

@@ -1,0 +1,53 @@
+#pragma once
+// The lines of a text output file, CR LF or LF ended, with the number of
+// each and the byte offset of the next, and the cells of a line.
+
+#include "readback/output_reader.h"
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class OutputLines {
+public:
+    explicit OutputLines(const std::string& path);
+
+    // The next line without its line end; false at the end of the file.
+    bool next(std::string& line);
+    std::int64_t offset() const { return offset_; }
+    // Goes back to an offset that offset() gave; messages then name the
+    // byte offset of the line instead of its number.
+    void seek(std::int64_t offset);
+
+    // An OutputReadError naming the file and the line read last.
+    [[noreturn]] void fail(const std::string& what) const;
+
+private:
+    std::string path_;
+    std::unique_ptr<std::ifstream> stream_;
+    std::int64_t offset_ = 0;
+    std::int64_t lineStart_ = 0;
+    long lineNumber_ = 0;
+    bool numbered_ = true; // false once seek() made the line numbers unknown
+};
+
+// Walks the cells of one line split at the delimiter.
+class Cells {
+public:
+    Cells(std::string_view line, char delimiter) : rest_(line), delimiter_(delimiter) {}
+    // The next cell; false when the line has no more.
+    bool next(std::string_view& cell);
+    bool done() const { return finished_; }
+
+private:
+    std::string_view rest_;
+    char delimiter_;
+    bool finished_ = false;
+};
+
+// Cell conversions; false when the cell is not wholly a number of the kind.
+bool parseLong(std::string_view cell, long& value);
+bool parseFloat(std::string_view cell, float& value);
+bool parseDouble(std::string_view cell, double& value);

@@ -1,0 +1,67 @@
+// Rows of the normal text layout: the thirteen fields, then numPix values.
+
+#include "readback/output_record_fields.h"
+#include "readback/output_source.h"
+#include "core/pixel_count.h"
+
+#include <string>
+
+namespace {
+
+class NormalRows : public OutputSource {
+public:
+    NormalRows(OutputLines lines, char delimiter) : lines_(std::move(lines)), delimiter_(delimiter) {}
+
+    bool next(OutputSpectrum& spectrum) override
+    {
+        if (!lines_.next(line_))
+            return false;
+        if (line_.empty()) {
+            if (lines_.next(line_))
+                lines_.fail("a blank line inside the table");
+            return false;
+        }
+        parseRow(spectrum);
+        return true;
+    }
+
+    std::int64_t position() const override { return lines_.offset(); }
+
+    void seek(std::int64_t position) override { lines_.seek(position); }
+
+private:
+    void parseRow(OutputSpectrum& spectrum)
+    {
+        Cells cells(line_, delimiter_);
+        std::string_view cell;
+        spectrum.record = SpectrumRecord{};
+        spectrum.record.channel = -1;
+        for (int field = 0; field < RECORD_FIELDS; ++field) {
+            if (!cells.next(cell))
+                lines_.fail("the row ends after " + std::to_string(field) + " of its 13 fields");
+            if (!setRecordField(spectrum.record, field, cell))
+                lines_.fail("field " + std::to_string(field + 1) + " is not a number: \"" + std::string(cell) + "\"");
+        }
+        const int count = storedPixelCount(spectrum.record);
+        spectrum.values.resize(static_cast<std::size_t>(count));
+        for (int k = 0; k < count; ++k) {
+            if (!cells.next(cell))
+                lines_.fail("the row ends after " + std::to_string(k) + " of its " + std::to_string(count) + " values");
+            if (!parseFloat(cell, spectrum.values[static_cast<std::size_t>(k)]))
+                lines_.fail("value " + std::to_string(k + 1) + " is not a number: \"" + std::string(cell) + "\"");
+        }
+        if (cells.next(cell))
+            lines_.fail("the row has more than the " + std::to_string(count) + " values it declares");
+    }
+
+    OutputLines lines_;
+    char delimiter_;
+    std::string line_;
+};
+
+} // namespace
+
+std::unique_ptr<OutputSource> normalRows(OutputLines lines, char delimiter)
+{
+    return std::make_unique<NormalRows>(std::move(lines), delimiter);
+}

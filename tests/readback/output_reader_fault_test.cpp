@@ -1,0 +1,174 @@
+// Damaged outputs: every cut of a file and a foreign character anywhere in
+// its table either read as a leading part of the spectra or end in a clear
+// OutputReadError, never in a crash or a wrong spectrum.
+
+#include "calibration/cal_table.h"
+#include "conversion/default_context.h"
+#include "readback/output_reader.h"
+#include "core/file_path.h"
+#include "output_reader_support.h"
+#include "sample_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+bool sameSpectrum(const OutputSpectrum& a, const OutputSpectrum& b)
+{
+    return std::memcmp(&a.record, &b.record, SPECTRUM_RECORD_SIZE) == 0 && a.values == b.values;
+}
+
+// Reads the file; on success its spectra must lead the whole file's, all
+// but the last of them unchanged (a cut may shorten the last number).
+void expectPrefixOrError(const std::string& path, const std::vector<OutputSpectrum>& whole, std::size_t cut)
+{
+    try {
+        const std::vector<OutputSpectrum> read = readAll(path);
+        ASSERT_LE(read.size(), whole.size()) << "cut at " << cut;
+        for (std::size_t j = 0; j + 1 < read.size(); ++j)
+            ASSERT_TRUE(sameSpectrum(read[j], whole[j])) << "cut at " << cut << ", spectrum " << j;
+    } catch (const OutputReadError& error) {
+        EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+    }
+}
+
+std::size_t tableStart(const std::string& bytes)
+{
+    std::size_t at = 0;
+    for (int line = 0; line < 4; ++line)
+        at = bytes.find('\n', at) + 1;
+    return at;
+}
+
+class DamagedOutput : public ::testing::TestWithParam<bool> {
+protected:
+    void TearDown() override { freeCals(); }
+    TempDir dir;
+};
+
+TEST_P(DamagedOutput, EveryCutOfATextOutputReadsALeadingPartOrFails)
+{
+    const std::string path = convertExample(dir, "SET0101B.ASC", 1, GetParam(), false, ',');
+    const std::string bytes = readFile(path);
+    const std::vector<OutputSpectrum> whole = readAll(path);
+    const std::string damaged = dir.file("CUT.DAT");
+    for (std::size_t cut = 0; cut < bytes.size(); cut += cut < tableStart(bytes) + 16 ? 1 : 89) {
+        writeFile(damaged, bytes.substr(0, cut));
+        expectPrefixOrError(damaged, whole, cut);
+    }
+}
+
+TEST_P(DamagedOutput, AForeignCharacterAnywhereInTheTableIsAnError)
+{
+    const std::string path = convertExample(dir, "SET0101B.ASC", 1, GetParam(), false, ',');
+    const std::string bytes = readFile(path);
+    const std::string damaged = dir.file("BAD.DAT");
+    for (std::size_t at = tableStart(bytes); at < bytes.size(); at += 37) {
+        std::string bad = bytes;
+        bad[at] = 'Q';
+        writeFile(damaged, bad);
+        EXPECT_THROW(readAll(damaged), OutputReadError) << "at byte " << at;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(NormalAndTransposed, DamagedOutput, ::testing::Bool());
+
+TEST(DamagedBinaryOutput, ACutInsideARecordIsAnErrorAndACutBetweenRecordsReadsThoseBefore)
+{
+    TempDir dir;
+    const std::string path = convertExample(dir, "SET0102A.BIN", 2, false, true, ',');
+    freeCals();
+    const std::string bytes = readFile(path);
+    const std::vector<OutputSpectrum> whole = readAll(path);
+    ASSERT_GT(whole.size(), 1u);
+    const std::size_t recordSize = SPECTRUM_RECORD_SIZE + 4 * whole.front().values.size();
+    ASSERT_EQ(bytes.size(), recordSize * whole.size());
+    const std::string damaged = dir.file("CUT.BDT");
+    for (std::size_t cut = 1; cut < bytes.size(); cut += cut % recordSize < 52 ? 1 : 97) {
+        writeFile(damaged, bytes.substr(0, cut));
+        if (cut % recordSize != 0) {
+            EXPECT_THROW(readAll(damaged), OutputReadError) << "cut at " << cut;
+            continue;
+        }
+        const std::vector<OutputSpectrum> read = readAll(damaged);
+        ASSERT_EQ(read.size(), cut / recordSize);
+        EXPECT_TRUE(sameSpectrum(read.back(), whole[read.size() - 1]));
+    }
+}
+
+TEST(DamagedBinaryOutput, AnImpossibleValueCountIsAnError)
+{
+    TempDir dir;
+    unsigned char record[SPECTRUM_RECORD_SIZE] = {};
+    record[46] = 0x01;
+    record[47] = 0x80; // numPix -32767
+    const std::string path = dir.write("NEG.BDT", std::string(reinterpret_cast<char*>(record), sizeof record));
+    EXPECT_THROW(readAll(path), OutputReadError);
+}
+
+std::string headerLines()
+{
+    return "Tidelume processed data file. Serial: TDL0417 Orvantis v1.31\r\nSource file: A.ASC\r\n"
+           "Calibration file: E.CAL\r\nChannel: Ed, uW\r\n";
+}
+
+TEST(HeaderOnlyOutput, HeaderLinesWithoutTableAreAnErrorThatSaysSo)
+{
+    TempDir dir;
+    try {
+        readAll(dir.write("HEAD.DAT", headerLines()));
+        FAIL() << "read";
+    } catch (const OutputReadError& error) {
+        EXPECT_NE(std::string(error.what()).find("table after the header lines is missing"), std::string::npos)
+            << error.what();
+    }
+}
+
+TEST(HeaderOnlyOutput, ATableWithoutSpectraHasNone)
+{
+    TempDir dir;
+    const std::string columns = "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,?,?\r\n";
+    OutputReader normal(dir.write("EMPTY.DAT", headerLines() + columns));
+    EXPECT_EQ(normal.layout(), OutputLayout::Normal);
+    EXPECT_EQ(normal.wavelengths().size(), 2u);
+    EXPECT_TRUE(readAll(normal).empty());
+    std::string labels;
+    for (const char* label : {"Time", "temp", "volts", "depth", "process", "N", "Scale", "Do", "Dt", "intTime",
+                              "firstPix", "pixInc", "numPix"})
+        labels += std::string(label) + "\r\n";
+    OutputReader transposed(dir.write("EMPTY2.DAT", headerLines() + labels));
+    EXPECT_EQ(transposed.layout(), OutputLayout::Transposed);
+    EXPECT_TRUE(readAll(transposed).empty());
+}
+
+TEST(OddDelimiter, ADelimiterThatNumbersAreWrittenWithIsRefused)
+{
+    TempDir dir;
+    const std::string columns = "Time5temp5volts5depth5process5N5scale5Do5Dt5IntTime5firstPix5pixInc5numPix\r\n";
+    EXPECT_THROW(OutputReader(dir.write("FIVE.DAT", headerLines() + columns)), OutputReadError);
+}
+
+// A folder is refused by its kind before any read; FIFOs and devices, which
+// would block or never end, are the viewer's tests on the systems that have them.
+TEST(NotAnOutput, WhatIsNoRegularFileIsRefusedNamingIt)
+{
+    TempDir dir;
+    const std::string folder = utf8FromPath(dir.path());
+    try {
+        OutputReader reader(folder);
+        FAIL() << "a folder was read";
+    } catch (const OutputReadError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open \"" + folder + "\": it is not a regular file");
+    }
+    const std::string missing = dir.file("NONE.DAT");
+    try {
+        OutputReader reader(missing);
+        FAIL() << "a missing file was read";
+    } catch (const OutputReadError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot open \"" + missing + "\": ", 0), 0u) << error.what();
+    }
+}
+
+} // namespace

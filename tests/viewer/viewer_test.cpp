@@ -1,0 +1,242 @@
+// The spectra viewer offscreen: it shows an output file of the example data,
+// steps through its spectra, plots the value at a clicked wavelength, and
+// exports each image form at the size asked; --plot does so without windows.
+
+#include "app/app_viewer_host.h"
+#include "viewer/frm_viewer.h"
+#include "viewer/plot_export.h"
+#include "calibration/cal_table.h"
+#include "conversion/default_context.h"
+#include "conversion/output_name.h"
+#include "conversion/processing.h"
+
+#include <qcustomplot.h>
+
+#include <QProcess>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+std::vector<OutputSpectrum> readAllSpectra(const QString& path)
+{
+    OutputReader reader(path.toStdString());
+    std::vector<OutputSpectrum> spectra;
+    for (OutputSpectrum s; reader.next(s);)
+        spectra.push_back(s);
+    return spectra;
+}
+
+// Share of pixels that are not the background's white.
+double inkShare(const QImage& image)
+{
+    qsizetype ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += (image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+    return static_cast<double>(ink) / static_cast<double>(image.width() * image.height());
+}
+
+QVector<double> graphValues(QCPGraph* graph)
+{
+    QVector<double> values;
+    for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it)
+        values << it->value;
+    return values;
+}
+
+} // namespace
+
+class ViewerTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QString output;
+
+    QString convert(const QString& example, int level, bool transpose, bool binary)
+    {
+        const QString input = dir.filePath(example);
+        QFile::copy(QStringLiteral(ORVANTIS_EXAMPLES "/") + example, input);
+        const QString cal = QStringLiteral(ORVANTIS_EXAMPLES "/EXAMPLE.CAL");
+        freeCals();
+        loadCalFile(cal.toLocal8Bit().constData(), 0, 0, nullptr);
+        calibrateFile(input.toLocal8Bit().constData(), cal.toLocal8Bit().constData(), static_cast<int8_t>(level),
+                      transpose, binary, ';', 0, nullptr);
+        freeCals();
+        return QString::fromStdString(outputFileName(input.toStdString(), level, binary));
+    }
+
+private slots:
+    void initTestCase() { output = convert(QStringLiteral("SET0101A.ASC"), 4, false, false); }
+
+    void showsEverySpectrumAndStepsThroughThem()
+    {
+        const std::vector<OutputSpectrum> spectra = readAllSpectra(output);
+        QVERIFY(spectra.size() > 2);
+        TFrmViewer viewer(appViewerHost());
+        viewer.show();
+        viewer.loadFile(output);
+        QCOMPARE(viewer.overview()->records.size(), spectra.size());
+        QCOMPARE(viewer.stepper()->maximum(), static_cast<int>(spectra.size() - 1));
+        QCOMPARE(viewer.spectraView()->xAxis->label(), QStringLiteral("Wavelength (nm)"));
+        QVERIFY(viewer.spectraView()->yAxis->label().contains(QStringLiteral("uW/cm^2/nm")));
+        QCPGraph* highlighted = viewer.spectraView()->graph(viewer.spectraView()->graphCount() - 1);
+        for (std::size_t j = 1; j < spectra.size(); ++j) {
+            QTest::keyClick(&viewer, Qt::Key_Right);
+            QCOMPARE(viewer.currentSpectrum(), j);
+            QCOMPARE(viewer.stepper()->value(), static_cast<int>(j));
+            const std::vector<float>& expected = spectra[j].values;
+            QCOMPARE(graphValues(highlighted), QVector<double>(expected.begin(), expected.end()));
+        }
+        QTest::keyClick(&viewer, Qt::Key_Right); // stays on the last
+        QCOMPARE(viewer.currentSpectrum(), spectra.size() - 1);
+        viewer.stepper()->setValue(1);
+        QCOMPARE(viewer.currentSpectrum(), std::size_t{1});
+        QTest::keyClick(&viewer, Qt::Key_Left);
+        QCOMPARE(viewer.currentSpectrum(), std::size_t{0});
+    }
+
+    void aClickOnTheSpectraPlotsThatWavelengthAgainstSpectrumNumber()
+    {
+        const std::vector<OutputSpectrum> spectra = readAllSpectra(output);
+        TFrmViewer viewer(appViewerHost());
+        viewer.show();
+        viewer.loadFile(output);
+        QCustomPlot* view = viewer.spectraView();
+        const QPoint at(static_cast<int>(view->xAxis->coordToPixel(600.0)),
+                        static_cast<int>(view->yAxis->coordToPixel(view->yAxis->range().center())));
+        QTest::mousePress(view, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(view, Qt::LeftButton, {}, at);
+        const std::size_t k = viewer.chosenValue();
+        const std::vector<double>& x = viewer.overview()->x;
+        QVERIFY2(std::abs(x[k] - 600.0) < 4.0, qPrintable(QString::number(x[k])));
+        QVector<double> expected;
+        for (const OutputSpectrum& s : spectra)
+            expected << s.values[k];
+        QCOMPARE(graphValues(viewer.seriesView()->graph(0)), expected);
+        viewer.setSeries(TFrmViewer::Temperature);
+        QCOMPARE(graphValues(viewer.seriesView()->graph(0)).front(), static_cast<double>(spectra[0].record.temp));
+    }
+
+    void manySpectraAreDrawnAsEnvelopeAndAThinnedSetOfWholeSpectra()
+    {
+        // 1001 spectra of 4 values: value k of spectrum j is j * 10 + k, with one far low value.
+        QByteArray text = "Tidelume processed data file. Serial: S Orvantis v1.31\r\nSource file: A\r\n"
+                          "Calibration file: C\r\nChannel: Lu, W\r\n"
+                          "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,?,?,?,?\r\n";
+        const int spectra = 1001;
+        for (int j = 0; j < spectra; ++j) {
+            text += QByteArray::number(j) + ",1.0,2.00,3.00,4,1,1,0,0,100,0,1,4";
+            for (int k = 0; k < 4; ++k)
+                text += "," + QByteArray::number(j == 500 && k == 2 ? -7 : j * 10 + k);
+            text += "\r\n";
+        }
+        QFile file(dir.filePath(QStringLiteral("MANY.DAT")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        const SpectraOverview o = readOverview(file.fileName().toStdString(), 10);
+        QCOMPARE(o.records.size(), std::size_t{spectra});
+        QVERIFY(!o.calibrated);
+        QCOMPARE(o.lower, (std::vector<float>{0, 1, -7, 3}));
+        QCOMPARE(o.upper, (std::vector<float>{10000, 10001, 10002, 10003}));
+        QVERIFY(o.samples.size() >= 10 && o.samples.size() < 20);
+        for (std::size_t i = 0; i < o.samples.size(); ++i) {
+            const auto j = static_cast<float>(o.sampleIndex[i]);
+            QCOMPARE(o.samples[i], (std::vector<float>{j * 10, j * 10 + 1, j * 10 + 2, j * 10 + 3}));
+            QVERIFY(i == 0 || o.sampleIndex[i] - o.sampleIndex[i - 1] == o.sampleIndex[1] - o.sampleIndex[0]);
+        }
+        QCOMPARE(o.column.size(), std::size_t{spectra});
+        QCOMPARE(o.column[500], -7.0);
+    }
+
+    void everyOutputFormOpens()
+    {
+        for (const bool binary : {false, true}) {
+            const QString path = convert(QStringLiteral("SET0101B.ASC"), binary ? 0 : 2, !binary, binary);
+            TFrmViewer viewer(appViewerHost());
+            viewer.loadFile(path);
+            QCOMPARE(viewer.overview()->records.size(), readAllSpectra(path).size());
+            QCOMPARE(viewer.overview()->calibrated, !binary);
+        }
+    }
+
+    void aDamagedFileIsRefusedAndTheViewKept()
+    {
+        TFrmViewer viewer(appViewerHost());
+        viewer.loadFile(output);
+        QFile damaged(dir.filePath(QStringLiteral("DAMAGED.DAT")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        QFile whole(output);
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        damaged.write(whole.readAll().left(900));
+        damaged.close();
+        QVERIFY_THROWS_EXCEPTION(OutputReadError, viewer.loadFile(damaged.fileName()));
+        QCOMPARE(QString::fromStdString(viewer.overview()->path), output);
+    }
+
+    void exportsEachImageFormAtTheSizeAsked()
+    {
+        TFrmViewer viewer(appViewerHost());
+        viewer.loadFile(output);
+        const QSize size(640, 480);
+        const QString png = dir.filePath(QStringLiteral("view.png"));
+        viewer.exportImage(png, size);
+        const QImage image(png);
+        QCOMPARE(image.size(), size);
+        QVERIFY(inkShare(image) > 0.02);
+
+        const QString svg = dir.filePath(QStringLiteral("view.svg"));
+        viewer.exportImage(svg, size);
+        QSvgRenderer renderer(svg);
+        QVERIFY(renderer.isValid());
+        QCOMPARE(renderer.viewBox().size(), size);
+        QImage drawn(size, QImage::Format_ARGB32);
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        renderer.render(&painter);
+        painter.end();
+        QVERIFY(inkShare(drawn) > 0.02);
+
+        const QString pdf = dir.filePath(QStringLiteral("view.pdf"));
+        viewer.exportImage(pdf, size);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("%PDF"));
+        QVERIFY(bytes.contains("/MediaBox [0 0 640.000000 480.000000]"));
+        QVERIFY(bytes.size() > 10000); // the plots' paths, not an empty page
+
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, viewer.exportImage(dir.filePath(QStringLiteral("v.gif")), size));
+    }
+
+    void plotCommandDrawsWithoutWindowsAndExits()
+    {
+        const QString image = dir.filePath(QStringLiteral("plot.png"));
+        QProcess program;
+        program.start(QStringLiteral(ORVANTIS_PROGRAM), {QStringLiteral("--plot"), output, QStringLiteral("--output"),
+                                                         image, QStringLiteral("--wavelength"), QStringLiteral("500")});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(QImage(image).size(), QSize(1200, 900));
+
+        program.start(QStringLiteral(ORVANTIS_PROGRAM), {QStringLiteral("--plot"), output});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 2);
+        QVERIFY(program.readAllStandardError().contains("--output IMAGE"));
+
+        program.start(
+            QStringLiteral(ORVANTIS_PROGRAM),
+            {QStringLiteral("--plot"), dir.filePath(QStringLiteral("NONE.DAT")), QStringLiteral("--output"), image});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(program.readAllStandardError().contains("NONE.DAT"));
+    }
+};
+
+QTEST_MAIN(ViewerTest)
+#include "viewer_test.moc"

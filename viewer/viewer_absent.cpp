@@ -1,0 +1,28 @@
+// The viewer's entry points in a build without the plotting library.
+
+#include "viewer/viewer_entry.h"
+
+#include <QMessageBox>
+
+#include <cstdio>
+
+bool viewerBuilt()
+{
+    return false;
+}
+
+QString viewerMissingText()
+{
+    return QStringLiteral("The spectra viewer is not in this build of Orvantis.");
+}
+
+void openViewers(ViewerHost&, const QStringList&)
+{
+    QMessageBox::information(nullptr, QStringLiteral("Orvantis"), viewerMissingText());
+}
+
+int plotToImage(ViewerHost&, const QString&, const QString&, double)
+{
+    std::fprintf(stderr, "orvantis: %s\n", viewerMissingText().toLocal8Bit().constData());
+    return 2;
+}
