@@ -49,12 +49,35 @@ public:
         PendingSlots& slots_;
     };
 
+    // Marks a temporary being put in place: a handler running on another
+    // thread waits for it to be done, and once a handler has begun, no
+    // temporary may be put in place any more (a stopped run's conversions
+    // on other threads leave the previous outputs).
+    class Placing {
+    public:
+        explicit Placing(PendingSlots& slots) : slots_(slots)
+        {
+            slots_.placing_.fetch_add(1);
+            allowed_ = !slots_.stopping_.load();
+        }
+        ~Placing() { slots_.placing_.fetch_sub(1); }
+        Placing(const Placing&) = delete;
+        Placing& operator=(const Placing&) = delete;
+
+        bool allowed() const { return allowed_; }
+
+    private:
+        PendingSlots& slots_;
+        bool allowed_;
+    };
+
     // Calls removeFile for every name held; safe in an interrupt handler.
     template <class RemoveFile>
     void removeAll(RemoveFile removeFile) noexcept
     {
-        // A temporary is made in a moment; one that hangs is not waited for long.
-        for (int wait = 0; adding_.load() > 0 && wait < MaxWaits; ++wait)
+        stopping_.store(true);
+        // A temporary is made or renamed in a moment; one that hangs is not waited for long.
+        for (int wait = 0; (adding_.load() > 0 || placing_.load() > 0) && wait < MaxWaits; ++wait)
             std::this_thread::yield();
         for (Slot& slot : slots_)
             if (slot.ready.load())
@@ -74,4 +97,6 @@ private:
 
     Slot slots_[SLOTS];
     std::atomic<int> adding_{0};
+    std::atomic<int> placing_{0};
+    std::atomic<bool> stopping_{false};
 };

@@ -97,7 +97,11 @@ int syncToDisk(std::FILE* stream)
 // left to fail at.
 int putInPlace(std::FILE* stream, const std::string& from, const std::string& to)
 {
-    const int error = std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    const InterruptsHeldBack held; // a handler on this thread would wait for the rename forever
+    const PendingSlots<char>::Placing placing(pendingSlots);
+    int error = EINTR; // the run is being stopped
+    if (placing.allowed())
+        error = std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
     std::fclose(stream);
     return error;
 }

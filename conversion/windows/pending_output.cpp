@@ -132,6 +132,9 @@ int putInPlace(std::FILE* stream, const std::string& from, const std::string& to
 {
     if (std::fclose(stream) != 0)
         return errno;
+    const PendingSlots<wchar_t>::Placing placing(pendingSlots);
+    if (!placing.allowed())
+        return EINTR; // the run is being stopped
     return MoveFileExW(wideFromUtf8(from).c_str(), wideFromUtf8(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? 0
