@@ -4,6 +4,7 @@
 #include "conversion/file_window.h"
 #include "core/log.h"
 #include "core/pixel_count.h"
+#include "core/record_fields.h"
 #include "conversion/output_buffer.h"
 #include "conversion/row_pipeline.h"
 
@@ -46,9 +47,7 @@ void logWrite(const Log& log, const SpectrumRecord& record)
 // The transposed table: thirteen label rows from the records, then one row
 // per value. Row r's cell of spectrum j is read from the temporary file at
 // j * recordSize + cellOffset(r), cellSize(r) bytes long.
-constexpr int LABEL_ROWS = 13;
-const char* const rowLabels[LABEL_ROWS] = {"Time", "temp", "volts",   "depth",    "process", "N",     "Scale",
-                                           "Do",   "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
+constexpr int LABEL_ROWS = RECORD_FIELDS;
 
 // Bytes of the temporary file gathered for a band of rows at a time; the
 // larger it is, the fewer passes over the file a long table takes.
@@ -64,24 +63,20 @@ FileOffset cellSize(int row)
     return row < LABEL_ROWS ? static_cast<FileOffset>(SPECTRUM_RECORD_SIZE) : FileOffset{4};
 }
 
+void putField(OutputBuffer& out, const RecordField& field, const SpectrumRecord& r, int precision)
+{
+    switch (field.form) {
+    case FieldForm::Integer: out.putInteger(static_cast<long>(field.value(r))); break;
+    case FieldForm::Fixed: out.putFixed(field.value(r), precision); break;
+    case FieldForm::General: out.putGeneral(field.value(r), precision); break;
+    }
+}
+
 void putLabelCell(OutputBuffer& out, int row, const SpectrumRecord& r, char delimiter)
 {
+    const RecordField& field = recordFields()[static_cast<std::size_t>(row)];
     out.put(delimiter);
-    switch (row) {
-    case 0: out.putInteger(r.time); break;
-    case 1: out.putFixed(r.temp, 2); break;
-    case 2: out.putFixed(r.volts, 2); break;
-    case 3: out.putFixed(r.depth, 2); break;
-    case 4: out.putInteger(r.process); break;
-    case 5: out.putInteger(r.N); break;
-    case 6: out.putGeneral(r.scale, 4); break;
-    case 7: out.putGeneral(r.Do, 4); break;
-    case 8: out.putGeneral(r.Dt, 4); break;
-    case 9: out.putInteger(r.intTime); break;
-    case 10: out.putInteger(r.firstPix); break;
-    case 11: out.putInteger(r.pixInc); break;
-    default: out.putInteger(r.numPix); break;
-    }
+    putField(out, field, r, field.labelCellPrecision);
 }
 
 float loadFloatLE(const unsigned char* bytes)
@@ -168,7 +163,7 @@ private:
     void startRow(int row)
     {
         if (row < LABEL_ROWS) {
-            out_.put(std::string_view(rowLabels[row]));
+            out_.put(std::string_view(recordFields()[static_cast<std::size_t>(row)].rowLabel));
             return;
         }
         if (row == LABEL_ROWS)
@@ -258,31 +253,11 @@ private:
 
 void putTextRow(OutputBuffer& out, const SpectrumRecord& r, const float* pixels, char d)
 {
-    out.putInteger(r.time);
-    out.put(d);
-    out.putFixed(r.temp, 1);
-    out.put(d);
-    out.putFixed(r.volts, 2);
-    out.put(d);
-    out.putFixed(r.depth, 2);
-    out.put(d);
-    out.putInteger(r.process);
-    out.put(d);
-    out.putInteger(r.N);
-    out.put(d);
-    out.putGeneral(r.scale, 4);
-    out.put(d);
-    out.putGeneral(r.Do, 4);
-    out.put(d);
-    out.putGeneral(r.Dt, 4);
-    out.put(d);
-    out.putInteger(r.intTime);
-    out.put(d);
-    out.putInteger(r.firstPix);
-    out.put(d);
-    out.putInteger(r.pixInc);
-    out.put(d);
-    out.putInteger(r.numPix);
+    for (const RecordField& field : recordFields()) {
+        if (&field != &recordFields().front())
+            out.put(d);
+        putField(out, field, r, field.rowPrecision);
+    }
     const int count = storedPixelCount(r);
     for (int k = 0; k < count; ++k) {
         out.put(d);
@@ -296,12 +271,11 @@ int16_t writeHeader(const Conversion& conversion, int channel, const SpectrumRec
     const char d = conversion.options.delimiter;
     const CalTable& calibration = conversion.calTable();
     OutputBuffer out(output);
-    for (const char* name :
-         {"Time", "temp", "volts", "depth", "process", "N", "scale", "Do", "Dt", "IntTime", "firstPix", "pixInc"}) {
-        out.put(std::string_view(name));
-        out.put(d);
+    for (const RecordField& field : recordFields()) {
+        if (&field != &recordFields().front())
+            out.put(d);
+        out.put(std::string_view(field.columnLabel));
     }
-    out.put(std::string_view("numPix"));
     const bool known = calibration.slotLoaded(channel);
     for (int k = 0; k < record.numPix; ++k) {
         out.put(d);

@@ -82,9 +82,9 @@ bool usableDelimiter(char d)
 
 std::string normalColumnLabels(char d)
 {
-    std::string labels = normalFieldLabels[0];
+    std::string labels = recordFields()[0].columnLabel;
     for (int field = 1; field < RECORD_FIELDS; ++field)
-        labels += d + std::string(normalFieldLabels[field]);
+        labels += d + std::string(recordFields()[static_cast<std::size_t>(field)].columnLabel);
     return labels;
 }
 

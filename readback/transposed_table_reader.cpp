@@ -60,9 +60,10 @@ private:
     void readLabelRows()
     {
         for (int field = 0; field < RECORD_FIELDS; ++field) {
+            const char* label = recordFields()[static_cast<std::size_t>(field)].rowLabel;
             if (field > 0 && !lines_.next(line_))
-                lines_.fail(std::string("the table ends before its row \"") + transposedFieldLabels[field] + "\"");
-            const std::size_t cells = readRow(transposedFieldLabels[field], [&](std::size_t j, std::string_view cell) {
+                lines_.fail(std::string("the table ends before its row \"") + label + "\"");
+            const std::size_t cells = readRow(label, [&](std::size_t j, std::string_view cell) {
                 if (field == 0)
                     records_.push_back(blankRecord());
                 if (j >= records_.size())
