@@ -56,3 +56,9 @@ const NcLibrary& ncLibrary()
         throw NcError(loaded.error, ENOENT);
     return loaded.functions;
 }
+
+std::mutex& ncLibraryLock()
+{
+    static std::mutex lock;
+    return lock;
+}

@@ -141,7 +141,11 @@ private:
 };
 
 NetcdfOutput::NetcdfOutput() = default;
-NetcdfOutput::~NetcdfOutput() = default;
+NetcdfOutput::~NetcdfOutput()
+{
+    const std::lock_guard lock(ncLibraryLock());
+    writer_.reset();
+}
 
 bool NetcdfOutput::available()
 {
@@ -153,6 +157,7 @@ bool NetcdfOutput::available()
 template <class Step>
 bool NetcdfOutput::guarded(Step step)
 {
+    const std::lock_guard lock(ncLibraryLock());
     errno = 0; // a failure inside HDF5 leaves its reason here
     try {
         step();

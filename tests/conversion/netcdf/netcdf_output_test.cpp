@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <bit>
 #include <cstdint>
 #include <chrono>
@@ -200,6 +202,35 @@ TEST_F(NetcdfOutputTest, EveryLevelHoldsTheValuesAndFieldsOfTheBinaryOutputToThe
             EXPECT_EQ(reader.wavelengths()[7],
                       pixelWavelength(chanIndex, pixelNumber(spectra[0].record.firstPix, spectra[0].record.pixInc, 7)));
         }
+    }
+}
+
+// The library is not safe for threads: conversions running at once take
+// turns with it, and each file holds what a conversion on its own writes.
+TEST_F(NetcdfOutputTest, ConversionsOnSeveralThreadsAtOnceWriteWhatEachWritesAlone)
+{
+    const std::string input = dir.file("SET0101A.ASC");
+    ASSERT_EQ(convert(input, 4, OutputForm::Binary), 0);
+    const std::vector<Spectrum> spectra = readBinaryOutput(outputFileName(input, 4, OutputForm::Binary));
+    Conversion conversion;
+    ASSERT_EQ(identifyDataFile(input.c_str(), conversion.log, conversion.identity), 1);
+    conversion.options.form = OutputForm::NetCdf;
+    conversion.calibration = std::shared_ptr<const CalTable>(std::shared_ptr<const CalTable>(), &calTable);
+    std::vector<std::string> copies;
+    for (int copy = 0; copy < 6; ++copy) {
+        copies.push_back(dir.file("COPY" + std::to_string(copy) + ".ASC"));
+        fs::copy_file(input, copies.back());
+    }
+    std::vector<FileResult> results(copies.size());
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t i = 0; i < copies.size(); ++i)
+            threads.emplace_back([&, i] { results[i] = convertFile(conversion, copies[i], cal); });
+    }
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        SCOPED_TRACE(copies[i]);
+        EXPECT_EQ(results[i].outcome, ConversionOutcome::Converted);
+        expectSameSpectra(outputFileName(copies[i], 4, OutputForm::NetCdf), spectra, 1);
     }
 }
 
