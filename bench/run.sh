@@ -140,12 +140,14 @@ compare() {
   record_memory "$case" "$data" "$ours"
 }
 
-# compare_jobs CASE CAL OPTIONS-AND-FILES...: --jobs 2 against one after the other.
+# compare_jobs CASE GOAL CAL OPTIONS-AND-FILES...: --jobs 2 against one after
+# the other; GOAL the most their time ratio may be (0.59: 1.7 times the
+# throughput).
 compare_jobs() {
-  local case=$1
-  shift
+  local case=$1 goal=$2
+  shift 2
   compare "$case, --jobs 2" "2 x 20000x256" "$(job_count=2 convert "$@")" \
-    "one after the other" "$(convert "$@")" slower 0.6
+    "one after the other" "$(convert "$@")" slower "$goal"
 }
 
 run_all_cases() {
@@ -162,9 +164,10 @@ run_all_cases() {
     "cp" "$(printf 'cp %q %q' "$work/RAW256.BDT" "$work/COPY.BDT")" slower 5
   compare "binary raw -> NetCDF .nc" "20000x256" "$(convert CAL256.CAL --netcdf RAW256.BIN)" \
     ".BDT output" "$(convert CAL256.CAL --binary RAW256.BIN)" slower 2
-  compare_jobs "two text files -> .DAT" CAL256.CAL TEXT256A.ASC TEXT256B.ASC
-  compare_jobs "two text files -> transposed .DAT" CAL256.CAL --transpose TEXT256A.ASC TEXT256B.ASC
-  compare_jobs "two binary files -> .BDT" CAL256.CAL --binary RAW256.BIN RAW256B.BIN
+  compare_jobs "two text files -> .DAT" 0.6 CAL256.CAL TEXT256A.ASC TEXT256B.ASC
+  compare_jobs "two text files -> transposed .DAT" 0.59 CAL256.CAL --transpose TEXT256A.ASC TEXT256B.ASC
+  compare_jobs "two binary files -> .BDT" 0.59 CAL256.CAL --binary RAW256.BIN RAW256B.BIN
+  compare_jobs "two binary files -> NetCDF .nc" 0.99 CAL256.CAL --netcdf RAW256.BIN RAW256B.BIN
   echo "text -> transposed .DAT, 200000x256:"
   record_memory "text -> transposed .DAT" "200000x256" "$(convert CAL256.CAL --transpose LONG256.ASC)"
 }
