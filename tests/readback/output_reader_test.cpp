@@ -202,19 +202,19 @@ TEST(OutputReaderWriter, NormalRowsOfOtherPixelSetsReadBackAsWritten)
     TempDir dir;
     const std::string path = dir.file("MIXED.DAT");
     const std::vector<OutputSpectrum> written = mixedSpectra();
-    delimiter = '|';
+    Conversion conversion; // no calibration: the wavelengths are unknown
+    conversion.options.delimiter = '|';
     {
         std::FILE* out = std::fopen(path.c_str(), "wb");
         ASSERT_NE(out, nullptr);
         std::fputs("Tidelume processed data file. Serial: TDL 7 Orvantis v1.31\r\nSource file: a, b.ASC\r\n"
                    "Calibration file: c.CAL\r\nChannel: Lu, uW/cm^2/nm\r\n",
                    out);
-        EXPECT_EQ(writeHeader(-1, written.front().record, out), 0);
+        EXPECT_EQ(writeHeader(conversion, -1, written.front().record, out), 0);
         for (const OutputSpectrum& s : written)
-            EXPECT_EQ(writeOutput(s.record, pixelBuffer(s).data(), out, 0), 0);
+            EXPECT_EQ(writeOutput(conversion, s.record, pixelBuffer(s).data(), out, false), 0);
         std::fclose(out);
     }
-    delimiter = ',';
     OutputReader reader(path);
     EXPECT_EQ(reader.header().serial, "TDL 7");
     EXPECT_EQ(reader.header().sourceFile, "a, b.ASC");
