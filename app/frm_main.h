@@ -35,7 +35,7 @@ public:
     QPushButton* BtnChangeCals;
     QPushButton* BtnAssociateASCFiles;
     QPushButton* BtnAssociateBINFiles;
-    QFrame* Panel1;
+    QFrame* Panel1; // output options: the output type and the text delimiter
     QLabel* LbDelimiter;
     QRadioButton* RbComma;
     QRadioButton* RbSpace;
@@ -44,21 +44,21 @@ public:
     QLineEdit* EdOtherCode;
     QRadioButton* RbOtherChar;
     QLineEdit* EdOtherChar;
-    QFrame* Panel3;
-    QLabel* StaticText1;
+    QFrame* Panel3;      // the processing level ("Cal Type")
+    QLabel* StaticText1; // "Cal Type:"
     QRadioButton* RbRaw;
     QRadioButton* RbPixAdjust;
     QRadioButton* RbDarkAdjust;
     QRadioButton* RbNormTime;
     QRadioButton* RbFullCal;
     QPushButton* BtnHelp;
-    QFrame* Panel4;
+    QFrame* Panel4; // run options: debug text, ignoring immersion
     QCheckBox* CbIgnoreImmersion;
     QCheckBox* CbShowDebug;
     QCheckBox* CbTranspose;
     QCheckBox* CbBinary;
-    QLabel* Label1;
-    QLabel* Label2;
+    QLabel* Label1; // "Output Type:", on Panel1
+    QLabel* Label2; // "Options:", on Panel4
 
     void BtnOpenInFileClick(QObject* Sender);
     void BtnDoCalClick(QObject* Sender);
