@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QThread>
 
 namespace {
 
@@ -42,6 +43,8 @@ TFrmMessage::TFrmMessage(QWidget* parent) : QMainWindow(parent)
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A long debug run loses its oldest lines, whole, rather than the memory.
+    Memo1->setMaximumBlockCount(MaxLogLines);
     setCentralWidget(Memo1);
 
     ExitMsgForm = new QAction(QStringLiteral("E&xit"), this);
@@ -119,8 +122,29 @@ void AppendMessage(const char* text)
     // The memo keeps a line break as one character.
     QString shown = QString::fromLocal8Bit(stored);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QPlainTextEdit* memo = FrmMessage->Memo1;
-    memo->moveCursor(QTextCursor::End);
-    memo->insertPlainText(shown);
-    memo->moveCursor(QTextCursor::End);
+    FrmMessage->appendLog(shown);
+}
+
+void TFrmMessage::appendLog(const QString& text)
+{
+    if (QThread::currentThread() == thread()) {
+        showPendingLog(); // what came before it
+        showText(text);
+    } else if (pendingLog_.add(text)) {
+        QMetaObject::invokeMethod(this, &TFrmMessage::showPendingLog, Qt::QueuedConnection);
+    }
+}
+
+void TFrmMessage::showPendingLog()
+{
+    const QString text = pendingLog_.take();
+    if (!text.isEmpty())
+        showText(text);
+}
+
+void TFrmMessage::showText(const QString& text)
+{
+    Memo1->moveCursor(QTextCursor::End);
+    Memo1->insertPlainText(text);
+    Memo1->moveCursor(QTextCursor::End);
 }

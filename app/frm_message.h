@@ -1,6 +1,8 @@
 #pragma once
 // The message window: everything the program logs, in one memo.
 
+#include "app/log_batch.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -31,11 +33,24 @@ public:
     void ExitMsgFormExecute(QObject* Sender);
     // Opens the viewer on the output of the last conversion logged.
     void ViewSpectraExecute(QObject* Sender);
+
+    // Adds the text at the memo's end, from any thread: text from another
+    // thread is shown in batches, in the order it came.
+    void appendLog(const QString& text);
+
+    // The memo keeps this many lines, the latest.
+    static constexpr int MaxLogLines = 100000;
+
+private:
+    void showPendingLog();
+    void showText(const QString& text);
+
+    LogBatch pendingLog_;
 };
 
-// The program's log callback: appends the text to the message window's memo
-// while the main window's LogEnabled is set, ending a final LF or CR as a
-// line break.
+// The program's log callback, on any thread: appends the text to the message
+// window's memo while the main window's LogEnabled is set, ending a final LF
+// or CR as a line break.
 void AppendMessage(const char* text);
 
 // The text as the memo stores it: a final LF or CR becomes CR LF unless the
