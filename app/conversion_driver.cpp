@@ -40,6 +40,7 @@ void WindowConversions::run(const QStringList& files)
     });
     progress.waitUntilEnded();
     worker.join();
+    flushMessages();
     frontEnd_.endRun();
     if (error)
         std::rethrow_exception(error);

@@ -57,9 +57,18 @@ ConversionOptions collectOptions(const TFrmMain& form)
 
 } // namespace
 
+template <typename Function>
+auto WindowFrontEnd::onEventThread(Function function)
+{
+    return callOnThreadOf(&form_, [&] {
+        flushMessages();
+        return function();
+    });
+}
+
 ConversionOptions WindowFrontEnd::options()
 {
-    return callOnThreadOf(&form_, [this] { return collectOptions(form_); });
+    return onEventThread([this] { return collectOptions(form_); });
 }
 
 Log::Sink WindowFrontEnd::logSink()
@@ -75,12 +84,12 @@ Log::Sink WindowFrontEnd::errorBox()
 
 std::optional<std::string> WindowFrontEnd::associatedCalFile(const std::string& serial)
 {
-    return callOnThreadOf(&form_, [&] { return tellingStoreFault([&] { return lookupCalFile(serial); }); });
+    return onEventThread([&] { return tellingStoreFault([&] { return lookupCalFile(serial); }); });
 }
 
 void WindowFrontEnd::rememberCalFile(const std::string& serial, const std::string& calFile)
 {
-    callOnThreadOf(&form_, [&] {
+    onEventThread([&] {
         if (!storeFaultTold()) // the user knows nothing more is saved
             tellingStoreFault([&] { return storeCalFile(serial, calFile); });
     });
@@ -88,7 +97,7 @@ void WindowFrontEnd::rememberCalFile(const std::string& serial, const std::strin
 
 std::optional<std::string> WindowFrontEnd::chooseCalFile(const std::string& serial)
 {
-    return callOnThreadOf(&form_, [&]() -> std::optional<std::string> {
+    return onEventThread([&]() -> std::optional<std::string> {
         dialogs().information(&form_, QStringLiteral("No calibration file associated with Tidelume #") +
                                           QString::fromLatin1(serial.c_str()) +
                                           QStringLiteral(". Please select a calibration file."));
@@ -121,7 +130,7 @@ void WindowFrontEnd::convert(ConversionDriver& driver, const QString& file)
     errors_ = {};
     failure_.reset();
     driver.convert(QFile::encodeName(file).toStdString());
-    callOnThreadOf(&form_, [this] { showFileBox(); });
+    onEventThread([this] { showFileBox(); });
 }
 
 // At most one box a file.

@@ -39,6 +39,9 @@ public:
     void showSkipped() const;
 
 private:
+    // Runs on the event thread once the log shows what came before.
+    template <typename Function>
+    auto onEventThread(Function function);
     void showFileBox() const;
 
     TFrmMain& form_;
