@@ -10,6 +10,7 @@
 #include <QObject>
 
 #include <chrono>
+#include <functional>
 
 class RunProgress;
 class TFrmMain;
@@ -29,7 +30,7 @@ public:
     void setProgressShowDelay(std::chrono::milliseconds delay) { showDelay_ = delay; }
     // Also told every progress report of a run, on its worker thread, before
     // the run's own dialog; tests hold a conversion there.
-    void watchProgress(ProgressSink watcher) { watcher_ = std::move(watcher); }
+    void watchProgress(std::function<void(const ConversionProgress&)> watcher) { watcher_ = std::move(watcher); }
 
 signals:
     // A run's progress bar moved.
@@ -42,5 +43,5 @@ private:
     WindowFrontEnd frontEnd_;
     ConversionDriver driver_;
     std::chrono::milliseconds showDelay_{1000};
-    ProgressSink watcher_;
+    std::function<void(const ConversionProgress&)> watcher_;
 };

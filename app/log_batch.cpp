@@ -5,7 +5,7 @@
 bool LogBatch::add(const QString& text)
 {
     const std::lock_guard lock(mutex_);
-    const bool first = text_.isEmpty();
+    const bool first = text_.isEmpty() && !replaces_;
     text_ += text;
     lineBreaks_ += text.count(QLatin1Char('\n'));
     if (lineBreaks_ >= maxLines_ + maxLines_ / 4) // trimmed now and then, not at every line
