@@ -14,7 +14,9 @@
 #include <QFile>
 
 #include <exception>
+#include <string>
 #include <thread>
+#include <vector>
 
 void WindowConversions::run(const QStringList& files)
 {
