@@ -2,7 +2,6 @@
 
 #include "app/app_font.h"
 #include "app/companion_files.h"
-#include "app/conversion_driver.h"
 #include "app/error_display.h"
 #include "app/file_drop.h"
 #include "app/frm_change_cal.h"
@@ -292,7 +291,7 @@ void TFrmMain::closeEvent(QCloseEvent* event)
 
 void TFrmMain::FormClose(QObject*)
 {
-    windowDriver().freeCals();
+    conversions.driver().freeCals();
     saveMainSettings(currentSettings());
 }
 
@@ -314,7 +313,7 @@ void TFrmMain::BtnHelpClick(QObject*)
 void TFrmMain::BtnChangeCalsClick(QObject*)
 {
     FrmChangeCal->exec();
-    windowDriver().state.CalReloadNeeded = true;
+    conversions.driver().state.CalReloadNeeded = true;
 }
 
 void TFrmMain::AddCompanionFiles(QStringList& Lines)

@@ -2,6 +2,7 @@
 // The main window: the input file list, the processing options and the
 // command buttons.
 
+#include "app/conversion_driver.h"
 #include "app/open_dialog.h"
 #include "app/settings_store.h"
 
@@ -81,6 +82,9 @@ public:
     void AddDroppedFiles(const QStringList& files);
     // The output file that converting an input line gives with the options shown.
     QString outputOf(const QString& inputLine) const;
+
+    // Runs "Perform Cal" and the start-up conversion; holds the driver.
+    WindowConversions conversions{*this};
 
     bool LogEnabled = false;
     bool TerminateRequested = false; // set by the start-up conversion

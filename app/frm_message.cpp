@@ -12,6 +12,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QThread>
+
+#include <algorithm>
 
 namespace {
 
@@ -43,6 +46,11 @@ TFrmMessage::TFrmMessage(QWidget* parent) : QMainWindow(parent)
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // A long debug run loses its oldest lines, whole, rather than the memory.
+    Memo1->setMaximumBlockCount(MaxLogLines);
+    logTimer_.setSingleShot(true);
+    connect(&logTimer_, &QTimer::timeout, this, &TFrmMessage::showPendingLog);
+    sinceLogShown_.start();
     setCentralWidget(Memo1);
 
     ExitMsgForm = new QAction(QStringLiteral("E&xit"), this);
@@ -119,9 +127,56 @@ void AppendMessage(const char* text)
         return;
     // The memo keeps a line break as one character.
     QString shown = QString::fromLocal8Bit(stored);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QPlainTextEdit* memo = FrmMessage->Memo1;
-    memo->moveCursor(QTextCursor::End);
-    memo->insertPlainText(shown);
-    memo->moveCursor(QTextCursor::End);
+    if (shown.contains(QLatin1Char('\r')))
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    FrmMessage->appendLog(shown);
+}
+
+void flushMessages()
+{
+    if (FrmMessage)
+        FrmMessage->showPendingLog();
+}
+
+void TFrmMessage::appendLog(const QString& text)
+{
+    if (QThread::currentThread() == thread()) {
+        showPendingLog(); // what came before it
+        showText(text);
+    } else if (pendingLog_.add(text)) {
+        QMetaObject::invokeMethod(this, &TFrmMessage::scheduleLog, Qt::QueuedConnection);
+    }
+}
+
+void TFrmMessage::scheduleLog()
+{
+    const auto wait = logPause_ - std::chrono::milliseconds(sinceLogShown_.elapsed());
+    if (wait.count() <= 0)
+        showPendingLog();
+    else
+        logTimer_.start(wait);
+}
+
+void TFrmMessage::showPendingLog()
+{
+    logTimer_.stop();
+    QElapsedTimer showing;
+    showing.start();
+    const LogBatch::Text batch = pendingLog_.take();
+    if (batch.replaces) {
+        Memo1->setPlainText(batch.text);
+        Memo1->moveCursor(QTextCursor::End);
+    } else if (!batch.text.isEmpty()) {
+        showText(batch.text);
+    }
+    // A flood of text takes at most a quarter of the event thread's time.
+    logPause_ = std::max(LogInterval, 3 * std::chrono::milliseconds(showing.elapsed()));
+    sinceLogShown_.start();
+}
+
+void TFrmMessage::showText(const QString& text)
+{
+    Memo1->moveCursor(QTextCursor::End);
+    Memo1->insertPlainText(text);
+    Memo1->moveCursor(QTextCursor::End);
 }

@@ -1,64 +1,88 @@
 #include "app/run_progress.h"
 
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QMetaObject>
 
+#include <algorithm>
 #include <limits>
 
-namespace {
-
-std::chrono::milliseconds showDelay{1000};
-// Events are handled this often at most, so that a fast run stays fast.
-constexpr qint64 EventIntervalMs = 50;
-
-} // namespace
-
-RunProgress::RunProgress(QWidget* owner, qsizetype files) : dialog_(owner), files_(files)
+RunProgress::RunProgress(QWidget* owner, qsizetype files, std::chrono::milliseconds showDelay)
+    : dialog_(owner),
+      feed_([this] { QMetaObject::invokeMethod(this, &RunProgress::showLatest, Qt::QueuedConnection); }), files_(files)
 {
     dialog_.setWindowTitle(QStringLiteral("Orvantis"));
     dialog_.setWindowModality(Qt::ApplicationModal);
     dialog_.setAutoClose(false);
     dialog_.setAutoReset(false);
     dialog_.setMinimumDuration(std::numeric_limits<int>::max()); // shown here, not by the dialog
-    dialog_.setRange(0, static_cast<int>(files));
+    bar_ = new QProgressBar(&dialog_);
+    bar_->setRange(0, static_cast<int>(files * FileSteps));
+    dialog_.setBar(bar_);
     dialog_.hide();
-    sinceStart_.start();
+    connect(&dialog_, &QProgressDialog::canceled, this, [this] { feed_.cancel(); });
+    showTimer_.setSingleShot(true);
+    showTimer_.setInterval(showDelay);
+    connect(&showTimer_, &QTimer::timeout, this, [this] {
+        dialog_.show();
+        emit dialogShown();
+    });
 }
 
-void RunProgress::setShowDelay(std::chrono::milliseconds delay)
+bool RunProgress::startFile(qsizetype index, const QString& name)
 {
-    showDelay = delay;
-}
-
-void RunProgress::startFile(qsizetype index, const QString& name)
-{
+    noteCancel();
     index_ = index;
     name_ = QFileInfo(name).fileName();
-    dialog_.setValue(static_cast<int>(index));
-    update(0);
+    show(0, static_cast<int>(index * FileSteps));
+    if (index == 0)
+        showTimer_.start();
+    return !feed_.cancelled();
 }
 
-bool RunProgress::report(const ConversionProgress& progress)
+void RunProgress::showLatest()
 {
-    update(progress.spectra);
-    return !cancelled();
+    noteCancel();
+    const ConversionProgress at = feed_.take();
+    const int64_t within = at.inputBytes > 0 ? FileSteps * std::min(at.bytesRead, at.inputBytes) / at.inputBytes : 0;
+    show(at.spectra, static_cast<int>(index_ * FileSteps + within));
 }
 
-void RunProgress::update(int32_t spectra)
+void RunProgress::show(int32_t spectra, int value)
 {
     dialog_.setLabelText(
         QStringLiteral("File %1 of %2: %3\n%4 spectra").arg(index_ + 1).arg(files_).arg(name_).arg(spectra));
-    keepAlive();
+    bar_->setValue(value);
+    emit progressed(value, bar_->maximum());
 }
 
-// Shows the dialog once the run has lasted, and lets the windows repaint.
-void RunProgress::keepAlive()
+// The dialog's cancel() slot, called other than through its button, only
+// sets the dialog's flag.
+void RunProgress::noteCancel()
 {
-    const qint64 now = sinceStart_.elapsed();
-    if (now - lastEvents_ < EventIntervalMs)
-        return;
-    lastEvents_ = now;
-    if (dialog_.isHidden() && sinceStart_.elapsed() >= showDelay.count())
-        dialog_.show();
-    QCoreApplication::processEvents(dialog_.isHidden() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    if (dialog_.wasCanceled())
+        feed_.cancel();
+}
+
+void RunProgress::end()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            ended_ = true;
+            emit ended();
+        },
+        Qt::QueuedConnection);
+}
+
+void RunProgress::waitUntilEnded()
+{
+    // Input waits while the dialog is hidden; once it shows, it takes input
+    // as a modal dialog.
+    while (!ended_) {
+        QEventLoop loop;
+        connect(this, &RunProgress::ended, &loop, &QEventLoop::quit);
+        connect(this, &RunProgress::dialogShown, &loop, &QEventLoop::quit);
+        loop.exec(dialog_.isHidden() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+    }
 }

@@ -1,40 +1,55 @@
 #pragma once
 // A run that lasts shows a progress dialog (file i of n, its name, spectra so
-// far) with a Cancel button that stops after the current spectrum; the
-// windows repaint meanwhile. The main window takes no input during the run:
-// until the dialog shows, no input is handled, and then the dialog is modal.
+// far, a bar that moves within each file) with a Cancel button that stops
+// the file being converted. The run goes on on a worker thread while the
+// event thread waits here, drawing the dialog. The main window takes no
+// input during the run: until the dialog shows, no input is handled, and
+// then the dialog is modal.
 
-#include "conversion/conversion.h"
+#include "app/progress_feed.h"
 
-#include <QElapsedTimer>
+#include <QProgressBar>
 #include <QProgressDialog>
+#include <QTimer>
 
 #include <chrono>
-#include <cstdint>
 
-class RunProgress {
+class RunProgress : public QObject {
+    Q_OBJECT
 public:
-    RunProgress(QWidget* owner, qsizetype files);
-    RunProgress(const RunProgress&) = delete;
-    RunProgress& operator=(const RunProgress&) = delete;
+    // The bar's steps within one file.
+    static constexpr int FileSteps = 1000;
 
-    // The run goes on with this file (counting from 0).
-    void startFile(qsizetype index, const QString& name);
-    bool cancelled() const { return dialog_.wasCanceled(); }
-    // The current file's progress; false once the run is cancelled.
-    bool report(const ConversionProgress& progress);
+    RunProgress(QWidget* owner, qsizetype files, std::chrono::milliseconds showDelay);
 
-    // How long a run goes before the dialog shows; tests shorten it.
-    static void setShowDelay(std::chrono::milliseconds delay);
+    // Event thread: the run goes on with this file (counting from 0); false
+    // once the run is cancelled.
+    bool startFile(qsizetype index, const QString& name);
+    // Worker: what the conversions report to.
+    ProgressFeed& feed() { return feed_; }
+
+    // Any thread: the run has ended.
+    void end();
+    // Event thread: handles events until end() is called.
+    void waitUntilEnded();
+
+signals:
+    // The bar moved.
+    void progressed(int value, int maximum);
+    void dialogShown();
+    void ended();
 
 private:
-    void update(int32_t spectra);
-    void keepAlive();
+    void showLatest();
+    void show(int32_t spectra, int value);
+    void noteCancel();
 
     QProgressDialog dialog_;
-    QElapsedTimer sinceStart_;
-    qint64 lastEvents_ = -1000000; // when events were last handled, in ms of the run
+    QProgressBar* bar_; // the dialog's; set directly, since the dialog's setValue handles events
+    QTimer showTimer_;
+    ProgressFeed feed_;
     qsizetype files_;
     qsizetype index_ = 0;
     QString name_;
+    bool ended_ = false;
 };

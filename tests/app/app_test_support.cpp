@@ -1,12 +1,10 @@
 #include "app_test_support.h"
 #include "private_store.h"
 
-#include "app/conversion_driver.h"
 #include "app/error_display.h"
 #include "app/settings_store.h"
 #include "app/frm_message.h"
 #include "app/forms.h"
-#include "calibration/cal_table.h"
 #include "store/associations.h"
 #include "store/reg_def.h"
 
@@ -25,9 +23,6 @@ TestEnvironment::TestEnvironment()
 TestEnvironment::~TestEnvironment()
 {
     setDialogs(nullptr);
-    // The driver's cache lives for the process; each test starts afresh.
-    windowDriver().freeCals();
-    windowDriver().state = DriverState{};
 }
 
 QString TestEnvironment::dataFolder() const

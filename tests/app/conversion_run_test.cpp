@@ -32,6 +32,11 @@ QString outputOf(const QString& dataFile)
     return dataFile.left(dataFile.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".DAT");
 }
 
+const DriverState& driverState()
+{
+    return FrmMain->conversions.driver().state;
+}
+
 void run(const QStringList& files)
 {
     FrmMain->setFileLines(files);
@@ -66,9 +71,9 @@ private slots:
         QVERIFY(env->boxes.calls.at(1).filter.startsWith(QStringLiteral("Calibration files (*.cal")));
         QVERIFY(QFileInfo::exists(outputOf(fileA)));
         QCOMPARE(storedCalFile(Serial), calFile);
-        QCOMPARE(QString::fromStdString(windowDriver().state.CurrentCalFile), calFile);
-        QVERIFY(windowDriver().state.CurrentCalFileAge != -1);
-        QVERIFY(!windowDriver().state.CalReloadNeeded);
+        QCOMPARE(QString::fromStdString(driverState().CurrentCalFile), calFile);
+        QVERIFY(driverState().CurrentCalFileAge != -1);
+        QVERIFY(!driverState().CalReloadNeeded);
 
         env->boxes.clear();
         QFile::remove(outputOf(fileA));
@@ -122,7 +127,7 @@ private slots:
         run({fileA});
         FrmMain->CbIgnoreImmersion->setChecked(true);
         run({fileA});
-        QVERIFY(windowDriver().state.CurrentIgnoreImmersion);
+        QVERIFY(driverState().CurrentIgnoreImmersion);
         run({fileA});
         QCOMPARE(countInLog(CalLoaded), 2);
     }
@@ -133,10 +138,10 @@ private slots:
         run({fileA});
         QTimer::singleShot(0, FrmChangeCal->BtnCancel, &QPushButton::click);
         FrmMain->BtnChangeCals->click();
-        QVERIFY(windowDriver().state.CalReloadNeeded);
+        QVERIFY(driverState().CalReloadNeeded);
         run({fileA});
         QCOMPARE(countInLog(CalLoaded), 2);
-        QVERIFY(!windowDriver().state.CalReloadNeeded);
+        QVERIFY(!driverState().CalReloadNeeded);
     }
 
     void missingFileAndEmptyLineAreReportedAndRunGoesOn()
@@ -155,7 +160,7 @@ private slots:
         run({fileA});
         QCOMPARE(env->boxes.texts(DialogCall::Information).last(),
                  QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use Orvantis."));
-        QVERIFY(windowDriver().state.CalReloadNeeded);
+        QVERIFY(driverState().CalReloadNeeded);
         QVERIFY(!QFileInfo::exists(outputOf(fileA)));
         QVERIFY(storedCalFile(Serial).isEmpty());
     }
@@ -177,7 +182,7 @@ private slots:
         QCOMPARE(env->boxes.texts(DialogCall::Error).size(), 1);
         QCOMPARE(env->boxes.calls.first().caption, QStringLiteral("Orvantis"));
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QVERIFY(windowDriver().state.CalReloadNeeded);
+        QVERIFY(driverState().CalReloadNeeded);
         QVERIFY(!QFileInfo::exists(outputOf(fileA)));
         QVERIFY(!QFileInfo::exists(outputOf(fileB)));
     }
@@ -192,7 +197,7 @@ private slots:
         QVERIFY(env->boxes.texts(DialogCall::Error).isEmpty());
         QVERIFY(!QFileInfo::exists(outputOf(fileA)));
         QVERIFY(storedCalFile(Serial).isEmpty());
-        QVERIFY(windowDriver().state.CalReloadNeeded);
+        QVERIFY(driverState().CalReloadNeeded);
     }
 
     void failedFileGivesOneBoxWithItsReasonsAndTheRunGoesOn()

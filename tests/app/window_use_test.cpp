@@ -8,7 +8,6 @@
 #include "app/frm_change_cal.h"
 #include "app/frm_help.h"
 #include "app/frm_main.h"
-#include "app/run_progress.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -155,20 +154,19 @@ private slots:
         const QString data = env->writeFile(QStringLiteral("LONG0101A.ASC"), text);
         const QString output = env->writeFile(QStringLiteral("LONG0101A.DAT"), "previous output");
         FrmMain->CbAutoInclude->setChecked(false);
-        RunProgress::setShowDelay(std::chrono::milliseconds(0));
+        FrmMain->conversions.setProgressShowDelay(std::chrono::milliseconds(0));
         bool shown = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
             if (auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
                 shown = dialog->labelText().startsWith(QStringLiteral("File 1 of 1: LONG0101A.ASC"));
-                dialog->cancel();
+                dialog->findChild<QPushButton*>()->click();
             }
         });
         poll.start(0);
         FrmMain->setFileLines({data});
         FrmMain->BtnDoCal->click();
         poll.stop();
-        RunProgress::setShowDelay(std::chrono::milliseconds(1000));
         QVERIFY(shown);
         QFile kept(output);
         QVERIFY(kept.open(QIODevice::ReadOnly));

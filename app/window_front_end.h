@@ -1,0 +1,52 @@
+#pragma once
+// The window's front end of the conversion driver. The driver calls it on
+// the run's worker thread; whatever reads the window or shows a box is done
+// on the event thread while the worker waits, so boxes come in the same
+// order and with the same modality as when the run had no thread of its own.
+// A failed file's box carries the errors met on the way below the driver's
+// text; passed-over files are listed at the end of the run.
+
+#include "app/file_error_boxes.h"
+#include "driver/conversion_driver.h"
+
+#include <QStringList>
+
+#include <optional>
+
+class TFrmMain;
+
+class WindowFrontEnd : public DriverFrontEnd {
+public:
+    explicit WindowFrontEnd(TFrmMain& form) : form_(form) {}
+
+    ConversionOptions options() override;
+    Log::Sink logSink() override;
+    Log::Sink errorBox() override;
+    ProgressSink progressSink() override { return progress_; }
+    std::optional<std::string> associatedCalFile(const std::string& serial) override;
+    void rememberCalFile(const std::string& serial, const std::string& calFile) override;
+    std::optional<std::string> chooseCalFile(const std::string& serial) override;
+    void reportFailure(const std::string& text) override;
+    void reportSkipped(const std::string& reason) override;
+
+    // A run begins; its conversions report their progress to this sink
+    // until it ends.
+    void startRun(ProgressSink progress);
+    void endRun() { progress_ = {}; }
+    // Worker: converts one file and shows its box, if it has one.
+    void convert(ConversionDriver& driver, const QString& file);
+    // Lists the files passed over in the run.
+    void showSkipped() const;
+
+private:
+    // Runs on the event thread once the log shows what came before.
+    template <typename Function>
+    auto onEventThread(Function function);
+    void showFileBox() const;
+
+    TFrmMain& form_;
+    ProgressSink progress_;
+    FileErrorBoxes errors_; // of the file being converted
+    std::optional<QString> failure_;
+    QStringList skipped_;
+};
