@@ -2,7 +2,7 @@
 // The main window: the input file list, the processing options and the
 // command buttons.
 
-#include "app/conversion_driver.h"
+#include "app/window_conversions.h"
 #include "app/open_dialog.h"
 #include "app/settings_store.h"
 

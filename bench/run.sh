@@ -6,7 +6,8 @@
 #   binary data to binary output, vs cp of a file of the output's size;
 #   binary data to NetCDF output, vs the same data to binary output;
 #   peak memory of every conversion and of a very long transposed one;
-#   two files with --jobs 2 vs one after the other.
+#   two files, and a season of 60 small casts to NetCDF, with --jobs 2 vs one
+#   after the other.
 # Prints each figure with its ratio and goal, writes the tables into the
 # "Performance" section of README.md and the chart bench/performance.svg.
 #
@@ -65,6 +66,10 @@ make_all_data() {
   make_data RAW256B.BIN raw 20000 256 2
   make_data TEXT2048.ASC text2 2000 2048
   make_data LONG256.ASC text2 200000 256
+  local cast
+  for cast in $(seq -w 1 60); do
+    make_data "CAST$cast.ASC" text2 500 256
+  done
 }
 
 # The number of header lines before the first data line.
@@ -140,13 +145,13 @@ compare() {
   record_memory "$case" "$data" "$ours"
 }
 
-# compare_jobs CASE GOAL CAL OPTIONS-AND-FILES...: --jobs 2 against one after
-# the other; GOAL the most their time ratio may be (0.59: 1.7 times the
+# compare_jobs CASE DATA GOAL CAL OPTIONS-AND-FILES...: --jobs 2 against one
+# after the other; GOAL the most their time ratio may be (0.59: 1.7 times the
 # throughput).
 compare_jobs() {
-  local case=$1 goal=$2
-  shift 2
-  compare "$case, --jobs 2" "2 x 20000x256" "$(job_count=2 convert "$@")" \
+  local case=$1 data=$2 goal=$3
+  shift 3
+  compare "$case, --jobs 2" "$data" "$(job_count=2 convert "$@")" \
     "one after the other" "$(convert "$@")" slower "$goal"
 }
 
@@ -164,10 +169,11 @@ run_all_cases() {
     "cp" "$(printf 'cp %q %q' "$work/RAW256.BDT" "$work/COPY.BDT")" slower 5
   compare "binary raw -> NetCDF .nc" "20000x256" "$(convert CAL256.CAL --netcdf RAW256.BIN)" \
     ".BDT output" "$(convert CAL256.CAL --binary RAW256.BIN)" slower 2
-  compare_jobs "two text files -> .DAT" 0.6 CAL256.CAL TEXT256A.ASC TEXT256B.ASC
-  compare_jobs "two text files -> transposed .DAT" 0.59 CAL256.CAL --transpose TEXT256A.ASC TEXT256B.ASC
-  compare_jobs "two binary files -> .BDT" 0.59 CAL256.CAL --binary RAW256.BIN RAW256B.BIN
-  compare_jobs "two binary files -> NetCDF .nc" 0.99 CAL256.CAL --netcdf RAW256.BIN RAW256B.BIN
+  local two="2 x 20000x256"
+  compare_jobs "two text files -> .DAT" "$two" 0.6 CAL256.CAL TEXT256A.ASC TEXT256B.ASC
+  compare_jobs "two text files -> transposed .DAT" "$two" 0.59 CAL256.CAL --transpose TEXT256A.ASC TEXT256B.ASC
+  compare_jobs "two binary files -> .BDT" "$two" 0.59 CAL256.CAL --binary RAW256.BIN RAW256B.BIN
+  compare_jobs "a season of casts -> NetCDF .nc" "60 x 500x256" 0.99 CAL256.CAL --netcdf CAST*.ASC
   echo "text -> transposed .DAT, 200000x256:"
   record_memory "text -> transposed .DAT" "200000x256" "$(convert CAL256.CAL --transpose LONG256.ASC)"
 }

@@ -4,7 +4,7 @@
 #include "app_test_support.h"
 #include "foreign_lock.h"
 
-#include "app/conversion_driver.h"
+#include "app/window_conversions.h"
 #include "app/frm_change_cal.h"
 #include "app/frm_main.h"
 #include "app/frm_message.h"

@@ -1,7 +1,7 @@
 // The conversion run behind "Perform Cal": for every listed file, identify
 // it, make sure its instrument's calibration is loaded, and convert it.
 
-#include "app/conversion_driver.h"
+#include "app/window_conversions.h"
 
 #include "app/busy_cursor.h"
 #include "app/frm_main.h"
