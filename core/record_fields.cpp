@@ -2,56 +2,50 @@
 
 #include <cstdint>
 #include <limits>
-#include <type_traits>
 
 namespace {
 
-// A field of the packed record, read and stored by value: it cannot be
-// bound to a reference.
-template <auto Member>
-double valueOf(const SpectrumRecord& record)
+// The packed record's fields cannot be bound to references or reached
+// through pointers to members (they may sit at odd addresses): each field's
+// access is a function that names it.
+template <typename T>
+constexpr RecordField integer(const char* columnLabel, const char* rowLabel,
+                              double (*value)(const SpectrumRecord&), void (*store)(SpectrumRecord&, double))
 {
-    return static_cast<double>(record.*Member);
+    return {columnLabel, rowLabel, FieldForm::Integer, 0, 0, std::numeric_limits<T>::min(),
+            std::numeric_limits<T>::max(), value, store};
 }
 
-template <auto Member>
-void store(SpectrumRecord& record, double value)
+constexpr RecordField real(const char* columnLabel, const char* rowLabel, FieldForm form, int rowPrecision,
+                           int labelCellPrecision, double (*value)(const SpectrumRecord&),
+                           void (*store)(SpectrumRecord&, double))
 {
-    record.*Member = static_cast<std::remove_cvref_t<decltype(record.*Member)>>(value);
+    return {columnLabel, rowLabel, form, rowPrecision, labelCellPrecision, 0, 0, value, store};
 }
 
-template <auto Member>
-constexpr RecordField field(const char* columnLabel, const char* rowLabel, FieldForm form, int rowPrecision,
-                            int labelCellPrecision)
-{
-    using Type = std::remove_cvref_t<decltype(SpectrumRecord{}.*Member)>;
-    long minimum = 0;
-    long maximum = 0;
-    if constexpr (std::is_integral_v<Type>) {
-        minimum = std::numeric_limits<Type>::min();
-        maximum = std::numeric_limits<Type>::max();
-    }
-    return {columnLabel, rowLabel,        form,         rowPrecision, labelCellPrecision, minimum,
-            maximum,     valueOf<Member>, store<Member>};
-}
+#define FIELD_ACCESS(member)                                                                                         \
+    [](const SpectrumRecord& r) { return static_cast<double>(r.member); },                                          \
+        [](SpectrumRecord& r, double v) { r.member = static_cast<decltype(r.member)>(v); }
 
 // clang-format off
 const std::array<RecordField, RECORD_FIELDS> fields{{
-    field<&SpectrumRecord::time>    ("Time",     "Time",     FieldForm::Integer, 0, 0),
-    field<&SpectrumRecord::temp>    ("temp",     "temp",     FieldForm::Fixed,   1, 2),
-    field<&SpectrumRecord::volts>   ("volts",    "volts",    FieldForm::Fixed,   2, 2),
-    field<&SpectrumRecord::depth>   ("depth",    "depth",    FieldForm::Fixed,   2, 2),
-    field<&SpectrumRecord::process> ("process",  "process",  FieldForm::Integer, 0, 0),
-    field<&SpectrumRecord::N>       ("N",        "N",        FieldForm::Integer, 0, 0),
-    field<&SpectrumRecord::scale>   ("scale",    "Scale",    FieldForm::General, 4, 4),
-    field<&SpectrumRecord::Do>      ("Do",       "Do",       FieldForm::General, 4, 4),
-    field<&SpectrumRecord::Dt>      ("Dt",       "Dt",       FieldForm::General, 4, 4),
-    field<&SpectrumRecord::intTime> ("IntTime",  "intTime",  FieldForm::Integer, 0, 0),
-    field<&SpectrumRecord::firstPix>("firstPix", "firstPix", FieldForm::Integer, 0, 0),
-    field<&SpectrumRecord::pixInc>  ("pixInc",   "pixInc",   FieldForm::Integer, 0, 0),
-    field<&SpectrumRecord::numPix>  ("numPix",   "numPix",   FieldForm::Integer, 0, 0),
+    integer<int32_t>("Time",     "Time",                              FIELD_ACCESS(time)),
+    real            ("temp",     "temp",     FieldForm::Fixed,   1, 2, FIELD_ACCESS(temp)),
+    real            ("volts",    "volts",    FieldForm::Fixed,   2, 2, FIELD_ACCESS(volts)),
+    real            ("depth",    "depth",    FieldForm::Fixed,   2, 2, FIELD_ACCESS(depth)),
+    integer<int16_t>("process",  "process",                           FIELD_ACCESS(process)),
+    integer<int16_t>("N",        "N",                                 FIELD_ACCESS(N)),
+    real            ("scale",    "Scale",    FieldForm::General, 4, 4, FIELD_ACCESS(scale)),
+    real            ("Do",       "Do",       FieldForm::General, 4, 4, FIELD_ACCESS(Do)),
+    real            ("Dt",       "Dt",       FieldForm::General, 4, 4, FIELD_ACCESS(Dt)),
+    integer<int32_t>("IntTime",  "intTime",                           FIELD_ACCESS(intTime)),
+    integer<int16_t>("firstPix", "firstPix",                          FIELD_ACCESS(firstPix)),
+    integer<int16_t>("pixInc",   "pixInc",                            FIELD_ACCESS(pixInc)),
+    integer<int16_t>("numPix",   "numPix",                            FIELD_ACCESS(numPix)),
 }};
 // clang-format on
+
+#undef FIELD_ACCESS
 
 } // namespace
 
