@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs every test: a plain build and its
-# Debian package, a build with AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz run, and
-# the Windows build with its tests under Wine.
+# Sets everything up, then builds and runs every test: a plain build, its
+# Debian package and its conversions as a Slurm job array, a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzz run, and the
+# Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -22,6 +23,9 @@ run_ctest build
 
 echo "== Debian package"
 scripts/package-check.sh build
+
+echo "== a season on a one-node Slurm"
+scripts/cluster/test-slurm.sh build
 
 echo "== sanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
