@@ -8,8 +8,8 @@
 #   peak memory of every conversion and of a very long transposed one;
 #   two files, and a season of 60 small casts to NetCDF, with --jobs 2 vs one
 #   after the other.
-# Prints each figure with its ratio and goal, writes the tables into the
-# "Performance" section of README.md and the chart bench/performance.svg.
+# Prints each figure with its ratio and goal, writes the tables into
+# bench/README.md between its markers and the chart bench/performance.svg.
 #
 # Builds in Release into build-bench (or $BENCH_BUILD_DIR). Needs hyperfine,
 # GNU time and Debian's python3-pandas (for /usr/bin/python3); as root it
@@ -19,7 +19,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BENCH_BUILD_DIR:-$root/build-bench}
 runs=${1:-5}
-readme=$root/README.md
+readme=$root/bench/README.md
 chart=$root/bench/performance.svg
 pandas_python=/usr/bin/python3 # Debian's, where python3-pandas installs
 memory_goal_mb=64
@@ -194,16 +194,15 @@ markdown_tables() {
   awk -F'\t' -v g="$memory_goal_mb" '{ printf "| %s | %s | %s MB | < %s MB | %s |\n", $1, $2, $3, g, $4 }' \
     "$work/memory.tsv"
   echo
-  echo "![Times side by side](bench/performance.svg)"
+  echo "![Times side by side](performance.svg)"
 }
 
-# Replaces what lies between the markers of README.md's "Performance"
-# section, adding the section at the end when there is none.
+# Replaces what lies between the markers of bench/README.md, adding them at
+# the end when there are none.
 write_readme() {
   local table=$1
   if ! grep -qF "$begin_marker" "$readme"; then
-    printf '\n## Performance\n\nWritten by %s; the goals are what the converter aims at.\n\n%s\n%s\n' \
-      "\`bench/run.sh\`" "$begin_marker" "$end_marker" >>"$readme"
+    printf '\n%s\n%s\n' "$begin_marker" "$end_marker" >>"$readme"
   fi
   awk -v begin="$begin_marker" -v end="$end_marker" -v table="$table" '
     $0 == begin { print; while ((getline line < table) > 0) print line; skipping = 1; next }
