@@ -12,11 +12,13 @@
 #include "app/view_output_menu.h"
 #include "calibration/cal_table.h"
 #include "conversion/output_name.h"
+#include "driver/data_files.h"
 #include "orvantis_version.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -195,7 +197,14 @@ QString TFrmMain::outputOf(const QString& inputLine) const
 
 void TFrmMain::AddDroppedFiles(const QStringList& files)
 {
-    listInputFiles(fileLines() + files);
+    // A dropped folder brings the data files under it, as it does to the converter.
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(QFile::encodeName(file).toStdString());
+    QStringList dropped;
+    for (const std::string& path : dataFilesOf(paths))
+        dropped.append(QFile::decodeName(QByteArray::fromStdString(path)));
+    listInputFiles(fileLines() + dropped);
 }
 
 void TFrmMain::listInputFiles(QStringList lines)

@@ -1,42 +1,79 @@
 #include "cli/batch_conversion.h"
 
 #include "calibration/cal_file.h"
+#include "cli/console.h"
 #include "cli/descriptor_headroom.h"
-#include "cli/log_stream.h"
-#include "cli/stdout_log.h"
+#include "cli/run_report.h"
 #include "driver/conversion_driver.h"
+#include "driver/data_files.h"
 #include "driver/parallel_batch.h"
 #include "store/associations.h"
 #include "store/reg_def.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
 namespace {
 
+// Every line of an error text names the file it concerns.
+std::string naming(const std::string& path, const std::string& text)
+{
+    std::string named;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        if (!line.empty())
+            named += (line.starts_with(path + ":") || line.starts_with(path + " ") ? line : path + ": " + line) + "\n";
+        start = end + 1;
+    }
+    return named;
+}
+
+std::string firstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
 // The converter asks nobody: a file without an associated calibration file
 // is not converted, and the store's troubles are failures of the file. Its
-// texts go to the standard streams, or to the log of the file being
-// prepared or finished in a batch on threads.
+// texts go to the console, or to the log of the file being prepared or
+// finished in a batch on threads; every error names its file and is noted
+// in the run's report.
 class ConverterFrontEnd : public DriverFrontEnd {
 public:
-    explicit ConverterFrontEnd(const CliOptions& options) : options_(options) {}
+    ConverterFrontEnd(const CliOptions& options, Console& console, RunReport& report)
+        : options_(options), console_(console), report_(report)
+    {}
 
     ConversionOptions options() override { return options_.conversion; }
 
     Log::Sink logSink() override
     {
+        if (options_.quiet)
+            return {};
         if (FileLog* log = fileLog_)
             return [log](const char* text) { log->addLog(text); };
-        return logToStdout;
+        return [&console = console_](const char* text) { console.log(text); };
     }
 
     Log::Sink errorBox() override
     {
-        if (FileLog* log = fileLog_)
-            return [log](const char* text) { log->addError(asLine(text)); };
-        return {};
+        return [this, file = file_, path = path_, log = fileLog_](const char* text) {
+            sendError(file, path, log, text);
+        };
+    }
+
+    ProgressSink progressSink() override
+    {
+        if (!showsProgress())
+            return {};
+        return [&console = console_, heading = heading()](const ConversionProgress& at) {
+            console.status(heading + "  " + withThousands(at.spectra) + " spectra");
+            return true;
+        };
     }
 
     std::optional<std::string> associatedCalFile(const std::string& serial) override
@@ -56,37 +93,60 @@ public:
 
     std::optional<std::string> chooseCalFile(const std::string&) override { return std::nullopt; }
 
-    void reportFailure(const std::string& text) override
+    void reportFailure(const std::string& text) override { sendError(file_, path_, fileLog_, text); }
+
+    void reportUnknownSerial(const std::string& serial, const std::string& text) override
     {
-        if (fileLog_)
-            fileLog_->addError(text + "\n");
-        else
-            ::reportFailure(text);
+        reportFailure(text + " Associate one with: orvantis-cli associate " + serial +
+                      " CALFILE, or convert with --cal CALFILE.");
     }
 
-    void reportSkipped(const std::string& reason) override { reportFailure(reason); }
+    void reportSkipped(const std::string& reason) override
+    {
+        report_.skipped(file_);
+        reportFailure(reason);
+    }
 
-    // Where the texts go from now on: the file's log, or with null the
-    // standard streams.
+    // The file that the texts from now on concern, and where they go: the
+    // file's log, or with null the console.
+    void startFile(std::size_t file, const std::string& path, std::size_t count)
+    {
+        file_ = file;
+        path_ = path;
+        count_ = count;
+        if (showsProgress())
+            console_.status(heading());
+    }
     void writeTo(FileLog* log) { fileLog_ = log; }
 
 private:
-    static std::string asLine(const char* text)
+    bool showsProgress() const { return !options_.quiet && console_.showsStatus(); }
+    // "[12/200] season/c1/CAST012A.ASC"
+    std::string heading() const { return "[" + std::to_string(file_ + 1) + "/" + std::to_string(count_) + "] " + path_; }
+
+    void sendError(std::size_t file, const std::string& path, FileLog* log, const std::string& text)
     {
-        std::string line = text;
-        if (line.empty() || line.back() != '\n')
-            line += '\n';
-        return line;
+        const std::string named = naming(path, text);
+        report_.error(file, firstLine(named));
+        if (log)
+            log->addError(named);
+        else
+            console_.error(named);
     }
 
     const CliOptions& options_;
+    Console& console_;
+    RunReport& report_;
     FileLog* fileLog_ = nullptr;
+    std::size_t file_ = 0;
+    std::string path_;
+    std::size_t count_ = 0;
 };
 
 // A calibration file that exists but cannot be opened ends the file here;
 // the window lets the same error end its run.
-std::variant<FileOutcome, PreparedFile> prepareReportingOpenErrors(ConversionDriver& driver, DriverFrontEnd& frontEnd,
-                                                                   const std::string& path)
+std::variant<FileOutcome, PreparedFile> prepareReportingOpenErrors(ConversionDriver& driver,
+                                                                   DriverFrontEnd& frontEnd, const std::string& path)
 {
     try {
         return driver.prepare(path);
@@ -97,67 +157,108 @@ std::variant<FileOutcome, PreparedFile> prepareReportingOpenErrors(ConversionDri
     }
 }
 
-bool loadFixedCalibration(ConversionDriver& driver, const std::string& calFile)
+bool loadFixedCalibration(ConversionDriver& driver, Console& console, const std::string& calFile)
 {
     try {
         return driver.useFixedCalFile(calFile);
     } catch (const CalFileOpenError& error) {
-        reportFailure("Error: Could not read Calibration File " + calFile + ": " + error.what());
+        console.error("Error: Could not read Calibration File " + calFile + ": " + error.what() + "\n");
         return false;
     }
 }
 
-FileOutcome convertOneByOne(ConversionDriver& driver, ConverterFrontEnd& frontEnd,
-                            const std::vector<std::string>& paths)
-{
-    FileOutcome worst = FileOutcome::Converted;
-    for (const std::string& path : paths) {
-        const std::variant<FileOutcome, PreparedFile> prepared = prepareReportingOpenErrors(driver, frontEnd, path);
-        const PreparedFile* file = std::get_if<PreparedFile>(&prepared);
-        worst = std::max(worst, file ? driver.finish(*file, ConversionDriver::convertPrepared(*file))
-                                     : std::get<FileOutcome>(prepared));
-    }
-    return worst;
-}
+// Converts the files one by one or on threads, noting each one's end in the report.
+class Run {
+public:
+    Run(const CliOptions& options, const std::vector<std::string>& paths, Console& console, RunReport& report)
+        : paths_(paths), report_(report), frontEnd_(options, console, report), driver_(frontEnd_)
+    {}
 
-FileOutcome convertInParallel(ConversionDriver& driver, ConverterFrontEnd& frontEnd,
-                              const std::vector<std::string>& paths, int jobs)
-{
-    const BatchSteps steps{[&](const std::string& path, FileLog& log) {
-                               frontEnd.writeTo(&log);
-                               std::variant<FileOutcome, PreparedFile> prepared =
-                                   prepareReportingOpenErrors(driver, frontEnd, path);
-                               frontEnd.writeTo(nullptr);
-                               return prepared;
-                           },
-                           [](const PreparedFile& file) { return ConversionDriver::convertPrepared(file); },
-                           [&](const PreparedFile& file, const FileResult& result, FileLog& log) {
-                               frontEnd.writeTo(&log);
-                               const FileOutcome outcome = driver.finish(file, result);
-                               frontEnd.writeTo(nullptr);
-                               return outcome;
-                           }};
-    const TextPrinter print = [](bool error, const std::string& text) {
-        if (!error)
-            return writeLog(stdout, text.data(), text.size());
-        std::fputs(text.c_str(), stderr);
-        std::fflush(stderr);
-    };
-    return convertOnThreads(paths, jobsWithinDescriptors(jobs), steps, print);
-}
+    ConversionDriver& driver() { return driver_; }
+
+    FileOutcome oneByOne()
+    {
+        FileOutcome worst = FileOutcome::Converted;
+        for (std::size_t i = 0; i < paths_.size(); ++i) {
+            frontEnd_.startFile(i, paths_[i], paths_.size());
+            const std::variant<FileOutcome, PreparedFile> prepared = prepare(paths_[i]);
+            const PreparedFile* file = std::get_if<PreparedFile>(&prepared);
+            worst = std::max(worst, file ? finish(i, *file, ConversionDriver::convertPrepared(*file))
+                                         : ended(i, std::get<FileOutcome>(prepared)));
+        }
+        return worst;
+    }
+
+    FileOutcome onThreads(int jobs, Console& console)
+    {
+        const BatchSteps steps{
+            [&](std::size_t file, const std::string& path, FileLog& log) {
+                frontEnd_.startFile(file, path, paths_.size());
+                frontEnd_.writeTo(&log);
+                std::variant<FileOutcome, PreparedFile> prepared = prepare(path);
+                frontEnd_.writeTo(nullptr);
+                if (const FileOutcome* outcome = std::get_if<FileOutcome>(&prepared))
+                    ended(file, *outcome);
+                return prepared;
+            },
+            [](const PreparedFile& file) { return ConversionDriver::convertPrepared(file); },
+            [&](std::size_t file, const PreparedFile& prepared, const FileResult& result, FileLog& log) {
+                frontEnd_.startFile(file, prepared.path, paths_.size());
+                frontEnd_.writeTo(&log);
+                const FileOutcome outcome = finish(file, prepared, result);
+                frontEnd_.writeTo(nullptr);
+                return outcome;
+            }};
+        const TextPrinter print = [&console](bool error, const std::string& text) {
+            if (error)
+                console.error(text);
+            else
+                console.log(text);
+        };
+        return convertOnThreads(paths_, jobsWithinDescriptors(jobs), steps, print);
+    }
+
+private:
+    std::variant<FileOutcome, PreparedFile> prepare(const std::string& path)
+    {
+        return prepareReportingOpenErrors(driver_, frontEnd_, path);
+    }
+
+    FileOutcome finish(std::size_t index, const PreparedFile& file, const FileResult& result)
+    {
+        report_.converted(index, result.spectra);
+        return ended(index, driver_.finish(file, result));
+    }
+
+    FileOutcome ended(std::size_t index, FileOutcome outcome)
+    {
+        report_.ended(index, outcome);
+        return outcome;
+    }
+
+    const std::vector<std::string>& paths_;
+    RunReport& report_;
+    ConverterFrontEnd frontEnd_;
+    ConversionDriver driver_;
+};
 
 } // namespace
 
 int runConversion(const CliOptions& options, const std::string& command)
 {
-    ConverterFrontEnd frontEnd(options);
-    ConversionDriver driver(frontEnd);
-    driver.command = command;
-    driver.startRun(options.dataFiles);
-    if (!options.calFile.empty() && !loadFixedCalibration(driver, options.calFile))
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<std::string> paths = dataFilesOf(options.dataFiles);
+    Console console(isTerminal(stderr), isTerminal(stdout));
+    RunReport report(paths);
+    Run run(options, paths, console, report);
+    run.driver().command = command;
+    run.driver().startRun(paths);
+    if (!options.calFile.empty() && !loadFixedCalibration(run.driver(), console, options.calFile))
         return static_cast<int>(FileOutcome::CalibrationUnreadable);
-    const int jobs = static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), options.dataFiles.size()));
-    const FileOutcome worst = jobs > 1 ? convertInParallel(driver, frontEnd, options.dataFiles, jobs)
-                                       : convertOneByOne(driver, frontEnd, options.dataFiles);
+    const int jobs = static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), paths.size()));
+    const FileOutcome worst = jobs > 1 ? run.onThreads(jobs, console) : run.oneByOne();
+    console.clearStatus();
+    const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+    console.error(report.summary(taken.count()));
     return static_cast<int>(worst);
 }

@@ -68,12 +68,13 @@ const char* cliUsageText()
 {
     return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary | --netcdf]\n"
            "                    [--delimiter C] [--verbose] [--ignore-immersion] [--jobs N]\n"
-           "                    DATAFILE...\n"
+           "                    [--quiet] DATAFILE|FOLDER...\n"
            "       orvantis-cli associations | associate SERIAL CALFILE | forget SERIAL\n"
            "       orvantis-cli file-types status|register|remove [.ASC|.BIN...]\n"
            "       orvantis-cli --help | --version\n"
            "\n"
-           "Converts Tidelume data files (.ASC, .BIN) into calibrated spectra beside them.\n"
+           "Converts Tidelume data files (.ASC, .BIN) into calibrated spectra beside them;\n"
+           "a folder stands for every data file under it. A summary ends every run.\n"
            "  --cal CALFILE        calibration file for every data file; without it each\n"
            "                       file uses the calibration associated with its serial\n"
            "  --level N            processing level 0 (raw) to 4 (full cal); default 4\n"
@@ -87,6 +88,7 @@ const char* cliUsageText()
            "  --jobs N             convert up to N files at the same time; default: the\n"
            "                       number of processors. Logs still come file by file,\n"
            "                       in the order given\n"
+           "  --quiet              no log: only the errors and the summary\n"
            "  file-types           the desktop's .ASC and .BIN types, opened by the window\n"
            "                       program beside this one (both types without any)\n"
            "Exit status: 0 all converted, 1 a file skipped or not calibrated,\n"
@@ -135,6 +137,8 @@ ParseResult parseCliOptions(int argc, char** argv)
             binary = true;
         } else if (std::strcmp(arg, "--netcdf") == 0) {
             netcdf = true;
+        } else if (std::strcmp(arg, "--quiet") == 0) {
+            options.quiet = true;
         } else if (std::strcmp(arg, "--verbose") == 0) {
             conversion.verbose = true;
         } else if (std::strcmp(arg, "--ignore-immersion") == 0) {

@@ -13,6 +13,7 @@ struct CliOptions {
     std::string calFile; // empty: use each file's associated calibration
     ConversionOptions conversion;
     int jobs = defaultJobCount(); // files converted at the same time
+    bool quiet = false;           // no log: only errors and the summary
     std::vector<std::string> dataFiles;
 };
 

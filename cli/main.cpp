@@ -6,7 +6,6 @@
 #include "cli/file_type_commands.h"
 #include "cli/log_stream.h"
 #include "cli/standard_descriptors.h"
-#include "cli/stdout_log.h"
 #include "cli/window_program.h"
 #include "conversion/interrupt_cleanup.h"
 #include "conversion/netcdf_output.h"

@@ -53,6 +53,7 @@ enum class ConversionOutcome {
 struct FileResult {
     ConversionOutcome outcome = ConversionOutcome::Converted;
     int systemError = 0; // the system's error number of a SystemFailure
+    int32_t spectra = 0; // in the output put in place
 
     // Whether the output was put in place.
     bool written() const

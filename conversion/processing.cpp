@@ -408,11 +408,16 @@ FileResult settleOutput(FileConversion& run, LoopEnd end, const std::string& out
         return failure(ConversionOutcome::SystemFailure, run.writeError);
     }
     logSpectrumCount(run);
-    if (end == LoopEnd::EndOfData)
-        return failure(run.lost == 0 ? ConversionOutcome::Converted : ConversionOutcome::SpectraSkipped);
+    FileResult written;
+    written.spectra = run.count;
+    if (end == LoopEnd::EndOfData) {
+        written.outcome = run.lost == 0 ? ConversionOutcome::Converted : ConversionOutcome::SpectraSkipped;
+        return written;
+    }
     run.log.error("Conversion of %s stopped at spectrum %d: the output holds the spectra before it\n", run.path,
                   run.count);
-    return failure(ConversionOutcome::StoppedEarly);
+    written.outcome = ConversionOutcome::StoppedEarly;
+    return written;
 }
 
 // Warns when the calibration in use is another instrument's.

@@ -96,7 +96,8 @@ std::optional<FileOutcome> ConversionDriver::findCalFile(const std::string& seri
         saveAssociation_ = true;
         return std::nullopt;
     }
-    frontEnd_.reportFailure("Must associate a calibration file with Tidelume #" + serial + " to use Orvantis.");
+    frontEnd_.reportUnknownSerial(serial,
+                                  "Must associate a calibration file with Tidelume #" + serial + " to use Orvantis.");
     return FileOutcome::NotConverted;
 }
 

@@ -46,6 +46,9 @@ public:
     virtual std::optional<std::string> chooseCalFile(const std::string& serial) = 0;
     // The file was not converted; the text says so.
     virtual void reportFailure(const std::string& text) = 0;
+    // The file was not converted for want of a calibration file for its
+    // instrument; the text says so.
+    virtual void reportUnknownSerial(const std::string& /*serial*/, const std::string& text) { reportFailure(text); }
     // The file was passed over; the text, already in the log, says why.
     virtual void reportSkipped(const std::string& reason) = 0;
 };

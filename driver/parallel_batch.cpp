@@ -52,7 +52,7 @@ public:
     {
         for (BatchFile& file : files_) {
             printFinished(false);
-            const std::variant<FileOutcome, PreparedFile> prepared = steps_.prepare(file.path, file.log);
+            const std::variant<FileOutcome, PreparedFile> prepared = steps_.prepare(static_cast<std::size_t>(&file - files_.data()), file.path, file.log);
             if (const FileOutcome* ended = std::get_if<FileOutcome>(&prepared))
                 file.outcome = *ended;
             else
@@ -140,7 +140,7 @@ private:
                     return;
             }
             file.worker.join();
-            file.outcome = steps_.finish(*file.prepared, file.result, file.log);
+            file.outcome = steps_.finish(printed_, *file.prepared, file.result, file.log);
             file.prepared.reset();
         }
     }

@@ -18,13 +18,15 @@
 
 struct BatchSteps {
     // In file order, on the calling thread, with its texts going to `log`:
-    // the file's final outcome, or the file ready to convert.
-    std::function<std::variant<FileOutcome, PreparedFile>(const std::string& path, FileLog& log)> prepare;
+    // the final outcome of file number `file`, or the file ready to convert.
+    std::function<std::variant<FileOutcome, PreparedFile>(std::size_t file, const std::string& path, FileLog& log)>
+        prepare;
     // On a thread of its own.
     std::function<FileResult(const PreparedFile& file)> convert;
     // In file order, on the calling thread, once the file's log before it is
     // printed; its texts go to `log`.
-    std::function<FileOutcome(const PreparedFile& file, const FileResult& result, FileLog& log)> finish;
+    std::function<FileOutcome(std::size_t file, const PreparedFile& prepared, const FileResult& result, FileLog& log)>
+        finish;
 };
 
 // Runs the steps for every file and prints the logs and error texts through

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QMimeData>
@@ -21,6 +22,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QFile>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -82,6 +84,17 @@ private slots:
         FrmMain->CbAutoInclude->setChecked(false);
         dropFiles(FrmMain->MemoFile, {fileA});
         QCOMPARE(FrmMain->fileLines(), QStringList{fileA});
+
+        // A folder brings the data files under it, and nothing else.
+        const QString cast = env->dataFolder() + QStringLiteral("/cast");
+        QVERIFY(QDir().mkpath(cast + QStringLiteral("/deep")));
+        QVERIFY(QFile::copy(fileB, cast + QStringLiteral("/deep/U.asc")));
+        QVERIFY(QFile::copy(fileA, cast + QStringLiteral("/E.ASC")));
+        QVERIFY(QFile::copy(fileA, cast + QStringLiteral("/E.DAT")));
+        FrmMain->setFileLines({});
+        dropFiles(FrmMain->MemoFile, {cast});
+        QCOMPARE(FrmMain->fileLines(),
+                 (QStringList{cast + QStringLiteral("/E.ASC"), cast + QStringLiteral("/deep/U.asc")}));
     }
 
     void helpLinesAreNotWrappedAgain()

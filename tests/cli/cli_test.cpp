@@ -9,7 +9,11 @@
 #include "small_disk.h"
 #include "unprivileged_child.h"
 
+#include "converter_errors.h"
+
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include <poll.h>
 #include <sys/inotify.h>
@@ -419,7 +423,8 @@ TEST_F(Converter, ConvertsWithTheNamedCalibrationAndLogsInRunOrder)
     const std::string data = dataFile("SET01A.ASC");
     const RunResult r = run("--cal " + cal + " " + data);
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(summaryOf(r.err), "orvantis-cli: 1 file: 1 converted, 0 failed, 0 skipped; 1 spectrum written in T s\n");
+    EXPECT_EQ(errorsBeforeSummary(r.err), "");
     const auto calibrate = r.out.find("Calibrate " + data + "\n");
     const auto channel = r.out.find("Channel 0\n");
     const auto processing = r.out.find("Data file name: " + data + "\nProcessing level:    4 (full cal)\n");
@@ -464,12 +469,52 @@ TEST_F(Converter, SkippedFilesExitWithOneAndTheRestIsConverted)
     const std::string farChannel = dataFile("FAR.ASC", "12345", 30);
     const RunResult r = run("--cal " + cal + " " + missing + " " + unidentified + " " + farChannel + " " + good);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Can Not Find File " + missing + "\n" + unidentified + " is not a Tidelume data file\n" +
-                         farChannel + " has an unknown channel (30)\n");
+    EXPECT_EQ(errorsBeforeSummary(r.err), missing + ": Can Not Find File " + missing + "\n" + unidentified +
+                                              " is not a Tidelume data file\n" + farChannel +
+                                              " has an unknown channel (30)\n");
     EXPECT_NE(r.out.find("Channel 29\n"), std::string::npos);
     EXPECT_EQ(occurrences(r.out, "Data file name: "), 1u);
     EXPECT_TRUE(std::filesystem::exists(dir.file("GOOD.DAT")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("FAR.DAT")));
+}
+
+// A season in nested folders with a few bad files: every failure names its
+// file, the summary counts each kind and lists them, one-by-one or on threads.
+TEST_F(Converter, FolderOfASeasonConvertsWhatItCanAndNamesEveryFailure)
+{
+    std::filesystem::create_directories(dir.path() / "season" / "c1");
+    std::filesystem::create_directories(dir.path() / "season" / "c2" / "deep");
+    for (const char* name : {"season/c1/A.ASC", "season/c2/B.asc", "season/c2/deep/C.ASC"})
+        dataFile(name);
+    const std::string stranger = dataFile("season/c2/U.ASC", "0999");
+    const std::string broken = dataFile("season/c1/BROKEN.ASC");
+    writeFile(broken, readFile(broken) + "1001,1,2,3,x\r\n");
+    const std::string notes = dir.file("season/c2/NOTES.ASC");
+    writeFile(notes, "field notes\r\n");
+    storeCalFile("12345", cal);
+    for (const char* jobs : {"1", "3"}) {
+        SCOPED_TRACE(jobs);
+        const RunResult r = run(std::string("--jobs ") + jobs + " " + dir.file("season"));
+        EXPECT_EQ(r.status, 1);
+        const std::string errors = errorsBeforeSummary(r.err);
+        for (const std::string& failed : {broken, notes, stranger}) {
+            std::istringstream lines(errors);
+            bool named = false;
+            for (std::string line; std::getline(lines, line);)
+                named = named || line.starts_with(failed + ":") || line.starts_with(failed + " ");
+            EXPECT_TRUE(named) << failed << " not named in:\n" << errors;
+        }
+        std::istringstream lines(errors);
+        for (std::string line; std::getline(lines, line);)
+            EXPECT_TRUE(line.starts_with(broken) || line.starts_with(notes) || line.starts_with(stranger)) << line;
+        EXPECT_EQ(summaryOf(r.err),
+                  "orvantis-cli: 6 files: 3 converted, 2 failed, 1 skipped; 4 spectra written in T s\n"
+                  "  failed: " + broken + ": spectrum 2 (byte " + std::to_string(readFile(broken).find("1001,")) +
+                      ") is damaged and was skipped\n"
+                  "  skipped: " + notes + " is not a Tidelume data file\n"
+                  "  failed: " + stranger + ": Must associate a calibration file with Tidelume #0999 to use "
+                      "Orvantis. Associate one with: orvantis-cli associate 0999 CALFILE, or convert with --cal CALFILE.\n");
+    }
 }
 
 TEST_F(Converter, LevelOutsideZeroToFourIsAUsageError)
@@ -502,7 +547,10 @@ TEST_F(Converter, WithoutCalUsesTheAssociationOfEachSerial)
     storeCalFile("12345", cal);
     const RunResult r = run(first + " " + stranger + " " + second);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Must associate a calibration file with Tidelume #99999 to use Orvantis.\n");
+    EXPECT_EQ(errorsBeforeSummary(r.err), stranger +
+                                              ": Must associate a calibration file with Tidelume #99999 to use "
+                                              "Orvantis. Associate one with: orvantis-cli associate 99999 CALFILE, "
+                                              "or convert with --cal CALFILE.\n");
     // The stranger's failed lookup leaves a reload pending, as in the window.
     EXPECT_EQ(occurrences(r.out, "calibration loaded."), 2u) << r.out;
     EXPECT_EQ(splitCrLfLines(readFile(dir.file("SET02A.DAT")))[2], "Calibration file: " + cal);
@@ -515,7 +563,10 @@ TEST_F(Converter, AssociationToAMissingFileIsNoAssociation)
     storeCalFile("12345", dir.file("GONE.CAL"));
     const RunResult r = run(data);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Must associate a calibration file with Tidelume #12345 to use Orvantis.\n");
+    EXPECT_EQ(errorsBeforeSummary(r.err), data +
+                                              ": Must associate a calibration file with Tidelume #12345 to use "
+                                              "Orvantis. Associate one with: orvantis-cli associate 12345 CALFILE, "
+                                              "or convert with --cal CALFILE.\n");
 }
 
 // Ordinary mistakes: each fails with a clear message and a non-zero status,
@@ -555,7 +606,8 @@ TEST_F(Converter, MistakesFailClearlyAndDestroyNothing)
         // Neither waits for a writer nor reads without end.
         {"--cal SMALL.CAL FIFO.CAL", 1, "FIFO.CAL is not a regular file; not converted\n"},
         {"--cal SMALL.CAL /dev/zero", 1, "/dev/zero is not a regular file; not converted\n"},
-        {"--cal SMALL.CAL c", 1, "Can Not Find File c\n"},
+        // A folder without data files converts nothing and says so.
+        {"--cal SMALL.CAL run.2024", 0, "orvantis-cli: 0 files: 0 converted"},
     };
     std::map<std::string, std::string> before;
     for (const auto& entry : fs::recursive_directory_iterator(dir.path()))

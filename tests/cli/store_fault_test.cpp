@@ -7,6 +7,8 @@
 #include "sample_files.h"
 #include "unprivileged_child.h"
 
+#include "converter_errors.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -124,7 +126,8 @@ TEST_F(StoreFaults, EveryUseOfAStoreThatCannotBeUsedSaysWhichAndWhyAndLeavesIt)
         }
         const RunResult conversion = run({dataFile});
         EXPECT_EQ(conversion.status, 2);
-        EXPECT_EQ(conversion.err, "Cannot look up the calibration file of Tidelume #12345: " + why + "\n");
+        EXPECT_EQ(errorsBeforeSummary(conversion.err),
+                  dataFile + ": Cannot look up the calibration file of Tidelume #12345: " + why + "\n");
         EXPECT_FALSE(fs::exists(data / "SET01A.DAT"));
         EXPECT_EQ(storeSnapshot(), before);
         EXPECT_EQ(std::distance(fs::directory_iterator(store.parent_path()), fs::directory_iterator()), 1);

@@ -1,6 +1,7 @@
 // The driver with a scripted front end: when it loads a calibration again,
 // what it remembers across a run, and the fixed calibration file.
 
+#include "driver/data_files.h"
 #include "fake_front_end.h"
 #include "sample_files.h"
 #include "temp_dir.h"
@@ -137,6 +138,20 @@ TEST_F(DriverTest, FixedCalibrationFileServesEveryInstrumentWithoutLookingAnythi
 
     EXPECT_FALSE(driver.useFixedCalFile(dir.file("SET0101A.ASC"))); // no calibration in it
     EXPECT_EQ(frontEnd.failures.back(), "Error: Could not read Calibration File " + dir.file("SET0101A.ASC"));
+}
+
+TEST_F(DriverTest, FolderStandsForTheDataFilesUnderItInSortedOrder)
+{
+    fs::create_directories(dir.path() / "season" / "c2" / "deep");
+    fs::create_directories(dir.path() / "season" / "c1");
+    for (const char* name : {"season/c2/deep/B.bin", "season/c1/A.ASC", "season/c1/A.DAT", "season/c1/A.BDT",
+                             "season/c2/notes.txt", "season/c1/.A.DAT.x1.part", "season/Z.Asc"})
+        dir.write(name, "x");
+    const std::string season = dir.file("season");
+    const std::vector<std::string> files = dataFilesOf({dir.file("SET0101A.ASC"), season, dir.file("MISSING.ASC")});
+    const auto under = [&](const char* name) { return (fs::path(season) / name).make_preferred().string(); };
+    EXPECT_EQ(files, (std::vector<std::string>{dir.file("SET0101A.ASC"), under("Z.Asc"), under("c1/A.ASC"),
+                                               under("c2/deep/B.bin"), dir.file("MISSING.ASC")}));
 }
 
 } // namespace

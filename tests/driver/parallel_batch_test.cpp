@@ -106,14 +106,14 @@ Result onThreads(const Season& season, int jobs, const std::function<FileResult(
     frontEnd.associations = {{"TDL0417", season.dir.file("EXAMPLE.CAL")}};
     ConversionDriver driver(frontEnd);
     driver.startRun(season.paths);
-    const BatchSteps steps{[&](const std::string& path, FileLog& log) {
+    const BatchSteps steps{[&](std::size_t, const std::string& path, FileLog& log) {
                                frontEnd.writeTo(&log);
                                std::variant<FileOutcome, PreparedFile> prepared = driver.prepare(path);
                                frontEnd.writeTo(nullptr);
                                return prepared;
                            },
                            convert,
-                           [&](const PreparedFile& file, const FileResult& result, FileLog& log) {
+                           [&](std::size_t, const PreparedFile& file, const FileResult& result, FileLog& log) {
                                frontEnd.writeTo(&log);
                                const FileOutcome outcome = driver.finish(file, result);
                                frontEnd.writeTo(nullptr);

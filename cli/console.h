@@ -1,0 +1,35 @@
+#pragma once
+// The converter's two streams: the log on stdout, errors and the summary on
+// stderr, and, when stderr is a terminal, one status line there that each
+// update rewrites in place and that steps aside for every other text. Safe
+// to use from several threads.
+
+#include <cstddef>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+class Console {
+public:
+    // With showStatus false (stderr is a file or a pipe) status() does
+    // nothing; logShared says the log goes to the same terminal.
+    Console(bool showStatus, bool logShared) : showStatus_(showStatus), logShared_(logShared) {}
+
+    bool showsStatus() const { return showStatus_; }
+    void log(const std::string& text);
+    void error(const std::string& text);
+    void status(const std::string& text);
+    // Takes the status line away, leaving the cursor at the start of its line.
+    void clearStatus();
+
+private:
+    void clearStatusLocked();
+
+    const bool showStatus_;
+    const bool logShared_;
+    std::mutex mutex_;
+    std::size_t statusWidth_ = 0; // of the status line shown, 0 when none
+};
+
+// Whether the stream is a terminal, where a status line can be rewritten.
+bool isTerminal(std::FILE* stream);

@@ -1,0 +1,8 @@
+#include "cli/console.h"
+
+#include <unistd.h>
+
+bool isTerminal(std::FILE* stream)
+{
+    return isatty(fileno(stream)) == 1;
+}

@@ -1,0 +1,68 @@
+#include "cli/run_report.h"
+
+#include <cstdio>
+
+namespace {
+
+// Files listed by name at most; the rest are counted.
+constexpr std::size_t MaxListed = 20;
+
+std::string counted(std::size_t count, const char* one, const char* many)
+{
+    return withThousands(static_cast<long long>(count)) + " " + (count == 1 ? one : many);
+}
+
+} // namespace
+
+std::string withThousands(long long number)
+{
+    std::string digits = std::to_string(number < 0 ? -number : number);
+    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
+        digits.insert(static_cast<std::size_t>(at), ",");
+    return number < 0 ? "-" + digits : digits;
+}
+
+void RunReport::error(std::size_t file, const std::string& line)
+{
+    if (files_[file].reason.empty())
+        files_[file].reason = line;
+}
+
+std::string RunReport::summary(double seconds) const
+{
+    std::size_t converted = 0;
+    std::size_t skipped = 0;
+    long long spectra = 0;
+    std::string listed;
+    std::size_t listedCount = 0;
+    std::size_t unlisted = 0;
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        const File& file = files_[i];
+        spectra += file.spectra;
+        if (file.outcome == FileOutcome::Converted) {
+            ++converted;
+            continue;
+        }
+        skipped += file.skipped ? 1 : 0;
+        if (listedCount == MaxListed) {
+            ++unlisted;
+            continue;
+        }
+        ++listedCount;
+        listed += std::string("  ") + (file.skipped ? "skipped: " : "failed: ") +
+                  (file.reason.empty() ? paths_[i] + ": not converted" : file.reason) + "\n";
+    }
+    const std::size_t failed = files_.size() - converted - skipped;
+    char time[32];
+    std::snprintf(time, sizeof time, "%.1f", seconds);
+    std::string text = "orvantis-cli: " + counted(files_.size(), "file", "files") + ": " +
+                       withThousands(static_cast<long long>(converted)) + " converted, " +
+                       withThousands(static_cast<long long>(failed)) + " failed, " +
+                       withThousands(static_cast<long long>(skipped)) + " skipped; " +
+                       counted(static_cast<std::size_t>(spectra), "spectrum", "spectra") + " written in " + time +
+                       " s\n";
+    text += listed;
+    if (unlisted > 0)
+        text += "  and " + counted(unlisted, "more file", "more files") + "\n";
+    return text;
+}

@@ -1,0 +1,8 @@
+#include "cli/console.h"
+
+#include <io.h>
+
+bool isTerminal(std::FILE* stream)
+{
+    return _isatty(_fileno(stream)) != 0;
+}
