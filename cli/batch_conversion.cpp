@@ -61,9 +61,8 @@ public:
 
     Log::Sink errorBox() override
     {
-        return [this, file = file_, path = path_, log = fileLog_](const char* text) {
-            sendError(file, path, log, text);
-        };
+        return
+            [this, file = file_, path = path_, log = fileLog_](const char* text) { sendError(file, path, log, text); };
     }
 
     ProgressSink progressSink() override
@@ -122,7 +121,10 @@ public:
 private:
     bool showsProgress() const { return !options_.quiet && console_.showsStatus(); }
     // "[12/200] season/c1/CAST012A.ASC"
-    std::string heading() const { return "[" + std::to_string(file_ + 1) + "/" + std::to_string(count_) + "] " + path_; }
+    std::string heading() const
+    {
+        return "[" + std::to_string(file_ + 1) + "/" + std::to_string(count_) + "] " + path_;
+    }
 
     void sendError(std::size_t file, const std::string& path, FileLog* log, const std::string& text)
     {
@@ -145,8 +147,8 @@ private:
 
 // A calibration file that exists but cannot be opened ends the file here;
 // the window lets the same error end its run.
-std::variant<FileOutcome, PreparedFile> prepareReportingOpenErrors(ConversionDriver& driver,
-                                                                   DriverFrontEnd& frontEnd, const std::string& path)
+std::variant<FileOutcome, PreparedFile> prepareReportingOpenErrors(ConversionDriver& driver, DriverFrontEnd& frontEnd,
+                                                                   const std::string& path)
 {
     try {
         return driver.prepare(path);

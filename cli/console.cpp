@@ -16,7 +16,7 @@ void Console::error(const std::string& text)
 {
     const std::lock_guard lock(mutex_);
     clearStatusLocked();
-    std::fflush(stdout); // what the log said before the error comes first on a shared terminal
+    flushLog(stdout); // what the log said before the error comes first on a shared terminal
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
 }
@@ -26,7 +26,7 @@ void Console::status(const std::string& text)
     if (!showStatus_)
         return;
     const std::lock_guard lock(mutex_);
-    std::fflush(stdout);
+    flushLog(stdout);
     // Spaces cover what a longer line before left; no terminal codes needed.
     const std::string padding(statusWidth_ > text.size() ? statusWidth_ - text.size() : 0, ' ');
     std::fprintf(stderr, "\r%s%s", text.c_str(), padding.c_str());

@@ -153,8 +153,12 @@ for task in 0 1 2 3; do
   if grep -q NOTES.bin <<<"$slice"; then
     expected=1 problems="season/june/NOTES.bin is not a Tidelume data file"
   fi
-  [ "$(cat "$scratch/logs/task-$task.err")" = "$problems" ] ||
-    fail "task $task's problems: '$(cat "$scratch/logs/task-$task.err")', not '$problems'"
+  # Each task's errors, then the summary that ends every run of the converter.
+  err=$scratch/logs/task-$task.err
+  [ "$(sed '/^orvantis-cli: [0-9,]* files*: /,$d' "$err")" = "$problems" ] ||
+    fail "task $task's problems: '$(cat "$err")', not '$problems'"
+  grep -q "^orvantis-cli: $(grep -c . <<<"$slice") files*: .*; .* written in " "$err" ||
+    fail "task $task's summary does not count its files: '$(cat "$err")'"
   record=$(scontrol -o show job "$job" | grep -E "ArrayTaskId=$task( |\$)")
   [[ $record == *" ExitCode=$expected:0"* ]] ||
     fail "task $task (files $range) should end with $expected: $(grep -o 'ExitCode=[^ ]*' <<<"$record")"

@@ -71,7 +71,7 @@ protected:
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
             result.out.append(buffer, n);
         result.status = exitStatus(pclose(pipe));
-        result.err = readFile(dir.file("stderr.txt"));
+        result.err = withoutTimeTaken(readFile(dir.file("stderr.txt")));
         return result;
     }
 
@@ -92,7 +92,7 @@ protected:
         }
         int raw = 0;
         waitpid(child, &raw, 0);
-        return {exitStatus(raw), "", readFile(dir.file("stderr.txt"))};
+        return {exitStatus(raw), "", withoutTimeTaken(readFile(dir.file("stderr.txt")))};
     }
 
     // Runs the converter as a user whom file permissions bind, also when the
@@ -106,7 +106,7 @@ protected:
             return exitStatus(raw);
         });
         result.out = readFile(dir.file("stdout.txt"));
-        result.err = readFile(dir.file("stderr.txt"));
+        result.err = withoutTimeTaken(readFile(dir.file("stderr.txt")));
         return result;
     }
 
@@ -216,7 +216,9 @@ TEST_F(Batch, ThreeJobsLoadTheAssociatedCalibrationsAsOneByOne)
     const BatchResult one =
         expectSameWithThreeJobs("--level 4", "SET0101A.ASC SMALL.ASC OTHER.ASC SET0101B.ASC SMALL.ASC SET0102A.BIN");
     EXPECT_EQ(one.run.status, 1);
-    EXPECT_EQ(one.run.err, "Must associate a calibration file with Tidelume #99999 to use Orvantis.\n");
+    EXPECT_EQ(errorsBeforeSummary(one.run.err), "OTHER.ASC: Must associate a calibration file with Tidelume #99999 to "
+                                                "use Orvantis. Associate one with: orvantis-cli associate 99999 "
+                                                "CALFILE, or convert with --cal CALFILE.\n");
     // Every change of instrument loads its calibration again.
     EXPECT_EQ(occurrences(one.run.out, "Serial# TDL0417, Channel A, Ed calibration loaded."), 3u) << one.run.out;
     EXPECT_EQ(one.outputs.size(), 4u);
@@ -507,13 +509,19 @@ TEST_F(Converter, FolderOfASeasonConvertsWhatItCanAndNamesEveryFailure)
         std::istringstream lines(errors);
         for (std::string line; std::getline(lines, line);)
             EXPECT_TRUE(line.starts_with(broken) || line.starts_with(notes) || line.starts_with(stranger)) << line;
-        EXPECT_EQ(summaryOf(r.err),
-                  "orvantis-cli: 6 files: 3 converted, 2 failed, 1 skipped; 4 spectra written in T s\n"
-                  "  failed: " + broken + ": spectrum 2 (byte " + std::to_string(readFile(broken).find("1001,")) +
-                      ") is damaged and was skipped\n"
-                  "  skipped: " + notes + " is not a Tidelume data file\n"
-                  "  failed: " + stranger + ": Must associate a calibration file with Tidelume #0999 to use "
-                      "Orvantis. Associate one with: orvantis-cli associate 0999 CALFILE, or convert with --cal CALFILE.\n");
+        EXPECT_EQ(
+            summaryOf(r.err),
+            "orvantis-cli: 6 files: 3 converted, 2 failed, 1 skipped; 4 spectra written in T s\n"
+            "  failed: " +
+                broken + ": spectrum 2 (byte " + std::to_string(readFile(broken).find("1001,")) +
+                ") is damaged and was skipped\n"
+                "  skipped: " +
+                notes +
+                " is not a Tidelume data file\n"
+                "  failed: " +
+                stranger +
+                ": Must associate a calibration file with Tidelume #0999 to use "
+                "Orvantis. Associate one with: orvantis-cli associate 0999 CALFILE, or convert with --cal CALFILE.\n");
     }
 }
 
@@ -563,10 +571,9 @@ TEST_F(Converter, AssociationToAMissingFileIsNoAssociation)
     storeCalFile("12345", dir.file("GONE.CAL"));
     const RunResult r = run(data);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(errorsBeforeSummary(r.err), data +
-                                              ": Must associate a calibration file with Tidelume #12345 to use "
-                                              "Orvantis. Associate one with: orvantis-cli associate 12345 CALFILE, "
-                                              "or convert with --cal CALFILE.\n");
+    EXPECT_EQ(errorsBeforeSummary(r.err), data + ": Must associate a calibration file with Tidelume #12345 to use "
+                                                 "Orvantis. Associate one with: orvantis-cli associate 12345 CALFILE, "
+                                                 "or convert with --cal CALFILE.\n");
 }
 
 // Ordinary mistakes: each fails with a clear message and a non-zero status,

@@ -18,11 +18,16 @@ inline std::string errorsBeforeSummary(const std::string& err)
     return err.substr(0, summaryStart(err));
 }
 
-// The summary, without its time taken, which differs from run to run.
+// The error texts with the summary's time taken, which differs from run to
+// run, as "T".
+inline std::string withoutTimeTaken(const std::string& err)
+{
+    return std::regex_replace(err, std::regex(" written in [0-9]+\\.[0-9] s\n"), " written in T s\n");
+}
+
+// The summary, without its time taken.
 inline std::string summaryOf(const std::string& err)
 {
     const std::size_t start = summaryStart(err);
-    if (start == std::string::npos)
-        return "";
-    return std::regex_replace(err.substr(start), std::regex(" written in [0-9]+\\.[0-9] s\n"), " written in T s\n");
+    return start == std::string::npos ? "" : withoutTimeTaken(err.substr(start));
 }

@@ -6,6 +6,8 @@
 #include "temp_dir.h"
 #include "sample_files.h"
 
+#include "converter_errors.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -57,12 +59,6 @@ std::string withoutLoadTime(const std::string& log)
         if (line.rfind("Calibration load took", 0) != 0)
             kept += line + "\n";
     return kept;
-}
-
-// The summary's time taken differs from run to run as well.
-std::string withoutTimeTaken(const std::string& errors)
-{
-    return std::regex_replace(errors, std::regex(" written in [0-9]+\\.[0-9] s\n"), " written in T s\n");
 }
 
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
