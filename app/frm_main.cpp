@@ -101,6 +101,8 @@ void TFrmMain::createControls()
     BtnAssociateASCFiles = place(new QPushButton(QStringLiteral("Associate ASC Files"), this), 304, 272, 113, 25);
     BtnAssociateBINFiles = place(new QPushButton(QStringLiteral("Associate BIN Files"), this), 424, 272, 121, 25);
     BtnDoCal = place(new QPushButton(QStringLiteral("Perform Cal"), this), 216, 304, 169, 25);
+    LbRunStatus = place(new QLabel(this), 8, 304, 200, 25);
+    LbRunStatus->setWordWrap(true);
     QFont bold;
     bold.setBold(true);
     BtnDoCal->setFont(bold);

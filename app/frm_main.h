@@ -58,8 +58,9 @@ public:
     QCheckBox* CbShowDebug;
     QCheckBox* CbTranspose;
     QCheckBox* CbBinary;
-    QLabel* Label1; // "Output Type:", on Panel1
-    QLabel* Label2; // "Options:", on Panel4
+    QLabel* Label1;      // "Output Type:", on Panel1
+    QLabel* Label2;      // "Options:", on Panel4
+    QLabel* LbRunStatus; // how the last run went, in words
 
     void BtnOpenInFileClick(QObject* Sender);
     void BtnDoCalClick(QObject* Sender);

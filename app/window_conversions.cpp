@@ -11,6 +11,7 @@
 #include "app/run_progress.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QFile>
 
 #include <exception>
@@ -44,6 +45,8 @@ void WindowConversions::run(const QStringList& files)
     worker.join();
     flushMessages();
     frontEnd_.endRun();
+    const QString status = frontEnd_.runStatus();
+    form_.LbRunStatus->setText(progress.feed().cancelled() ? status + QStringLiteral("; cancelled") : status);
     if (error)
         std::rethrow_exception(error);
     frontEnd_.showSkipped();

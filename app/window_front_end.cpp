@@ -123,13 +123,19 @@ void WindowFrontEnd::startRun(ProgressSink progress)
 {
     progress_ = std::move(progress);
     skipped_.clear();
+    converted_ = 0;
+    failed_ = 0;
 }
 
 void WindowFrontEnd::convert(ConversionDriver& driver, const QString& file)
 {
     errors_ = {};
     failure_.reset();
-    driver.convert(QFile::encodeName(file).toStdString());
+    const qsizetype skippedBefore = skipped_.size();
+    if (driver.convert(QFile::encodeName(file).toStdString()) == FileOutcome::Converted)
+        ++converted_;
+    else if (skipped_.size() == skippedBefore)
+        ++failed_;
     onEventThread([this] { showFileBox(); });
 }
 
@@ -143,6 +149,19 @@ void WindowFrontEnd::showFileBox() const
         QApplication::beep();
         dialogs().error(&form_, errors_.joined(), QStringLiteral("Error"));
     }
+}
+
+QString WindowFrontEnd::runStatus() const
+{
+    const auto files = [](int count) {
+        return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
+    };
+    QString status = files(converted_) + QStringLiteral(" converted");
+    if (failed_ > 0)
+        status += QStringLiteral(", %1 failed").arg(failed_);
+    if (!skipped_.isEmpty())
+        status += QStringLiteral(", %1 skipped").arg(skipped_.size());
+    return status;
 }
 
 void WindowFrontEnd::showSkipped() const

@@ -37,6 +37,8 @@ public:
     void convert(ConversionDriver& driver, const QString& file);
     // Lists the files passed over in the run.
     void showSkipped() const;
+    // How the run went, in words: "3 files converted, 1 failed".
+    QString runStatus() const;
 
 private:
     // Runs on the event thread once the log shows what came before.
@@ -49,4 +51,6 @@ private:
     FileErrorBoxes errors_; // of the file being converted
     std::optional<QString> failure_;
     QStringList skipped_;
+    int converted_ = 0; // files of the run
+    int failed_ = 0;
 };

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -214,6 +215,7 @@ private slots:
         QVERIFY(QFileInfo::exists(outputOf(fileB)));
         // The second file converted and so stored the choice.
         QCOMPARE(storedCalFile(Serial), calFile);
+        QCOMPARE(FrmMain->LbRunStatus->text(), QStringLiteral("1 file converted, 1 failed"));
     }
 
     void filesPassedOverAreListedInOneBoxAtTheEnd()
@@ -236,6 +238,10 @@ private slots:
         QCOMPARE(env->boxes.calls.size(), 1);
         QVERIFY(messageLog().contains(junkReason + QLatin1Char('\n')));
         QVERIFY(QFileInfo::exists(outputOf(fileA)));
+        QCOMPARE(FrmMain->LbRunStatus->text(), QStringLiteral("1 file converted, 2 skipped"));
+        run({fileA, fileB}); // all went well: the words say so, and no box
+        QCOMPARE(env->boxes.calls.size(), 1);
+        QCOMPARE(FrmMain->LbRunStatus->text(), QStringLiteral("2 files converted"));
     }
 
     // Two listed files that would write one output: the later one is passed

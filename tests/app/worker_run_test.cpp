@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSemaphore>
+#include <QLabel>
 #include <QTest>
 #include <QTimer>
 
@@ -193,6 +194,7 @@ private slots:
         QVERIFY(!messageLog().contains(QStringLiteral("Calibrate ") + fileB));
         QVERIFY(messageLog().contains(QStringLiteral("cancelled")));
         QVERIFY(env->boxes.calls.isEmpty());
+        QCOMPARE(FrmMain->LbRunStatus->text(), QStringLiteral("0 files converted, 1 failed; cancelled"));
     }
 
     void progressBarMovesWithinEachFile()
