@@ -23,7 +23,7 @@ void WindowConversions::run(const QStringList& files)
 {
     RunProgress progress(&form_, files.size(), showDelay_);
     connect(&progress, &RunProgress::progressed, this, &WindowConversions::progressed);
-    frontEnd_.startRun([&progress, watcher = watcher_](const ConversionProgress& at) {
+    frontEnd_.startRun(files, [&progress, watcher = watcher_](const ConversionProgress& at) {
         if (watcher)
             watcher(at);
         return progress.feed().report(at);
@@ -59,7 +59,7 @@ void WindowConversions::convertAll(const QStringList& files, RunProgress& progre
         if (!callOnThreadOf(&progress, [&] { return progress.startFile(i, files.at(i)); }))
             return;
         progress.feed().startFile();
-        frontEnd_.convert(driver_, files.at(i));
+        frontEnd_.convert(driver_, i, files.at(i));
     }
 }
 

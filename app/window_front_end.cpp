@@ -117,25 +117,25 @@ void WindowFrontEnd::reportFailure(const std::string& text)
 void WindowFrontEnd::reportSkipped(const std::string& reason)
 {
     skipped_.append(fromLocal(reason));
+    report_->skipped(file_);
 }
 
-void WindowFrontEnd::startRun(ProgressSink progress)
+void WindowFrontEnd::startRun(const QStringList& files, ProgressSink progress)
 {
     progress_ = std::move(progress);
     skipped_.clear();
-    converted_ = 0;
-    failed_ = 0;
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(QFile::encodeName(file).toStdString());
+    report_.emplace(std::move(paths));
 }
 
-void WindowFrontEnd::convert(ConversionDriver& driver, const QString& file)
+void WindowFrontEnd::convert(ConversionDriver& driver, qsizetype index, const QString& file)
 {
     errors_ = {};
     failure_.reset();
-    const qsizetype skippedBefore = skipped_.size();
-    if (driver.convert(QFile::encodeName(file).toStdString()) == FileOutcome::Converted)
-        ++converted_;
-    else if (skipped_.size() == skippedBefore)
-        ++failed_;
+    file_ = static_cast<std::size_t>(index);
+    report_->ended(file_, driver.convert(QFile::encodeName(file).toStdString()));
     onEventThread([this] { showFileBox(); });
 }
 
@@ -153,15 +153,7 @@ void WindowFrontEnd::showFileBox() const
 
 QString WindowFrontEnd::runStatus() const
 {
-    const auto files = [](int count) {
-        return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
-    };
-    QString status = files(converted_) + QStringLiteral(" converted");
-    if (failed_ > 0)
-        status += QStringLiteral(", %1 failed").arg(failed_);
-    if (!skipped_.isEmpty())
-        status += QStringLiteral(", %1 skipped").arg(skipped_.size());
-    return status;
+    return QString::fromStdString(report_->inWords());
 }
 
 void WindowFrontEnd::showSkipped() const

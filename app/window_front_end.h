@@ -8,6 +8,7 @@
 
 #include "app/file_error_boxes.h"
 #include "driver/conversion_driver.h"
+#include "driver/run_report.h"
 
 #include <QStringList>
 
@@ -31,10 +32,11 @@ public:
 
     // A run begins; its conversions report their progress to this sink
     // until it ends.
-    void startRun(ProgressSink progress);
+    void startRun(const QStringList& files, ProgressSink progress);
     void endRun() { progress_ = {}; }
-    // Worker: converts one file and shows its box, if it has one.
-    void convert(ConversionDriver& driver, const QString& file);
+    // Worker: converts file number `index` of the run and shows its box, if
+    // it has one.
+    void convert(ConversionDriver& driver, qsizetype index, const QString& file);
     // Lists the files passed over in the run.
     void showSkipped() const;
     // How the run went, in words: "3 files converted, 1 failed".
@@ -51,6 +53,6 @@ private:
     FileErrorBoxes errors_; // of the file being converted
     std::optional<QString> failure_;
     QStringList skipped_;
-    int converted_ = 0; // files of the run
-    int failed_ = 0;
+    std::optional<RunReport> report_;
+    std::size_t file_ = 0; // of the run, being converted
 };

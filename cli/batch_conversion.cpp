@@ -2,8 +2,7 @@
 
 #include "calibration/cal_file.h"
 #include "cli/console.h"
-#include "cli/descriptor_headroom.h"
-#include "cli/run_report.h"
+#include "driver/run_report.h"
 #include "driver/conversion_driver.h"
 #include "driver/data_files.h"
 #include "driver/parallel_batch.h"
@@ -217,7 +216,7 @@ public:
             else
                 console.log(text);
         };
-        return convertOnThreads(paths_, jobsWithinDescriptors(jobs), steps, print);
+        return convertOnThreads(paths_, jobs, steps, print);
     }
 
 private:

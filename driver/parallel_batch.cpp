@@ -1,6 +1,7 @@
 #include "driver/parallel_batch.h"
 
 #include "conversion/interrupt_cleanup.h"
+#include "driver/descriptor_headroom.h"
 #include "conversion/output_name.h"
 #include "core/file_path.h"
 
@@ -40,7 +41,8 @@ struct BatchFile {
 class ThreadBatch {
 public:
     ThreadBatch(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, const TextPrinter& print)
-        : jobs_(static_cast<std::size_t>(std::max(jobs, 1))), steps_(steps), print_(print), files_(paths.size())
+        : jobs_(static_cast<std::size_t>(jobsWithinDescriptors(std::max(jobs, 1)))), steps_(steps), print_(print),
+          files_(paths.size())
     {
         for (std::size_t i = 0; i < paths.size(); ++i) {
             files_[i].path = paths[i];
@@ -52,7 +54,8 @@ public:
     {
         for (BatchFile& file : files_) {
             printFinished(false);
-            const std::variant<FileOutcome, PreparedFile> prepared = steps_.prepare(static_cast<std::size_t>(&file - files_.data()), file.path, file.log);
+            const std::variant<FileOutcome, PreparedFile> prepared =
+                steps_.prepare(static_cast<std::size_t>(&file - files_.data()), file.path, file.log);
             if (const FileOutcome* ended = std::get_if<FileOutcome>(&prepared))
                 file.outcome = *ended;
             else

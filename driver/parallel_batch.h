@@ -4,7 +4,8 @@
 // (report, identify, load the calibration), then converted on a thread of
 // their own with what preparing gave them; each file's log is printed whole,
 // in the order of the files, so the printed result equals that of a
-// one-by-one run. At most `jobs` conversions run at once, and only a few
+// one-by-one run. At most `jobs` conversions run at once (fewer when file
+// descriptors are short, down to one), and only a few
 // files ahead of the one being printed are started, so the logs held back
 // stay few.
 

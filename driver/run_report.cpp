@@ -1,4 +1,4 @@
-#include "cli/run_report.h"
+#include "driver/run_report.h"
 
 #include <cstdio>
 
@@ -28,10 +28,36 @@ void RunReport::error(std::size_t file, const std::string& line)
         files_[file].reason = line;
 }
 
+RunReport::Counts RunReport::counts() const
+{
+    Counts counts;
+    for (const File& file : files_) {
+        if (!file.outcome)
+            continue;
+        if (*file.outcome == FileOutcome::Converted)
+            ++counts.converted;
+        else if (file.skipped)
+            ++counts.skipped;
+        else
+            ++counts.failed;
+    }
+    return counts;
+}
+
+std::string RunReport::inWords() const
+{
+    const Counts c = counts();
+    std::string words = counted(c.converted, "file", "files") + " converted";
+    if (c.failed > 0)
+        words += ", " + withThousands(static_cast<long long>(c.failed)) + " failed";
+    if (c.skipped > 0)
+        words += ", " + withThousands(static_cast<long long>(c.skipped)) + " skipped";
+    return words;
+}
+
 std::string RunReport::summary(double seconds) const
 {
-    std::size_t converted = 0;
-    std::size_t skipped = 0;
+    const Counts c = counts();
     long long spectra = 0;
     std::string listed;
     std::size_t listedCount = 0;
@@ -39,11 +65,8 @@ std::string RunReport::summary(double seconds) const
     for (std::size_t i = 0; i < files_.size(); ++i) {
         const File& file = files_[i];
         spectra += file.spectra;
-        if (file.outcome == FileOutcome::Converted) {
-            ++converted;
+        if (!file.outcome || *file.outcome == FileOutcome::Converted)
             continue;
-        }
-        skipped += file.skipped ? 1 : 0;
         if (listedCount == MaxListed) {
             ++unlisted;
             continue;
@@ -52,13 +75,12 @@ std::string RunReport::summary(double seconds) const
         listed += std::string("  ") + (file.skipped ? "skipped: " : "failed: ") +
                   (file.reason.empty() ? paths_[i] + ": not converted" : file.reason) + "\n";
     }
-    const std::size_t failed = files_.size() - converted - skipped;
     char time[32];
     std::snprintf(time, sizeof time, "%.1f", seconds);
     std::string text = "orvantis-cli: " + counted(files_.size(), "file", "files") + ": " +
-                       withThousands(static_cast<long long>(converted)) + " converted, " +
-                       withThousands(static_cast<long long>(failed)) + " failed, " +
-                       withThousands(static_cast<long long>(skipped)) + " skipped; " +
+                       withThousands(static_cast<long long>(c.converted)) + " converted, " +
+                       withThousands(static_cast<long long>(c.failed)) + " failed, " +
+                       withThousands(static_cast<long long>(c.skipped)) + " skipped; " +
                        counted(static_cast<std::size_t>(spectra), "spectrum", "spectra") + " written in " + time +
                        " s\n";
     text += listed;

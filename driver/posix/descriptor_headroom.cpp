@@ -1,4 +1,4 @@
-#include "cli/descriptor_headroom.h"
+#include "driver/descriptor_headroom.h"
 
 #include <fcntl.h>
 #include <unistd.h>

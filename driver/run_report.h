@@ -1,12 +1,14 @@
 #pragma once
-// What a run did, file by file, told in a few lines at its end: how many
-// files were converted, failed and skipped, the spectra written, the time
-// taken, and which files failed or were skipped with their first error.
+// What a run did, file by file, told at its end by either front end: how
+// many files were converted, failed and skipped, the spectra written, the
+// time taken, and which files failed or were skipped with their first
+// error.
 
 #include "driver/conversion_driver.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,23 @@ public:
     void converted(std::size_t file, int32_t spectra) { files_[file].spectra = spectra; }
     void ended(std::size_t file, FileOutcome outcome) { files_[file].outcome = outcome; }
 
-    // The summary, one text of whole lines.
+    // The counts in words: "3 files converted, 1 failed, 1 skipped" (none
+    // failed or skipped are left out).
+    std::string inWords() const;
+    // The converter's summary, one text of whole lines, the counts and the
+    // files that failed or were skipped.
     std::string summary(double seconds) const;
 
 private:
+    struct Counts {
+        std::size_t converted = 0;
+        std::size_t failed = 0;
+        std::size_t skipped = 0;
+    };
+    Counts counts() const;
+
     struct File {
-        FileOutcome outcome = FileOutcome::Converted;
+        std::optional<FileOutcome> outcome; // none for a file the run did not reach
         bool skipped = false;
         int32_t spectra = 0;
         std::string reason; // the first error, naming the file
