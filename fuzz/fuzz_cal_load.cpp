@@ -2,6 +2,7 @@
 // a channel became usable, and every loaded channel can be used.
 
 #include "calibration/cal_table.h"
+#include "conversion/default_context.h"
 #include "fuzz_support.h"
 
 #include <cstdlib>

@@ -7,13 +7,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    silenceLog();
+    const Log log = silentLog();
     InputStream input(data, size);
     // Exactly MAX_PIXELS on the heap, so a store past the end is caught.
     std::vector<float> pixels(MAX_PIXELS);
     SpectrumRecord record{};
-    const int format = detectFileFormat(input.get());
-    while (readSpectrum(record, pixels.data(), input.get(), 0, format) == 0) {
+    const int format = detectFileFormat(input.get(), log);
+    while (readSpectrum(record, pixels.data(), input.get(), 0, format, log) == 0) {
     }
     return 0;
 }

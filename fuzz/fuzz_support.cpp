@@ -1,6 +1,6 @@
 #include "fuzz_support.h"
 
-#include "core/log.h"
+#include "conversion/default_context.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +16,15 @@ void dropText(const char* text)
 }
 
 } // namespace
+
+Log silentLog()
+{
+    Log log;
+    log.sink = dropText;
+    log.errorBox = dropText;
+    log.verbose = true;
+    return log;
+}
 
 void silenceLog()
 {

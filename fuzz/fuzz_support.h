@@ -2,6 +2,7 @@
 // What the fuzz targets share: a silent log and streams over the input.
 
 #include "core/file_handle.h"
+#include "core/log.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <vector>
 
 // Debug text on, every message formatted and dropped, no error boxes.
+// A Log that reads every text it is given and keeps nothing, verbose.
+Log silentLog();
 void silenceLog();
 
 // A read-only stream over a copy of the input; the copy lives as long as the
