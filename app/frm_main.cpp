@@ -18,6 +18,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -204,8 +205,8 @@ void TFrmMain::AddDroppedFiles(const QStringList& files)
     for (const QString& file : files)
         paths.push_back(QFile::encodeName(file).toStdString());
     QStringList dropped;
-    for (const std::string& path : dataFilesOf(paths))
-        dropped.append(QFile::decodeName(QByteArray::fromStdString(path)));
+    for (const std::string& path : dataFilesOf(paths)) // with '/' as every dropped or chosen name has
+        dropped.append(QDir::fromNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path))));
     listInputFiles(fileLines() + dropped);
 }
 
