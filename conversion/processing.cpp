@@ -1,7 +1,7 @@
 #include "conversion/processing.h"
 
 #include "calibration/cal_table.h"
-#include "calibration/spectrum_calibration.h"
+#include "calibration/level_processing.h"
 #include "core/file_handle.h"
 #include "core/file_path.h"
 #include "core/regular_file.h"

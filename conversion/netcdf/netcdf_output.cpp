@@ -3,8 +3,8 @@
 #include "conversion/netcdf/file_attributes.h"
 #include "conversion/netcdf/nc_file.h"
 #include "conversion/netcdf/pixel_set_variables.h"
-#include "conversion/netcdf/spectrum_block.h"
-#include "conversion/netcdf/spectrum_fields.h"
+#include "conversion/netcdf/row_chunk.h"
+#include "conversion/netcdf/record_variables.h"
 
 #include "conversion/netcdf/nc_library.h"
 

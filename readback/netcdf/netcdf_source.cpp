@@ -1,7 +1,7 @@
 // The spectra of a NetCDF output, read back in blocks: one library call per
 // variable and block rather than per spectrum, which would be slow in HDF5.
 
-#include "conversion/netcdf/spectrum_fields.h"
+#include "conversion/netcdf/record_variables.h"
 #include "readback/output_source.h"
 
 #include "conversion/netcdf/nc_file.h"

@@ -1,4 +1,4 @@
-#include "conversion/netcdf/spectrum_fields.h"
+#include "conversion/netcdf/record_variables.h"
 
 #include <netcdf.h>
 

@@ -2,7 +2,7 @@
 // Spectra of one pixel set gathered until a chunk's worth can go to the
 // file in one write per variable.
 
-#include "conversion/netcdf/spectrum_fields.h"
+#include "conversion/netcdf/record_variables.h"
 #include "core/spectrum_record.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "calibration/spectrum_calibration.h"
+#include "calibration/level_processing.h"
 
 #include "calibration/cal_table.h"
 #include "calibration/calibration_steps.h"
