@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-void Console::log(const std::string& text)
+void Console::log(std::string_view text)
 {
     const std::lock_guard lock(mutex_);
     if (logShared_)

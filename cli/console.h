@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 class Console {
 public:
@@ -16,7 +17,7 @@ public:
     Console(bool showStatus, bool logShared) : showStatus_(showStatus), logShared_(logShared) {}
 
     bool showsStatus() const { return showStatus_; }
-    void log(const std::string& text);
+    void log(std::string_view text);
     void error(const std::string& text);
     void status(const std::string& text);
     // Takes the status line away, leaving the cursor at the start of its line.

@@ -1,6 +1,6 @@
 #include "conversion/default_context.h"
 
-#include "calibration/spectrum_calibration.h"
+#include "calibration/level_processing.h"
 #include "conversion/output_formats.h"
 #include "conversion/processing.h"
 
@@ -8,18 +8,6 @@
 #include <string>
 
 namespace {
-
-// The message functions format as a Log does, into a text of any length.
-std::string formatted(const char* format, va_list args)
-{
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, format, args);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    std::vsnprintf(text.data(), text.size() + 1, format, again);
-    va_end(again);
-    return text;
-}
 
 // The options of the default context as one conversion takes them.
 Conversion defaultConversion()
@@ -61,29 +49,24 @@ void logMessage(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    const std::string text = formatted(format, args);
+    defaultContext().log().write(Log::Kind::Message, format, args);
     va_end(args);
-    defaultContext().log().message("%s", text.c_str());
 }
 
 void logDebug(const char* format, ...)
 {
-    if (verboseLog == 0)
-        return;
     va_list args;
     va_start(args, format);
-    const std::string text = formatted(format, args);
+    defaultContext().log().write(Log::Kind::Debug, format, args);
     va_end(args);
-    defaultContext().log().debug("%s", text.c_str());
 }
 
 void logError(const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    const std::string text = formatted(format, args);
+    defaultContext().log().write(Log::Kind::Error, format, args);
     va_end(args);
-    defaultContext().log().error("%s", text.c_str());
 }
 
 ErrorBoxHook setErrorBoxHook(ErrorBoxHook hook)

@@ -1,17 +1,14 @@
 #include "core/log.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
 
-enum class Box { None, Show };
-
 // Formats the whole text, however long: most texts fit the buffer on the
 // stack, a longer one is formatted again into one of its size.
-void deliver(const Log& log, Box box, const char* format, va_list args)
+void deliver(const Log& log, bool box, const char* format, va_list args)
 {
     char text[512];
     va_list again;
@@ -27,7 +24,7 @@ void deliver(const Log& log, Box box, const char* format, va_list args)
     va_end(again);
     if (log.sink)
         log.sink(whole);
-    if (box == Box::None)
+    if (!box)
         return;
     if (log.errorBox)
         log.errorBox(whole);
@@ -46,21 +43,26 @@ void errorToStderr(const char* text)
     std::fflush(stderr);
 }
 
+void Log::write(Kind kind, const char* format, va_list args) const
+{
+    if (kind == Kind::Debug && !verbose)
+        return;
+    deliver(*this, kind == Kind::Error, format, args);
+}
+
 void Log::message(const char* format, ...) const
 {
     va_list args;
     va_start(args, format);
-    deliver(*this, Box::None, format, args);
+    write(Kind::Message, format, args);
     va_end(args);
 }
 
 void Log::debug(const char* format, ...) const
 {
-    if (!verbose)
-        return;
     va_list args;
     va_start(args, format);
-    deliver(*this, Box::None, format, args);
+    write(Kind::Debug, format, args);
     va_end(args);
 }
 
@@ -68,6 +70,6 @@ void Log::error(const char* format, ...) const
 {
     va_list args;
     va_start(args, format);
-    deliver(*this, Box::Show, format, args);
+    write(Kind::Error, format, args);
     va_end(args);
 }
