@@ -68,7 +68,8 @@ const char* cliUsageText()
 {
     return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary | --netcdf]\n"
            "                    [--delimiter C] [--verbose] [--ignore-immersion] [--jobs N]\n"
-           "                    [--quiet] DATAFILE|FOLDER...\n"
+           "                    [--quiet] [--time-units U] [--depth-units U]\n"
+           "                    [--attribute NAME=VALUE]... DATAFILE|FOLDER...\n"
            "       orvantis-cli associations | associate SERIAL CALFILE | forget SERIAL\n"
            "       orvantis-cli file-types status|register|remove [.ASC|.BIN...]\n"
            "       orvantis-cli --help | --version\n"
@@ -82,6 +83,12 @@ const char* cliUsageText()
            "  --binary             little-endian binary output (.BDT, .BRW)\n"
            "  --netcdf             NetCDF-4 output with CF and ACDD attributes (.nc,\n"
            "                       .RAW.nc at level 0)\n"
+           "  --time-units U       for NetCDF: the instrument's time stamps are U, as\n"
+           "                       \"milliseconds since 2025-06-01T00:00:00Z\"; gives a\n"
+           "                       CF time coordinate\n"
+           "  --depth-units U      for NetCDF: the depth's unit, as m; gives CF depth\n"
+           "  --attribute N=V      for NetCDF: a global attribute, as platform=... or\n"
+           "                       station=...; may be repeated\n"
            "  --delimiter C        one character, or comma, space, tab; default comma\n"
            "  --verbose            debug messages\n"
            "  --ignore-immersion   use 1.0 for every immersion coefficient\n"
@@ -131,6 +138,21 @@ ParseResult parseCliOptions(int argc, char** argv)
         } else if (std::strcmp(arg, "--jobs") == 0) {
             if (!hasValue || !parseJobs(argv[++i], options.jobs))
                 return usageError("--jobs needs a number of files (1 to 1024)");
+        } else if (std::strcmp(arg, "--time-units") == 0) {
+            const auto units = hasValue ? parseTimeUnits(argv[++i]) : std::nullopt;
+            if (!units)
+                return usageError(
+                    "--time-units needs UNIT since DATE, e.g. \"milliseconds since 2025-06-01T00:00:00Z\"");
+            conversion.netcdf.time = *units;
+        } else if (std::strcmp(arg, "--depth-units") == 0) {
+            if (!hasValue || argv[i + 1][0] == '\0')
+                return usageError("--depth-units needs a unit, e.g. m");
+            conversion.netcdf.depthUnits = argv[++i];
+        } else if (std::strcmp(arg, "--attribute") == 0) {
+            const auto attribute = hasValue ? parseAttribute(argv[++i]) : std::nullopt;
+            if (!attribute)
+                return usageError("--attribute needs NAME=VALUE, NAME a letter then letters, digits or _");
+            conversion.netcdf.attributes.push_back(*attribute);
         } else if (std::strcmp(arg, "--transpose") == 0) {
             conversion.transpose = true;
         } else if (std::strcmp(arg, "--binary") == 0) {

@@ -2,6 +2,8 @@
 // How a data file is to be converted: the options of both front ends, handed
 // down unchanged to the writers.
 
+#include "conversion/netcdf_metadata.h"
+
 #include <cstdint>
 
 // The output forms a conversion can write; the values are those of
@@ -23,6 +25,7 @@ struct ConversionOptions {
     char delimiter = ','; // of text output
     bool verbose = false; // debug text in the log
     bool ignoreImmersion = false;
+    NetcdfMetadata netcdf; // what NetCDF output is told beyond the data
 };
 
 // Text of each processing level as logged after "Processing level:    %d";

@@ -1,18 +1,21 @@
 #pragma once
 // NetCDF output (NetCDF-4, classic model, CF and ACDD conventions): spectra
-// are appended along an unlimited `spectrum` dimension as they are
-// converted, gathered in blocks of one chunk, so memory stays flat.
+// are appended along an unlimited `time` dimension as they are converted,
+// gathered in blocks of one chunk, so memory stays flat. The spectra's
+// variable is named for what it holds (Ed, Lu, counts, ...; see
+// netcdf/variable_names.h) and so are the per-spectrum variables beside it.
 //
-// Each pixel set of the file gets its own pixel dimension and value
-// variable (`pixel`, `values` for the first; `pixel_2`, `values_2` ... for
-// later ones), all along the same spectrum dimension: a spectrum's values
-// sit in the variable of its own set, and the other sets' variables hold
-// fill values in its row. `pixel_set` names each spectrum's set.
+// Each pixel set of the file gets its own dimension and spectra variable
+// (`wavelength` and `Ed` for the first; `wavelength_2` and `Ed_2` ... for
+// later ones), all along the same time dimension: a spectrum's values sit
+// in the variable of its own set, and the other sets' variables hold fill
+// values in its row. `Ed_pixel_set` names each spectrum's set.
 //
 // A build without the NetCDF library has the same class; it only says that
 // NetCDF output is not available.
 
 #include "calibration/cal_table.h"
+#include "conversion/netcdf_metadata.h"
 #include "core/spectrum_record.h"
 
 #include <memory>
@@ -28,6 +31,7 @@ struct NetcdfProvenance {
     int level = 0;
     const CalTable* calibration = nullptr; // the channel's names, units and wavelengths; never null when writing
     std::string command;                   // the command line that made it, for `history`; empty from the window
+    NetcdfMetadata metadata;               // time and depth units, the user's own attributes
 };
 
 class NetcdfOutput {

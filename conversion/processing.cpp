@@ -451,6 +451,7 @@ NetcdfProvenance provenance(const FileConversion& run, const char* calFileName)
     p.level = conversion.options.level;
     p.calibration = &conversion.calTable();
     p.command = conversion.command;
+    p.metadata = conversion.options.netcdf;
     return p;
 }
 

@@ -40,6 +40,13 @@ void putCalibrationAttributes(int file, const NetcdfProvenance& p)
     putTextAttribute(file, NC_GLOBAL, "calibration_units", cal->units);
 }
 
+// The file's name without its folders: where it was on the converting
+// machine means nothing to whoever reads the output.
+std::string fileNameOf(const std::string& path)
+{
+    return utf8FromPath(pathFromUtf8(path).filename());
+}
+
 } // namespace
 
 std::string isoUtc(std::chrono::system_clock::time_point moment)
@@ -72,24 +79,31 @@ void putFileAttributes(int file, const NetcdfProvenance& p)
 {
     const std::string letter(1, p.channel >= 0 && p.channel < MAX_CHANNELS ? static_cast<char>('A' + p.channel) : '?');
     const std::string created = isoUtc(std::chrono::system_clock::now());
+    const std::string source = fileNameOf(p.sourceFile);
     putTextAttribute(file, NC_GLOBAL, "Conventions", "CF-1.8, ACDD-1.3");
     putTextAttribute(file, NC_GLOBAL, "title", "Tidelume #" + p.serial + " channel " + letter + " spectra");
     putTextAttribute(file, NC_GLOBAL, "summary",
                      "Spectra of channel " + letter + " of Tidelume hyperspectral radiometer #" + p.serial +
-                         ", converted from " + p.sourceFile + " at processing level " + std::to_string(p.level) + " (" +
+                         ", converted from " + source + " at processing level " + std::to_string(p.level) + " (" +
                          levelName(p.level) + ").");
     putTextAttribute(file, NC_GLOBAL, "keywords", "hyperspectral radiometry, spectra, Tidelume");
     putTextAttribute(file, NC_GLOBAL, "instrument", "Tidelume hyperspectral radiometer");
     putTextAttribute(file, NC_GLOBAL, "instrument_serial", p.serial);
     putTextAttribute(file, NC_GLOBAL, "channel_letter", letter);
     putIntAttribute(file, NC_GLOBAL, "channel_index", p.channel);
-    putTextAttribute(file, NC_GLOBAL, "channel_name", p.channelName);
+    const ChannelCal* cal = p.calibration ? p.calibration->channelCal(p.channel) : nullptr;
+    putTextAttribute(file, NC_GLOBAL, "channel_name", cal ? std::string(cal->name) : p.channelName);
+    putTextAttribute(file, NC_GLOBAL, "data_file_channel_name", p.channelName);
     putCalibrationAttributes(file, p);
-    putTextAttribute(file, NC_GLOBAL, "source_file", p.sourceFile);
-    putIntAttribute(file, NC_GLOBAL, "processing_level", p.level);
+    putTextAttribute(file, NC_GLOBAL, "source_file", source);
+    // ACDD wants the level as text; the number stays on the spectra's variable.
+    putTextAttribute(file, NC_GLOBAL, "processing_level", std::to_string(p.level) + " (" + levelName(p.level) + ")");
     putTextAttribute(file, NC_GLOBAL, "processing_level_text", levelName(p.level));
     putTextAttribute(file, NC_GLOBAL, "software_name", "Orvantis");
     putTextAttribute(file, NC_GLOBAL, "software_version", ORVANTIS_VERSION);
     putTextAttribute(file, NC_GLOBAL, "history", history(created, p.command));
     putTextAttribute(file, NC_GLOBAL, "date_created", created);
+    // Last, so that what the user says wins over what the program guessed.
+    for (const auto& [name, value] : p.metadata.attributes)
+        putTextAttribute(file, NC_GLOBAL, name.c_str(), value);
 }

@@ -3,13 +3,16 @@
 #include "conversion/netcdf/file_attributes.h"
 #include "conversion/netcdf/nc_file.h"
 #include "conversion/netcdf/pixel_set_variables.h"
-#include "conversion/netcdf/row_chunk.h"
 #include "conversion/netcdf/record_variables.h"
+#include "conversion/netcdf/row_chunk.h"
+#include "conversion/netcdf/variable_names.h"
 
 #include "conversion/netcdf/nc_library.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -31,12 +34,39 @@ void putWithUnits(int file, int variable, const char* units, const char* longNam
         putTextAttribute(file, variable, "comment", comment);
 }
 
-int defineSeries(int file, int spectrumDimension, const char* name, nc_type type)
+int defineSeries(int file, int timeDimension, const std::string& name, nc_type type)
 {
     int id = -1;
-    ncCheck(ncLibrary().nc_def_var(file, name, type, 1, &spectrumDimension, &id), name);
+    ncCheck(ncLibrary().nc_def_var(file, name.c_str(), type, 1, &timeDimension, &id), name.c_str());
     storeCompressed(file, id, &FIELD_CHUNK);
     return id;
+}
+
+// The spectra's coordinate: the moment of each spectrum when the user gave
+// the epoch and unit of the instrument's stamps, else the stamps themselves.
+int defineTime(int file, int timeDimension, const TimeUnits& units)
+{
+    const int time = defineSeries(file, timeDimension, "time", units.given() ? NC_DOUBLE : NC_INT);
+    if (!units.given()) {
+        putWithUnits(file, time, nullptr, "time stamp recorded by the instrument",
+                     "The instrument's data files state neither the unit nor the epoch of this time stamp.");
+        return time;
+    }
+    putTextAttribute(file, time, "standard_name", "time");
+    putTextAttribute(file, time, "long_name", "time of the spectrum");
+    putTextAttribute(file, time, "units", cfTimeUnits(units));
+    putTextAttribute(file, time, "calendar", "standard");
+    putTextAttribute(file, time, "axis", "T");
+    return time;
+}
+
+// The depth as the user knows it: with its unit it is CF's depth, positive downward.
+void describeDepth(int file, int depth, const std::string& units)
+{
+    putTextAttribute(file, depth, "standard_name", "depth");
+    putTextAttribute(file, depth, "long_name", "depth");
+    putTextAttribute(file, depth, "units", units);
+    putTextAttribute(file, depth, "positive", "down");
 }
 
 } // namespace
@@ -44,20 +74,19 @@ int defineSeries(int file, int spectrumDimension, const char* name, nc_type type
 class NetcdfOutput::Writer {
 public:
     Writer(const std::string& path, const NetcdfProvenance& provenance)
-        : file_(path), calibration_(provenance.calibration), channel_(provenance.channel), level_(provenance.level)
+        : file_(path), meaning_{dataVariableName(provenance.level, *provenance.calibration, provenance.channel),
+                                provenance.level, provenance.calibration, provenance.channel},
+          timeUnits_(provenance.metadata.time)
     {
         const int id = file_.id();
         putFileAttributes(id, provenance);
-        ncCheck(ncLibrary().nc_def_dim(id, "spectrum", NC_UNLIMITED, &spectrum_), "spectrum dimension");
-        for (std::size_t f = 0; f < fieldVariables_.size(); ++f) {
-            const SpectrumField& field = spectrumFields()[f];
-            fieldVariables_[f] = defineSeries(id, spectrum_, field.name, field.real ? NC_FLOAT : field.integerType);
-            putWithUnits(id, fieldVariables_[f], field.units, field.longName, field.comment);
-        }
-        pixelSet_ = defineSeries(id, spectrum_, "pixel_set", NC_SHORT);
-        putWithUnits(id, pixelSet_, "1", "pixel set of the spectrum",
-                     "1: its values are in `values`; n above 1: in `values_n`. The other sets' value variables "
-                     "hold fill values in its row.");
+        ncCheck(ncLibrary().nc_def_dim(id, "time", NC_UNLIMITED, &timeDimension_), "time dimension");
+        time_ = defineTime(id, timeDimension_, timeUnits_);
+        defineFields(provenance.metadata.depthUnits);
+        pixelSet_ = defineSeries(id, timeDimension_, meaning_.name + "_pixel_set", NC_SHORT);
+        const std::string explanation = "1: its values are in `" + meaning_.name + "`; n above 1: in `" +
+                                        meaning_.name + "_n`. The other sets' variables hold fill values in its row.";
+        putWithUnits(id, pixelSet_, "1", "pixel set of the spectrum", explanation.c_str());
         ncCheck(ncLibrary().nc_enddef(id), "defining the file");
     }
 
@@ -68,16 +97,40 @@ public:
             writeBlock();
             block_.start(set, sets_[set].valueCount, sets_[set].blockRows);
         }
-        block_.add(record, pixels);
+        float* row = block_.add(record, pixels);
+        // Adjusting zeroes what the calibration cannot give: no value, not a measured zero.
+        if (record.process >= 1)
+            for (const std::size_t k : sets_[set].uncalibrated)
+                row[k] = std::numeric_limits<float>::quiet_NaN();
     }
 
     void finish()
     {
         writeBlock();
+        if (timeUnits_.given() && written_ > 0) {
+            ncCheck(ncLibrary().nc_redef(file_.id()), "time coverage");
+            putTextAttribute(file_.id(), NC_GLOBAL, "time_coverage_start", isoMoment(timeUnits_, firstStamp_));
+            putTextAttribute(file_.id(), NC_GLOBAL, "time_coverage_end", isoMoment(timeUnits_, lastStamp_));
+            ncCheck(ncLibrary().nc_enddef(file_.id()), "time coverage");
+        }
         file_.close();
     }
 
 private:
+    void defineFields(const std::string& depthUnits)
+    {
+        for (std::size_t f = 0; f < fieldVariables_.size(); ++f) {
+            const SpectrumField& field = spectrumFields()[f];
+            const int id = defineSeries(file_.id(), timeDimension_, meaning_.name + "_" + field.name,
+                                        field.real ? NC_FLOAT : field.integerType);
+            fieldVariables_[f] = id;
+            if (f == DEPTH_FIELD && !depthUnits.empty())
+                describeDepth(file_.id(), id, depthUnits);
+            else
+                putWithUnits(file_.id(), id, field.units, field.longName, field.comment);
+        }
+    }
+
     // The index of the record's pixel set, defined now when it is new.
     int pixelSetOf(const SpectrumRecord& record)
     {
@@ -89,7 +142,7 @@ private:
         if (sets_.size() == MAX_PIXEL_SETS)
             throw NcError("more than " + std::to_string(MAX_PIXEL_SETS) + " pixel sets in one file", EFBIG);
         const int number = static_cast<int>(sets_.size()) + 1;
-        sets_.push_back(definePixelSet(file_.id(), number, record, *calibration_, channel_, level_, spectrum_));
+        sets_.push_back(definePixelSet(file_.id(), number, record, meaning_, timeDimension_));
         return number - 1;
     }
 
@@ -107,6 +160,7 @@ private:
         }
         for (std::size_t f = 0; f < fieldVariables_.size(); ++f)
             writeField(f, rows);
+        writeTime(rows);
         const std::vector<short> numbers(rows, static_cast<short>(block_.pixelSet() + 1));
         ncCheck(ncLibrary().nc_put_vara_short(id, pixelSet_, &written_, &rows, numbers.data()), "pixel_set");
         written_ += rows;
@@ -128,18 +182,34 @@ private:
         ncCheck(ncLibrary().nc_put_vara_float(file_.id(), variable, &written_, &rows, reals.data()), name);
     }
 
+    void writeTime(std::size_t rows)
+    {
+        const std::vector<double>& stamps = block_.field(TIME_FIELD);
+        if (written_ == 0)
+            firstStamp_ = lastStamp_ = stamps[0];
+        std::vector<double> times(stamps.begin(), stamps.begin() + static_cast<std::ptrdiff_t>(rows));
+        for (double& t : times) {
+            firstStamp_ = std::min(firstStamp_, t);
+            lastStamp_ = std::max(lastStamp_, t);
+            if (timeUnits_.given())
+                t *= timeUnits_.secondsPerTick;
+        }
+        ncCheck(ncLibrary().nc_put_vara_double(file_.id(), time_, &written_, &rows, times.data()), "time");
+    }
+
     NcFile file_;
-    const CalTable* calibration_;
-    int channel_;
-    int level_;
-    int spectrum_ = -1;
+    ValuesMeaning meaning_;
+    TimeUnits timeUnits_;
+    int timeDimension_ = -1;
+    int time_ = -1;
     int pixelSet_ = -1;
     std::array<int, SPECTRUM_FIELD_COUNT> fieldVariables_{};
     std::vector<PixelSetVariables> sets_;
     SpectrumBlock block_;
     std::size_t written_ = 0; // spectra in the file
+    double firstStamp_ = 0;   // the earliest and latest, for the time coverage
+    double lastStamp_ = 0;
 };
-
 NetcdfOutput::NetcdfOutput() = default;
 NetcdfOutput::~NetcdfOutput()
 {

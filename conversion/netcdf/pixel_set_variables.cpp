@@ -1,27 +1,21 @@
 #include "conversion/netcdf/pixel_set_variables.h"
 
-#include "calibration/cal_table.h"
 #include "conversion/netcdf/nc_file.h"
+#include "conversion/netcdf/variable_names.h"
 #include "core/pixel_count.h"
 
 #include "conversion/netcdf/nc_library.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A chunk of `values` holds about this many bytes: large enough to deflate
-// well, small enough that the gathered block keeps memory flat.
+// A chunk of the values holds about this many bytes: large enough to
+// deflate well, small enough that the gathered block keeps memory flat.
 constexpr std::size_t CHUNK_BYTES = 256 * 1024;
-
-std::string numbered(const char* name, int number)
-{
-    return number == 1 ? std::string(name) : std::string(name) + "_" + std::to_string(number);
-}
 
 int defineVariable(int file, const std::string& name, nc_type type, int dimensions, const int* ids)
 {
@@ -30,47 +24,50 @@ int defineVariable(int file, const std::string& name, nc_type type, int dimensio
     return id;
 }
 
-// What the level made of the values: its long name and units (empty when
-// not known) and a comment.
-struct LevelMeaning {
+// What the level made of the values: a long name and units (empty when
+// not known).
+struct LevelText {
     std::string longName;
     std::string units;
 };
 
-LevelMeaning levelMeaning(int level, const CalTable& calibration, int channel)
+LevelText levelText(const ValuesMeaning& m)
 {
-    switch (level) {
+    switch (m.level) {
     case 0: return {"raw counts", "count"};
     case 1: return {"pixel adjusted counts", "count"};
     case 2: return {"dark adjusted counts", "count"};
     case 3: return {"dark adjusted, linearized counts per unit of integration time", ""};
     default: break;
     }
-    const ChannelCal* cal = calibration.channelCal(channel);
+    const ChannelCal* cal = m.calibration->channelCal(m.channel);
     if (!cal)
         return {"calibrated values", ""};
     return {std::string("calibrated ") + cal->name, cal->units};
 }
 
-void describeValues(int file, int values, int level, const CalTable& calibration, int channel,
-                    const std::string& coordinates)
+void describeValues(int file, int values, int number, const ValuesMeaning& m)
 {
-    const LevelMeaning meaning = levelMeaning(level, calibration, channel);
-    putTextAttribute(file, values, "long_name", meaning.longName);
-    if (!meaning.units.empty())
-        putTextAttribute(file, values, "units", meaning.units);
+    const LevelText text = levelText(m);
+    putTextAttribute(file, values, "long_name", text.longName);
+    const ChannelCal* cal = m.calibration->channelCal(m.channel);
+    if (m.level == 4 && cal)
+        if (const char* standardName = standardNameOf(cal->name))
+            putTextAttribute(file, values, "standard_name", standardName);
+    if (!text.units.empty())
+        putTextAttribute(file, values, "units", text.units);
     else
         putTextAttribute(file, values, "comment",
                          "Units unknown: the instrument's data files do not state the integration time's unit.");
-    putIntAttribute(file, values, "processing_level", level);
-    putTextAttribute(file, values, "coordinates", coordinates);
+    putIntAttribute(file, values, "processing_level", m.level);
+    putIntAttribute(file, values, "pixel_set", number);
     const float fill = std::numeric_limits<float>::quiet_NaN();
     ncCheck(ncLibrary().nc_put_att_float(file, values, "_FillValue", NC_FLOAT, 1, &fill), "_FillValue");
 }
 
-int defineValues(int file, int number, const int dimensions[2], std::size_t blockRows, std::size_t count)
+int defineValues(int file, const std::string& name, const int dimensions[2], std::size_t blockRows, std::size_t count)
 {
-    const int values = defineVariable(file, numbered("values", number), NC_FLOAT, 2, dimensions);
+    const int values = defineVariable(file, name, NC_FLOAT, 2, dimensions);
     const std::size_t chunk[2] = {blockRows, count};
     storeCompressed(file, values, chunk);
     // Two chunks of cache: one being filled, one being written out.
@@ -79,26 +76,9 @@ int defineValues(int file, int number, const int dimensions[2], std::size_t bloc
     return values;
 }
 
-void writePixels(int file, int pixelNumbers, int wavelengths, const SpectrumRecord& record, const CalTable& calibration,
-                 int channel)
+int defineWavelength(int file, const std::string& name, int dimension, const ChannelCal& cal)
 {
-    const auto count = static_cast<std::size_t>(storedPixelCount(record));
-    std::vector<short> numbers(count);
-    std::vector<double> nanometres(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        numbers[k] = pixelNumber(record.firstPix, record.pixInc, static_cast<int>(k));
-        if (wavelengths >= 0)
-            nanometres[k] = calibration.pixelWavelength(channel, numbers[k]);
-    }
-    const std::size_t start = 0;
-    ncCheck(ncLibrary().nc_put_vara_short(file, pixelNumbers, &start, &count, numbers.data()), "pixel_number");
-    if (wavelengths >= 0)
-        ncCheck(ncLibrary().nc_put_vara_double(file, wavelengths, &start, &count, nanometres.data()), "wavelength");
-}
-
-int defineWavelength(int file, int number, int pixelDimension, const ChannelCal& cal)
-{
-    const int wavelength = defineVariable(file, numbered("wavelength", number), NC_DOUBLE, 1, &pixelDimension);
+    const int wavelength = defineVariable(file, name, NC_DOUBLE, 1, &dimension);
     putTextAttribute(file, wavelength, "standard_name", "radiation_wavelength");
     putTextAttribute(file, wavelength, "long_name", "wavelength from the calibration's polynomial");
     putTextAttribute(file, wavelength, "units", "nm");
@@ -108,10 +88,51 @@ int defineWavelength(int file, int number, int pixelDimension, const ChannelCal&
     return wavelength;
 }
 
+int definePixelNumbers(int file, const std::string& name, int dimension)
+{
+    const int pixelNumbers = defineVariable(file, name, NC_SHORT, 1, &dimension);
+    putTextAttribute(file, pixelNumbers, "long_name", "detector pixel number");
+    putTextAttribute(file, pixelNumbers, "units", "1");
+    return pixelNumbers;
+}
+
+std::vector<short> pixelNumbers(const SpectrumRecord& record, std::size_t count)
+{
+    std::vector<short> numbers(count);
+    for (std::size_t k = 0; k < count; ++k)
+        numbers[k] = pixelNumber(record.firstPix, record.pixInc, static_cast<int>(k));
+    return numbers;
+}
+
+// The positions whose pixel the calibration gives no value for, as the
+// adjustment step leaves them.
+std::vector<std::size_t> uncalibratedPositions(const std::vector<short>& numbers, const CalSlot& slot)
+{
+    std::vector<std::size_t> positions;
+    for (std::size_t k = 0; k < numbers.size(); ++k)
+        if (numbers[k] > slot.cal->lastCalPix || !slot.pixelEntry(numbers[k]))
+            positions.push_back(k);
+    return positions;
+}
+
+void writeCoordinates(int file, int pixelVariable, int wavelengthVariable, const std::vector<short>& numbers,
+                      const ValuesMeaning& m)
+{
+    const std::size_t start = 0;
+    const std::size_t count = numbers.size();
+    ncCheck(ncLibrary().nc_put_vara_short(file, pixelVariable, &start, &count, numbers.data()), "pixel numbers");
+    if (wavelengthVariable < 0)
+        return;
+    std::vector<double> nanometres(count);
+    for (std::size_t k = 0; k < count; ++k)
+        nanometres[k] = m.calibration->pixelWavelength(m.channel, numbers[k]);
+    ncCheck(ncLibrary().nc_put_vara_double(file, wavelengthVariable, &start, &count, nanometres.data()), "wavelength");
+}
+
 } // namespace
 
-PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, const CalTable& calibration,
-                                 int channel, int level, int spectrumDimension)
+PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, const ValuesMeaning& m,
+                                 int spectrumDimension)
 {
     PixelSetVariables set;
     set.firstPix = record.firstPix;
@@ -122,20 +143,21 @@ PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& rec
     if (count == 0) // a dimension of length 0 would be unlimited
         return set;
     set.blockRows = std::clamp<std::size_t>(CHUNK_BYTES / (count * sizeof(float)), 1, 4096);
+    const bool known = m.calibration->slotLoaded(m.channel);
+    const std::vector<short> numbers = pixelNumbers(record, count);
+    if (known)
+        set.uncalibrated = uncalibratedPositions(numbers, (*m.calibration)[m.channel]);
     ncCheck(ncLibrary().nc_redef(file), "defining a pixel set");
-    int pixel = -1;
-    ncCheck(ncLibrary().nc_def_dim(file, numbered("pixel", number).c_str(), count, &pixel), "pixel dimension");
-    const int pixelNumbers = defineVariable(file, numbered("pixel_number", number), NC_SHORT, 1, &pixel);
-    putTextAttribute(file, pixelNumbers, "long_name", "detector pixel number");
-    putTextAttribute(file, pixelNumbers, "units", "1");
-    const bool known = calibration.slotLoaded(channel);
-    const int wavelengths = known ? defineWavelength(file, number, pixel, *calibration[channel].cal) : -1;
-    const int dimensions[2] = {spectrumDimension, pixel};
-    set.values = defineValues(file, number, dimensions, set.blockRows, count);
-    const std::string coordinates =
-        numbered("pixel_number", number) + (known ? " " + numbered("wavelength", number) : std::string());
-    describeValues(file, set.values, level, calibration, channel, coordinates);
+    // The dimension and its coordinate share their name, as CF tools expect.
+    const std::string axis = numbered(known ? "wavelength" : "pixel", number);
+    int dimension = -1;
+    ncCheck(ncLibrary().nc_def_dim(file, axis.c_str(), count, &dimension), axis.c_str());
+    const int wavelengths = known ? defineWavelength(file, axis, dimension, *(*m.calibration)[m.channel].cal) : -1;
+    const int pixels = definePixelNumbers(file, known ? numbered(m.name + "_pixel_number", number) : axis, dimension);
+    const int dimensions[2] = {spectrumDimension, dimension};
+    set.values = defineValues(file, numbered(m.name, number), dimensions, set.blockRows, count);
+    describeValues(file, set.values, number, m);
     ncCheck(ncLibrary().nc_enddef(file), "defining a pixel set");
-    writePixels(file, pixelNumbers, wavelengths, record, calibration, channel);
+    writeCoordinates(file, pixels, wavelengths, numbers, m);
     return set;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The record's per-spectrum fields as NetCDF variables along `spectrum`:
+// The record's per-spectrum fields as NetCDF variables along `time`:
 // their names, types, descriptions and units where the data file states
 // them. The time stamp, integration time, temperature and depth carry no
 // units: the instrument's files never say which it uses, and a guessed unit
@@ -8,6 +8,7 @@
 #include "core/spectrum_record.h"
 
 #include <array>
+#include <cstddef>
 
 struct SpectrumField {
     const char* name;
@@ -21,5 +22,8 @@ struct SpectrumField {
 };
 
 constexpr int SPECTRUM_FIELD_COUNT = 13;
+// Where the instrument's time stamp and depth are among the fields.
+constexpr std::size_t TIME_FIELD = 0;
+constexpr std::size_t DEPTH_FIELD = 4;
 
 const std::array<SpectrumField, SPECTRUM_FIELD_COUNT>& spectrumFields();

@@ -24,13 +24,15 @@ public:
             column.resize(capacity);
     }
 
-    void add(const SpectrumRecord& record, const float* pixels)
+    // Adds a spectrum; its values' row, for the caller to mend.
+    float* add(const SpectrumRecord& record, const float* pixels)
     {
-        std::copy_n(pixels, valuesPerSpectrum_,
-                    values_.begin() + static_cast<std::ptrdiff_t>(rows_ * valuesPerSpectrum_));
+        float* row = values_.data() + rows_ * valuesPerSpectrum_;
+        std::copy_n(pixels, valuesPerSpectrum_, row);
         for (std::size_t f = 0; f < fields_.size(); ++f)
             fields_[f][rows_] = spectrumFields()[f].value(record);
         ++rows_;
+        return row;
     }
 
     int pixelSet() const { return pixelSet_; }

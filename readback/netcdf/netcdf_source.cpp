@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::size_t BLOCK = 1024; // spectra read at once
+constexpr int MAX_SETS = 1024;      // more than any writer makes; a damaged file may claim any number
 
 // An open file, closed however the reader ends, a failed construction too.
 struct OpenFile {
@@ -32,9 +33,11 @@ public:
     NetcdfSpectra(const std::string& path, OutputHeader& header, std::vector<double>& wavelengths) : path_(path)
     {
         check(ncLibrary().nc_open(path.c_str(), NC_NOWRITE, &file_.id), "it cannot be opened as NetCDF");
+        // Files of earlier versions named the spectra's dimension `spectrum`.
         int spectrumDimension = -1;
-        check(ncLibrary().nc_inq_dimid(file_.id, "spectrum", &spectrumDimension), "it has no spectrum dimension");
-        check(ncLibrary().nc_inq_dimlen(file_.id, spectrumDimension, &count_), "it has no spectrum dimension");
+        if (ncLibrary().nc_inq_dimid(file_.id, "time", &spectrumDimension) != NC_NOERR)
+            check(ncLibrary().nc_inq_dimid(file_.id, "spectrum", &spectrumDimension), "it has no time dimension");
+        check(ncLibrary().nc_inq_dimlen(file_.id, spectrumDimension, &count_), "it has no time dimension");
         readHeader(header);
         findVariables();
         readWavelengths(wavelengths);
@@ -108,10 +111,13 @@ private:
         return id;
     }
 
-    // The number of the pixel set whose values a variable holds (values,
-    // values_2, ...), or 0.
-    static int pixelSetOf(const std::string& name)
+    // The number of the pixel set whose values a variable holds, or 0: its
+    // `pixel_set` attribute, or in files of earlier versions its name
+    // (values, values_2, ...).
+    int pixelSetOf(int id, const std::string& name) const
     {
+        if (const int set = labelledPixelSet(id))
+            return set;
         if (name == "values")
             return 1;
         if (!name.starts_with("values_") || name.size() == 7 || name.size() > 10 ||
@@ -120,24 +126,34 @@ private:
         return std::stoi(name.substr(7));
     }
 
+    int labelledPixelSet(int id) const
+    {
+        int set = 0;
+        return ncLibrary().nc_get_att_int(file_.id, id, "pixel_set", &set) == NC_NOERR ? set : 0;
+    }
+
     // The values variable of each pixel set and its width; a set whose
-    // spectra have no values has none.
+    // spectra have no values has none. The per-spectrum variables carry the
+    // first set's name as a prefix; earlier versions had none.
     void findVariables()
     {
-        for (const SpectrumField& field : spectrumFields())
-            fieldIds_.push_back(variable(field.name));
-        setId_ = variable("pixel_set");
         int variables = 0;
         check(ncLibrary().nc_inq_nvars(file_.id, &variables), "its variables cannot be listed");
+        std::string prefix;
         for (int id = 0; id < variables; ++id) {
             char name[NC_MAX_NAME + 1] = {};
             check(ncLibrary().nc_inq_varname(file_.id, id, name), "its variables cannot be listed");
-            const int set = pixelSetOf(name);
-            if (set > 0)
+            const int set = pixelSetOf(id, name);
+            if (set > 0 && set <= MAX_SETS)
                 addValues(static_cast<std::size_t>(set), id, name);
+            if (set == 1 && labelledPixelSet(id) == 1)
+                prefix = std::string(name) + "_";
         }
         if (valueIds_.empty() || valueIds_.front() < 0)
             fail("it has no values variable");
+        for (const SpectrumField& field : spectrumFields())
+            fieldIds_.push_back(variable(prefix + field.name));
+        setId_ = variable(prefix + "pixel_set");
         fields_.resize(fieldIds_.size());
         values_.resize(valueIds_.size());
     }

@@ -410,7 +410,12 @@ TEST_F(Converter, UsageErrorsExitWithTwo)
                                                     "--jobs 0 x.ASC",
                                                     "--jobs two x.ASC",
                                                     "x.ASC --jobs",
-                                                    "--binary --netcdf x.ASC"};
+                                                    "--binary --netcdf x.ASC",
+                                                    "--time-units 'ms after 2025-06-01' x.ASC",
+                                                    "x.ASC --time-units",
+                                                    "--depth-units '' x.ASC",
+                                                    "--attribute 1st=x x.ASC",
+                                                    "--attribute platform x.ASC"};
     for (const std::string& arguments : argumentLists) {
         SCOPED_TRACE(arguments);
         const RunResult r = run(arguments);
