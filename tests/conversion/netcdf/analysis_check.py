@@ -132,6 +132,8 @@ def check_cdo(paths):
         expect(run.returncode == 0, f"cdo sinfon failed on {path}")
         expect("arning" not in run.stdout + run.stderr, f"cdo warns on {path}: {run.stderr.strip()}")
         expect("0000-00-00" not in run.stdout, f"cdo finds no dates in {path}")
+        header = subprocess.run(["ncdump", "-h", path], capture_output=True, text=True)
+        expect(header.returncode == 0 and header.stderr == "", f"ncdump -h complains about {path}")
 
 
 def write_season(work, examples):
