@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <vector>
 
@@ -72,14 +73,22 @@ TEST_F(PendingOutputTest, UncommittedOutputLeavesThePreviousFileAsItWas)
 // What an interrupt handler does: the temporary goes (on Windows once its
 // last handle is closed, as the process ends), so it can no longer take the
 // final name, and the previous output stays.
+// In a process of its own, as an interrupt ends its process: once stopped,
+// a process places no output any more, and the tests after this one must.
 TEST_F(PendingOutputTest, InterruptCleanupRemovesTheOpenTemporary)
 {
     writeFile(finalPath, "previous");
-    PendingOutput output;
-    ASSERT_EQ(output.open(finalPath), 0);
-    write(output, "half of it");
-    removePendingOutputs();
-    EXPECT_NE(output.commit(), 0);
+    const auto interruptedRun = [this] {
+        PendingOutput output;
+        if (output.open(finalPath) != 0)
+            std::_Exit(2);
+        write(output, "half of it");
+        removePendingOutputs();
+        const bool refused = output.commit() != 0;
+        const bool kept = readFile(finalPath) == "previous" && names() == std::vector<std::string>{"A.DAT"};
+        std::_Exit(refused && kept ? 0 : 1);
+    };
+    EXPECT_EXIT(interruptedRun(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(readFile(finalPath), "previous");
     EXPECT_EQ(names(), std::vector<std::string>{"A.DAT"});
 }
