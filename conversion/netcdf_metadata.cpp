@@ -93,7 +93,30 @@ std::string trimmed(std::string_view text)
     return first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
 }
 
-std::string isoText(std::chrono::sys_time<std::chrono::milliseconds> moment, bool withMilliseconds)
+} // namespace
+
+std::optional<TimeUnits> parseTimeUnits(std::string_view text)
+{
+    const std::string whole = trimmed(text);
+    const auto since = whole.find(" since ");
+    if (since == std::string::npos)
+        return std::nullopt;
+    const auto seconds = secondsPerUnit(trimmed(std::string_view(whole).substr(0, since)));
+    const auto epoch = parseMoment(trimmed(std::string_view(whole).substr(since + 7)));
+    if (!seconds || !epoch)
+        return std::nullopt;
+    return TimeUnits{*seconds, *epoch};
+}
+
+std::string cfTimeUnits(const TimeUnits& units)
+{
+    std::string epoch = isoUtc(units.epoch, false);
+    epoch.pop_back(); // UTC is CF's own assumption: CDO reads the moment without its 'Z'
+    epoch[10] = ' ';
+    return "seconds since " + epoch;
+}
+
+std::string isoUtc(std::chrono::sys_time<std::chrono::milliseconds> moment, bool withMilliseconds)
 {
     using namespace std::chrono;
     const auto day = floor<days>(moment);
@@ -112,34 +135,11 @@ std::string isoText(std::chrono::sys_time<std::chrono::milliseconds> moment, boo
     return iso + "Z";
 }
 
-} // namespace
-
-std::optional<TimeUnits> parseTimeUnits(std::string_view text)
-{
-    const std::string whole = trimmed(text);
-    const auto since = whole.find(" since ");
-    if (since == std::string::npos)
-        return std::nullopt;
-    const auto seconds = secondsPerUnit(trimmed(std::string_view(whole).substr(0, since)));
-    const auto epoch = parseMoment(trimmed(std::string_view(whole).substr(since + 7)));
-    if (!seconds || !epoch)
-        return std::nullopt;
-    return TimeUnits{*seconds, *epoch};
-}
-
-std::string cfTimeUnits(const TimeUnits& units)
-{
-    std::string epoch = isoText(units.epoch, false);
-    epoch.pop_back(); // UTC is CF's own assumption: CDO reads the moment without its 'Z'
-    epoch[10] = ' ';
-    return "seconds since " + epoch;
-}
-
 std::string isoMoment(const TimeUnits& units, double stamp)
 {
     using namespace std::chrono;
     const auto offset = milliseconds{std::llround(stamp * units.secondsPerTick * 1000.0)};
-    return isoText(units.epoch + offset, offset.count() % 1000 != 0);
+    return isoUtc(units.epoch + offset, offset.count() % 1000 != 0);
 }
 
 bool validAttributeName(std::string_view text)

@@ -35,6 +35,9 @@ std::optional<TimeUnits> parseTimeUnits(std::string_view text);
 // epoch, a unit every CF reader (CDO included) takes.
 std::string cfTimeUnits(const TimeUnits& units);
 
+// A moment as ISO 8601 UTC text, to the second, or to the millisecond.
+std::string isoUtc(std::chrono::sys_time<std::chrono::milliseconds> moment, bool withMilliseconds = false);
+
 // The moment of a stamp, ISO 8601 UTC, to the millisecond when not whole.
 std::string isoMoment(const TimeUnits& units, double stamp);
 

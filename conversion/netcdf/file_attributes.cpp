@@ -8,7 +8,6 @@
 
 #include <netcdf.h>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -20,7 +19,7 @@ std::string modificationTime(const std::string& path)
     const auto written = std::filesystem::last_write_time(pathFromUtf8(path), error);
     if (error)
         return {};
-    return isoUtc(std::chrono::file_clock::to_sys(written));
+    return isoUtc(std::chrono::floor<std::chrono::milliseconds>(std::chrono::file_clock::to_sys(written)));
 }
 
 std::string history(const std::string& created, const std::string& command)
@@ -49,21 +48,6 @@ std::string fileNameOf(const std::string& path)
 
 } // namespace
 
-std::string isoUtc(std::chrono::system_clock::time_point moment)
-{
-    using namespace std::chrono;
-    const auto seconds = floor<std::chrono::seconds>(moment);
-    const auto day = floor<days>(seconds);
-    const year_month_day date{day};
-    const hh_mm_ss time{seconds - day};
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                  static_cast<int>(time.seconds().count()));
-    return text;
-}
-
 std::string levelName(int level)
 {
     const char* text = processLevelText(level);
@@ -78,7 +62,7 @@ std::string levelName(int level)
 void putFileAttributes(int file, const NetcdfProvenance& p)
 {
     const std::string letter(1, p.channel >= 0 && p.channel < MAX_CHANNELS ? static_cast<char>('A' + p.channel) : '?');
-    const std::string created = isoUtc(std::chrono::system_clock::now());
+    const std::string created = isoUtc(std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
     const std::string source = fileNameOf(p.sourceFile);
     putTextAttribute(file, NC_GLOBAL, "Conventions", "CF-1.8, ACDD-1.3");
     putTextAttribute(file, NC_GLOBAL, "title", "Tidelume #" + p.serial + " channel " + letter + " spectra");
