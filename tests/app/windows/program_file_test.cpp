@@ -60,11 +60,12 @@ std::string manifestOf(const std::wstring& program)
     return text;
 }
 
-TEST(ProgramFile, BothProgramsTakeTheirNarrowStringsAsUtf8)
+TEST(ProgramFile, BothProgramsTakeUtf8AndLongPaths)
 {
     for (const std::wstring& program : {Program, Converter}) {
         const std::string manifest = manifestOf(program);
         EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string::npos) << manifest;
+        EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos) << manifest;
     }
 }
 
