@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # build-windows.sh [--test] [DIR]: installs what the Windows build needs when it
-# is missing (scripts/windows-qt.sh: MinGW-w64, Wine, the Windows Qt), cross-builds
-# the programs for 64-bit Windows in DIR (default build-windows) and writes
-# DIR/orvantis-windows-x64.zip: orvantis-cli.exe, orvantis.exe with the Qt DLLs and
-# plugins when the windows are built, and every MinGW runtime DLL they load, so that
-# it runs on Windows with nothing else installed. The zip's programs are run once
-# under Wine from a bare copy to prove it. With --test, also runs the Windows tests
+# is missing (scripts/windows-qt.sh: MinGW-w64, Wine, NSIS, the Windows Qt),
+# cross-builds the programs for 64-bit Windows in DIR (default build-windows) and
+# writes DIR/orvantis-windows-x64.zip: orvantis-cli.exe, orvantis.exe with the Qt DLLs
+# and plugins when the windows are built, and every MinGW runtime DLL they load, so
+# that it runs on Windows with nothing else installed. The zip's programs are run once
+# under Wine from a bare copy to prove it. The same files make the setup program
+# DIR/orvantis-VERSION-setup.exe (CPack's NSIS generator). With --test, also runs the Windows tests
 # under Wine (one Wine prefix and X server for the whole ctest run).
 #
 # QT_DIR: where the Windows Qt goes (default /opt/qt6-mingw).
@@ -103,6 +104,14 @@ if [ -f "$check/Orvantis/orvantis.exe" ]; then
   esac
 fi
 echo "wrote $zip: $(cd "$dir/zip/Orvantis" && find . -type f | sort | tr '\n' ' ')"
+
+rm -rf "$dir/setup"
+(cd "$dir" && cpack --config CPackConfig.cmake -B "$dir/setup" >/dev/null)
+setup=$(find "$dir/setup" -maxdepth 1 -name 'orvantis-*-setup.exe')
+[ -n "$setup" ] || { echo "no setup program made" >&2; exit 1; }
+rm -f "$dir"/orvantis-*-setup.exe
+mv "$setup" "$dir/"
+echo "wrote $dir/$(basename "$setup")"
 
 if [ $run_tests = 1 ]; then
   # Wine seldom fails to start a program at all (seen once in about 1300 starts: no
