@@ -6,8 +6,8 @@
 # and plugins when the windows are built, and every MinGW runtime DLL they load, so
 # that it runs on Windows with nothing else installed. The zip's programs are run once
 # under Wine from a bare copy to prove it. The same files make the setup program
-# DIR/orvantis-VERSION-setup.exe (CPack's NSIS generator). With --test, also runs the Windows tests
-# under Wine (one Wine prefix and X server for the whole ctest run).
+# DIR/orvantis-VERSION-setup.exe (CPack's NSIS generator). With --test, also runs the
+# Windows tests under Wine (one Wine prefix and X server for the whole ctest run).
 #
 # QT_DIR: where the Windows Qt goes (default /opt/qt6-mingw).
 # ORVANTIS_GUI=ON|OFF: whether to build the windows (default ON).
