@@ -1,5 +1,7 @@
 #include "app/app_font.h"
 
+#include "app/layout_family.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -56,10 +58,8 @@ bool captionFits(const QWidget* control)
 
 QFont layoutFont(int pixelSize)
 {
-    const QString designFamily = QStringLiteral("MS Sans Serif");
-    QFont font = QFontDatabase::families().contains(designFamily)
-                     ? QFont(designFamily)
-                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    const QString family = layoutFamily(QFontDatabase::families());
+    QFont font = family.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::GeneralFont) : QFont(family);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(pixelSize);
     return font;

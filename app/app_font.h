@@ -1,7 +1,8 @@
 #pragma once
-// The windows' font. The layouts are made for "MS Sans Serif" at 11 pixels;
-// where that font is missing the desktop's sans-serif font takes its place,
-// at the largest size up to 11 pixels that keeps every caption whole.
+// The windows' font. The layouts are made for "MS Sans Serif" at 11 pixels,
+// drawn in that font's scalable face on this system; where there is none the
+// desktop's sans-serif font takes its place, at the largest size up to 11
+// pixels that keeps every caption whole.
 
 #include <QFont>
 #include <QList>

@@ -1,6 +1,7 @@
 #include "app/app_viewer_host.h"
 
 #include "app/dialogs.h"
+#include "app/display_check.h"
 #include "app/error_display.h"
 
 namespace {
@@ -19,6 +20,8 @@ public:
     }
 
     void runGuarded(const std::function<void()>& handler) override { ::runGuarded(handler); }
+
+    void refuse(const QString& text) override { tellRefusal(text); }
 };
 
 } // namespace

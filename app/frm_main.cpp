@@ -66,6 +66,14 @@ QRadioButton* radioButton(const QString& caption, QWidget* parent, QButtonGroup*
     return button;
 }
 
+// Chosen and dropped names come with '/'; the list shows them as the system writes them.
+QStringList nativeNames(QStringList names)
+{
+    for (QString& name : names)
+        name = QDir::toNativeSeparators(name);
+    return names;
+}
+
 } // namespace
 
 TFrmMain::TFrmMain(const QStringList& commandLineFiles, QWidget* parent)
@@ -75,6 +83,8 @@ TFrmMain::TFrmMain(const QStringList& commandLineFiles, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("Orvantis ") + QString::fromLatin1(ORVANTIS_VERSION));
     CalOpenDialog.Filter = QStringLiteral("Calibration files (*.cal *.CAL *.Cal);;All files (*)");
+    OpenDialog1.Title = QStringLiteral("Open Data Files");
+    OpenDialog1.Filter = QStringLiteral("Tidelume data files (*.ASC *.BIN *.asc *.bin);;All files (*)");
     setFixedSize(554, 333);
     move(113, 134);
     createControls();
@@ -205,9 +215,9 @@ void TFrmMain::AddDroppedFiles(const QStringList& files)
     for (const QString& file : files)
         paths.push_back(QFile::encodeName(file).toStdString());
     QStringList dropped;
-    for (const std::string& path : dataFilesOf(paths)) // with '/' as every dropped or chosen name has
-        dropped.append(QDir::fromNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path))));
-    listInputFiles(fileLines() + dropped);
+    for (const std::string& path : dataFilesOf(paths))
+        dropped.append(QFile::decodeName(QByteArray::fromStdString(path)));
+    listInputFiles(fileLines() + nativeNames(dropped));
 }
 
 void TFrmMain::listInputFiles(QStringList lines)
@@ -337,5 +347,5 @@ void TFrmMain::BtnOpenInFileClick(QObject*)
 {
     if (!OpenDialog1.Execute(this))
         return;
-    listInputFiles(OpenDialog1.Files);
+    listInputFiles(nativeNames(OpenDialog1.Files));
 }

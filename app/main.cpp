@@ -29,23 +29,21 @@ QStringList commandArguments(int argc, char** argv)
 int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
 {
     if (!command.error.isEmpty()) {
-        std::fprintf(stderr, "orvantis: %s\nUse:\n%s", command.error.toLocal8Bit().constData(),
-                     viewerUsage().toLocal8Bit().constData());
+        tellRefusal(QStringLiteral("%1\nUse:\n%2").arg(command.error, viewerUsage().chopped(1)));
         return 2;
     }
     if (!viewerBuilt()) {
-        std::fprintf(stderr, "orvantis: %s\n", viewerMissingText().toLocal8Bit().constData());
+        tellRefusal(viewerMissingText());
         return 2;
     }
     if (command.kind == ViewerCommand::Plot) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", windowlessPlatform());
         TApplication app(argc, argv);
         return plotToImage(appViewerHost(), command.files.front(), command.image, command.wavelength);
     }
     if (!displayAvailable()) {
-        std::fputs("orvantis: no display is available for the viewer; draw an image with\n"
-                   "  orvantis --plot OUTPUTFILE --output IMAGE\n",
-                   stderr);
+        tellRefusal(QStringLiteral("no display is available for the viewer; draw an image with\n"
+                                   "  orvantis --plot OUTPUTFILE --output IMAGE"));
         return 2;
     }
     TApplication app(argc, argv);

@@ -8,7 +8,7 @@
 
 void QtDialogs::information(QWidget* owner, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ProgramTitle), text, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Information, QString::fromLatin1(ProgramTitle), text, QMessageBox::Ok, owner);
     box.exec();
 }
 

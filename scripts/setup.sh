@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
   dpkg-dev file lintian
+  nsis # the Windows setup program (scripts/build-windows.sh)
   slurm-wlm munge
 )
 

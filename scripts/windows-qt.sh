@@ -4,7 +4,9 @@
 # to stderr). Installs the Debian packages the Windows build and its Wine tests need.
 # Takes the ready archive from ../shared/toolchains beside the project when present and
 # its checksum matches; otherwise builds qtbase from Debian's source package (about 35
-# minutes at -j2; JOBS sets the parallelism). Running it again does nothing new.
+# minutes at -j2; JOBS sets the parallelism). Puts QCustomPlot's two source files from
+# Debian's source package in PREFIX_DIR/src/qcustomplot, for the Windows build to
+# compile with the viewer. Running it again does nothing new.
 set -euo pipefail
 
 if [ $# -ne 1 ] || [ -z "$1" ]; then
@@ -26,17 +28,19 @@ die() { say "$*"; exit 1; }
 PACKAGES=(
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
   qt6-base-dev qt6-base-dev-tools cmake ninja-build googletest
-  wine wine64 xvfb xauth xz-utils
+  wine wine64 xvfb xauth xz-utils dpkg-dev nsis
 )
-SOURCE_PACKAGES=(dpkg-dev perl)
+SOURCE_PACKAGES=(perl)
+qcustomplot=$prefix/src/qcustomplot
 
-# The configure options of the archive's build: Core, Gui, Widgets, Test and the
-# windows platform plugin, nothing the program does not use.
+# The configure options of the archive's build: Core, Gui, Widgets, PrintSupport (the
+# viewer's PDF export), Test and the windows platform plugin, nothing the program does
+# not use.
 QT_OPTIONS=(
   -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
   -DFEATURE_opengl=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF
-  -DFEATURE_network=OFF -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF
+  -DFEATURE_network=OFF -DFEATURE_printsupport=ON -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF
   -DFEATURE_testlib=ON -DFEATURE_widgets=ON -DFEATURE_gui=ON
   -DFEATURE_tabletevent=OFF   # Debian's source drops the wintab headers
   -DFEATURE_direct2d=OFF -DFEATURE_freetype=OFF -DFEATURE_jpeg=OFF -DFEATURE_icu=OFF -DFEATURE_zstd=OFF
@@ -97,9 +101,14 @@ debsrc_stanzas() {
 
 source_version() { dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null; }
 
-# Whether apt knows the source of the qt6-base that matches the host's Qt tools.
+# Whether apt knows the sources this run fetches: QCustomPlot's unless its files are in
+# place, and for a source build the qt6-base that matches the host's Qt tools.
 source_known() {
-  local v
+  local need_qt=$1 v
+  if [ ! -f "$qcustomplot/qcustomplot.cpp" ]; then
+    apt-cache showsrc qcustomplot 2>/dev/null | grep -q '^Version: ' || return 1
+  fi
+  [ "$need_qt" = 1 ] || return 0
   v=$(source_version) || return 1
   apt-cache showsrc qt6-base 2>/dev/null | grep -qx "Version: $v"
 }
@@ -113,13 +122,13 @@ install_missing() {
       missing+=("$package")
     fi
   done
-  if [ "$need_source" = 1 ] && ! source_known; then
+  if ! source_known "$need_source"; then
     add_src=1
   fi
   [ ${#missing[@]} -eq 0 ] && [ $add_src = 0 ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
     [ ${#missing[@]} -gt 0 ] && say "these Debian packages are needed: ${missing[*]}"
-    [ $add_src = 1 ] && say "a deb-src entry for the Debian mirror is needed (apt-get source qt6-base)"
+    [ $add_src = 1 ] && say "a deb-src entry for the Debian mirror is needed (apt-get source)"
     die "run this as root"
   fi
   if [ $add_src = 1 ] && [ ! -s "$debsrc_list" ]; then
@@ -187,6 +196,14 @@ build_from_source() {
   fi
   [ "$(grep -cx '#if QT_CONFIG(directwrite3) && QT_CONFIG(direct2d)' "$file")" = 2 ] ||
     die "unexpected source in $file: the directwrite3 fix does not apply"
+  # The same for the Windows print engine: without it Qt6PrintSupport.dll fails to link.
+  file=$tree/src/printsupport/platform/windows/qprintengine_win.cpp
+  if grep -qx '#if QT_CONFIG(directwrite)' "$file"; then
+    say "patching $(basename "$file")"
+    sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' "$file"
+  fi
+  [ "$(grep -cx '#if QT_CONFIG(directwrite) && QT_CONFIG(direct2d)' "$file")" = 3 ] ||
+    die "unexpected source in $file: the directwrite fix does not apply"
 
   # Qt's own toolchain file (used by qt-cmake) loads the one Qt was built with: that copy
   # goes into the prefix at the end.
@@ -214,6 +231,21 @@ build_from_source() {
   rm -rf "$work"
 }
 
+# QCustomPlot is one source and one header in Debian's source package; the viewer of
+# the Windows build compiles them with the project.
+fetch_qcustomplot() {
+  [ -f "$qcustomplot/qcustomplot.cpp" ] && [ -f "$qcustomplot/qcustomplot.h" ] && return 0
+  local work tree
+  say "fetching the Debian source of qcustomplot"
+  work=$(mktemp -d "$prefix.qcustomplot.XXXXXX")
+  (cd "$work" && apt-get source -qq qcustomplot >&2)
+  tree=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qcustomplot-*' | head -n 1)
+  [ -n "$tree" ] && [ -f "$tree/qcustomplot.cpp" ] || { rm -rf "$work"; die "no qcustomplot.cpp in the qcustomplot source"; }
+  mkdir -p "$qcustomplot"
+  cp "$tree/qcustomplot.cpp" "$tree/qcustomplot.h" "$qcustomplot/"
+  rm -rf "$work"
+}
+
 main() {
   local from_archive=0 want
   check_prefix
@@ -236,6 +268,7 @@ main() {
     build_from_source "$(source_version)" "$want"
   fi
   [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ] || die "$prefix holds no Qt 6"
+  fetch_qcustomplot
   echo "$prefix"
 }
 

@@ -1,6 +1,7 @@
 #include "viewer/plot_export.h"
 
 #include "viewer/pending_device.h"
+#include "viewer/svg_output.h"
 
 #include <qcustomplot.h>
 
@@ -8,7 +9,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <stdexcept>
 
@@ -55,11 +55,8 @@ bool writePng(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
 
 bool writeSvg(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)
 {
-    QSvgGenerator svg;
-    svg.setOutputDevice(&device);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    return paintPlots(plots, svg, size);
+    const std::unique_ptr<QPaintDevice> svg = svgOutput(device, size);
+    return paintPlots(plots, *svg, size);
 }
 
 bool writePdf(const QList<QCustomPlot*>& plots, QIODevice& device, QSize size)

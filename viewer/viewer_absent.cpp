@@ -4,8 +4,6 @@
 
 #include <QMessageBox>
 
-#include <cstdio>
-
 bool viewerBuilt()
 {
     return false;
@@ -21,8 +19,8 @@ void openViewers(ViewerHost&, const QStringList&)
     QMessageBox::information(nullptr, QStringLiteral("Orvantis"), viewerMissingText());
 }
 
-int plotToImage(ViewerHost&, const QString&, const QString&, double)
+int plotToImage(ViewerHost& host, const QString&, const QString&, double)
 {
-    std::fprintf(stderr, "orvantis: %s\n", viewerMissingText().toLocal8Bit().constData());
+    host.refuse(viewerMissingText());
     return 2;
 }

@@ -5,7 +5,6 @@
 #include "viewer/frm_viewer.h"
 
 #include <cmath>
-#include <cstdio>
 
 bool viewerBuilt()
 {
@@ -47,7 +46,7 @@ int plotToImage(ViewerHost& host, const QString& outputFile, const QString& imag
         viewer.exportImage(image, QSize(1200, 900));
         return 0;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "orvantis: %s\n", error.what());
+        host.refuse(QString::fromStdString(error.what()));
         return 1;
     }
 }

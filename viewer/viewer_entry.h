@@ -17,7 +17,7 @@ QString viewerMissingText();
 // the host outlives the windows.
 void openViewers(ViewerHost& host, const QStringList& files);
 
-// Renders the file's plots into the image and returns 0, or writes the
-// reason to standard error and returns 1. A wavelength (NaN for none)
+// Renders the file's plots into the image and returns 0, or tells the host
+// the reason and returns 1. A wavelength (NaN for none)
 // chooses the value plotted against spectrum number.
 int plotToImage(ViewerHost& host, const QString& outputFile, const QString& image, double wavelength);

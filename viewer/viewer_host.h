@@ -20,4 +20,6 @@ public:
     virtual void error(QWidget* owner, const QString& text, const QString& caption) = 0;
     // Runs a handler; an error escaping it ends the handler and is shown.
     virtual void runGuarded(const std::function<void()>& handler) = 0;
+    // Tells why a command-line request (--plot) failed, where the user sees it.
+    virtual void refuse(const QString& text) = 0;
 };

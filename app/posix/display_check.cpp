@@ -1,5 +1,6 @@
 #include "app/display_check.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -11,4 +12,14 @@ bool displayAvailable()
             return true;
     }
     return false;
+}
+
+const char* windowlessPlatform()
+{
+    return "offscreen";
+}
+
+void tellRefusal(const QString& text)
+{
+    std::fprintf(stderr, "orvantis: %s\n", text.toLocal8Bit().constData());
 }

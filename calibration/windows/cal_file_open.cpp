@@ -1,7 +1,7 @@
 #include "calibration/cal_file_open.h"
 
 #include "core/windows/handle_stream.h"
-#include "core/windows/wide_text.h"
+#include "core/windows/long_path.h"
 #include "core/windows/windows_error.h"
 
 #include <fcntl.h>
@@ -65,7 +65,7 @@ void pauseBeforeLockRetry()
 // the shared lock keeps a cooperating writer out.
 FileHandle openCalFileShared(const std::string& fileName, std::uint64_t maxSize, const std::function<void()>& pause)
 {
-    OpenedFile file(CreateFileW(wideFromUtf8(fileName).c_str(), GENERIC_READ,
+    OpenedFile file(CreateFileW(widePathFromUtf8(fileName).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE)

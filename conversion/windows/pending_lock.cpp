@@ -1,6 +1,6 @@
 #include "conversion/pending_file.h"
 
-#include "core/windows/wide_text.h"
+#include "core/windows/long_path.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 // (opened as itself) are never removed.
 void removeIfUnheld(const std::string& path)
 {
-    const HANDLE handle = CreateFileW(wideFromUtf8(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+    const HANDLE handle = CreateFileW(widePathFromUtf8(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return;

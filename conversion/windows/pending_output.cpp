@@ -6,6 +6,7 @@
 #include "conversion/pending_slots.h"
 #include "conversion/pending_stale.h"
 #include "core/windows/handle_stream.h"
+#include "core/windows/long_path.h"
 #include "core/windows/wide_text.h"
 #include "core/windows/windows_error.h"
 
@@ -48,7 +49,7 @@ HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath,
     std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(GetCurrentProcessId()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = temporaryNameBeside(finalPath, random);
-        const std::wstring wide = wideFromUtf8(temporaryPath);
+        const std::wstring wide = widePathFromUtf8(temporaryPath);
         registration = pendingSlots.add(wide);
         const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                           CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
@@ -135,7 +136,7 @@ int putInPlace(std::FILE* stream, const std::string& from, const std::string& to
     const PendingSlots<wchar_t>::Placing placing(pendingSlots);
     if (!placing.allowed())
         return EINTR; // the run is being stopped
-    return MoveFileExW(wideFromUtf8(from).c_str(), wideFromUtf8(to).c_str(),
+    return MoveFileExW(widePathFromUtf8(from).c_str(), widePathFromUtf8(to).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? 0
                : lastErrorNumber();
@@ -143,7 +144,7 @@ int putInPlace(std::FILE* stream, const std::string& from, const std::string& to
 
 void removeTemporary(const std::string& path)
 {
-    DeleteFileW(wideFromUtf8(path).c_str());
+    DeleteFileW(widePathFromUtf8(path).c_str());
 }
 
 void forgetPending(int registration)

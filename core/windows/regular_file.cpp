@@ -1,6 +1,6 @@
 #include "core/regular_file.h"
 
-#include "core/windows/wide_text.h"
+#include "core/windows/long_path.h"
 
 #include <io.h>
 #include <windows.h>
@@ -10,7 +10,7 @@
 // A file on a disk; a device (NUL, CON) or a pipe is not read.
 std::FILE* openRegularFile(const char* path)
 {
-    std::FILE* stream = _wfopen(wideFromUtf8(path).c_str(), L"rb");
+    std::FILE* stream = _wfopen(widePathFromUtf8(path).c_str(), L"rb");
     if (!stream)
         return nullptr;
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))) == FILE_TYPE_DISK)

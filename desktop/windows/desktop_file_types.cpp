@@ -2,7 +2,9 @@
 // (the store's classes root): writing the machine-wide classes needs
 // administrator rights. The file type's keys are written before the
 // extension names it, so a failure leaves the extension as it was; removal
-// takes the extension back first for the same reason.
+// takes the extension back first for the same reason. The type the user's
+// extension named before is kept in the program's type key, and removal
+// gives the extension back to it.
 
 #include "desktop/desktop_file_types.h"
 
@@ -16,6 +18,9 @@
 #include <shlobj.h>
 
 namespace {
+
+// The value of the program's type key that keeps the extension's earlier type.
+constexpr const char* PreviousTypeValue = "PreviousFileType";
 
 bool isKeyName(const std::string& name)
 {
@@ -78,12 +83,17 @@ std::string nativePath(std::string path)
     return path;
 }
 
-void writeDefault(TRegDef& reg, const std::string& path, const std::string& text)
+void writeText(TRegDef& reg, const std::string& path, const std::string& name, const std::string& text)
 {
     if (!reg.OpenPath(path, true))
         throw DesktopRegistrationError("the key HKEY_CURRENT_USER\\Software\\Classes\\" + path + " cannot be made");
-    reg.WriteText("", text);
+    reg.WriteText(name, text);
     reg.CloseCurrent();
+}
+
+void writeDefault(TRegDef& reg, const std::string& path, const std::string& text)
+{
+    writeText(reg, path, "", text);
 }
 
 // The default text of the machine-wide classes' key, as the shell merges it
@@ -117,9 +127,12 @@ RegistrationNotes registerFileType(const std::string& extension, const std::stri
     const std::string program = nativePath(programPath);
     if (!isAbsolute(program))
         throw DesktopRegistrationError("the program path \"" + programPath + "\" is not absolute");
+    const std::string previous = ownDefault(extension);
     TRegDef reg;
     reg.SelectRoot(RegRoot::ClassesRoot);
     writeDefault(reg, typeName, description);
+    if (!previous.empty() && previous != typeName)
+        writeText(reg, typeName, PreviousTypeValue, previous);
     writeDefault(reg, typeName + "\\DefaultIcon", program + ",1");
     writeDefault(reg, typeName + "\\shell\\open\\command", "\"" + program + "\" \"%1\"");
     writeDefault(reg, extension, typeName);
@@ -132,8 +145,13 @@ RegistrationNotes removeFileType(const std::string& extension, const std::string
     checkNames(extension, typeName);
     TRegDef reg;
     reg.SelectRoot(RegRoot::ClassesRoot);
+    const std::string previous = reg.OpenPath(typeName, false) ? reg.ReadText(PreviousTypeValue) : std::string();
+    reg.CloseCurrent();
     if (reg.OpenPath(extension, false) && reg.ReadText("") == typeName) {
-        reg.RemoveValue("");
+        if (previous.empty())
+            reg.RemoveValue("");
+        else
+            reg.WriteText("", previous);
         reg.CloseCurrent();
         removeIfEmpty(extension);
     }

@@ -9,6 +9,7 @@
 #include "app/forms.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QTest>
 
 #include <memory>
@@ -120,17 +121,20 @@ private slots:
         FrmMain->CbAutoInclude->setChecked(false);
         env->boxes.fileAnswers.append({other, b});
         FrmMain->BtnOpenInFileClick(nullptr);
-        QCOMPARE(FrmMain->fileLines(), (QStringList{other, b}));
+        // Chosen names are listed as the system writes them ('\\' on Windows).
+        const auto native = [](const QString& name) { return QDir::toNativeSeparators(name); };
+        QCOMPARE(FrmMain->fileLines(), (QStringList{native(other), native(b)}));
         QVERIFY(env->boxes.calls.first().multiple);
-        QVERIFY(env->boxes.calls.first().caption.isEmpty());
+        QCOMPARE(env->boxes.calls.first().caption, QStringLiteral("Open Data Files"));
+        QVERIFY(env->boxes.calls.first().filter.startsWith(QStringLiteral("Tidelume data files (*.ASC *.BIN")));
 
         FrmMain->CbAutoInclude->setChecked(true);
         env->boxes.fileAnswers.append({other, b});
         FrmMain->BtnOpenInFileClick(nullptr);
-        QCOMPARE(FrmMain->fileLines(), (QStringList{other, a, b}));
+        QCOMPARE(FrmMain->fileLines(), (QStringList{native(other), native(a), native(b)}));
 
         FrmMain->BtnOpenInFileClick(nullptr); // cancelled
-        QCOMPARE(FrmMain->fileLines(), (QStringList{other, a, b}));
+        QCOMPARE(FrmMain->fileLines(), (QStringList{native(other), native(a), native(b)}));
     }
 };
 

@@ -9,10 +9,13 @@
 #include "app/frm_main.h"
 #include "app/frm_message.h"
 #include "app/forms.h"
+#include "app/layout_family.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -188,6 +191,21 @@ private slots:
         // Independently of the helper: the longest caption at the chosen font.
         const QFontMetrics metrics(FrmMain->CbAutoInclude->font());
         QVERIFY(metrics.horizontalAdvance(FrmMain->CbAutoInclude->text()) < FrmMain->CbAutoInclude->width());
+    }
+
+    // A bitmap face would draw every size but its own ones blurred or in
+    // another font; on Windows the face is the one substituted for the
+    // design font's name, even where the bitmap one is installed too.
+    void layoutFontIsAScalableFaceOfTheDesignFont()
+    {
+        const QFontInfo shown(layoutFont());
+        QVERIFY2(QFontDatabase::isSmoothlyScalable(shown.family()), qPrintable(shown.family()));
+        QCOMPARE(shown.pixelSize(), DesignFontPixels);
+        const QStringList both{QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif")};
+        QCOMPARE(layoutFamily(both), QSysInfo::productType() == QStringLiteral("windows")
+                                         ? QStringLiteral("Microsoft Sans Serif")
+                                         : QStringLiteral("MS Sans Serif"));
+        QCOMPARE(layoutFamily({QStringLiteral("DejaVu Sans")}), QString());
     }
 
     void tabOrder()

@@ -70,20 +70,22 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), FrmMain->RbNormTime);
     }
 
+    // Dropped names are listed as the system writes them ('\\' on Windows).
     void droppedFilesJoinTheListWithTheirCompanions()
     {
         const QString fileA = env->copyExample(QStringLiteral("SET0101A.ASC"));
         const QString fileB = env->copyExample(QStringLiteral("SET0101B.ASC"));
         const QString other = env->writeFile(QStringLiteral("OTHER.ASC"), "x");
+        const auto native = [](const QString& name) { return QDir::toNativeSeparators(name); };
         FrmMain->setFileLines({other});
         FrmMain->CbAutoInclude->setChecked(true);
         dropFiles(FrmMain->MemoFile, {fileA});
-        QCOMPARE(FrmMain->fileLines(), (QStringList{other, fileA, fileB}));
+        QCOMPARE(FrmMain->fileLines(), (QStringList{other, native(fileA), native(fileB)}));
 
         FrmMain->setFileLines({});
         FrmMain->CbAutoInclude->setChecked(false);
         dropFiles(FrmMain->MemoFile, {fileA});
-        QCOMPARE(FrmMain->fileLines(), QStringList{fileA});
+        QCOMPARE(FrmMain->fileLines(), QStringList{native(fileA)});
 
         // A folder brings the data files under it, and nothing else.
         const QString cast = env->dataFolder() + QStringLiteral("/cast");
@@ -94,7 +96,7 @@ private slots:
         FrmMain->setFileLines({});
         dropFiles(FrmMain->MemoFile, {cast});
         QCOMPARE(FrmMain->fileLines(),
-                 (QStringList{cast + QStringLiteral("/E.ASC"), cast + QStringLiteral("/deep/U.asc")}));
+                 (QStringList{native(cast + QStringLiteral("/E.ASC")), native(cast + QStringLiteral("/deep/U.asc"))}));
     }
 
     void helpLinesAreNotWrappedAgain()

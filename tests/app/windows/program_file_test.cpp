@@ -1,6 +1,7 @@
-// What the program file carries for the shell: its own icon, the data
-// files' icon at index 1, and the project's version; and the manifest that
-// both programs need for UTF-8 file names.
+// What the program files carry for the shell: their own icon, the data
+// files' icon at index 1 of the windowed program, and the project's
+// version; and the manifest that both programs need for UTF-8 file names
+// and paths past 260 characters.
 
 #include <gtest/gtest.h>
 
@@ -30,19 +31,37 @@ TEST(ProgramFile, HasTheProgramsIconAndTheDataFilesIconAtIndexOne)
     DestroyIcon(dataFileIcon);
 }
 
-TEST(ProgramFile, CarriesTheProjectVersion)
+TEST(ProgramFile, TheConverterHasTheProgramsIcon)
 {
-    std::vector<BYTE> info(GetFileVersionInfoSizeW(Program.c_str(), nullptr));
-    ASSERT_FALSE(info.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(Program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    EXPECT_EQ(ExtractIconExW(Converter.c_str(), -1, nullptr, nullptr, 0), 1u);
+}
+
+// A version string of the program file's English block.
+std::wstring versionText(const std::vector<BYTE>& info, const wchar_t* name)
+{
     void* text = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion", &text, &length));
-    EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(text)), wide(ORVANTIS_VERSION));
-    void* fixed = nullptr;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &fixed, &length));
-    EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS,
-              static_cast<DWORD>(ORVANTIS_VERSION_MAJOR << 16 | ORVANTIS_VERSION_MINOR));
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(info.data(), key.c_str(), &text, &length))
+        return {};
+    return static_cast<const wchar_t*>(text);
+}
+
+TEST(ProgramFile, BothCarryTheProjectVersionUnderTheirOwnName)
+{
+    for (const std::wstring& program : {Program, Converter}) {
+        std::vector<BYTE> info(GetFileVersionInfoSizeW(program.c_str(), nullptr));
+        ASSERT_FALSE(info.empty());
+        ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+        EXPECT_EQ(versionText(info, L"ProductVersion"), wide(ORVANTIS_VERSION));
+        EXPECT_TRUE(program.ends_with(versionText(info, L"OriginalFilename")));
+        EXPECT_FALSE(versionText(info, L"FileDescription").empty());
+        void* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &fixed, &length));
+        EXPECT_EQ(static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS,
+                  static_cast<DWORD>(ORVANTIS_VERSION_MAJOR << 16 | ORVANTIS_VERSION_MINOR));
+    }
 }
 
 // The manifest resource of a program file, as text.
@@ -60,11 +79,12 @@ std::string manifestOf(const std::wstring& program)
     return text;
 }
 
-TEST(ProgramFile, BothProgramsTakeTheirNarrowStringsAsUtf8)
+TEST(ProgramFile, BothProgramsTakeUtf8AndLongPaths)
 {
     for (const std::wstring& program : {Program, Converter}) {
         const std::string manifest = manifestOf(program);
         EXPECT_NE(manifest.find(">UTF-8</activeCodePage>"), std::string::npos) << manifest;
+        EXPECT_NE(manifest.find(">true</longPathAware>"), std::string::npos) << manifest;
     }
 }
 

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <utility>
+
 namespace {
 
 const std::string Program = "C:/Program Files/Orvantis Test/orvantis.exe";
@@ -105,6 +108,32 @@ TEST_F(ShellFileTypes, RemovingLeavesAnotherProgramsExtension)
     EXPECT_EQ(classDefault(L".BIN"), L"Other.Type");
     EXPECT_FALSE(classKeyExists(L"Tidelume.BIN"));
     EXPECT_FALSE(fileTypeStatus(".BIN", "Tidelume.BIN").programOpensIt);
+}
+
+// Another program's type, registered the way such a program writes it.
+void setOtherProgramsType(const std::wstring& extension)
+{
+    const std::wstring path = L"Software\\Classes\\" + extension;
+    const std::wstring type = L"Other.Type";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, path.c_str(), nullptr, REG_SZ, type.c_str(),
+                              static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+TEST_F(ShellFileTypes, RemovingGivesTheExtensionBackToTheTypeItHadBefore)
+{
+    for (const auto& [extension, typeName] : {std::pair{".ASC", "Tidelume.ASC"}, std::pair{".BIN", "Tidelume.BIN"}}) {
+        const std::wstring wideExtension(extension, extension + 4);
+        setOtherProgramsType(wideExtension);
+        registerFileType(extension, typeName, "Tidelume Files", Program);
+        registerFileType(extension, typeName, "Tidelume Files", Program); // again: the earlier type stays known
+        EXPECT_EQ(currentFileType(extension), typeName);
+        removeFileType(extension, typeName);
+        EXPECT_EQ(classDefault(wideExtension), L"Other.Type") << extension;
+        EXPECT_FALSE(classKeyExists(std::wstring(typeName, typeName + std::strlen(typeName))));
+    }
+    removeFileType(".ASC", "Tidelume.ASC"); // nothing left to take back
+    EXPECT_EQ(classDefault(L".ASC"), L"Other.Type");
 }
 
 } // namespace
