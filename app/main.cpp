@@ -51,7 +51,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     TApplication app(argc, argv);
     QtDialogs boxes; // the viewer's error boxes, a failed export's too
     setDialogs(&boxes);
-    openViewers(appViewerHost(), command.files);
+    openViewers(appViewerHost(), command.files, ViewerLifetime::EndsProgram);
     return TApplication::exec();
 }
 

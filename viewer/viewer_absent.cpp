@@ -16,7 +16,7 @@ QString viewerMissingText()
     return QStringLiteral("The spectra viewer is not in this build of Orvantis.");
 }
 
-void openViewers(ViewerHost&, const QStringList&)
+void openViewers(ViewerHost&, const QStringList&, ViewerLifetime)
 {
     QMessageBox::information(nullptr, QStringLiteral("Orvantis"), viewerMissingText());
 }

@@ -19,22 +19,23 @@ QString viewerMissingText()
 
 namespace {
 
-TFrmViewer* newViewer(ViewerHost& host)
+TFrmViewer* newViewer(ViewerHost& host, ViewerLifetime lifetime)
 {
     auto* viewer = new TFrmViewer(host);
     viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->setAttribute(Qt::WA_QuitOnClose, lifetime == ViewerLifetime::EndsProgram);
     viewer->show();
     return viewer;
 }
 
 } // namespace
 
-void openViewers(ViewerHost& host, const QStringList& files)
+void openViewers(ViewerHost& host, const QStringList& files, ViewerLifetime lifetime)
 {
     if (files.isEmpty())
-        newViewer(host);
+        newViewer(host, lifetime);
     for (const QString& file : files)
-        newViewer(host)->openOrTell(file);
+        newViewer(host, lifetime)->openOrTell(file);
 }
 
 int plotToImage(ViewerHost& host, const QString& outputFile, const QString& image, double wavelength)

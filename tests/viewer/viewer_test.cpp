@@ -5,6 +5,7 @@
 #include "app/app_viewer_host.h"
 #include "viewer/frm_viewer.h"
 #include "viewer/plot_export.h"
+#include "viewer/viewer_entry.h"
 #include "calibration/cal_table.h"
 #include "conversion/default_context.h"
 #include "conversion/output_name.h"
@@ -12,6 +13,7 @@
 
 #include <qcustomplot.h>
 
+#include <QPointer>
 #include <QProcess>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -38,6 +40,15 @@ double inkShare(const QImage& image)
         for (int x = 0; x < image.width(); ++x)
             ink += (image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
     return static_cast<double>(ink) / static_cast<double>(image.width() * image.height());
+}
+
+QList<TFrmViewer*> openViewerWindows()
+{
+    QList<TFrmViewer*> viewers;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* viewer = qobject_cast<TFrmViewer*>(window); viewer && viewer->isVisible())
+            viewers << viewer;
+    return viewers;
 }
 
 QVector<double> graphValues(QCPGraph* graph)
@@ -212,6 +223,24 @@ private slots:
         QVERIFY(bytes.size() > 10000); // the plots' paths, not an empty page
 
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, viewer.exportImage(dir.filePath(QStringLiteral("v.gif")), size));
+    }
+
+    // The first window's end closes the second: had the first ended the
+    // loop, the second would still be open when it returns.
+    void closingTheLastOwnViewerEndsTheEventLoopAndNoEarlierOne()
+    {
+        openViewers(appViewerHost(), {output, output}, ViewerLifetime::EndsProgram);
+        const QList<TFrmViewer*> viewers = openViewerWindows();
+        QCOMPARE(viewers.size(), 2);
+        const QPointer<TFrmViewer> second = viewers[1];
+        connect(viewers[0], &QObject::destroyed, second, &QWidget::close);
+        QTimer::singleShot(0, viewers[0], &QWidget::close);
+        QObject guard; // a loop that never ends fails instead of hanging
+        QTimer::singleShot(60000, &guard, [] { QApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!second || !second->isVisible());
+        const TFrmViewer ofMainWindow(appViewerHost()); // the main window's own ends the program
+        QVERIFY(!ofMainWindow.testAttribute(Qt::WA_QuitOnClose));
     }
 
     void plotCommandDrawsWithoutWindowsAndExits()
