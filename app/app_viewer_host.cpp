@@ -7,6 +7,8 @@ namespace {
 
 class DialogsViewerHost final : public ViewerHost {
 public:
+    ViewerInput outputFor(const QString& path) override { return {path.toStdString(), {}}; }
+
     QString chooseFile(QWidget* owner, const QString& title, const QString& filter) override
     {
         const QStringList paths = dialogs().openFiles(owner, {title, QString(), false, filter});

@@ -40,7 +40,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     if (command.kind == ViewerCommand::Plot) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         TApplication app(argc, argv);
-        return plotToImage(appViewerHost(), command.files.front(), command.image, command.wavelength);
+        return plotToImage(appViewerHost(), command.plot);
     }
     if (!displayAvailable()) {
         std::fputs("orvantis: no display is available for the viewer; draw an image with\n"
@@ -51,7 +51,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     TApplication app(argc, argv);
     QtDialogs boxes; // the viewer's error boxes, a failed export's too
     setDialogs(&boxes);
-    openViewers(appViewerHost(), command.files, ViewerLifetime::EndsProgram);
+    openViewers(appViewerHost(), command.plot.files, ViewerLifetime::EndsProgram);
     return TApplication::exec();
 }
 

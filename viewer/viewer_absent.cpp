@@ -21,7 +21,7 @@ void openViewers(ViewerHost&, const QStringList&, ViewerLifetime)
     QMessageBox::information(nullptr, QStringLiteral("Orvantis"), viewerMissingText());
 }
 
-int plotToImage(ViewerHost&, const QString&, const QString&, double)
+int plotToImage(ViewerHost&, const PlotRequest&)
 {
     std::fprintf(stderr, "orvantis: %s\n", viewerMissingText().toLocal8Bit().constData());
     return 2;
