@@ -3,30 +3,29 @@
 #include "app/dialogs.h"
 #include "app/error_display.h"
 
-namespace {
+ViewerInput AppViewerHost::outputFor(const QString& path)
+{
+    return viewerInputFor(path.toStdString(), recordings_);
+}
 
-class DialogsViewerHost final : public ViewerHost {
-public:
-    ViewerInput outputFor(const QString& path) override { return {path.toStdString(), {}}; }
+QString AppViewerHost::chooseFile(QWidget* owner, const QString& title, const QString& filter)
+{
+    const QStringList paths = dialogs().openFiles(owner, {title, QString(), false, filter});
+    return paths.isEmpty() ? QString() : paths.front();
+}
 
-    QString chooseFile(QWidget* owner, const QString& title, const QString& filter) override
-    {
-        const QStringList paths = dialogs().openFiles(owner, {title, QString(), false, filter});
-        return paths.isEmpty() ? QString() : paths.front();
-    }
+void AppViewerHost::error(QWidget* owner, const QString& text, const QString& caption)
+{
+    dialogs().error(owner, text, caption);
+}
 
-    void error(QWidget* owner, const QString& text, const QString& caption) override
-    {
-        dialogs().error(owner, text, caption);
-    }
-
-    void runGuarded(const std::function<void()>& handler) override { ::runGuarded(handler); }
-};
-
-} // namespace
+void AppViewerHost::runGuarded(const std::function<void()>& handler)
+{
+    ::runGuarded(handler);
+}
 
 ViewerHost& appViewerHost()
 {
-    static DialogsViewerHost host;
+    static AppViewerHost host;
     return host;
 }

@@ -37,10 +37,11 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
         std::fprintf(stderr, "orvantis: %s\n", viewerMissingText().toLocal8Bit().constData());
         return 2;
     }
+    AppViewerHost host({command.level, command.calFile.toStdString()});
     if (command.kind == ViewerCommand::Plot) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         TApplication app(argc, argv);
-        return plotToImage(appViewerHost(), command.plot);
+        return plotToImage(host, command.plot);
     }
     if (!displayAvailable()) {
         std::fputs("orvantis: no display is available for the viewer; draw an image with\n"
@@ -51,7 +52,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     TApplication app(argc, argv);
     QtDialogs boxes; // the viewer's error boxes, a failed export's too
     setDialogs(&boxes);
-    openViewers(appViewerHost(), command.plot.files, ViewerLifetime::EndsProgram);
+    openViewers(host, command.plot.files, ViewerLifetime::EndsProgram);
     return TApplication::exec();
 }
 

@@ -3,6 +3,7 @@
 // exports each image form at the size asked; --plot does so without windows.
 
 #include "app/app_viewer_host.h"
+#include "app_test_support.h"
 #include "viewer/frm_viewer.h"
 #include "viewer/plot_export.h"
 #include "viewer/viewer_entry.h"
@@ -13,6 +14,7 @@
 
 #include <qcustomplot.h>
 
+#include <QDir>
 #include <QPointer>
 #include <QProcess>
 #include <QSvgRenderer>
@@ -313,6 +315,41 @@ private slots:
         viewer.setProfile(false);
         QCOMPARE(below->xAxis->label(), QStringLiteral("Spectrum number"));
         QVERIFY(below->yAxis->coordToPixel(3) < below->yAxis->coordToPixel(0));
+    }
+
+    // A recording is converted for the viewer alone, with the calibration
+    // associated with its serial or the one given, leaving its folder as it
+    // was; without either it is refused saying so.
+    void aRecordingIsDrawnWithItsCalibrationAndRefusedWithoutOne()
+    {
+        const TestEnvironment env;
+        const QString recording = env.copyExample(QStringLiteral("SET0101A.ASC"));
+        const QString cal = QStringLiteral(ORVANTIS_EXAMPLES "/EXAMPLE.CAL");
+        const QStringList before = QDir(env.dataFolder()).entryList(QDir::Files);
+        AppViewerHost host;
+        TFrmViewer viewer(host);
+        try {
+            viewer.loadFile(recording);
+            QFAIL("a recording without a calibration was drawn");
+        } catch (const OutputReadError& error) {
+            QVERIFY2(QString::fromUtf8(error.what())
+                         .contains(QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use "
+                                                  "Orvantis.")),
+                     error.what());
+        }
+        QVERIFY(viewer.files().empty());
+        const std::vector<OutputSpectrum> expected = readAllSpectra(output); // level 4 with EXAMPLE.CAL
+        AppViewerHost givenCal({4, cal.toStdString()});
+        storeAssociation(QStringLiteral("TDL0417"), cal);
+        for (ViewerHost* withCal : {static_cast<ViewerHost*>(&host), static_cast<ViewerHost*>(&givenCal)}) {
+            TFrmViewer drawn(*withCal);
+            drawn.loadFile(recording);
+            QCOMPARE(drawn.overview()->records.size(), expected.size());
+            QCOMPARE(drawn.overview()->header.channelName, std::string("Ed"));
+            QCOMPARE(drawn.overview()->column[3], static_cast<double>(expected[3].values[drawn.chosenValue()]));
+            QVERIFY(drawn.plotTitle().contains(QStringLiteral("SET0101A.ASC: Ed (uW/cm^2/nm), level 4")));
+        }
+        QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
     }
 
     // The first window's end closes the second: had the first ended the
