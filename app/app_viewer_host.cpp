@@ -4,30 +4,34 @@
 #include "app/display_check.h"
 #include "app/error_display.h"
 
-namespace {
+ViewerInput AppViewerHost::outputFor(const QString& path)
+{
+    return viewerInputFor(path.toStdString(), recordings_);
+}
 
-class DialogsViewerHost final : public ViewerHost {
-public:
-    QString chooseFile(QWidget* owner, const QString& title, const QString& filter) override
-    {
-        const QStringList paths = dialogs().openFiles(owner, {title, QString(), false, filter});
-        return paths.isEmpty() ? QString() : paths.front();
-    }
+QString AppViewerHost::chooseFile(QWidget* owner, const QString& title, const QString& filter)
+{
+    const QStringList paths = dialogs().openFiles(owner, {title, QString(), false, filter});
+    return paths.isEmpty() ? QString() : paths.front();
+}
 
-    void error(QWidget* owner, const QString& text, const QString& caption) override
-    {
-        dialogs().error(owner, text, caption);
-    }
+void AppViewerHost::error(QWidget* owner, const QString& text, const QString& caption)
+{
+    dialogs().error(owner, text, caption);
+}
 
-    void runGuarded(const std::function<void()>& handler) override { ::runGuarded(handler); }
+void AppViewerHost::runGuarded(const std::function<void()>& handler)
+{
+    ::runGuarded(handler);
+}
 
-    void refuse(const QString& text) override { tellRefusal(text); }
-};
-
-} // namespace
+void AppViewerHost::refuse(const QString& text)
+{
+    tellRefusal(text);
+}
 
 ViewerHost& appViewerHost()
 {
-    static DialogsViewerHost host;
+    static AppViewerHost host;
     return host;
 }

@@ -36,10 +36,11 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
         tellRefusal(viewerMissingText());
         return 2;
     }
+    AppViewerHost host({command.level, command.calFile.toStdString()});
     if (command.kind == ViewerCommand::Plot) {
         qputenv("QT_QPA_PLATFORM", windowlessPlatform());
         TApplication app(argc, argv);
-        return plotToImage(appViewerHost(), command.files.front(), command.image, command.wavelength);
+        return plotToImage(host, command.plot);
     }
     if (!displayAvailable()) {
         tellRefusal(QStringLiteral("no display is available for the viewer; draw an image with\n"
@@ -49,7 +50,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
     TApplication app(argc, argv);
     QtDialogs boxes; // the viewer's error boxes, a failed export's too
     setDialogs(&boxes);
-    openViewers(appViewerHost(), command.files);
+    openViewers(host, command.plot.files, ViewerLifetime::EndsProgram);
     return TApplication::exec();
 }
 

@@ -1,21 +1,24 @@
 #pragma once
 // The viewer's command-line forms:
-//   orvantis --view FILE...
-//   orvantis --plot OUTPUTFILE --output IMAGE [--wavelength NM]
-// Any other command line is the converter's list of data files.
+//   orvantis --view FILE... [--level N] [--cal CALFILE]
+//   orvantis --plot FILE... --output IMAGE [--wavelength NM] [--profile] [--log] [--level N] [--cal CALFILE]
+// A FILE is an output, or a recording converted for the viewer alone at the
+// level (4 unless given) with the calibration associated with its
+// instrument or the one given. Any other command line is the converter's
+// list of data files.
+
+#include "viewer/viewer_entry.h"
 
 #include <QString>
 #include <QStringList>
 
-#include <limits>
-
 struct ViewerCommand {
     enum Kind { None, View, Plot };
     Kind kind = None;
-    QStringList files;                                            // --view's files, or --plot's one output file
-    QString image;                                                // --output
-    double wavelength = std::numeric_limits<double>::quiet_NaN(); // --wavelength
-    QString error;                                                // set when the command line is a wrong viewer form
+    PlotRequest plot; // the files of either form; the rest for --plot
+    int level = 4;    // --level
+    QString calFile;  // --cal
+    QString error;    // set when the command line is a wrong viewer form
 };
 
 ViewerCommand parseViewerCommand(const QStringList& arguments);

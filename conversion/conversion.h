@@ -35,6 +35,10 @@ struct Conversion {
     Log log;
     ProgressSink progress; // empty when nobody watches
     std::string command;   // the command line, for the NetCDF history; empty from the window
+    // Where the output goes; empty for beside the input, named by level and
+    // form. The viewer's conversions of recordings write to a folder of
+    // their own, leaving the input's folder as it was.
+    std::string outputPath;
 
     const CalTable& calTable() const { return *calibration; }
 };

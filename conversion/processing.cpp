@@ -569,7 +569,9 @@ FileResult convertData(const Conversion& conversion, const char* dataFileName, c
     run.inputBytes = fileSize(run.input.get());
     log.debug("file open\n");
 
-    const std::string outputName = outputFileName(dataFileName, conversion.options.level, conversion.options.form);
+    const std::string outputName = conversion.outputPath.empty()
+                                       ? outputFileName(dataFileName, conversion.options.level, conversion.options.form)
+                                       : conversion.outputPath;
     run.channel = static_cast<int8_t>(conversion.identity.channel);
     if (const std::optional<FileResult> ended = startOutput(run, outputName, calFileName))
         return *ended;

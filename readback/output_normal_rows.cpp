@@ -5,15 +5,20 @@
 #include "core/pixel_count.h"
 
 #include <string>
+#include <utility>
 
 namespace {
 
 class NormalRows : public OutputSource {
 public:
-    NormalRows(OutputLines lines, char delimiter) : lines_(std::move(lines)), delimiter_(delimiter) {}
+    NormalRows(OutputLines lines, char delimiter) : lines_(std::move(lines)), delimiter_(delimiter)
+    {
+        marks_.rowFirst.push_back(0);
+    }
 
     bool next(OutputSpectrum& spectrum) override
     {
+        const std::int64_t start = lines_.offset();
         if (!lines_.next(line_))
             return false;
         if (line_.empty()) {
@@ -22,12 +27,27 @@ public:
             return false;
         }
         parseRow(spectrum);
+        if (marking_) {
+            marks_.rowStarts.push_back(start);
+            marks_.rowFirst.push_back(marks_.marks.size());
+        }
         return true;
     }
 
     std::int64_t position() const override { return lines_.offset(); }
 
-    void seek(std::int64_t position) override { lines_.seek(position); }
+    void seek(std::int64_t position) override
+    {
+        lines_.seek(position);
+        marking_ = false; // rows read from here on are not the next ones
+        marks_ = {};
+    }
+
+    ValueMarks takeValueMarks() override
+    {
+        marking_ = false;
+        return std::exchange(marks_, {});
+    }
 
 private:
     void parseRow(OutputSpectrum& spectrum)
@@ -47,6 +67,8 @@ private:
         for (int k = 0; k < count; ++k) {
             if (!cells.next(cell))
                 lines_.fail("the row ends after " + std::to_string(k) + " of its " + std::to_string(count) + " values");
+            if (marking_ && static_cast<std::size_t>(k) % ValueMarks::STEP == 0)
+                marks_.marks.push_back(static_cast<std::uint32_t>(cell.data() - line_.data()));
             if (!parseFloat(cell, spectrum.values[static_cast<std::size_t>(k)]))
                 lines_.fail("value " + std::to_string(k + 1) + " is not a number: \"" + std::string(cell) + "\"");
         }
@@ -57,6 +79,8 @@ private:
     OutputLines lines_;
     char delimiter_;
     std::string line_;
+    ValueMarks marks_;
+    bool marking_ = true;
 };
 
 } // namespace

@@ -153,3 +153,8 @@ void OutputReader::seek(std::int64_t position)
 {
     source_->seek(position);
 }
+
+ValueMarks OutputReader::takeValueMarks()
+{
+    return source_->takeValueMarks();
+}

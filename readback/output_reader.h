@@ -36,6 +36,17 @@ struct OutputSpectrum {
     std::vector<float> values;
 };
 
+// Where the values of each row of a normal text output lie: the offset of
+// every STEP-th value cell from the start of its row, noted in the pass
+// that reads the file first, so that one value of every row can be found
+// again without reading the rows whole.
+struct ValueMarks {
+    static constexpr std::size_t STEP = 16;
+    std::vector<std::int64_t> rowStarts; // byte offset of each row
+    std::vector<std::size_t> rowFirst;   // row j's marks are [rowFirst[j], rowFirst[j + 1])
+    std::vector<std::uint32_t> marks;    // offsets within the row of values 0, STEP, 2 STEP, ...
+};
+
 class OutputSource;
 
 class OutputReader {
@@ -59,6 +70,10 @@ public:
     // Where the next spectrum starts, to come back to with seek().
     std::int64_t position() const;
     void seek(std::int64_t position);
+
+    // The marks of the rows read so far, from the first, when nothing was
+    // sought yet; empty for the other layouts. Leaves the reader none.
+    ValueMarks takeValueMarks();
 
 private:
     OutputLayout layout_ = OutputLayout::Binary;

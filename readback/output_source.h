@@ -15,6 +15,7 @@ public:
     virtual bool next(OutputSpectrum& spectrum) = 0;
     virtual std::int64_t position() const = 0;
     virtual void seek(std::int64_t position) = 0;
+    virtual ValueMarks takeValueMarks() { return {}; }
 };
 
 // Rows of the normal layout; `lines` stands after the column header line.

@@ -14,12 +14,12 @@ QString viewerMissingText()
     return QStringLiteral("The spectra viewer is not in this build of Orvantis.");
 }
 
-void openViewers(ViewerHost&, const QStringList&)
+void openViewers(ViewerHost&, const QStringList&, ViewerLifetime)
 {
     QMessageBox::information(nullptr, QStringLiteral("Orvantis"), viewerMissingText());
 }
 
-int plotToImage(ViewerHost& host, const QString&, const QString&, double)
+int plotToImage(ViewerHost& host, const PlotRequest&)
 {
     host.refuse(viewerMissingText());
     return 2;

@@ -7,12 +7,27 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <string>
 
 class QWidget;
+
+// A file as the viewer reads it: the output the user named, or one the
+// program made from a recording for the viewer alone.
+struct ViewerInput {
+    std::string outputPath; // the output to read
+    // Whatever outputPath needs while the viewer reads it (a temporary).
+    std::shared_ptr<void> keep;
+};
 
 class ViewerHost {
 public:
     virtual ~ViewerHost() = default;
+
+    // The output to read for a file the user named: the file itself, or the
+    // conversion of a recording. Throws OutputReadError saying why a file
+    // cannot be shown.
+    virtual ViewerInput outputFor(const QString& path) = 0;
 
     // The file the user chose, or empty when the user cancelled.
     virtual QString chooseFile(QWidget* owner, const QString& title, const QString& filter) = 0;

@@ -1,5 +1,7 @@
 #include "viewer/viewer_overview.h"
 
+#include "viewer/marked_column.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -103,6 +105,8 @@ SpectraOverview readOverview(const std::string& path, std::size_t samplesWanted)
     }
     if (o.records.empty())
         throw OutputReadError(path + " holds no spectra");
+    o.marks = reader.takeValueMarks();
+    o.delimiter = reader.delimiter();
     return o;
 }
 
@@ -118,6 +122,8 @@ const std::vector<float>& SpectrumFetcher::spectrum(std::size_t j)
 
 std::vector<double> SpectrumFetcher::column(std::size_t k)
 {
+    if (std::optional<std::vector<double>> marked = markedColumn(overview_, k))
+        return std::move(*marked);
     std::vector<double> values(overview_.records.size(), std::numeric_limits<double>::quiet_NaN());
     reader_.seek(overview_.positions.front());
     for (std::size_t j = 0; j < values.size() && reader_.next(spectrum_); ++j)

@@ -33,6 +33,9 @@ struct SpectraOverview {
     // Every stride-th spectrum of the first pixel set, whole.
     std::vector<std::size_t> sampleIndex;
     std::vector<std::vector<float>> samples;
+    // Where the values of each row lie in a normal text output.
+    ValueMarks marks;
+    char delimiter = ',';
 };
 
 // Reads the file; at most about `samplesWanted` whole spectra are kept.

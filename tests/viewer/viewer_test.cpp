@@ -3,8 +3,10 @@
 // exports each image form at the size asked; --plot does so without windows.
 
 #include "app/app_viewer_host.h"
+#include "app_test_support.h"
 #include "viewer/frm_viewer.h"
 #include "viewer/plot_export.h"
+#include "viewer/viewer_entry.h"
 #include "calibration/cal_table.h"
 #include "conversion/default_context.h"
 #include "conversion/output_name.h"
@@ -12,6 +14,8 @@
 
 #include <qcustomplot.h>
 
+#include <QDir>
+#include <QPointer>
 #include <QProcess>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -40,6 +44,15 @@ double inkShare(const QImage& image)
     return static_cast<double>(ink) / static_cast<double>(image.width() * image.height());
 }
 
+QList<TFrmViewer*> openViewerWindows()
+{
+    QList<TFrmViewer*> viewers;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* viewer = qobject_cast<TFrmViewer*>(window); viewer && viewer->isVisible())
+            viewers << viewer;
+    return viewers;
+}
+
 QVector<double> graphValues(QCPGraph* graph)
 {
     QVector<double> values;
@@ -64,6 +77,7 @@ private:
         const QString cal = QStringLiteral(ORVANTIS_EXAMPLES "/EXAMPLE.CAL");
         freeCals();
         loadCalFile(cal.toLocal8Bit().constData(), 0, 0, nullptr);
+        identifyDataFile(input.toLocal8Bit().constData()); // the channel the file holds
         calibrateFile(input.toLocal8Bit().constData(), cal.toLocal8Bit().constData(), static_cast<int8_t>(level),
                       transpose, binary, ';', 0, nullptr);
         freeCals();
@@ -214,6 +228,149 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, viewer.exportImage(dir.filePath(QStringLiteral("v.gif")), size));
     }
 
+    // Ed and Lu of one cast: a series each at the same wavelength, each
+    // units on an axis of its own, a legend naming the files; the image
+    // exported says the same in its text and is drawn.
+    void twoFilesAreTwoSeriesOnTheirOwnAxesWithALegend()
+    {
+        const QString lu = convert(QStringLiteral("SET0101B.ASC"), 4, false, false);
+        TFrmViewer viewer(appViewerHost());
+        viewer.loadFile(output);
+        viewer.addFile(lu);
+        QCOMPARE(viewer.files().size(), std::size_t{2});
+        viewer.chooseX(550.0);
+        const ViewedFile& a = *viewer.files()[0];
+        const ViewedFile& b = *viewer.files()[1];
+        QVERIFY(std::abs(a.overview->x[a.chosen] - b.overview->x[b.chosen]) < 2.0);
+        std::vector<double> expected;
+        for (const OutputSpectrum& s : readAllSpectra(lu))
+            expected.push_back(s.values[b.chosen]);
+        QCOMPARE(b.chosenValues, expected);
+
+        QCustomPlot* spectra = viewer.spectraView();
+        QCOMPARE(spectra->legend->itemCount(), 2);
+        QVERIFY(spectra->yAxis->label().contains(QStringLiteral("uW/cm^2/nm")));
+        QVERIFY(spectra->yAxis2->visible());
+        QVERIFY(spectra->yAxis2->visible());
+        QVERIFY(spectra->yAxis2->label().contains(QStringLiteral("uW/cm^2/nm/sr")));
+        QCustomPlot* below = viewer.seriesView();
+        QCOMPARE(below->graphCount(), 2);
+        QCOMPARE(below->graph(0)->name(), QStringLiteral("SET0101A.DAT"));
+        QCOMPARE(below->graph(1)->name(), QStringLiteral("SET0101B.DAT"));
+        QVERIFY(below->graph(0)->valueAxis() != below->graph(1)->valueAxis());
+        QCOMPARE(graphValues(below->graph(1)), QVector<double>(b.chosenValues.begin(), b.chosenValues.end()));
+        QVERIFY(!below->yAxis2->label().isEmpty());
+
+        viewer.setCurrentSpectrum(2);
+        viewer.setLogarithmic(true);
+        QCOMPARE(below->graph(0)->valueAxis()->scaleType(), QCPAxis::stLogarithmic);
+        QCOMPARE(spectra->yAxis2->scaleType(), QCPAxis::stLogarithmic);
+        const QString svg = dir.filePath(QStringLiteral("two.svg"));
+        viewer.exportImage(svg, QSize(900, 700));
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const QString& part : {viewer.plotTitle(), QStringLiteral("SET0101A.DAT: spectrum 3 / "),
+                                    QStringLiteral("SET0101B.DAT: spectrum 3 / "), QStringLiteral("level 4"),
+                                    QStringLiteral("Wavelength (nm)"), QStringLiteral("Spectrum number")})
+            QVERIFY2(text.contains(part.toHtmlEscaped()), qPrintable(part));
+        const QString png = dir.filePath(QStringLiteral("two.png"));
+        viewer.exportImage(png, QSize(900, 700));
+        QVERIFY(inkShare(QImage(png)) > 0.02);
+    }
+
+    // A cast down to 3 m and back: the profile puts depth downward and draws
+    // the down-cast (to the deepest spectrum) apart from the up-cast.
+    void theProfileRunsDepthDownwardWithTheCastsApart()
+    {
+        QByteArray text = "Tidelume processed data file. Serial: S Orvantis v1.31\r\nSource file: A\r\n"
+                          "Calibration file: C\r\nChannel: Lu, W\r\n"
+                          "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400.0,500.0\r\n";
+        const double depths[] = {0, 1, 2, 3, 2, 1, 0.5};
+        for (int j = 0; j < 7; ++j)
+            text += QByteArray::number(j) + ",1.0,2.00," + QByteArray::number(depths[j]) + ",4,1,1,0,0,100,0,1,2,1," +
+                    QByteArray::number(10 + j) + "\r\n";
+        QFile file(dir.filePath(QStringLiteral("CAST.DAT")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        TFrmViewer viewer(appViewerHost());
+        viewer.show(); // the axes have their sizes
+        viewer.loadFile(file.fileName());
+        viewer.chooseX(500);
+        viewer.setProfile(true);
+        QCustomPlot* below = viewer.seriesView();
+        QCOMPARE(below->yAxis->label(), QStringLiteral("Depth (m)"));
+        QVERIFY(below->yAxis->coordToPixel(3) > below->yAxis->coordToPixel(0)); // deeper is lower
+        QVERIFY(below->xAxis->label().startsWith(QStringLiteral("Lu at 500.0 nm (W)")));
+        QMap<QString, QVector<QPointF>> casts;
+        for (int i = 0; i < below->plottableCount(); ++i)
+            if (auto* curve = qobject_cast<QCPCurve*>(below->plottable(i)); curve && !curve->name().isEmpty())
+                for (auto it = curve->data()->constBegin(); it != curve->data()->constEnd(); ++it)
+                    casts[curve->name()] << QPointF(it->key, it->value);
+        QCOMPARE(casts.keys(), (QStringList{QStringLiteral("CAST.DAT down-cast"), QStringLiteral("CAST.DAT up-cast")}));
+        QCOMPARE(casts.first(), (QVector<QPointF>{{10, 0}, {11, 1}, {12, 2}, {13, 3}}));
+        QCOMPARE(casts.last(), (QVector<QPointF>{{13, 3}, {14, 2}, {15, 1}, {16, 0.5}}));
+        QCOMPARE(casts.first().size() + casts.last().size(), 8); // the deepest spectrum ends one and starts the other
+        viewer.setProfile(false);
+        QCOMPARE(below->xAxis->label(), QStringLiteral("Spectrum number"));
+        QVERIFY(below->yAxis->coordToPixel(3) < below->yAxis->coordToPixel(0));
+    }
+
+    // A recording is converted for the viewer alone, with the calibration
+    // associated with its serial or the one given, leaving its folder as it
+    // was; without either it is refused saying so.
+    void aRecordingIsDrawnWithItsCalibrationAndRefusedWithoutOne()
+    {
+        const TestEnvironment env;
+        const QString recording = env.copyExample(QStringLiteral("SET0101A.ASC"));
+        const QString cal = QStringLiteral(ORVANTIS_EXAMPLES "/EXAMPLE.CAL");
+        const QStringList before = QDir(env.dataFolder()).entryList(QDir::Files);
+        AppViewerHost host;
+        TFrmViewer viewer(host);
+        try {
+            viewer.loadFile(recording);
+            QFAIL("a recording without a calibration was drawn");
+        } catch (const OutputReadError& error) {
+            QVERIFY2(QString::fromUtf8(error.what())
+                         .contains(QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use "
+                                                  "Orvantis.")),
+                     error.what());
+        }
+        QVERIFY(viewer.files().empty());
+        const std::vector<OutputSpectrum> expected = readAllSpectra(output); // level 4 with EXAMPLE.CAL
+        AppViewerHost givenCal({4, cal.toStdString()});
+        storeAssociation(QStringLiteral("TDL0417"), cal);
+        for (ViewerHost* withCal : {static_cast<ViewerHost*>(&host), static_cast<ViewerHost*>(&givenCal)}) {
+            TFrmViewer drawn(*withCal);
+            drawn.loadFile(recording);
+            QCOMPARE(drawn.overview()->records.size(), expected.size());
+            QCOMPARE(drawn.overview()->header.channelName, std::string("Ed"));
+            QCOMPARE(drawn.overview()->column[3], static_cast<double>(expected[3].values[drawn.chosenValue()]));
+            QVERIFY(drawn.plotTitle().contains(QStringLiteral("SET0101A.ASC: Ed (uW/cm^2/nm), level 4")));
+        }
+        QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
+    }
+
+    // The first window's end closes the second: had the first ended the
+    // loop, the second would still be open when it returns.
+    void closingTheLastOwnViewerEndsTheEventLoopAndNoEarlierOne()
+    {
+        openViewers(appViewerHost(), {output}, ViewerLifetime::EndsProgram);
+        openViewers(appViewerHost(), {output}, ViewerLifetime::EndsProgram);
+        const QList<TFrmViewer*> viewers = openViewerWindows();
+        QCOMPARE(viewers.size(), 2);
+        const QPointer<TFrmViewer> second = viewers[1];
+        connect(viewers[0], &QObject::destroyed, second, &QWidget::close);
+        QTimer::singleShot(0, viewers[0], &QWidget::close);
+        QObject guard; // a loop that never ends fails instead of hanging
+        QTimer::singleShot(60000, &guard, [] { QApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!second || !second->isVisible());
+        const TFrmViewer ofMainWindow(appViewerHost()); // the main window's own ends the program
+        QVERIFY(!ofMainWindow.testAttribute(Qt::WA_QuitOnClose));
+    }
+
     void plotCommandDrawsWithoutWindowsAndExits()
     {
         const QString image = dir.filePath(QStringLiteral("plot.png"));
@@ -223,6 +380,19 @@ private slots:
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitCode(), 0);
         QCOMPARE(QImage(image).size(), QSize(1200, 900));
+
+        const QString lu = convert(QStringLiteral("SET0101B.ASC"), 4, false, false);
+        const QString svg = dir.filePath(QStringLiteral("plot.svg"));
+        program.start(QStringLiteral(ORVANTIS_PROGRAM),
+                      {QStringLiteral("--plot"), output, lu, QStringLiteral("--output"), svg,
+                       QStringLiteral("--profile"), QStringLiteral("--log")});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        QFile drawn(svg);
+        QVERIFY(drawn.open(QIODevice::ReadOnly));
+        const QByteArray text = drawn.readAll();
+        for (const char* part : {"SET0101A.DAT: Ed", "SET0101B.DAT: Lu", "SET0101B.DAT down-cast", "Depth (m)"})
+            QVERIFY2(text.contains(part), part);
 
         program.start(QStringLiteral(ORVANTIS_PROGRAM), {QStringLiteral("--plot"), output});
         QVERIFY(program.waitForFinished(60000));
