@@ -5,13 +5,14 @@
 #include <cstdio>
 #include <string>
 
-// Gives the finished temporary what the output keeps of the file it
+// Gives the finished temporary (open as the C descriptor) what the output keeps of the file it
 // replaces: on POSIX systems its permission bits (a new output keeps those
 // of a new file); on Windows the attributes of a new file, no longer hidden.
 // 0, or the system error number.
-int giveFinalAttributes(std::FILE* stream, const std::string& finalPath);
-// Makes what the stream wrote durable on the disk; 0, or the system error number.
-int syncToDisk(std::FILE* stream);
+int giveFinalAttributes(int descriptor, const std::string& finalPath);
+// Makes what was written through the descriptor durable on the disk; 0, or
+// the system error number.
+int syncToDisk(int descriptor);
 // Closes the stream and puts its file `from` in place of `to`; 0, or the
 // system error number (ENOENT when the interrupt cleanup removed it).
 int putInPlace(std::FILE* stream, const std::string& from, const std::string& to);

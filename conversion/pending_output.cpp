@@ -17,14 +17,15 @@ int PendingOutput::commit()
     else if (std::ferror(stream_))
         error = EIO;
     if (error == 0)
-        error = giveFinalAttributes(stream_, finalPath_);
+        error = giveFinalAttributes(descriptor_, finalPath_);
     // The data must be on the disk before the new name can replace the old
     // file, or a crash could leave an empty file in place of a good one.
     if (error == 0)
-        error = syncToDisk(stream_);
+        error = syncToDisk(descriptor_);
     if (error == 0) {
         error = putInPlace(stream_, temporaryPath_, finalPath_);
         stream_ = nullptr;
+        descriptor_ = -1;
     }
     if (error != 0) {
         discard();
@@ -41,6 +42,7 @@ void PendingOutput::discard()
     if (stream_)
         std::fclose(stream_);
     stream_ = nullptr;
+    descriptor_ = -1;
     if (!temporaryPath_.empty())
         removeTemporary(temporaryPath_);
     forgetPending(registration_);

@@ -43,6 +43,7 @@ public:
 
 private:
     std::FILE* stream_ = nullptr;
+    int descriptor_ = -1; // the stream's, for what the stream cannot do
     std::string temporaryPath_;
     std::string finalPath_;
     int registration_ = -1;

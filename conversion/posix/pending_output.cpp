@@ -7,6 +7,7 @@
 #include "conversion/pending_slots.h"
 #include "conversion/pending_stale.h"
 #include "conversion/posix/pending_lock.h"
+#include "conversion/posix/writeback_stream.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,29 +67,30 @@ int PendingOutput::open(const std::string& finalPath)
             return errno;
         registration_ = pendingSlots.add(temporaryPath_);
     }
-    stream_ = fdopen(fd, "wb");
+    stream_ = openWritebackStream(fd);
     if (!stream_) {
         const int error = errno;
         ::close(fd);
         discard();
         return error;
     }
+    descriptor_ = fd;
     finalPath_ = finalPath;
     return 0;
 }
 
-int giveFinalAttributes(std::FILE* stream, const std::string& finalPath)
+int giveFinalAttributes(int descriptor, const std::string& finalPath)
 {
     struct stat previous {};
     if (::stat(finalPath.c_str(), &previous) != 0 || !S_ISREG(previous.st_mode))
         return 0;
     // An output its owner kept private must not come back readable by all.
-    return fchmod(fileno(stream), previous.st_mode & 07777) == 0 ? 0 : errno;
+    return fchmod(descriptor, previous.st_mode & 07777) == 0 ? 0 : errno;
 }
 
-int syncToDisk(std::FILE* stream)
+int syncToDisk(int descriptor)
 {
-    return fsync(fileno(stream)) == 0 ? 0 : errno;
+    return fsync(descriptor) == 0 ? 0 : errno;
 }
 
 // Renamed while still open: an open temporary is held (see removeIfUnheld),

@@ -32,9 +32,9 @@ int lastErrorNumber()
     }
 }
 
-HANDLE handleOf(std::FILE* stream)
+HANDLE handleOf(int descriptor)
 {
-    return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
 }
 
 // Creates a new file under a fresh temporary name, hidden, as a leading dot
@@ -99,16 +99,17 @@ int PendingOutput::open(const std::string& finalPath)
         discard();
         return error;
     }
+    descriptor_ = _fileno(stream_);
     finalPath_ = finalPath;
     return 0;
 }
 
 // The output has the attributes of a new file, as it always had: only the
 // temporary's hidden one goes. Zero times leave the file's times alone.
-int giveFinalAttributes(std::FILE* stream, const std::string&)
+int giveFinalAttributes(int descriptor, const std::string&)
 {
     FILE_BASIC_INFO basic{};
-    if (!GetFileInformationByHandleEx(handleOf(stream), FileBasicInfo, &basic, sizeof basic))
+    if (!GetFileInformationByHandleEx(handleOf(descriptor), FileBasicInfo, &basic, sizeof basic))
         return lastErrorNumber();
     basic.CreationTime.QuadPart = 0;
     basic.LastAccessTime.QuadPart = 0;
@@ -117,12 +118,13 @@ int giveFinalAttributes(std::FILE* stream, const std::string&)
     basic.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN);
     if (basic.FileAttributes == 0)
         basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    return SetFileInformationByHandle(handleOf(stream), FileBasicInfo, &basic, sizeof basic) ? 0 : lastErrorNumber();
+    return SetFileInformationByHandle(handleOf(descriptor), FileBasicInfo, &basic, sizeof basic) ? 0
+                                                                                                 : lastErrorNumber();
 }
 
-int syncToDisk(std::FILE* stream)
+int syncToDisk(int descriptor)
 {
-    return FlushFileBuffers(handleOf(stream)) ? 0 : lastErrorNumber();
+    return FlushFileBuffers(handleOf(descriptor)) ? 0 : lastErrorNumber();
 }
 
 // Closed first: a temporary the Ctrl-C handler removed while it was open is

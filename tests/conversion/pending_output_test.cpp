@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -68,6 +70,30 @@ TEST_F(PendingOutputTest, UncommittedOutputLeavesThePreviousFileAsItWas)
     }
     EXPECT_EQ(readFile(finalPath), "previous");
     EXPECT_EQ(names(), std::vector<std::string>{"A.DAT"});
+}
+
+// Outputs of many megabytes go to the disk while they are written: every
+// byte arrives in order however the writes are cut and buffered.
+TEST_F(PendingOutputTest, LargeOutputArrivesWholeWhateverTheWritesAndBuffering)
+{
+    std::mt19937 random(7);
+    std::string content(9 * 1024 * 1024 + 1234, '\0');
+    for (char& c : content)
+        c = static_cast<char>(random());
+    for (const int buffering : {_IOFBF, _IONBF}) {
+        SCOPED_TRACE(buffering);
+        PendingOutput output;
+        ASSERT_EQ(output.open(finalPath), 0);
+        ASSERT_EQ(std::setvbuf(output.stream(), nullptr, buffering, 100 * 1000), 0);
+        for (std::size_t at = 0; at < content.size();) {
+            const std::size_t count = std::min<std::size_t>(content.size() - at, 1 + random() % 300000);
+            ASSERT_EQ(std::fwrite(content.data() + at, 1, count, output.stream()), count);
+            at += count;
+        }
+        ASSERT_EQ(output.commit(), 0);
+        EXPECT_TRUE(readFile(finalPath) == content);
+        EXPECT_EQ(names(), std::vector<std::string>{"A.DAT"});
+    }
 }
 
 // What an interrupt handler does: the temporary goes (on Windows once its
