@@ -317,39 +317,44 @@ private slots:
         QVERIFY(below->yAxis->coordToPixel(3) < below->yAxis->coordToPixel(0));
     }
 
-    // A recording is converted for the viewer alone, with the calibration
-    // associated with its serial or the one given, leaving its folder as it
-    // was; without either it is refused saying so.
+    // A recording (text or binary) is converted for the viewer alone, with
+    // the calibration associated with its serial or the one given, leaving
+    // its folder as it was; without either it is refused saying so.
     void aRecordingIsDrawnWithItsCalibrationAndRefusedWithoutOne()
     {
-        const TestEnvironment env;
-        const QString recording = env.copyExample(QStringLiteral("SET0101A.ASC"));
         const QString cal = QStringLiteral(ORVANTIS_EXAMPLES "/EXAMPLE.CAL");
-        const QStringList before = QDir(env.dataFolder()).entryList(QDir::Files);
-        AppViewerHost host;
-        TFrmViewer viewer(host);
-        try {
-            viewer.loadFile(recording);
-            QFAIL("a recording without a calibration was drawn");
-        } catch (const OutputReadError& error) {
-            QVERIFY2(QString::fromUtf8(error.what())
-                         .contains(QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use "
-                                                  "Orvantis.")),
-                     error.what());
+        for (const QString& name : {QStringLiteral("SET0101A.ASC"), QStringLiteral("SET0102A.BIN")}) {
+            const TestEnvironment env;
+            const QString recording = env.copyExample(name);
+            const QStringList before = QDir(env.dataFolder()).entryList(QDir::Files);
+            AppViewerHost host;
+            TFrmViewer viewer(host);
+            try {
+                viewer.loadFile(recording);
+                QFAIL("a recording without a calibration was drawn");
+            } catch (const OutputReadError& error) {
+                QVERIFY2(QString::fromUtf8(error.what())
+                             .contains(QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to "
+                                                      "use Orvantis.")),
+                         error.what());
+            }
+            QVERIFY(viewer.files().empty());
+            const std::vector<OutputSpectrum> expected = readAllSpectra(convert(name, 4, false, false));
+            AppViewerHost givenCal({4, cal.toStdString()});
+            storeAssociation(QStringLiteral("TDL0417"), cal);
+            for (ViewerHost* withCal : {static_cast<ViewerHost*>(&host), static_cast<ViewerHost*>(&givenCal)}) {
+                TFrmViewer drawn(*withCal);
+                drawn.loadFile(recording);
+                QCOMPARE(drawn.overview()->records.size(), expected.size());
+                QCOMPARE(drawn.overview()->column[1], static_cast<double>(expected[1].values[drawn.chosenValue()]));
+                QCustomPlot* view = drawn.spectraView();
+                const std::vector<float>& first = expected[0].values;
+                QCOMPARE(graphValues(view->graph(view->graphCount() - 1)), QVector<double>(first.begin(), first.end()));
+                QVERIFY2(drawn.plotTitle().startsWith(name + QStringLiteral(": Ed (uW/cm^2/nm), level 4")),
+                         qPrintable(drawn.plotTitle()));
+            }
+            QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
         }
-        QVERIFY(viewer.files().empty());
-        const std::vector<OutputSpectrum> expected = readAllSpectra(output); // level 4 with EXAMPLE.CAL
-        AppViewerHost givenCal({4, cal.toStdString()});
-        storeAssociation(QStringLiteral("TDL0417"), cal);
-        for (ViewerHost* withCal : {static_cast<ViewerHost*>(&host), static_cast<ViewerHost*>(&givenCal)}) {
-            TFrmViewer drawn(*withCal);
-            drawn.loadFile(recording);
-            QCOMPARE(drawn.overview()->records.size(), expected.size());
-            QCOMPARE(drawn.overview()->header.channelName, std::string("Ed"));
-            QCOMPARE(drawn.overview()->column[3], static_cast<double>(expected[3].values[drawn.chosenValue()]));
-            QVERIFY(drawn.plotTitle().contains(QStringLiteral("SET0101A.ASC: Ed (uW/cm^2/nm), level 4")));
-        }
-        QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
     }
 
     // The first window's end closes the second: had the first ended the
