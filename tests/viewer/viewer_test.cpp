@@ -3,6 +3,7 @@
 // exports each image form at the size asked; --plot does so without windows.
 
 #include "app/app_viewer_host.h"
+#include "app/on_screen.h"
 #include "app_test_support.h"
 #include "viewer/frm_viewer.h"
 #include "viewer/plot_export.h"
@@ -354,6 +355,26 @@ private slots:
                          qPrintable(drawn.plotTitle()));
             }
             QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
+        }
+    }
+
+    // The offscreen screen is smaller than the viewer's own size: the
+    // window shrinks to lie wholly within the screen's free area, and so
+    // does any frame placed partly or wholly off an area.
+    void aViewerWindowLiesWithinAScreen()
+    {
+        TFrmViewer viewer(appViewerHost());
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const QRect area = viewer.screen()->availableGeometry();
+        QCOMPARE(area.intersected(viewer.frameGeometry()), viewer.frameGeometry());
+        const QRect screen(100, 50, 800, 600);
+        for (const QRect& frame : {QRect(150, 60, 300, 200), QRect(700, 500, 300, 200), QRect(-400, -90, 300, 200),
+                                   QRect(2000, 2000, 300, 200), QRect(90, 0, 1000, 700)}) {
+            const QRect fitted = fittedInto(frame, screen);
+            QVERIFY(screen.contains(fitted));
+            QCOMPARE(fitted.size(), frame.size().boundedTo(screen.size()));
+            QCOMPARE(fitted == frame, screen.contains(frame)); // moved only when it must be
         }
     }
 
