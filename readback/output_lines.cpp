@@ -3,6 +3,7 @@
 #include "core/file_path.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -78,9 +79,47 @@ bool parseLong(std::string_view cell, long& value)
     return parseWhole(cell, value);
 }
 
+namespace {
+
+// Most cells are short decimals such as 0.07274. When their digits make a
+// whole number below 2^24 and at most ten follow the point, that number and
+// the power of ten are exact floats, and their quotient, rounded once to
+// double and then to float, is the correctly rounded float (a double has
+// more than twice a float's digits), the value from_chars gives, found
+// several times quicker. Anything else is left to from_chars.
+bool parseShortDecimal(std::string_view cell, float& value)
+{
+    constexpr std::uint32_t EXACT_LIMIT = 1U << 24;
+    constexpr double TENS[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10};
+    std::size_t at = !cell.empty() && cell.front() == '-' ? 1 : 0;
+    const bool negative = at == 1;
+    std::uint32_t digits = 0;
+    const std::size_t wholeStart = at;
+    for (; at < cell.size() && cell[at] >= '0' && cell[at] <= '9'; ++at)
+        if ((digits = digits * 10 + static_cast<std::uint32_t>(cell[at] - '0')) >= EXACT_LIMIT)
+            return false;
+    if (at == wholeStart)
+        return false;
+    std::size_t decimals = 0;
+    if (at < cell.size() && cell[at] == '.') {
+        for (++at; at < cell.size() && cell[at] >= '0' && cell[at] <= '9'; ++at, ++decimals)
+            if (decimals == 10 || (digits = digits * 10 + static_cast<std::uint32_t>(cell[at] - '0')) >= EXACT_LIMIT)
+                return false;
+        if (decimals == 0)
+            return false;
+    }
+    if (at != cell.size())
+        return false;
+    const auto magnitude = static_cast<float>(static_cast<double>(digits) / TENS[decimals]);
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+} // namespace
+
 bool parseFloat(std::string_view cell, float& value)
 {
-    return parseWhole(cell, value);
+    return parseShortDecimal(cell, value) || parseWhole(cell, value);
 }
 
 bool parseDouble(std::string_view cell, double& value)
