@@ -37,6 +37,22 @@ void OutputLines::seek(std::int64_t offset)
     numbered_ = false;
 }
 
+void OutputLines::readAt(std::int64_t offset, char* into, std::size_t size)
+{
+    stream_->clear();
+    stream_->seekg(offset);
+    stream_->read(into, static_cast<std::streamsize>(size));
+    if (!*stream_)
+        fail("the file changed since it was opened");
+    offset_ = offset + static_cast<std::int64_t>(size);
+    numbered_ = false;
+}
+
+void OutputLines::failOnLine(long number, const std::string& what) const
+{
+    throw OutputReadError(path_ + ", line " + std::to_string(number) + ": " + what);
+}
+
 void OutputLines::fail(const std::string& what) const
 {
     const std::string place =
