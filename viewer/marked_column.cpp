@@ -50,27 +50,72 @@ bool cellAfter(std::string_view bytes, std::size_t at, std::size_t skip, char de
     return true;
 }
 
+// Whether the marks cover every row: a transposed table's reader gives
+// them only then.
+bool markedWhole(const SpectraOverview& o)
+{
+    const std::size_t rows = o.marks.rowStarts.size();
+    return rows > 0 && (o.layout == OutputLayout::Transposed || rows == o.records.size());
+}
+
+// Cell `cell` of the row; false when the row has no mark for it. Throws
+// when the row no longer holds it.
+bool markedCell(const SpectraOverview& o, std::string_view bytes, std::size_t row, std::size_t cell, float& value)
+{
+    const ValueMarks& m = o.marks;
+    const std::size_t mark = m.rowFirst[row] + cell / ValueMarks::STEP;
+    if (mark >= m.rowFirst[row + 1])
+        return false;
+    const auto at = static_cast<std::size_t>(m.rowStarts[row]) + m.marks[mark];
+    std::string_view text;
+    if (at >= bytes.size() || !cellAfter(bytes, at, cell % ValueMarks::STEP, o.delimiter, text) ||
+        !parseFloat(text, value))
+        throw OutputReadError(o.path + " changed since it was opened");
+    return true;
+}
+
+// Every value of row k of a transposed table: value k of every spectrum.
+std::vector<double> transposedRow(const SpectraOverview& o, std::string_view bytes, std::size_t k)
+{
+    std::vector<double> values(o.records.size());
+    std::size_t at = static_cast<std::size_t>(o.marks.rowStarts[k]) + o.marks.marks[o.marks.rowFirst[k]];
+    for (double& v : values) {
+        std::string_view text;
+        float value = 0;
+        if (at >= bytes.size() || !cellAfter(bytes, at, 0, o.delimiter, text) || !parseFloat(text, value))
+            throw OutputReadError(o.path + " changed since it was opened");
+        v = value;
+        at += text.size() + 1;
+    }
+    return values;
+}
+
 } // namespace
 
 std::optional<std::vector<double>> markedColumn(const SpectraOverview& o, std::size_t k)
 {
-    const ValueMarks& m = o.marks;
-    if (m.rowStarts.size() != o.records.size())
+    if (!markedWhole(o))
         return std::nullopt;
     const MappedFile file(o.path);
-    const std::string_view bytes = file.bytes();
+    if (o.layout == OutputLayout::Transposed)
+        return transposedRow(o, file.bytes(), k);
     std::vector<double> values(o.records.size(), std::numeric_limits<double>::quiet_NaN());
     for (std::size_t j = 0; j < values.size(); ++j) {
-        const std::size_t mark = m.rowFirst[j] + k / ValueMarks::STEP;
-        if (!drawable(o, j) || mark >= m.rowFirst[j + 1])
-            continue;
-        const auto at = static_cast<std::size_t>(m.rowStarts[j]) + m.marks[mark];
-        std::string_view cell;
         float value = 0;
-        if (at >= bytes.size() || !cellAfter(bytes, at, k % ValueMarks::STEP, o.delimiter, cell) ||
-            !parseFloat(cell, value))
-            throw OutputReadError(o.path + " changed since it was opened");
-        values[j] = value;
+        if (drawable(o, j) && markedCell(o, file.bytes(), j, k, value))
+            values[j] = value;
     }
+    return values;
+}
+
+std::optional<std::vector<float>> markedSpectrum(const SpectraOverview& o, std::size_t j)
+{
+    if (o.layout != OutputLayout::Transposed || !markedWhole(o))
+        return std::nullopt;
+    const MappedFile file(o.path);
+    std::vector<float> values(o.marks.rowStarts.size());
+    for (std::size_t k = 0; k < values.size(); ++k)
+        if (!markedCell(o, file.bytes(), k, j, values[k]))
+            throw OutputReadError(o.path + " changed since it was opened");
     return values;
 }

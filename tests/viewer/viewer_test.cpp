@@ -169,6 +169,66 @@ private slots:
         QCOMPARE(o.column[500], -7.0);
     }
 
+    // 3000 spectra of 4 values of every length, as a normal and as a
+    // transposed table: the transposed one's spectra and columns, read
+    // through the marks of its value rows, are the normal one's.
+    void aTransposedTableStepsAndClicksAsItsNormalTable()
+    {
+        const int spectra = 3000;
+        const QByteArray header = "Tidelume processed data file. Serial: S Orvantis v1.31\r\nSource file: A\r\n"
+                                  "Calibration file: C\r\nChannel: Lu, W\r\n";
+        const auto cell = [](int j, int k) {
+            return QByteArray::number((j * 37 + k * 11) % 9973) + ".5e-" + QByteArray::number(k);
+        };
+        const QList<QByteArray> labels = {"Time", "temp", "volts",   "depth",    "process", "N",     "Scale",
+                                          "Do",   "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
+        const auto field = [](int j, qsizetype f) {
+            return f == 0    ? QByteArray::number(j)
+                   : f == 12 ? QByteArray("4")
+                   : f == 3  ? QByteArray::number(j % 9)
+                             : QByteArray("1");
+        };
+        QByteArray normal = header + "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400,"
+                                     "410,420,430\r\n";
+        for (int j = 0; j < spectra; ++j) {
+            for (qsizetype f = 0; f < labels.size(); ++f)
+                normal += (f ? "," : "") + field(j, f);
+            for (int k = 0; k < 4; ++k)
+                normal += "," + cell(j, k);
+            normal += "\r\n";
+        }
+        QByteArray transposed = header;
+        for (qsizetype f = 0; f < labels.size(); ++f) {
+            transposed += labels[f];
+            for (int j = 0; j < spectra; ++j)
+                transposed += "," + field(j, f);
+            transposed += "\r\n";
+        }
+        for (int k = 0; k < 4; ++k) {
+            transposed += QByteArray::number(400 + 10 * k);
+            for (int j = 0; j < spectra; ++j)
+                transposed += "," + cell(j, k);
+            transposed += "\r\n";
+        }
+        std::vector<SpectraOverview> overviews;
+        for (const QByteArray& text : {normal, transposed}) {
+            QFile file(dir.filePath(QStringLiteral("T%1.DAT").arg(overviews.size())));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+            file.close();
+            overviews.push_back(readOverview(file.fileName().toStdString(), 10));
+        }
+        QCOMPARE(overviews[1].layout, OutputLayout::Transposed);
+        QCOMPARE(overviews[1].marks.rowStarts.size(), std::size_t{4});
+        QCOMPARE(overviews[1].column, overviews[0].column);
+        SpectrumFetcher normalFetcher(overviews[0]);
+        SpectrumFetcher transposedFetcher(overviews[1]);
+        for (const std::size_t j : {2999, 0, 15, 16, 17, 1234, 2048})
+            QCOMPARE(transposedFetcher.spectrum(j), normalFetcher.spectrum(j));
+        for (std::size_t k = 0; k < 4; ++k)
+            QCOMPARE(transposedFetcher.column(k), normalFetcher.column(k));
+    }
+
     void everyOutputFormOpens()
     {
         for (const bool binary : {false, true}) {
