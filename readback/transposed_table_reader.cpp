@@ -173,27 +173,43 @@ private:
             lines_.failOnLine(line, "the row has 0 values for " + std::to_string(records_.size()) + " spectra");
         goNear(row, from);
         const std::size_t spectra = records_.size();
+        float* const values = block_.data() + k * BLOCK;
         while (row.cursorCell < to) {
-            const std::size_t j = row.cursorCell;
-            bool more = false;
-            const std::string_view cell = cellAt(row, row.cursor, more);
-            if (j % ValueMarks::STEP == 0 && j / ValueMarks::STEP == row.marks.size())
-                row.marks.push_back(static_cast<std::uint32_t>(row.cursor - row.lineStart));
-            float value = 0;
-            if (!parseFloat(cell, value))
-                lines_.failOnLine(line,
-                                  "cell " + std::to_string(j + 1) + " is not a value: \"" + std::string(cell) + "\"");
-            if (j >= from)
-                block_[k * BLOCK + j - from] = value;
-            if (!more && j + 1 < spectra)
-                lines_.failOnLine(line, "the row has " + std::to_string(j + 1) + " values for " +
-                                            std::to_string(spectra) + " spectra");
-            row.cursor += static_cast<std::int64_t>(cell.size()) + 1;
-            row.cursorCell = j + 1;
-            if (more && j + 1 == spectra)
-                lines_.failOnLine(line, "cell " + std::to_string(spectra + 1) + " is not a value: \"" +
-                                            std::string(cellAt(row, row.cursor, more)) + "\"");
+            // The whole cells of the chunk, in a tight loop.
+            const std::string_view rest = chunkFrom(row, row.cursor);
+            const bool rowEnds = chunkStart_ + static_cast<std::int64_t>(chunk_.size()) == row.end;
+            std::size_t at = 0;
+            for (std::size_t j = row.cursorCell; j < to; ++j) {
+                const std::size_t end = rest.find(delimiter_, at);
+                if (end == std::string_view::npos && !rowEnds)
+                    break; // the cell goes on past the chunk
+                const std::string_view cell = rest.substr(at, end - at);
+                if (j % ValueMarks::STEP == 0 && j / ValueMarks::STEP == row.marks.size())
+                    row.marks.push_back(static_cast<std::uint32_t>(row.cursor - row.lineStart));
+                float value = 0;
+                if (!parseFloat(cell, value))
+                    lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a value: \"" +
+                                                std::string(cell) + "\"");
+                if (j >= from)
+                    values[j - from] = value;
+                const bool more = end != std::string_view::npos;
+                if (!more && j + 1 < spectra)
+                    lines_.failOnLine(line, "the row has " + std::to_string(j + 1) + " values for " +
+                                                std::to_string(spectra) + " spectra");
+                if (more && j + 1 == spectra)
+                    failExtraCell(row, row.cursor + static_cast<std::int64_t>(end - at) + 1, line);
+                at += cell.size() + 1;
+                row.cursor += static_cast<std::int64_t>(cell.size()) + 1;
+                row.cursorCell = j + 1;
+            }
         }
+    }
+
+    [[noreturn]] void failExtraCell(const ValueRow& row, std::int64_t offset, long line)
+    {
+        const std::string_view rest = chunkFrom(row, offset);
+        lines_.failOnLine(line, "cell " + std::to_string(records_.size() + 1) + " is not a value: \"" +
+                                    std::string(rest.substr(0, rest.find(delimiter_))) + "\"");
     }
 
     // Moves the row's cursor to the furthest known cell not after `cell`.
@@ -212,18 +228,17 @@ private:
         row.cursor = nearAt;
     }
 
-    // The cell starting at `offset` of the row, and whether another follows.
-    std::string_view cellAt(const ValueRow& row, std::int64_t offset, bool& more)
+    // The row's bytes from `offset` on as far as read, holding one whole
+    // cell at least.
+    std::string_view chunkFrom(const ValueRow& row, std::int64_t offset)
     {
         for (std::size_t want = CHUNK;; want *= 2) {
             const std::int64_t chunkEnd = chunkStart_ + static_cast<std::int64_t>(chunk_.size());
             if (offset >= chunkStart_ && offset <= chunkEnd && chunkEnd <= row.end) {
                 std::string_view rest(chunk_);
                 rest.remove_prefix(static_cast<std::size_t>(offset - chunkStart_));
-                const std::size_t end = rest.find(delimiter_);
-                more = end != std::string_view::npos;
-                if (more || chunkEnd == row.end)
-                    return rest.substr(0, end);
+                if (chunkEnd == row.end || rest.find(delimiter_) != std::string_view::npos)
+                    return rest;
             }
             chunkStart_ = offset;
             chunk_.resize(

@@ -1,6 +1,6 @@
 // A value cell reads as the float that std::from_chars makes of it, bit for
 // bit, whether it takes the short-decimal path or not: random decimals of
-// every length and precision, and the cells at the edges of that path.
+// every length, precision and exponent, and the cells at the edges of that path.
 
 #include "readback/output_lines.h"
 
@@ -49,6 +49,8 @@ TEST(CellParse, RandomDecimalsReadAsFromCharsReadsThem)
             cell += '.';
         for (int d = 0; d < decimals; ++d)
             cell += static_cast<char>('0' + random() % 10);
+        if (random() % 3 == 0)
+            cell += (random() % 2 ? "e-" : random() % 2 ? "e+" : "E") + std::to_string(random() % 25);
         expectSameAsReference(cell);
     }
 }
@@ -83,6 +85,19 @@ TEST(CellParse, CellsAtTheEdgesOfTheShortPathReadAsFromCharsReadsThem)
                              "-.5",
                              "00012.50",
                              "1,5",
+                             "9.368e-05",
+                             "1e10",
+                             "1e11",
+                             "1e-10",
+                             "1e-11",
+                             "16777215e-10",
+                             "1.5e",
+                             "1.5e-",
+                             "1.5e+3",
+                             "2E3",
+                             "1e0005",
+                             "-0e-3",
+                             "7.2e-010",
                              "340282346638528859811704183484516925440",
                              "3.4028236e38",
                              "1e-46",
