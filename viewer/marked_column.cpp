@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -19,19 +20,48 @@ public:
             data_ = file_.map(0, file_.size());
         if (!data_)
             throw OutputReadError("Cannot read \"" + path + "\" again: " + file_.errorString().toStdString());
+        bytes_ = {reinterpret_cast<const char*>(data_), static_cast<std::size_t>(file_.size())};
     }
     ~MappedFile() { file_.unmap(data_); }
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    std::string_view bytes() const
-    {
-        return {reinterpret_cast<const char*>(data_), static_cast<std::size_t>(file_.size())};
-    }
+    // Taken once: the file's size is asked of the system each time.
+    std::string_view bytes() const { return bytes_; }
 
 private:
     QFile file_;
     uchar* data_ = nullptr;
+    std::string_view bytes_;
+};
+
+// Pieces of the file read: a transposed table's pieces lie far apart, and
+// mapping the file for them would bring far more of it into memory.
+class FilePieces {
+public:
+    explicit FilePieces(const std::string& path) : path_(path), file_(QString::fromStdString(path))
+    {
+        if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            throw OutputReadError("Cannot read \"" + path + "\" again: " + file_.errorString().toStdString());
+        size_ = file_.size();
+    }
+
+    std::int64_t size() const { return size_; }
+
+    // Bytes [from, to).
+    const std::string& read(std::int64_t from, std::int64_t to)
+    {
+        piece_.resize(static_cast<std::size_t>(std::max<std::int64_t>(to - from, 0)));
+        if (!file_.seek(from) || file_.read(piece_.data(), static_cast<qint64>(piece_.size())) != to - from)
+            throw OutputReadError(path_ + " changed since it was opened");
+        return piece_;
+    }
+
+private:
+    std::string path_;
+    QFile file_;
+    std::int64_t size_ = 0;
+    std::string piece_;
 };
 
 // The cell `skip` cells after the one at `at`, up to its delimiter or line end.
@@ -74,20 +104,34 @@ bool markedCell(const SpectraOverview& o, std::string_view bytes, std::size_t ro
     return true;
 }
 
-// Every value of row k of a transposed table: value k of every spectrum.
-std::vector<double> transposedRow(const SpectraOverview& o, std::string_view bytes, std::size_t k)
+// Where value row k of a transposed table ends: where the next starts.
+std::int64_t rowEnd(const SpectraOverview& o, FilePieces& file, std::size_t k)
 {
-    std::vector<double> values(o.records.size());
-    std::size_t at = static_cast<std::size_t>(o.marks.rowStarts[k]) + o.marks.marks[o.marks.rowFirst[k]];
-    for (double& v : values) {
+    return k + 1 < o.marks.rowStarts.size() ? o.marks.rowStarts[k + 1] : file.size();
+}
+
+// The cells of value row k from mark `mark` on, up to the next mark's
+// cell or the row's end, parsed into `into`.
+template <typename Value>
+void readMarkedCells(const SpectraOverview& o, FilePieces& file, std::size_t k, std::size_t mark, Value* into,
+                     std::size_t count)
+{
+    const ValueMarks& m = o.marks;
+    const std::size_t first = m.rowFirst[k] + mark;
+    const std::int64_t from = m.rowStarts[k] + m.marks[first];
+    const std::int64_t to = first + 1 < m.rowFirst[k + 1] && count <= ValueMarks::STEP
+                                ? m.rowStarts[k] + m.marks[first + 1]
+                                : rowEnd(o, file, k);
+    const std::string_view bytes = file.read(from, to);
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < count; ++i) {
         std::string_view text;
         float value = 0;
-        if (at >= bytes.size() || !cellAfter(bytes, at, 0, o.delimiter, text) || !parseFloat(text, value))
+        if (at > bytes.size() || !cellAfter(bytes, at, 0, o.delimiter, text) || !parseFloat(text, value))
             throw OutputReadError(o.path + " changed since it was opened");
-        v = value;
+        into[i] = value;
         at += text.size() + 1;
     }
-    return values;
 }
 
 } // namespace
@@ -96,9 +140,13 @@ std::optional<std::vector<double>> markedColumn(const SpectraOverview& o, std::s
 {
     if (!markedWhole(o))
         return std::nullopt;
+    if (o.layout == OutputLayout::Transposed) {
+        FilePieces file(o.path);
+        std::vector<double> values(o.records.size());
+        readMarkedCells(o, file, k, 0, values.data(), values.size());
+        return values;
+    }
     const MappedFile file(o.path);
-    if (o.layout == OutputLayout::Transposed)
-        return transposedRow(o, file.bytes(), k);
     std::vector<double> values(o.records.size(), std::numeric_limits<double>::quiet_NaN());
     for (std::size_t j = 0; j < values.size(); ++j) {
         float value = 0;
@@ -110,12 +158,16 @@ std::optional<std::vector<double>> markedColumn(const SpectraOverview& o, std::s
 
 std::optional<std::vector<float>> markedSpectrum(const SpectraOverview& o, std::size_t j)
 {
-    if (o.layout != OutputLayout::Transposed || !markedWhole(o))
+    if (o.layout != OutputLayout::Transposed || !markedWhole(o) || j >= o.records.size())
         return std::nullopt;
-    const MappedFile file(o.path);
+    FilePieces file(o.path);
     std::vector<float> values(o.marks.rowStarts.size());
-    for (std::size_t k = 0; k < values.size(); ++k)
-        if (!markedCell(o, file.bytes(), k, j, values[k]))
-            throw OutputReadError(o.path + " changed since it was opened");
+    std::vector<float> cells(ValueMarks::STEP);
+    const std::size_t mark = j / ValueMarks::STEP;
+    const std::size_t count = std::min(ValueMarks::STEP, o.records.size() - mark * ValueMarks::STEP);
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        readMarkedCells(o, file, k, mark, cells.data(), count);
+        values[k] = cells[j % ValueMarks::STEP];
+    }
     return values;
 }
