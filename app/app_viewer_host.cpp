@@ -3,6 +3,7 @@
 #include "app/dialogs.h"
 #include "app/display_check.h"
 #include "app/error_display.h"
+#include "app/on_screen.h"
 
 ViewerInput AppViewerHost::outputFor(const QString& path)
 {
@@ -28,6 +29,11 @@ void AppViewerHost::runGuarded(const std::function<void()>& handler)
 void AppViewerHost::refuse(const QString& text)
 {
     tellRefusal(text);
+}
+
+QRect AppViewerHost::newWindowGeometry(QSize size)
+{
+    return ::newWindowGeometry(size);
 }
 
 ViewerHost& appViewerHost()

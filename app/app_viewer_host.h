@@ -18,6 +18,7 @@ public:
     void error(QWidget* owner, const QString& text, const QString& caption) override;
     void runGuarded(const std::function<void()>& handler) override;
     void refuse(const QString& text) override;
+    QRect newWindowGeometry(QSize size) override;
 
 private:
     RecordingOptions recordings_;

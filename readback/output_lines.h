@@ -21,8 +21,17 @@ public:
     // byte offset of the line instead of its number.
     void seek(std::int64_t offset);
 
+    // Reads `size` bytes from `offset` on into `into`, for the bytes of lines
+    // already read; the lines then go on after them. Fails when the file no
+    // longer has them.
+    void readAt(std::int64_t offset, char* into, std::size_t size);
+    // The number of the line read last.
+    long lineNumber() const { return lineNumber_; }
+
     // An OutputReadError naming the file and the line read last.
     [[noreturn]] void fail(const std::string& what) const;
+    // The same naming line `number`.
+    [[noreturn]] void failOnLine(long number, const std::string& what) const;
 
 private:
     std::string path_;

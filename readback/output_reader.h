@@ -39,7 +39,8 @@ struct OutputSpectrum {
 // Where the values of each row of a normal text output lie: the offset of
 // every STEP-th value cell from the start of its row, noted in the pass
 // that reads the file first, so that one value of every row can be found
-// again without reading the rows whole.
+// again without reading the rows whole. In a transposed table the rows are
+// its value rows, and their cells the spectra.
 struct ValueMarks {
     static constexpr std::size_t STEP = 16;
     std::vector<std::int64_t> rowStarts; // byte offset of each row
@@ -71,8 +72,10 @@ public:
     std::int64_t position() const;
     void seek(std::int64_t position);
 
-    // The marks of the rows read so far, from the first, when nothing was
-    // sought yet; empty for the other layouts. Leaves the reader none.
+    // Normal text: the marks of the rows read so far, from the first, when
+    // nothing was sought yet. Transposed text: the marks of its value rows
+    // once every spectrum was read. Empty for the other layouts. Leaves the
+    // reader none.
     ValueMarks takeValueMarks();
 
 private:

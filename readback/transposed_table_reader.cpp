@@ -1,14 +1,34 @@
 // The transposed text layout: thirteen label rows of one cell per spectrum,
-// then one row per value, led by its wavelength.
+// then one row per value, led by its wavelength. A spectrum is a column of
+// the table, so the value rows are read a block of spectra at a time, each
+// row from where the block before left it: the cells are parsed once and
+// the memory held is the label rows' fields and one block, not the table.
+// The offset of every STEP-th cell of each row is noted on the way, for a
+// seek and for the viewer's reads of one column or one row.
 
 #include "readback/output_record_fields.h"
 #include "readback/output_source.h"
 #include "core/pixel_count.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 namespace {
+
+// Spectra read at once: the block holds this many values of every row.
+constexpr std::size_t BLOCK = 2048;
+// Bytes read of a row at a time, about a block's cells.
+constexpr std::size_t CHUNK = 16384;
+
+struct ValueRow {
+    std::int64_t lineStart = 0;
+    std::int64_t valuesStart = -1;    // after the wavelength cell; -1 when the row has no cells
+    std::int64_t end = 0;             // the line's end, before its line end
+    std::vector<std::uint32_t> marks; // offsets from lineStart of cells 0, STEP, 2 STEP, ...
+    std::int64_t cursor = 0;          // where the next cell to read starts
+    std::size_t cursorCell = 0;       // and its number
+};
 
 class TransposedTable : public OutputSource {
 public:
@@ -16,18 +36,21 @@ public:
         : lines_(std::move(lines)), delimiter_(delimiter), line_(std::move(timeRow))
     {
         readLabelRows();
-        readValueRows(wavelengths);
+        findValueRows(wavelengths);
+        line_ = {};
     }
 
     bool next(OutputSpectrum& spectrum) override
     {
         if (next_ >= records_.size())
             return false;
+        if (next_ < blockStart_ || next_ >= blockStart_ + blockCount_)
+            readBlock(next_);
         spectrum.record = records_[next_];
-        const std::size_t count = valueRows_;
-        spectrum.values.resize(count);
-        for (std::size_t k = 0; k < count; ++k)
-            spectrum.values[k] = values_[k * records_.size() + next_];
+        spectrum.values.resize(rows_.size());
+        const std::size_t at = next_ - blockStart_;
+        for (std::size_t k = 0; k < rows_.size(); ++k)
+            spectrum.values[k] = block_[k * BLOCK + at];
         ++next_;
         return true;
     }
@@ -39,6 +62,23 @@ public:
         if (position < 0 || static_cast<std::size_t>(position) > records_.size())
             throw OutputReadError("no spectrum " + std::to_string(position) + " in the table");
         next_ = static_cast<std::size_t>(position);
+    }
+
+    // The rows' marks once every cell has been read.
+    ValueMarks takeValueMarks() override
+    {
+        const std::size_t perRow = (records_.size() + ValueMarks::STEP - 1) / ValueMarks::STEP;
+        if (std::any_of(rows_.begin(), rows_.end(), [perRow](const ValueRow& r) { return r.marks.size() != perRow; }))
+            return {};
+        ValueMarks m;
+        m.rowFirst.push_back(0);
+        for (ValueRow& row : rows_) {
+            m.rowStarts.push_back(row.lineStart);
+            m.marks.insert(m.marks.end(), row.marks.begin(), row.marks.end());
+            m.rowFirst.push_back(m.marks.size());
+            row.marks = {};
+        }
+        return m;
     }
 
 private:
@@ -80,43 +120,131 @@ private:
                 lines_.fail("the spectra of a transposed table differ in their pixel sets");
     }
 
-    void readValueRows(std::vector<double>& wavelengths)
+    // Notes where each value row lies and reads its wavelength; its cells
+    // are read by the blocks.
+    void findValueRows(std::vector<double>& wavelengths)
     {
         const std::size_t expected =
             records_.empty() ? 0 : static_cast<std::size_t>(storedPixelCount(records_.front()));
-        values_.reserve(expected * records_.size());
-        while (lines_.next(line_)) {
+        firstValueLine_ = lines_.lineNumber() + 1;
+        for (std::int64_t start = lines_.offset(); lines_.next(line_); start = lines_.offset()) {
             if (line_.empty()) {
                 if (lines_.next(line_))
                     lines_.fail("a blank line inside the table");
                 break;
             }
-            if (valueRows_ == expected)
+            if (rows_.size() == expected)
                 lines_.fail("the table has more value rows than the " + std::to_string(expected) + " declared");
-            readValueRow(wavelengths);
-            ++valueRows_;
+            const std::size_t labelEnd = line_.find(delimiter_);
+            const std::string_view label = std::string_view(line_).substr(0, labelEnd);
+            double wavelength = NAN;
+            if (label != "?" && !parseDouble(label, wavelength))
+                lines_.fail("the row's wavelength is not a number: \"" + std::string(label) + "\"");
+            wavelengths.push_back(wavelength);
+            ValueRow& row = rows_.emplace_back();
+            row.lineStart = start;
+            row.end = start + static_cast<std::int64_t>(line_.size());
+            if (labelEnd != std::string::npos)
+                row.valuesStart = row.cursor = start + static_cast<std::int64_t>(labelEnd + 1);
         }
-        if (valueRows_ != expected)
-            lines_.fail("the table ends after " + std::to_string(valueRows_) + " of its " + std::to_string(expected) +
+        if (rows_.size() != expected)
+            lines_.fail("the table ends after " + std::to_string(rows_.size()) + " of its " + std::to_string(expected) +
                         " value rows");
     }
 
-    void readValueRow(std::vector<double>& wavelengths)
+    void readBlock(std::size_t start)
     {
-        double wavelength = NAN;
-        const std::size_t cells = readRow({}, [&](std::size_t j, std::string_view cell) {
-            float value = 0;
-            if (j >= records_.size() || !parseFloat(cell, value))
-                lines_.fail("cell " + std::to_string(j + 1) + " is not a value: \"" + std::string(cell) + "\"");
-            values_.push_back(value);
-        });
-        const std::string_view label = std::string_view(line_).substr(0, line_.find(delimiter_));
-        if (label != "?" && !parseDouble(label, wavelength))
-            lines_.fail("the row's wavelength is not a number: \"" + std::string(label) + "\"");
-        if (cells != records_.size())
-            lines_.fail("the row has " + std::to_string(cells) + " values for " + std::to_string(records_.size()) +
-                        " spectra");
-        wavelengths.push_back(wavelength);
+        blockStart_ = start;
+        blockCount_ = 0; // a block that fails to read is not kept
+        block_.resize(rows_.size() * BLOCK);
+        const std::size_t count = std::min(BLOCK, records_.size() - start);
+        for (std::size_t k = 0; k < rows_.size(); ++k)
+            readCells(k, start, start + count);
+        blockCount_ = count;
+    }
+
+    // Reads cells [from, to) of row k into the block, from the nearest
+    // point before `from` that is known.
+    void readCells(std::size_t k, std::size_t from, std::size_t to)
+    {
+        ValueRow& row = rows_[k];
+        const long line = firstValueLine_ + static_cast<long>(k);
+        if (row.valuesStart < 0)
+            lines_.failOnLine(line, "the row has 0 values for " + std::to_string(records_.size()) + " spectra");
+        goNear(row, from);
+        const std::size_t spectra = records_.size();
+        float* const values = block_.data() + k * BLOCK;
+        while (row.cursorCell < to) {
+            // The whole cells of the chunk, in a tight loop.
+            const std::string_view rest = chunkFrom(row, row.cursor);
+            const bool rowEnds = chunkStart_ + static_cast<std::int64_t>(chunk_.size()) == row.end;
+            std::size_t at = 0;
+            for (std::size_t j = row.cursorCell; j < to; ++j) {
+                const std::size_t end = rest.find(delimiter_, at);
+                if (end == std::string_view::npos && !rowEnds)
+                    break; // the cell goes on past the chunk
+                const std::string_view cell = rest.substr(at, end - at);
+                if (j % ValueMarks::STEP == 0 && j / ValueMarks::STEP == row.marks.size())
+                    row.marks.push_back(static_cast<std::uint32_t>(row.cursor - row.lineStart));
+                float value = 0;
+                if (!parseFloat(cell, value))
+                    lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a value: \"" +
+                                                std::string(cell) + "\"");
+                if (j >= from)
+                    values[j - from] = value;
+                const bool more = end != std::string_view::npos;
+                if (!more && j + 1 < spectra)
+                    lines_.failOnLine(line, "the row has " + std::to_string(j + 1) + " values for " +
+                                                std::to_string(spectra) + " spectra");
+                if (more && j + 1 == spectra)
+                    failExtraCell(row, row.cursor + static_cast<std::int64_t>(end - at) + 1, line);
+                at += cell.size() + 1;
+                row.cursor += static_cast<std::int64_t>(cell.size()) + 1;
+                row.cursorCell = j + 1;
+            }
+        }
+    }
+
+    [[noreturn]] void failExtraCell(const ValueRow& row, std::int64_t offset, long line)
+    {
+        const std::string_view rest = chunkFrom(row, offset);
+        lines_.failOnLine(line, "cell " + std::to_string(records_.size() + 1) + " is not a value: \"" +
+                                    std::string(rest.substr(0, rest.find(delimiter_))) + "\"");
+    }
+
+    // Moves the row's cursor to the furthest known cell not after `cell`.
+    static void goNear(ValueRow& row, std::size_t cell)
+    {
+        std::size_t nearCell = 0;
+        std::int64_t nearAt = row.valuesStart;
+        if (!row.marks.empty()) {
+            const std::size_t mark = std::min(cell / ValueMarks::STEP, row.marks.size() - 1);
+            nearCell = mark * ValueMarks::STEP;
+            nearAt = row.lineStart + row.marks[mark];
+        }
+        if (row.cursorCell <= cell && row.cursorCell >= nearCell)
+            return; // the cursor is as near
+        row.cursorCell = nearCell;
+        row.cursor = nearAt;
+    }
+
+    // The row's bytes from `offset` on as far as read, holding one whole
+    // cell at least.
+    std::string_view chunkFrom(const ValueRow& row, std::int64_t offset)
+    {
+        for (std::size_t want = CHUNK;; want *= 2) {
+            const std::int64_t chunkEnd = chunkStart_ + static_cast<std::int64_t>(chunk_.size());
+            if (offset >= chunkStart_ && offset <= chunkEnd && chunkEnd <= row.end) {
+                std::string_view rest(chunk_);
+                rest.remove_prefix(static_cast<std::size_t>(offset - chunkStart_));
+                if (chunkEnd == row.end || rest.find(delimiter_) != std::string_view::npos)
+                    return rest;
+            }
+            chunkStart_ = offset;
+            chunk_.resize(
+                static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(want), row.end - offset)));
+            lines_.readAt(offset, chunk_.data(), chunk_.size());
+        }
     }
 
     static SpectrumRecord blankRecord()
@@ -130,8 +258,13 @@ private:
     char delimiter_;
     std::string line_;
     std::vector<SpectrumRecord> records_;
-    std::vector<float> values_; // row by row: value k of spectrum j at k * spectra + j
-    std::size_t valueRows_ = 0;
+    std::vector<ValueRow> rows_;
+    long firstValueLine_ = 0;
+    std::vector<float> block_; // value k of spectrum blockStart_ + i at k * BLOCK + i
+    std::size_t blockStart_ = 0;
+    std::size_t blockCount_ = 0;
+    std::string chunk_; // bytes of the row read last, from chunkStart_
+    std::int64_t chunkStart_ = -1;
     std::size_t next_ = 0;
 };
 

@@ -73,3 +73,36 @@ xdotool windowactivate --sync "$spectra"
 xdotool key Right Right Right
 click "Orvantis Spectra - SET0101A.DAT" 330 250
 shoot "Orvantis Spectra - SET0101A.DAT" viewer.png
+kill "$viewer"
+wait "$viewer" 2>/dev/null || true # a window going while xdotool searches fails the search
+
+# Ed and Lu of one cast straight from the recordings, with their associated
+# calibration: both channels at one wavelength.
+"$program" --view "$work/examples/SET0101A.ASC" "$work/examples/SET0101B.ASC" &
+viewer=$!
+both="Orvantis Spectra - SET0101A\.ASC \+ SET0101B\.ASC" # a pattern, as window_of takes
+channels=$(window_of "$both")
+xdotool windowmove "$channels" 40 40
+xdotool windowactivate --sync "$channels"
+xdotool key Right Right Right
+click "$both" 330 250
+shoot "$both" viewer-two-channels.png
+kill "$viewer"
+wait "$viewer" 2>/dev/null || true
+
+# A profile: a synthetic down-cast of 600 spectra to 30 m, Ed and Lu with
+# the calibration given, the value at the clicked wavelength against depth.
+"$root/build/bench/orvantis-gen" cal "$work/examples/CAST.CAL" CAST01 256
+"$root/build/bench/orvantis-gen" data "$work/examples/CAST01A.ASC" CAST01 1 text2 600 256
+"$root/build/bench/orvantis-gen" data "$work/examples/CAST01B.ASC" CAST01 2 text2 600 256
+"$program" --view "$work/examples/CAST01A.ASC" "$work/examples/CAST01B.ASC" --cal "$work/examples/CAST.CAL" &
+viewer=$!
+cast="Orvantis Spectra - CAST01A\.ASC \+ CAST01B\.ASC"
+profile=$(window_of "$cast")
+xdotool windowmove "$profile" 40 40
+xdotool windowsize "$profile" 900 1000
+xdotool windowactivate --sync "$profile"
+click "$cast" 330 250
+click "$cast" 795 977                        # against spectrum number or depth
+xdotool key Down Return
+shoot "$cast" viewer-profile.png

@@ -68,7 +68,7 @@ std::size_t nearestIndex(const std::vector<double>& xs, double x)
 TFrmViewer::TFrmViewer(ViewerHost& host, QWidget* parent) : QMainWindow(parent), host_(host)
 {
     setWindowTitle(QStringLiteral("Orvantis Spectra"));
-    resize(900, 700);
+    setGeometry(host_.newWindowGeometry(QSize(900, 700)));
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto* central = new QWidget(this);

@@ -1,9 +1,11 @@
 #pragma once
 // What the viewer asks of the program it is part of: the output file to
-// open, the box that says why a file cannot be shown, and the guard for an
-// error that escapes one of its handlers. The program answers with the boxes
-// of its other windows, so the viewer asks as they do and tests script it.
+// open, the box that says why a file cannot be shown, the guard for an
+// error that escapes one of its handlers and where a new window goes. The
+// program answers with the boxes of its other windows, so the viewer asks as
+// they do and tests script it.
 
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -37,4 +39,6 @@ public:
     virtual void runGuarded(const std::function<void()>& handler) = 0;
     // Tells why a command-line request (--plot) failed, where the user sees it.
     virtual void refuse(const QString& text) = 0;
+    // Where a new window of that size goes: wholly on a screen.
+    virtual QRect newWindowGeometry(QSize size) = 0;
 };

@@ -110,12 +110,23 @@ SpectraOverview readOverview(const std::string& path, std::size_t samplesWanted)
     return o;
 }
 
-SpectrumFetcher::SpectrumFetcher(const SpectraOverview& overview) : overview_(overview), reader_(overview.path) {}
+SpectrumFetcher::SpectrumFetcher(const SpectraOverview& overview) : overview_(overview) {}
+
+OutputReader& SpectrumFetcher::reader()
+{
+    if (!reader_)
+        reader_.emplace(overview_.path);
+    return *reader_;
+}
 
 const std::vector<float>& SpectrumFetcher::spectrum(std::size_t j)
 {
-    reader_.seek(overview_.positions.at(j));
-    if (!reader_.next(spectrum_))
+    if (std::optional<std::vector<float>> marked = markedSpectrum(overview_, j)) {
+        spectrum_.values = std::move(*marked);
+        return spectrum_.values;
+    }
+    reader().seek(overview_.positions.at(j));
+    if (!reader().next(spectrum_))
         throw OutputReadError(overview_.path + " changed since it was opened");
     return spectrum_.values;
 }
@@ -125,8 +136,8 @@ std::vector<double> SpectrumFetcher::column(std::size_t k)
     if (std::optional<std::vector<double>> marked = markedColumn(overview_, k))
         return std::move(*marked);
     std::vector<double> values(overview_.records.size(), std::numeric_limits<double>::quiet_NaN());
-    reader_.seek(overview_.positions.front());
-    for (std::size_t j = 0; j < values.size() && reader_.next(spectrum_); ++j)
+    reader().seek(overview_.positions.front());
+    for (std::size_t j = 0; j < values.size() && reader().next(spectrum_); ++j)
         if (drawable(overview_, j) && k < spectrum_.values.size())
             values[j] = spectrum_.values[k];
     return values;

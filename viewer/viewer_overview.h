@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,8 @@ struct SpectraOverview {
     // Every stride-th spectrum of the first pixel set, whole.
     std::vector<std::size_t> sampleIndex;
     std::vector<std::vector<float>> samples;
-    // Where the values of each row lie in a normal text output.
+    // Where the values of each row lie in a text output (in a transposed
+    // one, each value row).
     ValueMarks marks;
     char delimiter = ',';
 };
@@ -55,7 +57,11 @@ public:
     std::vector<double> column(std::size_t k);
 
 private:
+    // Opened when first needed: the marks of a transposed table answer
+    // without it, and opening it would read the table's label rows again.
+    OutputReader& reader();
+
     const SpectraOverview& overview_;
-    OutputReader reader_;
+    std::optional<OutputReader> reader_;
     OutputSpectrum spectrum_;
 };

@@ -3,6 +3,7 @@
 // exports each image form at the size asked; --plot does so without windows.
 
 #include "app/app_viewer_host.h"
+#include "app/on_screen.h"
 #include "app_test_support.h"
 #include "viewer/frm_viewer.h"
 #include "viewer/plot_export.h"
@@ -168,6 +169,66 @@ private slots:
         QCOMPARE(o.column[500], -7.0);
     }
 
+    // 3000 spectra of 4 values of every length, as a normal and as a
+    // transposed table: the transposed one's spectra and columns, read
+    // through the marks of its value rows, are the normal one's.
+    void aTransposedTableStepsAndClicksAsItsNormalTable()
+    {
+        const int spectra = 3000;
+        const QByteArray header = "Tidelume processed data file. Serial: S Orvantis v1.31\r\nSource file: A\r\n"
+                                  "Calibration file: C\r\nChannel: Lu, W\r\n";
+        const auto cell = [](int j, int k) {
+            return QByteArray::number((j * 37 + k * 11) % 9973) + ".5e-" + QByteArray::number(k);
+        };
+        const QList<QByteArray> labels = {"Time", "temp", "volts",   "depth",    "process", "N",     "Scale",
+                                          "Do",   "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
+        const auto field = [](int j, qsizetype f) {
+            return f == 0    ? QByteArray::number(j)
+                   : f == 12 ? QByteArray("4")
+                   : f == 3  ? QByteArray::number(j % 9)
+                             : QByteArray("1");
+        };
+        QByteArray normal = header + "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400,"
+                                     "410,420,430\r\n";
+        for (int j = 0; j < spectra; ++j) {
+            for (qsizetype f = 0; f < labels.size(); ++f)
+                normal += (f ? "," : "") + field(j, f);
+            for (int k = 0; k < 4; ++k)
+                normal += "," + cell(j, k);
+            normal += "\r\n";
+        }
+        QByteArray transposed = header;
+        for (qsizetype f = 0; f < labels.size(); ++f) {
+            transposed += labels[f];
+            for (int j = 0; j < spectra; ++j)
+                transposed += "," + field(j, f);
+            transposed += "\r\n";
+        }
+        for (int k = 0; k < 4; ++k) {
+            transposed += QByteArray::number(400 + 10 * k);
+            for (int j = 0; j < spectra; ++j)
+                transposed += "," + cell(j, k);
+            transposed += "\r\n";
+        }
+        std::vector<SpectraOverview> overviews;
+        for (const QByteArray& text : {normal, transposed}) {
+            QFile file(dir.filePath(QStringLiteral("T%1.DAT").arg(overviews.size())));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+            file.close();
+            overviews.push_back(readOverview(file.fileName().toStdString(), 10));
+        }
+        QCOMPARE(overviews[1].layout, OutputLayout::Transposed);
+        QCOMPARE(overviews[1].marks.rowStarts.size(), std::size_t{4});
+        QCOMPARE(overviews[1].column, overviews[0].column);
+        SpectrumFetcher normalFetcher(overviews[0]);
+        SpectrumFetcher transposedFetcher(overviews[1]);
+        for (const std::size_t j : {2999, 0, 15, 16, 17, 1234, 2048})
+            QCOMPARE(transposedFetcher.spectrum(j), normalFetcher.spectrum(j));
+        for (std::size_t k = 0; k < 4; ++k)
+            QCOMPARE(transposedFetcher.column(k), normalFetcher.column(k));
+    }
+
     void everyOutputFormOpens()
     {
         for (const bool binary : {false, true}) {
@@ -317,39 +378,64 @@ private slots:
         QVERIFY(below->yAxis->coordToPixel(3) < below->yAxis->coordToPixel(0));
     }
 
-    // A recording is converted for the viewer alone, with the calibration
-    // associated with its serial or the one given, leaving its folder as it
-    // was; without either it is refused saying so.
+    // A recording (text or binary) is converted for the viewer alone, with
+    // the calibration associated with its serial or the one given, leaving
+    // its folder as it was; without either it is refused saying so.
     void aRecordingIsDrawnWithItsCalibrationAndRefusedWithoutOne()
     {
-        const TestEnvironment env;
-        const QString recording = env.copyExample(QStringLiteral("SET0101A.ASC"));
         const QString cal = QStringLiteral(ORVANTIS_EXAMPLES "/EXAMPLE.CAL");
-        const QStringList before = QDir(env.dataFolder()).entryList(QDir::Files);
-        AppViewerHost host;
-        TFrmViewer viewer(host);
-        try {
-            viewer.loadFile(recording);
-            QFAIL("a recording without a calibration was drawn");
-        } catch (const OutputReadError& error) {
-            QVERIFY2(QString::fromUtf8(error.what())
-                         .contains(QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use "
-                                                  "Orvantis.")),
-                     error.what());
+        for (const QString& name : {QStringLiteral("SET0101A.ASC"), QStringLiteral("SET0102A.BIN")}) {
+            const TestEnvironment env;
+            const QString recording = env.copyExample(name);
+            const QStringList before = QDir(env.dataFolder()).entryList(QDir::Files);
+            AppViewerHost host;
+            TFrmViewer viewer(host);
+            try {
+                viewer.loadFile(recording);
+                QFAIL("a recording without a calibration was drawn");
+            } catch (const OutputReadError& error) {
+                QVERIFY2(QString::fromUtf8(error.what())
+                             .contains(QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to "
+                                                      "use Orvantis.")),
+                         error.what());
+            }
+            QVERIFY(viewer.files().empty());
+            const std::vector<OutputSpectrum> expected = readAllSpectra(convert(name, 4, false, false));
+            AppViewerHost givenCal({4, cal.toStdString()});
+            storeAssociation(QStringLiteral("TDL0417"), cal);
+            for (ViewerHost* withCal : {static_cast<ViewerHost*>(&host), static_cast<ViewerHost*>(&givenCal)}) {
+                TFrmViewer drawn(*withCal);
+                drawn.loadFile(recording);
+                QCOMPARE(drawn.overview()->records.size(), expected.size());
+                QCOMPARE(drawn.overview()->column[1], static_cast<double>(expected[1].values[drawn.chosenValue()]));
+                QCustomPlot* view = drawn.spectraView();
+                const std::vector<float>& first = expected[0].values;
+                QCOMPARE(graphValues(view->graph(view->graphCount() - 1)), QVector<double>(first.begin(), first.end()));
+                QVERIFY2(drawn.plotTitle().startsWith(name + QStringLiteral(": Ed (uW/cm^2/nm), level 4")),
+                         qPrintable(drawn.plotTitle()));
+            }
+            QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
         }
-        QVERIFY(viewer.files().empty());
-        const std::vector<OutputSpectrum> expected = readAllSpectra(output); // level 4 with EXAMPLE.CAL
-        AppViewerHost givenCal({4, cal.toStdString()});
-        storeAssociation(QStringLiteral("TDL0417"), cal);
-        for (ViewerHost* withCal : {static_cast<ViewerHost*>(&host), static_cast<ViewerHost*>(&givenCal)}) {
-            TFrmViewer drawn(*withCal);
-            drawn.loadFile(recording);
-            QCOMPARE(drawn.overview()->records.size(), expected.size());
-            QCOMPARE(drawn.overview()->header.channelName, std::string("Ed"));
-            QCOMPARE(drawn.overview()->column[3], static_cast<double>(expected[3].values[drawn.chosenValue()]));
-            QVERIFY(drawn.plotTitle().contains(QStringLiteral("SET0101A.ASC: Ed (uW/cm^2/nm), level 4")));
+    }
+
+    // The offscreen screen is smaller than the viewer's own size: the
+    // window shrinks to lie wholly within the screen's free area, and so
+    // does any frame placed partly or wholly off an area.
+    void aViewerWindowLiesWithinAScreen()
+    {
+        TFrmViewer viewer(appViewerHost());
+        viewer.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        const QRect area = viewer.screen()->availableGeometry();
+        QCOMPARE(area.intersected(viewer.frameGeometry()), viewer.frameGeometry());
+        const QRect screen(100, 50, 800, 600);
+        for (const QRect& frame : {QRect(150, 60, 300, 200), QRect(700, 500, 300, 200), QRect(-400, -90, 300, 200),
+                                   QRect(2000, 2000, 300, 200), QRect(90, 0, 1000, 700)}) {
+            const QRect fitted = fittedInto(frame, screen);
+            QVERIFY(screen.contains(fitted));
+            QCOMPARE(fitted.size(), frame.size().boundedTo(screen.size()));
+            QCOMPARE(fitted == frame, screen.contains(frame)); // moved only when it must be
         }
-        QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
     }
 
     // The first window's end closes the second: had the first ended the

@@ -1,0 +1,106 @@
+// A value cell reads as the float that std::from_chars makes of it, bit for
+// bit, whether it takes the short-decimal path or not: random decimals of
+// every length, precision and exponent, and the cells at the edges of that path.
+
+#include "readback/output_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <random>
+#include <string>
+
+namespace {
+
+// from_chars as the reader has always taken a cell: whole, an optional '+'.
+bool referenceFloat(std::string_view cell, float& value)
+{
+    if (!cell.empty() && cell.front() == '+')
+        cell.remove_prefix(1);
+    const auto [stop, error] = std::from_chars(cell.data(), cell.data() + cell.size(), value);
+    return !cell.empty() && error == std::errc() && stop == cell.data() + cell.size();
+}
+
+void expectSameAsReference(const std::string& cell)
+{
+    float read = 0;
+    float expected = 0;
+    const bool parsed = parseFloat(cell, read);
+    ASSERT_EQ(parsed, referenceFloat(cell, expected)) << '"' << cell << '"';
+    if (parsed) {
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(read), std::bit_cast<std::uint32_t>(expected)) << '"' << cell << '"';
+    }
+}
+
+} // namespace
+
+TEST(CellParse, RandomDecimalsReadAsFromCharsReadsThem)
+{
+    std::mt19937_64 random(26);
+    for (int i = 0; i < 400000; ++i) {
+        const int whole = static_cast<int>(random() % 10);
+        const int decimals = static_cast<int>(random() % 13);
+        std::string cell = random() % 4 == 0 ? "-" : "";
+        for (int d = 0; d < whole + 1; ++d)
+            cell += static_cast<char>('0' + (d == 0 && whole > 0 && random() % 2 ? random() % 9 + 1 : random() % 10));
+        if (decimals > 0)
+            cell += '.';
+        for (int d = 0; d < decimals; ++d)
+            cell += static_cast<char>('0' + random() % 10);
+        if (random() % 3 == 0)
+            cell += (random() % 2 ? "e-" : random() % 2 ? "e+" : "E") + std::to_string(random() % 25);
+        expectSameAsReference(cell);
+    }
+}
+
+TEST(CellParse, CellsAtTheEdgesOfTheShortPathReadAsFromCharsReadsThem)
+{
+    for (const char* cell : {"0",
+                             "-0",
+                             "0.0",
+                             "16777215",
+                             "16777216",
+                             "1677721.5",
+                             "1677721.6",
+                             "0.0000000001",
+                             "0.00000000001",
+                             "1.0000000001",
+                             "9.9999999999",
+                             "0.3",
+                             "0.1",
+                             "-0.07274",
+                             "0.",
+                             ".5",
+                             "-",
+                             "",
+                             "+1.5",
+                             "1e5",
+                             "1.5e-3",
+                             "nan",
+                             "inf",
+                             "1.5x",
+                             "1..5",
+                             "-.5",
+                             "00012.50",
+                             "1,5",
+                             "9.368e-05",
+                             "1e10",
+                             "1e11",
+                             "1e-10",
+                             "1e-11",
+                             "16777215e-10",
+                             "1.5e",
+                             "1.5e-",
+                             "1.5e+3",
+                             "2E3",
+                             "1e0005",
+                             "-0e-3",
+                             "7.2e-010",
+                             "340282346638528859811704183484516925440",
+                             "3.4028236e38",
+                             "1e-46",
+                             " 1"})
+        expectSameAsReference(cell);
+}

@@ -1,0 +1,150 @@
+// A transposed table of more spectra than the reader takes at once reads as
+// the same data in the normal layout, from the start and after any seek;
+// a damaged cell beyond the first block is an error naming its line.
+
+#include "readback/output_reader.h"
+#include "output_reader_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int SPECTRA = 5000;
+constexpr int VALUES = 5;
+// The line of value row k: four header lines and thirteen label rows lead.
+constexpr int FIRST_VALUE_LINE = 18;
+
+const char* const HEADER = "Tidelume processed data file. Serial: S Orvantis v1.31\r\nSource file: A\r\n"
+                           "Calibration file: C\r\nChannel: Lu, W\r\n";
+
+std::string field(int j, int f)
+{
+    const std::string fields[] = {
+        std::to_string(j),     "1.5", "2", std::to_string(j % 7), "4", "1", "1", "0", "0", "100", "0", "1",
+        std::to_string(VALUES)};
+    return fields[f];
+}
+
+std::string value(int j, int k)
+{
+    return std::to_string(j * 10 + k) + ".25";
+}
+
+std::string normalTable()
+{
+    std::string text =
+        std::string(HEADER) + "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix";
+    for (int k = 0; k < VALUES; ++k)
+        text += "," + std::to_string(400 + 10 * k);
+    text += "\r\n";
+    for (int j = 0; j < SPECTRA; ++j) {
+        for (int f = 0; f < 13; ++f)
+            text += (f ? "," : "") + field(j, f);
+        for (int k = 0; k < VALUES; ++k)
+            text += "," + value(j, k);
+        text += "\r\n";
+    }
+    return text;
+}
+
+// Value rows as given: row k is its wavelength, then rows[k].
+std::string transposedTable(const std::vector<std::vector<std::string>>& rows)
+{
+    std::string text = HEADER;
+    const char* labels[] = {"Time", "temp", "volts",   "depth",    "process", "N",     "Scale",
+                            "Do",   "Dt",   "intTime", "firstPix", "pixInc",  "numPix"};
+    for (int f = 0; f < 13; ++f) {
+        text += labels[f];
+        for (int j = 0; j < SPECTRA; ++j)
+            text += "," + field(j, f);
+        text += "\r\n";
+    }
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        text += std::to_string(400 + 10 * k);
+        for (const std::string& cell : rows[k])
+            text += "," + cell;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::vector<std::vector<std::string>> valueRows()
+{
+    std::vector<std::vector<std::string>> rows(VALUES);
+    for (int k = 0; k < VALUES; ++k)
+        for (int j = 0; j < SPECTRA; ++j)
+            rows[static_cast<std::size_t>(k)].push_back(value(j, k));
+    return rows;
+}
+
+void expectSame(const OutputSpectrum& a, const OutputSpectrum& b, std::size_t j)
+{
+    EXPECT_EQ(std::memcmp(&a.record, &b.record, SPECTRUM_RECORD_SIZE), 0) << "spectrum " << j;
+    EXPECT_EQ(a.values, b.values) << "spectrum " << j;
+}
+
+std::string errorOf(const std::string& path)
+{
+    try {
+        readAll(path);
+    } catch (const OutputReadError& error) {
+        return error.what();
+    }
+    return "read without an error";
+}
+
+} // namespace
+
+TEST(TransposedBlocks, ManySpectraReadAsTheNormalLayoutFromTheStartAndAfterSeeks)
+{
+    TempDir dir;
+    const std::vector<OutputSpectrum> expected = readAll(dir.write("N.DAT", normalTable()));
+    ASSERT_EQ(expected.size(), std::size_t{SPECTRA});
+    OutputReader reader(dir.write("T.DAT", transposedTable(valueRows())));
+    ASSERT_EQ(reader.layout(), OutputLayout::Transposed);
+    const std::vector<OutputSpectrum> read = readAll(reader);
+    ASSERT_EQ(read.size(), expected.size());
+    for (std::size_t j = 0; j < read.size(); ++j)
+        expectSame(read[j], expected[j], j);
+    const ValueMarks marks = reader.takeValueMarks();
+    ASSERT_EQ(marks.rowStarts.size(), std::size_t{VALUES});
+    EXPECT_EQ(marks.marks.size(), VALUES * ((SPECTRA + ValueMarks::STEP - 1) / ValueMarks::STEP));
+    for (const std::size_t j : {4999, 0, 2047, 2048, 3001, 17, 4096, 4095, 2050}) {
+        reader.seek(static_cast<std::int64_t>(j));
+        OutputSpectrum spectrum;
+        ASSERT_TRUE(reader.next(spectrum));
+        expectSame(spectrum, expected[j], j);
+    }
+    OutputReader fresh(dir.write("T2.DAT", transposedTable(valueRows())));
+    fresh.seek(4321); // before any block was read
+    OutputSpectrum spectrum;
+    ASSERT_TRUE(fresh.next(spectrum));
+    expectSame(spectrum, expected[4321], 4321);
+}
+
+TEST(TransposedBlocks, ADamagedCellBeyondTheFirstBlockIsAnErrorNamingItsLine)
+{
+    TempDir dir;
+    struct Damage {
+        std::size_t row;
+        void (*apply)(std::vector<std::string>& row);
+        std::string message;
+    };
+    const Damage damages[] = {
+        {3, [](std::vector<std::string>& r) { r[4500] = "4.5Q"; }, "cell 4501 is not a value: \"4.5Q\""},
+        {1, [](std::vector<std::string>& r) { r.push_back("7"); }, "cell 5001 is not a value: \"7\""},
+        {4, [](std::vector<std::string>& r) { r.pop_back(); }, "the row has 4999 values for 5000 spectra"},
+    };
+    for (const Damage& damage : damages) {
+        std::vector<std::vector<std::string>> rows = valueRows();
+        damage.apply(rows[damage.row]);
+        const std::string path = dir.write("BAD.DAT", transposedTable(rows));
+        const std::string expected =
+            path + ", line " + std::to_string(FIRST_VALUE_LINE + static_cast<int>(damage.row)) + ": " + damage.message;
+        EXPECT_EQ(errorOf(path), expected);
+    }
+}
