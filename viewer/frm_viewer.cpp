@@ -68,7 +68,7 @@ std::size_t nearestIndex(const std::vector<double>& xs, double x)
 TFrmViewer::TFrmViewer(ViewerHost& host, QWidget* parent) : QMainWindow(parent), host_(host)
 {
     setWindowTitle(QStringLiteral("Orvantis Spectra"));
-    setGeometry(host_.newWindowGeometry(QSize(900, 700)));
+    setGeometry(host_.newWindowGeometry(QSize(900, 840)));
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto* central = new QWidget(this);
@@ -83,6 +83,9 @@ TFrmViewer::TFrmViewer(ViewerHost& host, QWidget* parent) : QMainWindow(parent),
     splitter->addWidget(seriesView_);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
+    // From the start too, not only when resized: the lower plot needs the
+    // height for its axis titles.
+    splitter->setSizes({3000, 2000});
     slider_ = new QSlider(Qt::Horizontal, central);
     slider_->setEnabled(false);
     position_ = new QLabel(central);
@@ -257,7 +260,10 @@ QString TFrmViewer::describeFiles() const
     for (const auto& file : files_) {
         const SpectraOverview& o = *file->overview;
         const OutputHeader& h = o.header;
-        QString text = QStringLiteral("%1: %2 spectra").arg(QString::fromStdString(o.path)).arg(o.records.size());
+        // A recording's output lies in a temporary folder: its name says more.
+        const QString shown = file->input.keep ? QStringLiteral("%1, converted for viewing").arg(file->name)
+                                               : QString::fromStdString(o.path);
+        QString text = QStringLiteral("%1: %2 spectra").arg(shown).arg(o.records.size());
         if (o.layout == OutputLayout::Binary)
             text += QStringLiteral(" (binary output: no header lines)");
         else

@@ -107,4 +107,4 @@ QString valueTitle(const SpectraOverview& overview);
 QString channelName(const SpectraOverview& overview);
 
 // The title of depth in the profile.
-inline const char* const DEPTH_TITLE = "Depth (m)";
+inline const char* const DEPTH_TITLE = "Depth"; // the data files never state its unit

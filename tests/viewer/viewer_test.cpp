@@ -361,7 +361,7 @@ private slots:
         viewer.chooseX(500);
         viewer.setProfile(true);
         QCustomPlot* below = viewer.seriesView();
-        QCOMPARE(below->yAxis->label(), QStringLiteral("Depth (m)"));
+        QCOMPARE(below->yAxis->label(), QStringLiteral("Depth"));
         QVERIFY(below->yAxis->coordToPixel(3) > below->yAxis->coordToPixel(0)); // deeper is lower
         QVERIFY(below->xAxis->label().startsWith(QStringLiteral("Lu at 500.0 nm (W)")));
         QMap<QString, QVector<QPointF>> casts;
@@ -477,7 +477,7 @@ private slots:
         QFile drawn(svg);
         QVERIFY(drawn.open(QIODevice::ReadOnly));
         const QByteArray text = drawn.readAll();
-        for (const char* part : {"SET0101A.DAT: Ed", "SET0101B.DAT: Lu", "SET0101B.DAT down-cast", "Depth (m)"})
+        for (const char* part : {"SET0101A.DAT: Ed", "SET0101B.DAT: Lu", "SET0101B.DAT down-cast", "Depth"})
             QVERIFY2(text.contains(part), part);
 
         program.start(QStringLiteral(ORVANTIS_PROGRAM), {QStringLiteral("--plot"), output});
