@@ -172,6 +172,18 @@ unpack_archive() {
 
 # Builds qtbase from Debian's source package into a work folder beside the prefix; an
 # interrupted build goes on where it stopped when run again.
+# require_direct2d FILE FEATURE COUNT: makes each "#if QT_CONFIG(FEATURE)" of FILE
+# also require direct2d, and checks that COUNT lines then do.
+require_direct2d() {
+  local file=$1 feature=$2 count=$3
+  if grep -qx "#if QT_CONFIG($feature)" "$file"; then
+    say "patching $(basename "$file")"
+    sed -i "s/^#if QT_CONFIG($feature)\$/#if QT_CONFIG($feature) \\&\\& QT_CONFIG(direct2d)/" "$file"
+  fi
+  [ "$(grep -cx "#if QT_CONFIG($feature) && QT_CONFIG(direct2d)" "$file")" = "$count" ] ||
+    die "unexpected source in $file: the $feature fix does not apply"
+}
+
 build_from_source() {
   local version=$1 work src build stage file
   work=$prefix.work
@@ -189,21 +201,9 @@ build_from_source() {
 
   # Qt 6.4 builds the DirectWrite font database only with direct2d, but the windows
   # platform plugin uses it with directwrite3 alone: without this qwindows.dll fails to link.
-  file=$tree/src/plugins/platforms/windows/qwindowsintegration.cpp
-  if grep -qx '#if QT_CONFIG(directwrite3)' "$file"; then
-    say "patching $(basename "$file")"
-    sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' "$file"
-  fi
-  [ "$(grep -cx '#if QT_CONFIG(directwrite3) && QT_CONFIG(direct2d)' "$file")" = 2 ] ||
-    die "unexpected source in $file: the directwrite3 fix does not apply"
+  require_direct2d "$tree/src/plugins/platforms/windows/qwindowsintegration.cpp" directwrite3 2
   # The same for the Windows print engine: without it Qt6PrintSupport.dll fails to link.
-  file=$tree/src/printsupport/platform/windows/qprintengine_win.cpp
-  if grep -qx '#if QT_CONFIG(directwrite)' "$file"; then
-    say "patching $(basename "$file")"
-    sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' "$file"
-  fi
-  [ "$(grep -cx '#if QT_CONFIG(directwrite) && QT_CONFIG(direct2d)' "$file")" = 3 ] ||
-    die "unexpected source in $file: the directwrite fix does not apply"
+  require_direct2d "$tree/src/printsupport/platform/windows/qprintengine_win.cpp" directwrite 3
 
   # Qt's own toolchain file (used by qt-cmake) loads the one Qt was built with: that copy
   # goes into the prefix at the end.
