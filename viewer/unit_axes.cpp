@@ -13,6 +13,24 @@ void UnitAxes::clear()
     units_.clear();
     names_.clear();
     used_.clear();
+    dragAndZoomAll();
+}
+
+QCPAxis* UnitAxes::firstAxis() const
+{
+    return rect_->axis(vertical_ ? QCPAxis::atLeft : QCPAxis::atBottom);
+}
+
+// Dragging and zooming move every value axis at once, so that series on
+// axes of their own stay where they are against each other.
+void UnitAxes::dragAndZoomAll()
+{
+    QList<QCPAxis*> values(used_.begin(), used_.end());
+    if (values.isEmpty())
+        values << firstAxis();
+    const QList<QCPAxis*> keys{rect_->axis(vertical_ ? QCPAxis::atBottom : QCPAxis::atLeft)};
+    rect_->setRangeDragAxes(vertical_ ? keys : values, vertical_ ? values : keys);
+    rect_->setRangeZoomAxes(vertical_ ? keys : values, vertical_ ? values : keys);
 }
 
 QCPAxis* UnitAxes::axisFor(const QString& name, const QString& units)
@@ -25,11 +43,8 @@ QCPAxis* UnitAxes::axisFor(const QString& name, const QString& units)
         label(i);
         return used_[i];
     }
-    const QCPAxis::AxisType first = vertical_ ? QCPAxis::atLeft : QCPAxis::atBottom;
     const QCPAxis::AxisType second = vertical_ ? QCPAxis::atRight : QCPAxis::atTop;
-    QCPAxis* axis = used_.empty()       ? rect_->axis(first)
-                    : used_.size() == 1 ? rect_->axis(second)
-                                        : rect_->addAxis(second);
+    QCPAxis* axis = used_.empty() ? firstAxis() : used_.size() == 1 ? rect_->axis(second) : rect_->addAxis(second);
     axis->setVisible(true);
     axis->setTickLabels(true);
     units_.push_back(units);
@@ -38,6 +53,7 @@ QCPAxis* UnitAxes::axisFor(const QString& name, const QString& units)
     label(used_.size() - 1);
     if (logarithmic_)
         setLogarithmic(true);
+    dragAndZoomAll();
     return axis;
 }
 

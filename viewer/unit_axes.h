@@ -28,6 +28,8 @@ public:
 
 private:
     void label(std::size_t i);
+    QCPAxis* firstAxis() const;
+    void dragAndZoomAll();
 
     QCPAxisRect* rect_;
     bool vertical_;

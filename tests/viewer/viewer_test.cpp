@@ -21,6 +21,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -321,6 +322,16 @@ private slots:
         QVERIFY(below->graph(0)->valueAxis() != below->graph(1)->valueAxis());
         QCOMPARE(graphValues(below->graph(1)), QVector<double>(b.chosenValues.begin(), b.chosenValues.end()));
         QVERIFY(!below->yAxis2->label().isEmpty());
+
+        // The wheel zooms both channels' axes, so Lu stays where it was against Ed.
+        viewer.show();
+        const QCPRange edRange = spectra->yAxis->range(), luRange = spectra->yAxis2->range();
+        const QPointF centre = spectra->axisRect()->center();
+        QWheelEvent wheel(centre, spectra->mapToGlobal(centre), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(spectra, &wheel);
+        QVERIFY(spectra->yAxis->range().size() < edRange.size());
+        QVERIFY(spectra->yAxis2->range().size() < luRange.size());
 
         viewer.setCurrentSpectrum(2);
         viewer.setLogarithmic(true);
