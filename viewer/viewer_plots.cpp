@@ -248,6 +248,9 @@ void SeriesPlot::show(const std::vector<SeriesLine>& lines, bool profile)
         showProfile();
     else
         showAgainstNumber();
+    // Light falls off with depth: a profile's curves leave its lower right
+    // corner free, and spectrum-numbered series mostly its upper right.
+    plot_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignRight | (profile ? Qt::AlignBottom : Qt::AlignTop));
     (profile ? byDepth_ : byNumber_).setLogarithmic(logarithmic_);
     reset();
 }
