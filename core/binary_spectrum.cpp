@@ -96,8 +96,8 @@ int16_t readHeaderFields(HeaderBytes& h, SpectrumRecord& r)
     return 0;
 }
 
-// Signed 16-bit raw counts in one block: 15 + i when count i is missing
-// (the counts before it are stored).
+// Signed 16-bit raw counts, read in one block: 0, or 15 + i when count i is
+// missing (the counts before it are kept).
 int16_t readRawCounts(std::FILE* stream, float* pixels, int count)
 {
     unsigned char bytes[2 * MAX_PIXELS];

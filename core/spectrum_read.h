@@ -1,9 +1,9 @@
 #pragma once
 #include <cstdint>
 
-// How one read of a file loop ended, finer than readSpectrum's result: text
-// that cannot be read is told apart from the end of the data, so that the
-// loop can pass over it and go on.
+// How one read of the file loop ended. The numeric result alone cannot tell
+// an unreadable text line from the end of the data; this can, so the loop
+// passes over such a line and goes on.
 enum class ReadOutcome : uint8_t {
     Spectrum,    // a whole spectrum was read
     EndOfData,   // no spectrum follows
@@ -13,7 +13,7 @@ enum class ReadOutcome : uint8_t {
 };
 
 struct SpectrumRead {
-    int16_t result; // readSpectrum's result for the same read
+    int16_t result; // the numeric result of the same read, as callers have always had it
     ReadOutcome outcome;
     long lineOffset; // NotSpectrum, Damaged: the byte where the passed-over line starts; -1 when unknown
 };

@@ -6,6 +6,7 @@
 
 namespace {
 
+// Byte by byte, so that a big-endian machine writes the same files.
 template <typename T>
 void putLE(unsigned char* out, T value)
 {

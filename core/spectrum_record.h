@@ -1,7 +1,8 @@
 #pragma once
-// One spectrum's header block. Its byte layout is an external format: binary
-// output files and the transposed-output temporary file hold it verbatim,
-// little-endian, so the struct is packed and checked field by field.
+// One spectrum's header block. Binary output files and the transposed
+// output's temporary file hold these 48 bytes as they are, little-endian, so
+// the struct is packed and every field's offset is checked: moving one would
+// change every binary output written from now on.
 
 #include <cstddef>
 #include <cstdint>
