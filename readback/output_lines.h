@@ -13,6 +13,7 @@
 class OutputLines {
 public:
     explicit OutputLines(const std::string& path);
+    const std::string& path() const { return path_; }
 
     // The next line without its line end; false at the end of the file.
     bool next(std::string& line);
@@ -21,10 +22,6 @@ public:
     // byte offset of the line instead of its number.
     void seek(std::int64_t offset);
 
-    // Reads `size` bytes from `offset` on into `into`, for the bytes of lines
-    // already read; the lines then go on after them. Fails when the file no
-    // longer has them.
-    void readAt(std::int64_t offset, char* into, std::size_t size);
     // The number of the line read last.
     long lineNumber() const { return lineNumber_; }
 
@@ -34,7 +31,10 @@ public:
     [[noreturn]] void failOnLine(long number, const std::string& what) const;
 
 private:
+    // A transposed table's lines are long: larger reads, fewer calls.
+    static constexpr std::size_t BUFFER = 1 << 18;
     std::string path_;
+    std::unique_ptr<char[]> buffer_;
     std::unique_ptr<std::ifstream> stream_;
     std::int64_t offset_ = 0;
     std::int64_t lineStart_ = 0;

@@ -4,22 +4,40 @@
 // row from where the block before left it: the cells are parsed once and
 // the memory held is the label rows' fields and one block, not the table.
 // The offset of every STEP-th cell of each row is noted on the way, for a
-// seek and for the viewer's reads of one column or one row.
+// seek and for the viewer's reads of one column or one row. Parsing the
+// cells is most of the time a large table takes, so the rows of a block are
+// shared between threads, which read the file by position.
 
 #include "readback/output_record_fields.h"
 #include "readback/output_source.h"
+#include "readback/short_decimal.h"
+#include "conversion/file_window.h"
+#include "core/file_handle.h"
 #include "core/pixel_count.h"
+#include "core/regular_file.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <exception>
+#include <limits>
 #include <string>
+#include <thread>
 
 namespace {
 
 // Spectra read at once: the block holds this many values of every row.
 constexpr std::size_t BLOCK = 2048;
-// Bytes read of a row at a time, about a block's cells.
+// Bytes first read of a row whose cell lengths are not known yet.
 constexpr std::size_t CHUNK = 16384;
+// Threads sharing a block's rows, at most. Tables of one block are read in
+// the calling thread alone.
+constexpr unsigned MOST_READERS = 8;
+// Rows a thread takes at a time: sixteen floats fill a cache line of the
+// block, so threads do not write into each other's lines.
+constexpr std::size_t ROW_GROUP = 16;
 
 struct ValueRow {
     std::int64_t lineStart = 0;
@@ -30,14 +48,25 @@ struct ValueRow {
     std::size_t cursorCell = 0;       // and its number
 };
 
+// What a thread reading rows keeps of its own: the bytes of the row it read
+// last.
+struct RowReader {
+    std::string chunk;
+    std::int64_t chunkStart = -1;
+};
+
 class TransposedTable : public OutputSource {
 public:
     TransposedTable(OutputLines lines, char delimiter, std::string timeRow, std::vector<double>& wavelengths)
         : lines_(std::move(lines)), delimiter_(delimiter), line_(std::move(timeRow))
     {
+        file_.reset(openRegularFile(lines_.path().c_str()));
+        if (!file_)
+            throw OutputReadError("Cannot open \"" + lines_.path() + "\": " + openErrorText(errno));
         readLabelRows();
         findValueRows(wavelengths);
         line_ = {};
+        readers_.resize(readerCount());
     }
 
     bool next(OutputSpectrum& spectrum) override
@@ -47,10 +76,8 @@ public:
         if (next_ < blockStart_ || next_ >= blockStart_ + blockCount_)
             readBlock(next_);
         spectrum.record = records_[next_];
-        spectrum.values.resize(rows_.size());
-        const std::size_t at = next_ - blockStart_;
-        for (std::size_t k = 0; k < rows_.size(); ++k)
-            spectrum.values[k] = block_[k * BLOCK + at];
+        const auto first = block_.begin() + static_cast<std::ptrdiff_t>((next_ - blockStart_) * rows_.size());
+        spectrum.values.assign(first, first + static_cast<std::ptrdiff_t>(rows_.size()));
         ++next_;
         return true;
     }
@@ -152,20 +179,59 @@ private:
                         " value rows");
     }
 
+    unsigned readerCount() const
+    {
+        if (records_.size() <= BLOCK || rows_.size() < 2)
+            return 1;
+        const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 2U, MOST_READERS);
+        return static_cast<unsigned>(std::min<std::size_t>(cores, rows_.size()));
+    }
+
+    // Reads the block's rows, the readers taking groups of them in turn. A
+    // damaged block fails as read row by row would: with the error of its
+    // first damaged row.
     void readBlock(std::size_t start)
     {
         blockStart_ = start;
         blockCount_ = 0; // a block that fails to read is not kept
         block_.resize(rows_.size() * BLOCK);
         const std::size_t count = std::min(BLOCK, records_.size() - start);
-        for (std::size_t k = 0; k < rows_.size(); ++k)
-            readCells(k, start, start + count);
+        const std::size_t readers = readers_.size();
+        // Groups are taken in order, so every group before a reader's failed
+        // one is read by some reader, and the lowest failed group holds the
+        // first damaged row.
+        std::vector<std::size_t> failedGroup(readers, std::numeric_limits<std::size_t>::max());
+        std::vector<std::exception_ptr> failure(readers);
+        std::atomic<std::size_t> nextGroup = 0;
+        const auto readRows = [&](std::size_t r) {
+            for (std::size_t group = nextGroup++; group * ROW_GROUP < rows_.size(); group = nextGroup++) {
+                try {
+                    const std::size_t first = group * ROW_GROUP;
+                    for (std::size_t k = first; k < std::min(rows_.size(), first + ROW_GROUP); ++k)
+                        readCells(readers_[r], k, start, start + count);
+                } catch (...) {
+                    failedGroup[r] = group;
+                    failure[r] = std::current_exception();
+                    return;
+                }
+            }
+        };
+        {
+            std::vector<std::jthread> others;
+            for (std::size_t r = 1; r < readers; ++r)
+                others.emplace_back(readRows, r);
+            readRows(0);
+        }
+        const auto first = static_cast<std::size_t>(std::min_element(failedGroup.begin(), failedGroup.end()) -
+                                                    failedGroup.begin());
+        if (failure[first])
+            std::rethrow_exception(failure[first]);
         blockCount_ = count;
     }
 
     // Reads cells [from, to) of row k into the block, from the nearest
     // point before `from` that is known.
-    void readCells(std::size_t k, std::size_t from, std::size_t to)
+    void readCells(RowReader& reader, std::size_t k, std::size_t from, std::size_t to)
     {
         ValueRow& row = rows_[k];
         const long line = firstValueLine_ + static_cast<long>(k);
@@ -173,41 +239,42 @@ private:
             lines_.failOnLine(line, "the row has 0 values for " + std::to_string(records_.size()) + " spectra");
         goNear(row, from);
         const std::size_t spectra = records_.size();
-        float* const values = block_.data() + k * BLOCK;
+        float* const values = block_.data() + k;
+        const std::size_t stride = rows_.size();
         while (row.cursorCell < to) {
             // The whole cells of the chunk, in a tight loop.
-            const std::string_view rest = chunkFrom(row, row.cursor);
-            const bool rowEnds = chunkStart_ + static_cast<std::int64_t>(chunk_.size()) == row.end;
+            const std::string_view rest = chunkFrom(reader, row, row.cursor, to - row.cursorCell);
+            const bool rowEnds = reader.chunkStart + static_cast<std::int64_t>(reader.chunk.size()) == row.end;
             std::size_t at = 0;
             for (std::size_t j = row.cursorCell; j < to; ++j) {
-                const std::size_t end = rest.find(delimiter_, at);
-                if (end == std::string_view::npos && !rowEnds)
+                float value = 0;
+                std::size_t length = 0;
+                const bool parsed = parseFloatCell(rest.substr(at), delimiter_, value, length);
+                const bool more = at + length < rest.size();
+                if (!more && !rowEnds)
                     break; // the cell goes on past the chunk
-                const std::string_view cell = rest.substr(at, end - at);
                 if (j % ValueMarks::STEP == 0 && j / ValueMarks::STEP == row.marks.size())
                     row.marks.push_back(static_cast<std::uint32_t>(row.cursor - row.lineStart));
-                float value = 0;
-                if (!parseFloat(cell, value))
+                if (!parsed)
                     lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a value: \"" +
-                                                std::string(cell) + "\"");
+                                                std::string(rest.substr(at, length)) + "\"");
                 if (j >= from)
-                    values[j - from] = value;
-                const bool more = end != std::string_view::npos;
+                    values[(j - from) * stride] = value;
                 if (!more && j + 1 < spectra)
                     lines_.failOnLine(line, "the row has " + std::to_string(j + 1) + " values for " +
                                                 std::to_string(spectra) + " spectra");
                 if (more && j + 1 == spectra)
-                    failExtraCell(row, row.cursor + static_cast<std::int64_t>(end - at) + 1, line);
-                at += cell.size() + 1;
-                row.cursor += static_cast<std::int64_t>(cell.size()) + 1;
+                    failExtraCell(reader, row, row.cursor + static_cast<std::int64_t>(length) + 1, line);
+                at += length + 1;
+                row.cursor += static_cast<std::int64_t>(length) + 1;
                 row.cursorCell = j + 1;
             }
         }
     }
 
-    [[noreturn]] void failExtraCell(const ValueRow& row, std::int64_t offset, long line)
+    [[noreturn]] void failExtraCell(RowReader& reader, const ValueRow& row, std::int64_t offset, long line)
     {
-        const std::string_view rest = chunkFrom(row, offset);
+        const std::string_view rest = chunkFrom(reader, row, offset, 1);
         lines_.failOnLine(line, "cell " + std::to_string(records_.size() + 1) + " is not a value: \"" +
                                     std::string(rest.substr(0, rest.find(delimiter_))) + "\"");
     }
@@ -229,21 +296,47 @@ private:
     }
 
     // The row's bytes from `offset` on as far as read, holding one whole
-    // cell at least.
-    std::string_view chunkFrom(const ValueRow& row, std::int64_t offset)
+    // cell at least, and `cells` cells if the row's cells so far tell their
+    // length right.
+    std::string_view chunkFrom(RowReader& reader, const ValueRow& row, std::int64_t offset, std::size_t cells)
     {
-        for (std::size_t want = CHUNK;; want *= 2) {
-            const std::int64_t chunkEnd = chunkStart_ + static_cast<std::int64_t>(chunk_.size());
-            if (offset >= chunkStart_ && offset <= chunkEnd && chunkEnd <= row.end) {
-                std::string_view rest(chunk_);
-                rest.remove_prefix(static_cast<std::size_t>(offset - chunkStart_));
+        std::string& chunk = reader.chunk;
+        for (std::size_t want = expectedBytes(row, cells);; want *= 2) {
+            const std::int64_t chunkEnd = reader.chunkStart + static_cast<std::int64_t>(chunk.size());
+            if (offset >= reader.chunkStart && offset <= chunkEnd && chunkEnd <= row.end) {
+                std::string_view rest(chunk);
+                rest.remove_prefix(static_cast<std::size_t>(offset - reader.chunkStart));
                 if (chunkEnd == row.end || rest.find(delimiter_) != std::string_view::npos)
                     return rest;
             }
-            chunkStart_ = offset;
-            chunk_.resize(
+            reader.chunkStart = offset;
+            chunk.resize(
                 static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(want), row.end - offset)));
-            lines_.readAt(offset, chunk_.data(), chunk_.size());
+            readAt(offset, chunk.data(), chunk.size(), row);
+        }
+    }
+
+    // The bytes of `cells` cells at the length of the row's cells read so
+    // far, and some to spare: one read per row and block, not much more.
+    static std::size_t expectedBytes(const ValueRow& row, std::size_t cells)
+    {
+        if (row.cursorCell == 0)
+            return CHUNK;
+        const auto read = static_cast<std::size_t>(row.cursor - row.valuesStart);
+        return (cells + cells / 8 + 4) * (read / row.cursorCell + 1);
+    }
+
+    // Reads by position, so that the readers share the one open file.
+    void readAt(std::int64_t offset, char* into, std::size_t size, const ValueRow& row)
+    {
+        const int descriptor = fileno(file_.get());
+        for (std::size_t done = 0; done < size;) {
+            const std::int64_t got = readAtPosition(descriptor, reinterpret_cast<unsigned char*>(into + done),
+                                                    size - done, offset + static_cast<std::int64_t>(done));
+            if (got <= 0)
+                lines_.failOnLine(firstValueLine_ + static_cast<long>(&row - rows_.data()),
+                                  "the file changed since it was opened");
+            done += static_cast<std::size_t>(got);
         }
     }
 
@@ -255,16 +348,16 @@ private:
     }
 
     OutputLines lines_;
+    FileHandle file_; // for the value rows' cells
     char delimiter_;
     std::string line_;
     std::vector<SpectrumRecord> records_;
     std::vector<ValueRow> rows_;
     long firstValueLine_ = 0;
-    std::vector<float> block_; // value k of spectrum blockStart_ + i at k * BLOCK + i
+    std::vector<float> block_; // the spectra from blockStart_ on, one after the other
     std::size_t blockStart_ = 0;
     std::size_t blockCount_ = 0;
-    std::string chunk_; // bytes of the row read last, from chunkStart_
-    std::int64_t chunkStart_ = -1;
+    std::vector<RowReader> readers_;
     std::size_t next_ = 0;
 };
 

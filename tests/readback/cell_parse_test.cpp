@@ -1,8 +1,11 @@
 // A value cell reads as the float that std::from_chars makes of it, bit for
 // bit, whether it takes the short-decimal path or not: random decimals of
-// every length, precision and exponent, and the cells at the edges of that path.
+// every length, precision and exponent, and the cells at the edges of that
+// path. Read from the start of a row's text, a cell ends at the delimiter
+// or the text's end, whatever follows, and reads the same.
 
 #include "readback/output_lines.h"
+#include "readback/short_decimal.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +26,29 @@ bool referenceFloat(std::string_view cell, float& value)
     return !cell.empty() && error == std::errc() && stop == cell.data() + cell.size();
 }
 
+void expectSame(bool parsed, float read, bool expectedParsed, float expected, const std::string& text)
+{
+    ASSERT_EQ(parsed, expectedParsed) << '"' << text << '"';
+    if (parsed) {
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(read), std::bit_cast<std::uint32_t>(expected)) << '"' << text << '"';
+    }
+}
+
+// The cell alone, then leading a row's text: followed by the delimiter and
+// digits (which must not join it), and ending the text.
 void expectSameAsReference(const std::string& cell)
 {
-    float read = 0;
     float expected = 0;
+    const bool expectedParsed = referenceFloat(cell, expected);
+    float read = 0;
     const bool parsed = parseFloat(cell, read);
-    ASSERT_EQ(parsed, referenceFloat(cell, expected)) << '"' << cell << '"';
-    if (parsed) {
-        ASSERT_EQ(std::bit_cast<std::uint32_t>(read), std::bit_cast<std::uint32_t>(expected)) << '"' << cell << '"';
+    expectSame(parsed, read, expectedParsed, expected, cell);
+    for (const std::string& text : {cell + ",12345678,9", cell}) {
+        std::size_t length = 0;
+        const bool parsedCell = parseFloatCell(text, ',', read, length);
+        ASSERT_EQ(length, cell.find(',') == std::string::npos ? cell.size() : cell.find(',')) << '"' << text << '"';
+        if (length == cell.size())
+            expectSame(parsedCell, read, expectedParsed, expected, text);
     }
 }
 
@@ -101,6 +119,14 @@ TEST(CellParse, CellsAtTheEdgesOfTheShortPathReadAsFromCharsReadsThem)
                              "340282346638528859811704183484516925440",
                              "3.4028236e38",
                              "1e-46",
+                             "0.1234567",
+                             "0.12345678",
+                             "0.123456789",
+                             "1.2345678901234567",
+                             "0.0000000000000000001",
+                             "123456789012.5",
+                             "12345678901234567890.5",
+                             "0.0012345e-05",
                              " 1"})
         expectSameAsReference(cell);
 }

@@ -1,6 +1,7 @@
 // A transposed table of more spectra than the reader takes at once reads as
 // the same data in the normal layout, from the start and after any seek;
-// a damaged cell beyond the first block is an error naming its line.
+// a damaged cell beyond the first block is an error naming its line, and of
+// several damaged rows (read side by side) the first is named.
 
 #include "readback/output_reader.h"
 #include "output_reader_support.h"
@@ -14,7 +15,7 @@
 namespace {
 
 constexpr int SPECTRA = 5000;
-constexpr int VALUES = 5;
+constexpr int VALUES = 40; // rows enough for readers side by side
 // The line of value row k: four header lines and thirteen label rows lead.
 constexpr int FIRST_VALUE_LINE = 18;
 
@@ -129,19 +130,33 @@ TEST(TransposedBlocks, ManySpectraReadAsTheNormalLayoutFromTheStartAndAfterSeeks
 TEST(TransposedBlocks, ADamagedCellBeyondTheFirstBlockIsAnErrorNamingItsLine)
 {
     TempDir dir;
+    using Rows = std::vector<std::vector<std::string>>;
     struct Damage {
-        std::size_t row;
-        void (*apply)(std::vector<std::string>& row);
+        std::size_t row; // the first damaged one
+        void (*apply)(Rows& rows);
         std::string message;
     };
     const Damage damages[] = {
-        {3, [](std::vector<std::string>& r) { r[4500] = "4.5Q"; }, "cell 4501 is not a value: \"4.5Q\""},
-        {1, [](std::vector<std::string>& r) { r.push_back("7"); }, "cell 5001 is not a value: \"7\""},
-        {4, [](std::vector<std::string>& r) { r.pop_back(); }, "the row has 4999 values for 5000 spectra"},
+        {3, [](Rows& r) { r[3][4500] = "4.5Q"; }, "cell 4501 is not a value: \"4.5Q\""},
+        {1, [](Rows& r) { r[1].push_back("7"); }, "cell 5001 is not a value: \"7\""},
+        {4, [](Rows& r) { r[4].pop_back(); }, "the row has 4999 values for 5000 spectra"},
+        {21,
+         [](Rows& r) {
+             r[37][2100] = "x";
+             r[21][4000] = "";
+             r[33].pop_back();
+         },
+         "cell 4001 is not a value: \"\""},
+        {2,
+         [](Rows& r) {
+             r[39][2050] = "-";
+             r[2][2049] = "1e";
+         },
+         "cell 2050 is not a value: \"1e\""},
     };
     for (const Damage& damage : damages) {
-        std::vector<std::vector<std::string>> rows = valueRows();
-        damage.apply(rows[damage.row]);
+        Rows rows = valueRows();
+        damage.apply(rows);
         const std::string path = dir.write("BAD.DAT", transposedTable(rows));
         const std::string expected =
             path + ", line " + std::to_string(FIRST_VALUE_LINE + static_cast<int>(damage.row)) + ": " + damage.message;
