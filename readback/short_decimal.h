@@ -67,7 +67,7 @@ inline const char* scanShortDecimal(const char* p, const char* const end, float&
     static constexpr float TENS[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
     constexpr int MOST_TENS = 10;
     constexpr int MOST_EXPONENT_DIGITS = 3;
-    constexpr std::ptrdiff_t MOST_DIGITS = 19; // more could overflow 64 bits
+    constexpr std::ptrdiff_t LONGEST = 19; // digits and point: more digits could overflow 64 bits
     const bool negative = p != end && *p == '-';
     p += negative ? 1 : 0;
     std::uint64_t digits = 0;
@@ -83,10 +83,10 @@ inline const char* scanShortDecimal(const char* p, const char* const end, float&
         if (decimals == 0)
             return nullptr;
     }
-    if (p - whole - (decimals > 0 ? 1 : 0) > MOST_DIGITS || digits >= EXACT_LIMIT)
+    if (p - whole > LONGEST || digits >= EXACT_LIMIT)
         return nullptr;
     int exponent = 0;
-    if (p != end && (*p == 'e' || *p == 'E')) {
+    if (p != end && (*p | 0x20) == 'e') { // e or E
         ++p;
         const bool negativeExponent = p != end && *p == '-';
         p += p != end && (*p == '-' || *p == '+') ? 1 : 0;

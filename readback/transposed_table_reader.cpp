@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -35,6 +36,9 @@ constexpr std::size_t CHUNK = 16384;
 // Threads sharing a block's rows, at most. Tables of one block are read in
 // the calling thread alone.
 constexpr unsigned MOST_READERS = 8;
+// A table whose "Time" row is longer has its value rows found by a thread
+// of their own while its label rows are parsed.
+constexpr std::size_t LONG_ROW = 1 << 14;
 // Rows a thread takes at a time: sixteen floats fill a cache line of the
 // block, so threads do not write into each other's lines.
 constexpr std::size_t ROW_GROUP = 16;
@@ -48,6 +52,37 @@ struct ValueRow {
     std::size_t cursorCell = 0;       // and its number
 };
 
+// The lines after the label rows as first found, before any is checked:
+// the value rows up to a blank line or the end of the file.
+struct FoundRows {
+    struct Line {
+        std::int64_t start = 0;
+        std::int64_t end = 0; // before its line end
+        std::string label;    // the line up to its first delimiter
+        bool hasCells = false;
+    };
+    std::vector<Line> lines;
+    long lineAfterBlank = 0; // the number of a line after a blank one, 0 when none
+    long lastLine = 0;       // the number of the line read last
+};
+
+// A block of spectra being read by several readers, each with its own
+// RowReader, and how each ended.
+struct BlockRead {
+    BlockRead(std::vector<float>& into, std::size_t first, std::size_t spectra, std::size_t readers)
+        : block(into), start(first), count(spectra), failedGroup(readers, std::numeric_limits<std::size_t>::max()),
+          failure(readers)
+    {
+    }
+    std::vector<float>& block;
+    std::size_t start;
+    std::size_t count;
+    std::atomic<std::size_t> nextGroup = 0;
+    std::vector<std::size_t> failedGroup;
+    std::vector<std::exception_ptr> failure;
+    std::vector<std::jthread> helpers; // last: they use the rest
+};
+
 // What a thread reading rows keeps of its own: the bytes of the row it read
 // last.
 struct RowReader {
@@ -58,14 +93,33 @@ struct RowReader {
 class TransposedTable : public OutputSource {
 public:
     TransposedTable(OutputLines lines, char delimiter, std::string timeRow, std::vector<double>& wavelengths)
-        : lines_(std::move(lines)), delimiter_(delimiter), line_(std::move(timeRow))
+        : lines_(std::move(lines)), delimiter_(delimiter)
     {
         file_.reset(openRegularFile(lines_.path().c_str()));
         if (!file_)
             throw OutputReadError("Cannot open \"" + lines_.path() + "\": " + openErrorText(errno));
-        readLabelRows();
-        findValueRows(wavelengths);
-        line_ = {};
+        const long firstLabelLine = lines_.lineNumber();
+        std::vector<std::string> labelRows = readLabelLines(std::move(timeRow));
+        firstValueLine_ = lines_.lineNumber() + 1;
+        FoundRows found;
+        std::exception_ptr findFailure;
+        {
+            std::jthread finder;
+            if (labelRows.size() == RECORD_FIELDS && labelRows.front().size() > LONG_ROW)
+                finder = std::jthread([&] {
+                    try {
+                        found = findValueRows();
+                    } catch (...) {
+                        findFailure = std::current_exception();
+                    }
+                });
+            else if (labelRows.size() == RECORD_FIELDS)
+                found = findValueRows();
+            parseLabelRows(labelRows, firstLabelLine);
+        }
+        if (findFailure)
+            std::rethrow_exception(findFailure);
+        takeValueRows(found, wavelengths);
         readers_.resize(readerCount());
     }
 
@@ -74,7 +128,7 @@ public:
         if (next_ >= records_.size())
             return false;
         if (next_ < blockStart_ || next_ >= blockStart_ + blockCount_)
-            readBlock(next_);
+            takeBlock(next_);
         spectrum.record = records_[next_];
         const auto first = block_.begin() + static_cast<std::ptrdiff_t>((next_ - blockStart_) * rows_.size());
         spectrum.values.assign(first, first + static_cast<std::ptrdiff_t>(rows_.size()));
@@ -94,6 +148,7 @@ public:
     // The rows' marks once every cell has been read.
     ValueMarks takeValueMarks() override
     {
+        dropBlockRead(); // its readers note marks
         const std::size_t perRow = (records_.size() + ValueMarks::STEP - 1) / ValueMarks::STEP;
         if (std::any_of(rows_.begin(), rows_.end(), [perRow](const ValueRow& r) { return r.marks.size() != perRow; }))
             return {};
@@ -109,74 +164,108 @@ public:
     }
 
 private:
+    // The label rows' lines, the "Time" row's first; fewer when the table
+    // ends before them.
+    std::vector<std::string> readLabelLines(std::string timeRow)
+    {
+        std::vector<std::string> rows;
+        rows.push_back(std::move(timeRow));
+        std::string line;
+        while (rows.size() < RECORD_FIELDS && lines_.next(line))
+            rows.push_back(std::move(line));
+        return rows;
+    }
+
     // Reads one row that starts with `label`; each further cell goes to take(j, cell).
     template <typename Take>
-    std::size_t readRow(const std::string& label, Take&& take)
+    std::size_t readRow(std::string_view text, long line, const char* label, Take&& take)
     {
         std::string_view cell;
-        Cells cells(line_, delimiter_);
+        Cells cells(text, delimiter_);
         cells.next(cell);
-        if (!label.empty() && cell != label)
-            lines_.fail("the row \"" + label + "\" was expected, found \"" + std::string(cell) + "\"");
+        if (cell != label)
+            lines_.failOnLine(line, std::string("the row \"") + label + "\" was expected, found \"" + std::string(cell) +
+                                        "\"");
         std::size_t j = 0;
         while (cells.next(cell))
             take(j++, cell);
         return j;
     }
 
-    void readLabelRows()
+    // Parses the label rows into the records, failing as when read one by
+    // one: with a row's own errors before the table's end after it.
+    void parseLabelRows(const std::vector<std::string>& rows, long firstLine)
     {
-        for (int field = 0; field < RECORD_FIELDS; ++field) {
-            const char* label = recordFields()[static_cast<std::size_t>(field)].rowLabel;
-            if (field > 0 && !lines_.next(line_))
-                lines_.fail(std::string("the table ends before its row \"") + label + "\"");
-            const std::size_t cells = readRow(label, [&](std::size_t j, std::string_view cell) {
+        for (std::size_t field = 0; field < RECORD_FIELDS; ++field) {
+            const char* label = recordFields()[field].rowLabel;
+            const long line = firstLine + static_cast<long>(field);
+            if (field == rows.size())
+                lines_.failOnLine(line - 1, std::string("the table ends before its row \"") + label + "\"");
+            const std::size_t cells = readRow(rows[field], line, label, [&](std::size_t j, std::string_view cell) {
                 if (field == 0)
                     records_.push_back(blankRecord());
                 if (j >= records_.size())
-                    lines_.fail("the row has more cells than the \"Time\" row");
-                if (!setRecordField(records_[j], field, cell))
-                    lines_.fail("cell " + std::to_string(j + 1) + " is not a number: \"" + std::string(cell) + "\"");
+                    lines_.failOnLine(line, "the row has more cells than the \"Time\" row");
+                if (!setRecordField(records_[j], static_cast<int>(field), cell))
+                    lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a number: \"" +
+                                                std::string(cell) + "\"");
             });
             if (cells != records_.size())
-                lines_.fail("the row has " + std::to_string(cells) + " cells for " + std::to_string(records_.size()) +
-                            " spectra");
+                lines_.failOnLine(line, "the row has " + std::to_string(cells) + " cells for " +
+                                            std::to_string(records_.size()) + " spectra");
         }
         for (const SpectrumRecord& record : records_)
             if (!samePixelSet(record, records_.front()))
-                lines_.fail("the spectra of a transposed table differ in their pixel sets");
+                lines_.failOnLine(firstLine + RECORD_FIELDS - 1,
+                                  "the spectra of a transposed table differ in their pixel sets");
     }
 
-    // Notes where each value row lies and reads its wavelength; its cells
-    // are read by the blocks.
-    void findValueRows(std::vector<double>& wavelengths)
+    // Finds where the lines after the label rows lie, without checking them,
+    // so that it can go on beside the label rows' parsing.
+    FoundRows findValueRows()
+    {
+        FoundRows found;
+        std::string line;
+        for (std::int64_t start = lines_.offset(); lines_.next(line); start = lines_.offset()) {
+            if (line.empty()) {
+                if (lines_.next(line))
+                    found.lineAfterBlank = lines_.lineNumber();
+                break;
+            }
+            const std::size_t labelEnd = line.find(delimiter_);
+            found.lines.push_back(
+                {start, start + static_cast<std::int64_t>(line.size()), line.substr(0, labelEnd), labelEnd != line.npos});
+        }
+        found.lastLine = lines_.lineNumber();
+        return found;
+    }
+
+    // Checks the lines found as the value rows the label rows declare, and
+    // reads their wavelengths; their cells are read by the blocks.
+    void takeValueRows(const FoundRows& found, std::vector<double>& wavelengths)
     {
         const std::size_t expected =
             records_.empty() ? 0 : static_cast<std::size_t>(storedPixelCount(records_.front()));
-        firstValueLine_ = lines_.lineNumber() + 1;
-        for (std::int64_t start = lines_.offset(); lines_.next(line_); start = lines_.offset()) {
-            if (line_.empty()) {
-                if (lines_.next(line_))
-                    lines_.fail("a blank line inside the table");
-                break;
-            }
+        for (const FoundRows::Line& line : found.lines) {
+            const long number = firstValueLine_ + static_cast<long>(rows_.size());
             if (rows_.size() == expected)
-                lines_.fail("the table has more value rows than the " + std::to_string(expected) + " declared");
-            const std::size_t labelEnd = line_.find(delimiter_);
-            const std::string_view label = std::string_view(line_).substr(0, labelEnd);
+                lines_.failOnLine(number,
+                                  "the table has more value rows than the " + std::to_string(expected) + " declared");
             double wavelength = NAN;
-            if (label != "?" && !parseDouble(label, wavelength))
-                lines_.fail("the row's wavelength is not a number: \"" + std::string(label) + "\"");
+            if (line.label != "?" && !parseDouble(line.label, wavelength))
+                lines_.failOnLine(number, "the row's wavelength is not a number: \"" + line.label + "\"");
             wavelengths.push_back(wavelength);
             ValueRow& row = rows_.emplace_back();
-            row.lineStart = start;
-            row.end = start + static_cast<std::int64_t>(line_.size());
-            if (labelEnd != std::string::npos)
-                row.valuesStart = row.cursor = start + static_cast<std::int64_t>(labelEnd + 1);
+            row.lineStart = line.start;
+            row.end = line.end;
+            if (line.hasCells)
+                row.valuesStart = row.cursor = line.start + static_cast<std::int64_t>(line.label.size() + 1);
         }
+        if (found.lineAfterBlank != 0)
+            lines_.failOnLine(found.lineAfterBlank, "a blank line inside the table");
         if (rows_.size() != expected)
-            lines_.fail("the table ends after " + std::to_string(rows_.size()) + " of its " + std::to_string(expected) +
-                        " value rows");
+            lines_.failOnLine(found.lastLine, "the table ends after " + std::to_string(rows_.size()) + " of its " +
+                                                  std::to_string(expected) + " value rows");
     }
 
     unsigned readerCount() const
@@ -187,51 +276,83 @@ private:
         return static_cast<unsigned>(std::min<std::size_t>(cores, rows_.size()));
     }
 
-    // Reads the block's rows, the readers taking groups of them in turn. A
-    // damaged block fails as read row by row would: with the error of its
-    // first damaged row.
-    void readBlock(std::size_t start)
+    // Makes the block from spectrum `start` on the current one, and has the
+    // readers other than this thread's start on the block after it, which
+    // this thread joins once it needs that block: the threads never outnumber
+    // the readers, and none waits while this one takes the spectra.
+    void takeBlock(std::size_t start)
     {
-        blockStart_ = start;
         blockCount_ = 0; // a block that fails to read is not kept
-        block_.resize(rows_.size() * BLOCK);
-        const std::size_t count = std::min(BLOCK, records_.size() - start);
-        const std::size_t readers = readers_.size();
-        // Groups are taken in order, so every group before a reader's failed
-        // one is read by some reader, and the lowest failed group holds the
-        // first damaged row.
-        std::vector<std::size_t> failedGroup(readers, std::numeric_limits<std::size_t>::max());
-        std::vector<std::exception_ptr> failure(readers);
-        std::atomic<std::size_t> nextGroup = 0;
-        const auto readRows = [&](std::size_t r) {
-            for (std::size_t group = nextGroup++; group * ROW_GROUP < rows_.size(); group = nextGroup++) {
-                try {
-                    const std::size_t first = group * ROW_GROUP;
-                    for (std::size_t k = first; k < std::min(rows_.size(), first + ROW_GROUP); ++k)
-                        readCells(readers_[r], k, start, start + count);
-                } catch (...) {
-                    failedGroup[r] = group;
-                    failure[r] = std::current_exception();
-                    return;
-                }
-            }
-        };
-        {
-            std::vector<std::jthread> others;
-            for (std::size_t r = 1; r < readers; ++r)
-                others.emplace_back(readRows, r);
-            readRows(0);
+        if (reading_ && &reading_->block == &aheadBlock_ && reading_->start == start) {
+            finishBlock(); // rethrows the block's failure
+            std::swap(block_, aheadBlock_);
+        } else {
+            dropBlockRead();
+            startBlock(block_, start);
+            finishBlock();
         }
-        const auto first = static_cast<std::size_t>(std::min_element(failedGroup.begin(), failedGroup.end()) -
-                                                    failedGroup.begin());
-        if (failure[first])
-            std::rethrow_exception(failure[first]);
-        blockCount_ = count;
+        blockStart_ = start;
+        blockCount_ = std::min(BLOCK, records_.size() - start);
+        if (readers_.size() > 1 && start + blockCount_ < records_.size())
+            startBlock(aheadBlock_, start + blockCount_);
+    }
+
+    // Readers 1 and on start reading the block's rows in groups, taken in
+    // order, into `block`.
+    void startBlock(std::vector<float>& block, std::size_t start)
+    {
+        block.resize(rows_.size() * BLOCK);
+        BlockRead& read = reading_.emplace(block, start, std::min(BLOCK, records_.size() - start), readers_.size());
+        for (std::size_t r = 1; r < readers_.size(); ++r)
+            read.helpers.emplace_back([this, &read, r] { readGroups(read, r); });
+    }
+
+    // This thread reads groups too until none is left, then waits for the
+    // others. A damaged block fails as read row by row would: with the error
+    // of its first damaged row, held by the lowest failed group.
+    void finishBlock()
+    {
+        BlockRead& read = *reading_;
+        readGroups(read, 0);
+        read.helpers.clear(); // joins them
+        const auto first = static_cast<std::size_t>(
+            std::min_element(read.failedGroup.begin(), read.failedGroup.end()) - read.failedGroup.begin());
+        const std::exception_ptr failure = read.failure[first];
+        reading_.reset();
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+
+    // A block read ahead and not wanted is finished and let go.
+    void dropBlockRead()
+    {
+        if (!reading_)
+            return;
+        try {
+            finishBlock();
+        } catch (const OutputReadError&) {
+            // its rows are read again when wanted
+        }
+    }
+
+    void readGroups(BlockRead& read, std::size_t r)
+    {
+        for (std::size_t group = read.nextGroup++; group * ROW_GROUP < rows_.size(); group = read.nextGroup++) {
+            try {
+                const std::size_t first = group * ROW_GROUP;
+                for (std::size_t k = first; k < std::min(rows_.size(), first + ROW_GROUP); ++k)
+                    readCells(readers_[r], read.block.data(), k, read.start, read.start + read.count);
+            } catch (...) {
+                read.failedGroup[r] = group;
+                read.failure[r] = std::current_exception();
+                return;
+            }
+        }
     }
 
     // Reads cells [from, to) of row k into the block, from the nearest
     // point before `from` that is known.
-    void readCells(RowReader& reader, std::size_t k, std::size_t from, std::size_t to)
+    void readCells(RowReader& reader, float* block, std::size_t k, std::size_t from, std::size_t to)
     {
         ValueRow& row = rows_[k];
         const long line = firstValueLine_ + static_cast<long>(k);
@@ -239,22 +360,24 @@ private:
             lines_.failOnLine(line, "the row has 0 values for " + std::to_string(records_.size()) + " spectra");
         goNear(row, from);
         const std::size_t spectra = records_.size();
-        float* const values = block_.data() + k;
+        float* const values = block + k;
         const std::size_t stride = rows_.size();
         while (row.cursorCell < to) {
             // The whole cells of the chunk, in a tight loop.
             const std::string_view rest = chunkFrom(reader, row, row.cursor, to - row.cursorCell);
             const bool rowEnds = reader.chunkStart + static_cast<std::int64_t>(reader.chunk.size()) == row.end;
-            std::size_t at = 0;
-            for (std::size_t j = row.cursorCell; j < to; ++j) {
+            std::size_t at = 0; // where the cell starts in rest
+            std::size_t j = row.cursorCell;
+            for (; j < to; ++j) {
                 float value = 0;
                 std::size_t length = 0;
-                const bool parsed = parseFloatCell(rest.substr(at), delimiter_, value, length);
-                const bool more = at + length < rest.size();
+                const bool parsed = parseFloatCell({rest.data() + at, rest.size() - at}, delimiter_, value, length);
+                const bool more = at + length != rest.size();
                 if (!more && !rowEnds)
                     break; // the cell goes on past the chunk
+                const std::int64_t offset = row.cursor + static_cast<std::int64_t>(at);
                 if (j % ValueMarks::STEP == 0 && j / ValueMarks::STEP == row.marks.size())
-                    row.marks.push_back(static_cast<std::uint32_t>(row.cursor - row.lineStart));
+                    row.marks.push_back(static_cast<std::uint32_t>(offset - row.lineStart));
                 if (!parsed)
                     lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a value: \"" +
                                                 std::string(rest.substr(at, length)) + "\"");
@@ -264,11 +387,11 @@ private:
                     lines_.failOnLine(line, "the row has " + std::to_string(j + 1) + " values for " +
                                                 std::to_string(spectra) + " spectra");
                 if (more && j + 1 == spectra)
-                    failExtraCell(reader, row, row.cursor + static_cast<std::int64_t>(length) + 1, line);
+                    failExtraCell(reader, row, offset + static_cast<std::int64_t>(length) + 1, line);
                 at += length + 1;
-                row.cursor += static_cast<std::int64_t>(length) + 1;
-                row.cursorCell = j + 1;
             }
+            row.cursor += static_cast<std::int64_t>(at);
+            row.cursorCell = j;
         }
     }
 
@@ -350,15 +473,18 @@ private:
     OutputLines lines_;
     FileHandle file_; // for the value rows' cells
     char delimiter_;
-    std::string line_;
     std::vector<SpectrumRecord> records_;
     std::vector<ValueRow> rows_;
     long firstValueLine_ = 0;
     std::vector<float> block_; // the spectra from blockStart_ on, one after the other
     std::size_t blockStart_ = 0;
     std::size_t blockCount_ = 0;
+    std::vector<float> aheadBlock_; // the next block, while it is read
     std::vector<RowReader> readers_;
     std::size_t next_ = 0;
+    // The block being read, the current or the next; last, so that its
+    // readers end before the members they read into go.
+    std::optional<BlockRead> reading_;
 };
 
 } // namespace

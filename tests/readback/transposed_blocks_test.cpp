@@ -163,3 +163,56 @@ TEST(TransposedBlocks, ADamagedCellBeyondTheFirstBlockIsAnErrorNamingItsLine)
         EXPECT_EQ(errorOf(path), expected);
     }
 }
+
+// Damage to the table's lines: the first error met reading it line by line
+// is named with its line, though a large table's label rows are parsed
+// while its value rows are found.
+TEST(TransposedBlocks, ADamagedLineIsTheErrorOfTheFirstDamageInTheTable)
+{
+    TempDir dir;
+    using Lines = std::vector<std::string>;
+    constexpr int TEMP_LINE = 6;
+    struct Damage {
+        void (*apply)(Lines& lines);
+        int line;
+        std::string message;
+    };
+    const Damage damages[] = {
+        {[](Lines& l) { l.insert(l.begin() + FIRST_VALUE_LINE + 9, ""); }, FIRST_VALUE_LINE + 11,
+         "a blank line inside the table"},
+        {[](Lines& l) { l.insert(l.end() - 1, "900,1"); }, FIRST_VALUE_LINE + VALUES,
+         "the table has more value rows than the 40 declared"},
+        {[](Lines& l) { l.erase(l.end() - 3, l.end() - 1); }, FIRST_VALUE_LINE + VALUES - 3,
+         "the table ends after 38 of its 40 value rows"},
+        {[](Lines& l) { l[FIRST_VALUE_LINE - 1 + 7].replace(0, 3, "4x0"); }, FIRST_VALUE_LINE + 7,
+         "the row's wavelength is not a number: \"4x0\""},
+        {[](Lines& l) { l.erase(l.begin() + 7); }, 8, "the row \"depth\" was expected, found \"process\""},
+        {[](Lines& l) { l.erase(l.begin() + 11, l.end()); }, 11, "the table ends before its row \"Do\""},
+        {[](Lines& l) {
+             l[TEMP_LINE - 1] += ",1.5";
+             l.insert(l.begin() + FIRST_VALUE_LINE + 2, "");
+         },
+         TEMP_LINE, "the row has more cells than the \"Time\" row"},
+        {[](Lines& l) {
+             l[TEMP_LINE - 1].replace(l[TEMP_LINE - 1].size() - 3, 3, "1.x");
+             l.pop_back();
+             l.pop_back();
+         },
+         TEMP_LINE, "cell 5000 is not a number: \"1.x\""},
+    };
+    const std::string table = transposedTable(valueRows());
+    for (const Damage& damage : damages) {
+        Lines lines;
+        for (std::size_t at = 0, end = 0; at < table.size(); at = end + 2) {
+            end = table.find("\r\n", at);
+            lines.push_back(table.substr(at, end - at));
+        }
+        lines.push_back(""); // what follows the last line end
+        damage.apply(lines);
+        std::string text;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            text += lines[i] + (i + 1 < lines.size() ? "\r\n" : "");
+        const std::string path = dir.write("BAD.DAT", text);
+        EXPECT_EQ(errorOf(path), path + ", line " + std::to_string(damage.line) + ": " + damage.message);
+    }
+}
