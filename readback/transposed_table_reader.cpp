@@ -8,6 +8,7 @@
 // cells is most of the time a large table takes, so the rows of a block are
 // shared between threads, which read the file by position.
 
+#include "readback/line_finder.h"
 #include "readback/output_record_fields.h"
 #include "readback/output_source.h"
 #include "readback/short_decimal.h"
@@ -52,20 +53,6 @@ struct ValueRow {
     std::size_t cursorCell = 0;       // and its number
 };
 
-// The lines after the label rows as first found, before any is checked:
-// the value rows up to a blank line or the end of the file.
-struct FoundRows {
-    struct Line {
-        std::int64_t start = 0;
-        std::int64_t end = 0; // before its line end
-        std::string label;    // the line up to its first delimiter
-        bool hasCells = false;
-    };
-    std::vector<Line> lines;
-    long lineAfterBlank = 0; // the number of a line after a blank one, 0 when none
-    long lastLine = 0;       // the number of the line read last
-};
-
 // A block of spectra being read by several readers, each with its own
 // RowReader, and how each ended.
 struct BlockRead {
@@ -101,20 +88,20 @@ public:
         const long firstLabelLine = lines_.lineNumber();
         std::vector<std::string> labelRows = readLabelLines(std::move(timeRow));
         firstValueLine_ = lines_.lineNumber() + 1;
-        FoundRows found;
+        FoundLines found;
         std::exception_ptr findFailure;
         {
             std::jthread finder;
             if (labelRows.size() == RECORD_FIELDS && labelRows.front().size() > LONG_ROW)
                 finder = std::jthread([&] {
                     try {
-                        found = findValueRows();
+                        found = findValueRows(firstValueLine_ - 1);
                     } catch (...) {
                         findFailure = std::current_exception();
                     }
                 });
             else if (labelRows.size() == RECORD_FIELDS)
-                found = findValueRows();
+                found = findValueRows(firstValueLine_ - 1);
             parseLabelRows(labelRows, firstLabelLine);
         }
         if (findFailure)
@@ -222,44 +209,31 @@ private:
 
     // Finds where the lines after the label rows lie, without checking them,
     // so that it can go on beside the label rows' parsing.
-    FoundRows findValueRows()
+    FoundLines findValueRows(long lineBefore) const
     {
-        FoundRows found;
-        std::string line;
-        for (std::int64_t start = lines_.offset(); lines_.next(line); start = lines_.offset()) {
-            if (line.empty()) {
-                if (lines_.next(line))
-                    found.lineAfterBlank = lines_.lineNumber();
-                break;
-            }
-            const std::size_t labelEnd = line.find(delimiter_);
-            found.lines.push_back(
-                {start, start + static_cast<std::int64_t>(line.size()), line.substr(0, labelEnd), labelEnd != line.npos});
-        }
-        found.lastLine = lines_.lineNumber();
-        return found;
+        return findLines(fileno(file_.get()), lines_.offset(), lineBefore, delimiter_);
     }
 
     // Checks the lines found as the value rows the label rows declare, and
     // reads their wavelengths; their cells are read by the blocks.
-    void takeValueRows(const FoundRows& found, std::vector<double>& wavelengths)
+    void takeValueRows(const FoundLines& found, std::vector<double>& wavelengths)
     {
         const std::size_t expected =
             records_.empty() ? 0 : static_cast<std::size_t>(storedPixelCount(records_.front()));
-        for (const FoundRows::Line& line : found.lines) {
+        for (const FoundLines::Line& line : found.lines) {
             const long number = firstValueLine_ + static_cast<long>(rows_.size());
             if (rows_.size() == expected)
                 lines_.failOnLine(number,
                                   "the table has more value rows than the " + std::to_string(expected) + " declared");
             double wavelength = NAN;
-            if (line.label != "?" && !parseDouble(line.label, wavelength))
-                lines_.failOnLine(number, "the row's wavelength is not a number: \"" + line.label + "\"");
+            if (line.head != "?" && !parseDouble(line.head, wavelength))
+                lines_.failOnLine(number, "the row's wavelength is not a number: \"" + line.head + "\"");
             wavelengths.push_back(wavelength);
             ValueRow& row = rows_.emplace_back();
             row.lineStart = line.start;
             row.end = line.end;
-            if (line.hasCells)
-                row.valuesStart = row.cursor = line.start + static_cast<std::int64_t>(line.label.size() + 1);
+            if (line.hasDelimiter)
+                row.valuesStart = row.cursor = line.start + static_cast<std::int64_t>(line.head.size() + 1);
         }
         if (found.lineAfterBlank != 0)
             lines_.failOnLine(found.lineAfterBlank, "a blank line inside the table");
