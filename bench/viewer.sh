@@ -3,7 +3,7 @@
 # normal .DAT outputs of 20,000 and 86,400 spectra of 256 values, and for
 # the larger as a transposed .DAT and a binary .BDT: each is converted from
 # synthetic data, then drawn headless with orvantis --plot (start-up,
-# reading, drawing and writing the PNG; the median of 3 runs). Then how fast
+# reading, drawing and writing the PNG; the median of 5 runs). Then how fast
 # the viewer answers a pan, a zoom, a step and a wavelength click once the
 # larger file is open, as normal and as transposed text. Goals: under 1 s
 # for 20,000 spectra; memory about flat in the spectra; the transposed text
@@ -40,7 +40,7 @@ convert() {
 # measure OUTPUT FORM SPECTRA: one line of the table.
 measure() {
   local output=$1 seconds=() memory=()
-  for run in 1 2 3; do
+  for run in 1 2 3 4 5; do
     /usr/bin/time -f '%e %M' -o "$work/time" "$build/app/orvantis" --plot "$output" --output "$work/plot.png" \
       2>/dev/null
     read -r s kb <"$work/time"
