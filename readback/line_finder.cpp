@@ -13,8 +13,7 @@ class Finder {
 public:
     Finder(std::int64_t offset, long lineBefore, char delimiter)
         : lineStart_(offset), number_(lineBefore), delimiter_(delimiter)
-    {
-    }
+    {}
 
     // The bytes from `at` on; false once a line after a blank one shows
     // that no more are wanted.

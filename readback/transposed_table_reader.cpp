@@ -1,26 +1,23 @@
-// The transposed text layout: thirteen label rows of one cell per spectrum,
-// then one row per value, led by its wavelength. A spectrum is a column of
-// the table, so the value rows are read a block of spectra at a time, each
-// row from where the block before left it: the cells are parsed once and
-// the memory held is the label rows' fields and one block, not the table.
-// The offset of every STEP-th cell of each row is noted on the way, for a
-// seek and for the viewer's reads of one column or one row. Parsing the
-// cells is most of the time a large table takes, so the rows of a block are
-// shared between threads, which read the file by position.
+// The value rows of a transposed table (whose layout transposed_layout.cpp
+// reads). A spectrum is a column of the table, so the value rows are read a
+// block of spectra at a time, each row from where the block before left
+// it: the cells are parsed once and the memory held is the label rows'
+// fields and one block, not the table. The offset of every STEP-th cell of
+// each row is noted on the way, for a seek and for the viewer's reads of one
+// column or one row. Parsing the cells is most of the time a large table
+// takes, so the rows of a block are shared between threads, which read the
+// file by position.
 
-#include "readback/line_finder.h"
-#include "readback/output_record_fields.h"
 #include "readback/output_source.h"
 #include "readback/short_decimal.h"
+#include "readback/transposed_layout.h"
 #include "conversion/file_window.h"
 #include "core/file_handle.h"
-#include "core/pixel_count.h"
 #include "core/regular_file.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <limits>
@@ -37,21 +34,9 @@ constexpr std::size_t CHUNK = 16384;
 // Threads sharing a block's rows, at most. Tables of one block are read in
 // the calling thread alone.
 constexpr unsigned MOST_READERS = 8;
-// A table whose "Time" row is longer has its value rows found by a thread
-// of their own while its label rows are parsed.
-constexpr std::size_t LONG_ROW = 1 << 14;
 // Rows a thread takes at a time: sixteen floats fill a cache line of the
 // block, so threads do not write into each other's lines.
 constexpr std::size_t ROW_GROUP = 16;
-
-struct ValueRow {
-    std::int64_t lineStart = 0;
-    std::int64_t valuesStart = -1;    // after the wavelength cell; -1 when the row has no cells
-    std::int64_t end = 0;             // the line's end, before its line end
-    std::vector<std::uint32_t> marks; // offsets from lineStart of cells 0, STEP, 2 STEP, ...
-    std::int64_t cursor = 0;          // where the next cell to read starts
-    std::size_t cursorCell = 0;       // and its number
-};
 
 // A block of spectra being read by several readers, each with its own
 // RowReader, and how each ended.
@@ -59,8 +44,7 @@ struct BlockRead {
     BlockRead(std::vector<float>& into, std::size_t first, std::size_t spectra, std::size_t readers)
         : block(into), start(first), count(spectra), failedGroup(readers, std::numeric_limits<std::size_t>::max()),
           failure(readers)
-    {
-    }
+    {}
     std::vector<float>& block;
     std::size_t start;
     std::size_t count;
@@ -85,28 +69,11 @@ public:
         file_.reset(openRegularFile(lines_.path().c_str()));
         if (!file_)
             throw OutputReadError("Cannot open \"" + lines_.path() + "\": " + openErrorText(errno));
-        const long firstLabelLine = lines_.lineNumber();
-        std::vector<std::string> labelRows = readLabelLines(std::move(timeRow));
-        firstValueLine_ = lines_.lineNumber() + 1;
-        FoundLines found;
-        std::exception_ptr findFailure;
-        {
-            std::jthread finder;
-            if (labelRows.size() == RECORD_FIELDS && labelRows.front().size() > LONG_ROW)
-                finder = std::jthread([&] {
-                    try {
-                        found = findValueRows(firstValueLine_ - 1);
-                    } catch (...) {
-                        findFailure = std::current_exception();
-                    }
-                });
-            else if (labelRows.size() == RECORD_FIELDS)
-                found = findValueRows(firstValueLine_ - 1);
-            parseLabelRows(labelRows, firstLabelLine);
-        }
-        if (findFailure)
-            std::rethrow_exception(findFailure);
-        takeValueRows(found, wavelengths);
+        TransposedLayout layout =
+            readTransposedLayout(lines_, fileno(file_.get()), delimiter_, std::move(timeRow), wavelengths);
+        records_ = std::move(layout.records);
+        rows_ = std::move(layout.rows);
+        firstValueLine_ = layout.firstValueLine;
         readers_.resize(readerCount());
     }
 
@@ -151,97 +118,6 @@ public:
     }
 
 private:
-    // The label rows' lines, the "Time" row's first; fewer when the table
-    // ends before them.
-    std::vector<std::string> readLabelLines(std::string timeRow)
-    {
-        std::vector<std::string> rows;
-        rows.push_back(std::move(timeRow));
-        std::string line;
-        while (rows.size() < RECORD_FIELDS && lines_.next(line))
-            rows.push_back(std::move(line));
-        return rows;
-    }
-
-    // Reads one row that starts with `label`; each further cell goes to take(j, cell).
-    template <typename Take>
-    std::size_t readRow(std::string_view text, long line, const char* label, Take&& take)
-    {
-        std::string_view cell;
-        Cells cells(text, delimiter_);
-        cells.next(cell);
-        if (cell != label)
-            lines_.failOnLine(line, std::string("the row \"") + label + "\" was expected, found \"" + std::string(cell) +
-                                        "\"");
-        std::size_t j = 0;
-        while (cells.next(cell))
-            take(j++, cell);
-        return j;
-    }
-
-    // Parses the label rows into the records, failing as when read one by
-    // one: with a row's own errors before the table's end after it.
-    void parseLabelRows(const std::vector<std::string>& rows, long firstLine)
-    {
-        for (std::size_t field = 0; field < RECORD_FIELDS; ++field) {
-            const char* label = recordFields()[field].rowLabel;
-            const long line = firstLine + static_cast<long>(field);
-            if (field == rows.size())
-                lines_.failOnLine(line - 1, std::string("the table ends before its row \"") + label + "\"");
-            const std::size_t cells = readRow(rows[field], line, label, [&](std::size_t j, std::string_view cell) {
-                if (field == 0)
-                    records_.push_back(blankRecord());
-                if (j >= records_.size())
-                    lines_.failOnLine(line, "the row has more cells than the \"Time\" row");
-                if (!setRecordField(records_[j], static_cast<int>(field), cell))
-                    lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a number: \"" +
-                                                std::string(cell) + "\"");
-            });
-            if (cells != records_.size())
-                lines_.failOnLine(line, "the row has " + std::to_string(cells) + " cells for " +
-                                            std::to_string(records_.size()) + " spectra");
-        }
-        for (const SpectrumRecord& record : records_)
-            if (!samePixelSet(record, records_.front()))
-                lines_.failOnLine(firstLine + RECORD_FIELDS - 1,
-                                  "the spectra of a transposed table differ in their pixel sets");
-    }
-
-    // Finds where the lines after the label rows lie, without checking them,
-    // so that it can go on beside the label rows' parsing.
-    FoundLines findValueRows(long lineBefore) const
-    {
-        return findLines(fileno(file_.get()), lines_.offset(), lineBefore, delimiter_);
-    }
-
-    // Checks the lines found as the value rows the label rows declare, and
-    // reads their wavelengths; their cells are read by the blocks.
-    void takeValueRows(const FoundLines& found, std::vector<double>& wavelengths)
-    {
-        const std::size_t expected =
-            records_.empty() ? 0 : static_cast<std::size_t>(storedPixelCount(records_.front()));
-        for (const FoundLines::Line& line : found.lines) {
-            const long number = firstValueLine_ + static_cast<long>(rows_.size());
-            if (rows_.size() == expected)
-                lines_.failOnLine(number,
-                                  "the table has more value rows than the " + std::to_string(expected) + " declared");
-            double wavelength = NAN;
-            if (line.head != "?" && !parseDouble(line.head, wavelength))
-                lines_.failOnLine(number, "the row's wavelength is not a number: \"" + line.head + "\"");
-            wavelengths.push_back(wavelength);
-            ValueRow& row = rows_.emplace_back();
-            row.lineStart = line.start;
-            row.end = line.end;
-            if (line.hasDelimiter)
-                row.valuesStart = row.cursor = line.start + static_cast<std::int64_t>(line.head.size() + 1);
-        }
-        if (found.lineAfterBlank != 0)
-            lines_.failOnLine(found.lineAfterBlank, "a blank line inside the table");
-        if (rows_.size() != expected)
-            lines_.failOnLine(found.lastLine, "the table ends after " + std::to_string(rows_.size()) + " of its " +
-                                                  std::to_string(expected) + " value rows");
-    }
-
     unsigned readerCount() const
     {
         if (records_.size() <= BLOCK || rows_.size() < 2)
@@ -289,8 +165,8 @@ private:
         BlockRead& read = *reading_;
         readGroups(read, 0);
         read.helpers.clear(); // joins them
-        const auto first = static_cast<std::size_t>(
-            std::min_element(read.failedGroup.begin(), read.failedGroup.end()) - read.failedGroup.begin());
+        const auto first = static_cast<std::size_t>(std::min_element(read.failedGroup.begin(), read.failedGroup.end()) -
+                                                    read.failedGroup.begin());
         const std::exception_ptr failure = read.failure[first];
         reading_.reset();
         if (failure)
@@ -435,13 +311,6 @@ private:
                                   "the file changed since it was opened");
             done += static_cast<std::size_t>(got);
         }
-    }
-
-    static SpectrumRecord blankRecord()
-    {
-        SpectrumRecord record{};
-        record.channel = -1;
-        return record;
     }
 
     OutputLines lines_;

@@ -78,9 +78,8 @@ TEST(LineFinder, LinesReadAsOutputLinesReadsThem)
             else if (kind == 1)
                 text += "no delimiter here";
             else if (kind == 2) // a line end that falls on the edge of the finder's reads
-                text += "400," + std::string(FINDER_READ - (text.size() - first.size()) % FINDER_READ - 6 +
-                                                 random() % 4,
-                                             '7');
+                text += "400," +
+                        std::string(FINDER_READ - (text.size() - first.size()) % FINDER_READ - 6 + random() % 4, '7');
             else
                 text += std::to_string(random() % 900) + "," + std::string(random() % 40, '1') + ",2";
             text += ends[random() % (i + 1 == lines ? 4 : 3)];
