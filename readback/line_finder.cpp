@@ -26,7 +26,8 @@ public:
                 found_.lineAfterBlank = ++number_;
                 return false;
             }
-            p = inHead_ ? headEnd(p, end) : static_cast<const char*>(std::memchr(p, '\n', end - p));
+            p = inHead_ ? headEnd(p, end)
+                        : static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
             if (p == nullptr || p == end)
                 break;
             if (*p == delimiter_) { // a delimiter ends the head; a line end is sought next
