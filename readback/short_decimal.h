@@ -57,14 +57,19 @@ inline const char* addDigitRun(const char* p, const char* const end, std::uint64
 // Most cells are short decimals such as 0.07274 or 9.368e-05. When their
 // digits make a whole number below 2^24 and the power of ten they are
 // scaled by is at most 10^10 either way, that number and that power are
-// exact floats, and one float division or product of them is the correctly
+// exact floats, and their product, or their quotient, is the correctly
 // rounded float of the decimal: the value from_chars gives, found several
-// times quicker. Reads such a number from p on and returns where it stops,
-// or null when the text there is anything else, left to from_chars.
+// times quicker. The quotient is taken as a product in double, the digits
+// times the nearest double to the tenth power, rounded to float: for every
+// such number and power that is the same float (a test checks them all),
+// and a division would cost more than the rest of the scan. Reads such a
+// number from p on and returns where it stops, or null when the text there
+// is anything else, left to from_chars.
 inline const char* scanShortDecimal(const char* p, const char* const end, float& value)
 {
     constexpr std::uint64_t EXACT_LIMIT = 1U << 24;
     static constexpr float TENS[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
+    static constexpr double TENTHS[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
     constexpr int MOST_TENS = 10;
     constexpr int MOST_EXPONENT_DIGITS = 3;
     constexpr std::ptrdiff_t LONGEST = 19; // digits and point: more digits could overflow 64 bits
@@ -101,7 +106,8 @@ inline const char* scanShortDecimal(const char* p, const char* const end, float&
     if (scale < -MOST_TENS || scale > MOST_TENS)
         return nullptr;
     const auto exact = static_cast<float>(digits);
-    const float magnitude = scale < 0 ? exact / TENS[-scale] : exact * TENS[scale];
+    const float magnitude =
+        scale >= 0 ? exact * TENS[scale] : static_cast<float>(static_cast<double>(digits) * TENTHS[-scale]);
     value = negative ? -magnitude : magnitude;
     return p;
 }

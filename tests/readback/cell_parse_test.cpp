@@ -130,3 +130,41 @@ TEST(CellParse, CellsAtTheEdgesOfTheShortPathReadAsFromCharsReadsThem)
                              " 1"})
         expectSameAsReference(cell);
 }
+
+// A whole number of digits a float holds exactly, scaled down by a power of
+// ten the short path takes, reads as the correctly rounded quotient: the
+// two exact floats divided. Every number at 10^-10, where a product in
+// double comes nearest to rounding otherwise, and every 97th at the other
+// powers (all of them were checked once, in a few seconds).
+TEST(CellParse, ShortDecimalsScaledDownReadAsTheQuotient)
+{
+    constexpr float TENS[] = {1e0F, 1e1F, 1e2F, 1e3F, 1e4F, 1e5F, 1e6F, 1e7F, 1e8F, 1e9F, 1e10F};
+    for (int k = 1; k <= 10; ++k) {
+        // The cell "<digits>e-<k>", its digits counted up in place.
+        std::string cell = "0e-" + std::to_string(k);
+        std::size_t digits = 1;
+        std::string firstWrong;
+        const std::uint32_t stride = k == 10 ? 1 : 97;
+        const auto readsAsQuotient = [&](std::uint32_t whole) {
+            float read = 0;
+            const char* const end = cell.data() + cell.size();
+            return scanShortDecimal(cell.data(), end, read) == end &&
+                   std::bit_cast<std::uint32_t>(read) ==
+                       std::bit_cast<std::uint32_t>(static_cast<float>(whole) / TENS[k]);
+        };
+        for (std::uint32_t whole = 0; whole < (1U << 24) && firstWrong.empty(); ++whole) {
+            if (whole % stride == 0 && !readsAsQuotient(whole))
+                firstWrong = cell;
+            std::size_t at = digits;
+            while (at > 0 && cell[at - 1] == '9')
+                cell[--at] = '0';
+            if (at == 0) {
+                cell.insert(cell.begin(), '1');
+                ++digits;
+            } else {
+                ++cell[at - 1];
+            }
+        }
+        EXPECT_EQ(firstWrong, "") << "scaled down by 10^" << k;
+    }
+}
