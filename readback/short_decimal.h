@@ -128,5 +128,8 @@ inline bool parseFloatCell(std::string_view text, char delimiter, float& value, 
         return true;
     }
     length = std::min(text.find(delimiter), text.size());
-    return parseFloat(text.substr(0, length), value);
+    float other = 0; // apart, so that `value` can stay in a register in a loop around this
+    const bool parsed = parseFloat(text.substr(0, length), other);
+    value = other;
+    return parsed;
 }

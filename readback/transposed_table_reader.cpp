@@ -229,13 +229,11 @@ private:
                 if (j % ValueMarks::STEP == 0 && j / ValueMarks::STEP == row.marks.size())
                     row.marks.push_back(static_cast<std::uint32_t>(offset - row.lineStart));
                 if (!parsed)
-                    lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a value: \"" +
-                                                std::string(rest.substr(at, length)) + "\"");
+                    failCell(line, j, rest.substr(at, length));
                 if (j >= from)
                     values[(j - from) * stride] = value;
                 if (!more && j + 1 < spectra)
-                    lines_.failOnLine(line, "the row has " + std::to_string(j + 1) + " values for " +
-                                                std::to_string(spectra) + " spectra");
+                    failShortRow(line, j + 1);
                 if (more && j + 1 == spectra)
                     failExtraCell(reader, row, offset + static_cast<std::int64_t>(length) + 1, line);
                 at += length + 1;
@@ -243,6 +241,18 @@ private:
             row.cursor += static_cast<std::int64_t>(at);
             row.cursorCell = j;
         }
+    }
+
+    // The failures of the row loop, kept out of it.
+    [[noreturn]] void failCell(long line, std::size_t j, std::string_view text) const
+    {
+        lines_.failOnLine(line, "cell " + std::to_string(j + 1) + " is not a value: \"" + std::string(text) + "\"");
+    }
+
+    [[noreturn]] void failShortRow(long line, std::size_t values) const
+    {
+        lines_.failOnLine(line, "the row has " + std::to_string(values) + " values for " +
+                                    std::to_string(records_.size()) + " spectra");
     }
 
     [[noreturn]] void failExtraCell(RowReader& reader, const ValueRow& row, std::int64_t offset, long line)
