@@ -219,6 +219,14 @@ private:
             std::size_t at = 0; // where the cell starts in rest
             std::size_t j = row.cursorCell;
             for (; j < to; ++j) {
+                if (j >= from && j % ValueMarks::STEP != 0) {
+                    // The cells up to the next marked one, or the row's last.
+                    const std::size_t plain =
+                        std::min({to, (j / ValueMarks::STEP + 1) * ValueMarks::STEP, spectra - 1});
+                    j += readPlainCells(rest, at, values + (j - from) * stride, stride, plain - j);
+                    if (j == to)
+                        break;
+                }
                 float value = 0;
                 std::size_t length = 0;
                 const bool parsed = parseFloatCell({rest.data() + at, rest.size() - at}, delimiter_, value, length);
@@ -241,6 +249,27 @@ private:
             row.cursor += static_cast<std::int64_t>(at);
             row.cursorCell = j;
         }
+    }
+
+    // Reads up to `count` cells of `rest` from `at` on, into values[0],
+    // values[stride], ..., while they are short decimals and a delimiter;
+    // the common cells, in a loop with little else to keep.
+    std::size_t readPlainCells(std::string_view rest, std::size_t& at, float* values, std::size_t stride,
+                               std::size_t count) const
+    {
+        const char* cell = rest.data() + at;
+        const char* const end = rest.data() + rest.size();
+        std::size_t read = 0;
+        for (; read < count; ++read) {
+            float value = 0;
+            const char* const stop = scanShortDecimal(cell, end, value);
+            if (stop == nullptr || stop == end || *stop != delimiter_)
+                break;
+            values[read * stride] = value;
+            cell = stop + 1;
+        }
+        at = static_cast<std::size_t>(cell - rest.data());
+        return read;
     }
 
     // The failures of the row loop, kept out of it.
