@@ -49,6 +49,8 @@ public:
     // The next cell; false when the line has no more.
     bool next(std::string_view& cell);
     bool done() const { return finished_; }
+    // What follows the cells taken so far.
+    std::string_view rest() const { return rest_; }
 
 private:
     std::string_view rest_;

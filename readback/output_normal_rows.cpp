@@ -2,8 +2,10 @@
 
 #include "readback/output_record_fields.h"
 #include "readback/output_source.h"
+#include "readback/short_decimal.h"
 #include "core/pixel_count.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -64,16 +66,29 @@ private:
         }
         const int count = storedPixelCount(spectrum.record);
         spectrum.values.resize(static_cast<std::size_t>(count));
+        // The values in one pass each: scanned up to their delimiter.
+        std::string_view rest = cells.rest();
+        bool more = !cells.done();
         for (int k = 0; k < count; ++k) {
-            if (!cells.next(cell))
+            if (!more)
                 lines_.fail("the row ends after " + std::to_string(k) + " of its " + std::to_string(count) + " values");
             if (marking_ && static_cast<std::size_t>(k) % ValueMarks::STEP == 0)
-                marks_.marks.push_back(static_cast<std::uint32_t>(cell.data() - line_.data()));
-            if (!parseFloat(cell, spectrum.values[static_cast<std::size_t>(k)]))
-                lines_.fail("value " + std::to_string(k + 1) + " is not a number: \"" + std::string(cell) + "\"");
+                marks_.marks.push_back(static_cast<std::uint32_t>(rest.data() - line_.data()));
+            float value = 0;
+            std::size_t length = 0;
+            if (!parseFloatCell(rest, delimiter_, value, length))
+                failValue(k, rest.substr(0, length));
+            spectrum.values[static_cast<std::size_t>(k)] = value;
+            more = length < rest.size();
+            rest.remove_prefix(std::min(length + 1, rest.size()));
         }
-        if (cells.next(cell))
+        if (more)
             lines_.fail("the row has more than the " + std::to_string(count) + " values it declares");
+    }
+
+    [[noreturn]] void failValue(int k, std::string_view cell) const
+    {
+        lines_.fail("value " + std::to_string(k + 1) + " is not a number: \"" + std::string(cell) + "\"");
     }
 
     OutputLines lines_;

@@ -172,3 +172,36 @@ TEST(NotAnOutput, WhatIsNoRegularFileIsRefusedNamingIt)
 }
 
 } // namespace
+
+// A damaged value in a row of the normal layout is named with its line and
+// place, whether the row's other values are scanned in one pass or not.
+TEST(DamagedNormalRow, AValueOutOfPlaceIsNamedWithItsLine)
+{
+    TempDir dir;
+    const std::string columns =
+        "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400,410,420\r\n";
+    const std::string fields = "7,1.5,2,3,4,1,1,0,0,100,0,1,3";
+    const struct {
+        std::string values;
+        std::string message;
+    } rows[] = {
+        {",0.5,0.25,0.125", ""},
+        {",0.5,1e,0.125", "value 2 is not a number: \"1e\""},
+        {",0.5,,0.125", "value 2 is not a number: \"\""},
+        {",0.5,12345678901234567890.5,1.5e+20", ""},
+        {",0.5,0.25", "the row ends after 2 of its 3 values"},
+        {",0.5,0.25,0.125,", "the row has more than the 3 values it declares"},
+        {",0.5,0.25,0.125\r", "value 3 is not a number: \"0.125\r\""},
+    };
+    for (const auto& row : rows) {
+        const std::string path = dir.write("ROW.DAT", headerLines() + columns + fields + ",0.5,0.25,0.125\r\n" +
+                                                          fields + row.values + "\r\n");
+        std::string error;
+        try {
+            ASSERT_EQ(readAll(path).size(), 2u);
+        } catch (const OutputReadError& caught) {
+            error = caught.what();
+        }
+        EXPECT_EQ(error, row.message.empty() ? "" : path + ", line 7: " + row.message) << row.values;
+    }
+}
