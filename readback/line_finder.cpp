@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr std::size_t CHUNK = 1 << 18;
-
 // Takes the file's bytes in order and notes the lines they hold.
 class Finder {
 public:
@@ -90,17 +88,16 @@ private:
 
 } // namespace
 
-FoundLines findLines(int descriptor, std::int64_t offset, long lineBefore, char delimiter)
+FoundLines findLines(std::FILE* file, std::int64_t offset, long lineBefore, char delimiter)
 {
     Finder finder(offset, lineBefore, delimiter);
-    std::string buffer(CHUNK, '\0');
+    FileWindow window(file);
     std::int64_t at = offset;
-    for (;;) {
-        const std::int64_t got =
-            readAtPosition(descriptor, reinterpret_cast<unsigned char*>(buffer.data()), buffer.size(), at);
-        if (got <= 0 || !finder.take(buffer.data(), static_cast<std::size_t>(got), at))
+    for (std::size_t size; (size = window.available(at, FileWindow::BLOCK)) > 0;
+         at += static_cast<std::int64_t>(size)) {
+        const unsigned char* bytes = window.at(at, size);
+        if (bytes == nullptr || !finder.take(reinterpret_cast<const char*>(bytes), size, at))
             break;
-        at += got;
     }
     return finder.finish(at);
 }

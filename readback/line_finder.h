@@ -5,6 +5,7 @@
 // and only their places and first cells are wanted at first.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,8 @@ struct FoundLines {
     long lastLine = 0;       // the number of the line read last
 };
 
-// The lines from `offset` on, read by position from the open file
-// `descriptor`; `lineBefore` is the number of the line before them. An
-// unreadable part of the file ends the lines, as the end of the file does.
-FoundLines findLines(int descriptor, std::int64_t offset, long lineBefore, char delimiter);
+// The lines from `offset` on, read by position from the open file (its
+// stream's own position is left alone); `lineBefore` is the number of the
+// line before them. An unreadable part of the file ends the lines, as the
+// end of the file does.
+FoundLines findLines(std::FILE* file, std::int64_t offset, long lineBefore, char delimiter);

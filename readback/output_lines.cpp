@@ -3,7 +3,6 @@
 #include "readback/short_decimal.h"
 #include "core/file_path.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <charconv>
@@ -11,10 +10,8 @@
 #include <limits>
 
 OutputLines::OutputLines(const std::string& path)
-    : path_(path), buffer_(std::make_unique<char[]>(BUFFER)), stream_(std::make_unique<std::ifstream>())
+    : path_(path), stream_(std::make_unique<std::ifstream>(pathFromUtf8(path), std::ios::binary))
 {
-    stream_->rdbuf()->pubsetbuf(buffer_.get(), BUFFER);
-    stream_->open(pathFromUtf8(path), std::ios::binary);
     if (!*stream_)
         throw OutputReadError("Cannot open \"" + path + "\": " + std::strerror(errno));
 }

@@ -31,10 +31,7 @@ public:
     [[noreturn]] void failOnLine(long number, const std::string& what) const;
 
 private:
-    // A transposed table's lines are long: larger reads, fewer calls.
-    static constexpr std::size_t BUFFER = 1 << 18;
     std::string path_;
-    std::unique_ptr<char[]> buffer_;
     std::unique_ptr<std::ifstream> stream_;
     std::int64_t offset_ = 0;
     std::int64_t lineStart_ = 0;

@@ -16,8 +16,8 @@ constexpr std::size_t LONG_ROW = 1 << 14;
 
 class LayoutReader {
 public:
-    LayoutReader(OutputLines& lines, int descriptor, char delimiter)
-        : lines_(lines), descriptor_(descriptor), delimiter_(delimiter)
+    LayoutReader(OutputLines& lines, std::FILE* file, char delimiter)
+        : lines_(lines), file_(file), delimiter_(delimiter)
     {}
 
     TransposedLayout read(std::string timeRow, std::vector<double>& wavelengths)
@@ -108,7 +108,7 @@ private:
     // so that it can go on beside the label rows' parsing.
     FoundLines findValueRows() const
     {
-        return findLines(descriptor_, lines_.offset(), layout_.firstValueLine - 1, delimiter_);
+        return findLines(file_, lines_.offset(), layout_.firstValueLine - 1, delimiter_);
     }
 
     // Checks the lines found as the value rows the label rows declare, and
@@ -147,15 +147,15 @@ private:
     }
 
     OutputLines& lines_;
-    int descriptor_;
+    std::FILE* file_;
     char delimiter_;
     TransposedLayout layout_;
 };
 
 } // namespace
 
-TransposedLayout readTransposedLayout(OutputLines& lines, int descriptor, char delimiter, std::string timeRow,
+TransposedLayout readTransposedLayout(OutputLines& lines, std::FILE* file, char delimiter, std::string timeRow,
                                       std::vector<double>& wavelengths)
 {
-    return LayoutReader(lines, descriptor, delimiter).read(std::move(timeRow), wavelengths);
+    return LayoutReader(lines, file, delimiter).read(std::move(timeRow), wavelengths);
 }

@@ -7,6 +7,7 @@
 #include "core/spectrum_record.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,8 @@ struct TransposedLayout {
 };
 
 // Reads the label rows, `lines` standing after the first of them, timeRow,
-// and finds the value rows through `descriptor`, the same file open for
-// reads by position; adds the rows' wavelengths. A damaged table throws
+// and finds the value rows through `file`, the same file open for reads by
+// position; adds the rows' wavelengths. A damaged table throws
 // OutputReadError with the first damage met reading it line by line.
-TransposedLayout readTransposedLayout(OutputLines& lines, int descriptor, char delimiter, std::string timeRow,
+TransposedLayout readTransposedLayout(OutputLines& lines, std::FILE* file, char delimiter, std::string timeRow,
                                       std::vector<double>& wavelengths);

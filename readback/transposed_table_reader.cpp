@@ -70,7 +70,7 @@ public:
         if (!file_)
             throw OutputReadError("Cannot open \"" + lines_.path() + "\": " + openErrorText(errno));
         TransposedLayout layout =
-            readTransposedLayout(lines_, fileno(file_.get()), delimiter_, std::move(timeRow), wavelengths);
+            readTransposedLayout(lines_, file_.get(), delimiter_, std::move(timeRow), wavelengths);
         records_ = std::move(layout.records);
         rows_ = std::move(layout.rows);
         firstValueLine_ = layout.firstValueLine;

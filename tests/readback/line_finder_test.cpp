@@ -5,6 +5,7 @@
 
 #include "readback/line_finder.h"
 #include "readback/output_lines.h"
+#include "conversion/file_window.h"
 #include "core/file_handle.h"
 #include "core/regular_file.h"
 #include "temp_dir.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr std::size_t FINDER_READ = 1 << 18; // the size of the finder's reads
+constexpr std::size_t FINDER_READ = FileWindow::BLOCK; // the size of the finder's reads
 
 // The lines after the first, as OutputLines reads them.
 FoundLines readOneByOne(const std::string& path, char delimiter)
@@ -48,7 +49,7 @@ void expectSameLines(const std::string& path, const std::string& what)
     first.next(line);
     const FileHandle file(openRegularFile(path.c_str()));
     ASSERT_TRUE(file);
-    const FoundLines found = findLines(fileno(file.get()), first.offset(), 1, ',');
+    const FoundLines found = findLines(file.get(), first.offset(), 1, ',');
     ASSERT_EQ(found.lines.size(), expected.lines.size()) << what;
     for (std::size_t i = 0; i < found.lines.size(); ++i) {
         EXPECT_EQ(found.lines[i].start, expected.lines[i].start) << what << ", line " << i;
