@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-FileWindow::FileWindow(std::FILE* stream) : descriptor_(fileno(stream)), block_(new unsigned char[BLOCK])
+FileWindow::FileWindow(std::FILE* stream) : descriptor_(fileno(stream)), block_(pageBuffer(BLOCK))
 {
     std::fflush(stream);
     size_ = std::max<FileOffset>(descriptorFileSize(descriptor_), 0);
@@ -25,7 +25,7 @@ const unsigned char* FileWindow::at(FileOffset position, std::size_t count)
         return nullptr;
     if (static_cast<std::size_t>(position - start_) + count > length_)
         return nullptr;
-    return block_.get() + (position - start_);
+    return bufferBytes(block_) + (position - start_);
 }
 
 bool FileWindow::load(FileOffset position)
@@ -34,7 +34,7 @@ bool FileWindow::load(FileOffset position)
     length_ = 0;
     const std::size_t wanted = available(position, BLOCK);
     while (length_ < wanted) {
-        const std::int64_t got = readAtPosition(descriptor_, block_.get() + length_, wanted - length_,
+        const std::int64_t got = readAtPosition(descriptor_, bufferBytes(block_) + length_, wanted - length_,
                                                 position + static_cast<FileOffset>(length_));
         if (got <= 0)
             return false;

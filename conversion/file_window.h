@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
+
+#include "core/page_buffer.h"
 
 // A position in a file, 64 bits wide on every system.
 using FileOffset = std::int64_t;
@@ -34,7 +35,7 @@ private:
     FileOffset size_ = 0;
     FileOffset start_ = 0;
     std::size_t length_ = 0;
-    std::unique_ptr<unsigned char[]> block_;
+    PageBuffer block_;
 };
 
 // The size of the file behind the descriptor, or -1.

@@ -7,6 +7,7 @@
 #include "core/regular_file.h"
 #include "core/first_data.h"
 #include "core/input_formats.h"
+#include "core/page_buffer.h"
 #include "core/pixel_count.h"
 #include "conversion/output_formats.h"
 #include "conversion/output_name.h"
@@ -43,9 +44,9 @@ struct FileConversion {
     const Conversion& conversion;
     const Log& log;
     const char* path = "";
-    std::unique_ptr<char[]> inputBuffer;
-    std::unique_ptr<char[]> outputBuffer;
-    std::unique_ptr<char[]> temporaryBuffer;
+    PageBuffer inputBuffer;
+    PageBuffer outputBuffer;
+    PageBuffer temporaryBuffer;
     FileHandle input;
     PendingOutput output;
     // Writes into the output's temporary by name, so it closes before the
@@ -75,10 +76,10 @@ enum class LoopEnd { EndOfData, ReadFailed, ProcessFailed, WriteFailed, Cancelle
 
 // Gives a freshly opened stream a large buffer; without memory for it the
 // stream keeps its own.
-void enlargeBuffer(std::FILE* stream, std::unique_ptr<char[]>& buffer)
+void enlargeBuffer(std::FILE* stream, PageBuffer& buffer)
 {
-    buffer.reset(new (std::nothrow) char[STREAM_BUFFER_SIZE]);
-    if (buffer && std::setvbuf(stream, buffer.get(), _IOFBF, STREAM_BUFFER_SIZE) != 0)
+    buffer = pageBufferIfAvailable(STREAM_BUFFER_SIZE);
+    if (buffer && std::setvbuf(stream, reinterpret_cast<char*>(bufferBytes(buffer)), _IOFBF, STREAM_BUFFER_SIZE) != 0)
         buffer.reset();
 }
 
