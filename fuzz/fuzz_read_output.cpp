@@ -1,13 +1,16 @@
 // The output reader on arbitrary file contents: it reads spectra or stops
 // with an OutputReadError, and a spectrum returned to by its position reads
-// the same again.
+// the same again. A transposed table reads the same, or fails the same,
+// when read in blocks of a few spectra by several threads.
 
 #include "readback/output_reader.h"
 #include "fuzz_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 namespace {
@@ -18,6 +21,40 @@ bool same(const OutputSpectrum& a, const OutputSpectrum& b)
         return false;
     // An empty vector's data may be null, which memcmp must not get.
     return a.values.empty() || std::memcmp(a.values.data(), b.values.data(), a.values.size() * sizeof(float)) == 0;
+}
+
+// All the spectra, or the error met.
+struct Reading {
+    std::vector<OutputSpectrum> spectra;
+    std::string error;
+};
+
+Reading readWhole(const std::string& path, const TableReading& how)
+{
+    Reading reading;
+    try {
+        OutputReader reader(path, how);
+        for (OutputSpectrum spectrum; reader.next(spectrum);)
+            reading.spectra.push_back(spectrum);
+    } catch (const OutputReadError& error) {
+        reading.error = error.what();
+    }
+    return reading;
+}
+
+// Reads the table in one block by one thread, then in small blocks by
+// three threads sharing single rows. Each block starts threads, so the
+// blocks grow with the input: a spectrum each for inputs under 512 bytes.
+void compareSmallBlocks(const std::string& path, std::size_t size)
+{
+    const Reading whole = readWhole(path, {1 << 20, 1, 16});
+    const Reading small = readWhole(path, {1 + size / 512, 3, 1});
+    // Read in blocks, the spectra before a damaged block come out first.
+    if (whole.error != small.error)
+        std::abort();
+    if (whole.error.empty() && (whole.spectra.size() != small.spectra.size() ||
+                                !std::equal(whole.spectra.begin(), whole.spectra.end(), small.spectra.begin(), same)))
+        std::abort();
 }
 
 } // namespace
@@ -31,8 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             return 0;
     static ScratchFolder folder;
     const std::string path = folder.write("OUT.DAT", data, size);
+    bool transposed = false;
     try {
         OutputReader reader(path);
+        transposed = reader.layout() == OutputLayout::Transposed;
         OutputSpectrum first;
         const std::int64_t start = reader.position();
         if (!reader.next(first))
@@ -45,5 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             std::abort();
     } catch (const OutputReadError&) {
     }
+    if (transposed)
+        compareSmallBlocks(path, size);
     return 0;
 }

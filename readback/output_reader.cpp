@@ -104,7 +104,7 @@ std::vector<double> headerWavelengths(OutputLines& lines, std::string_view cells
 
 } // namespace
 
-OutputReader::OutputReader(const std::string& path)
+OutputReader::OutputReader(const std::string& path, const TableReading& reading)
 {
     requireRegularFile(path);
     if (startsNetcdf(path)) {
@@ -133,7 +133,7 @@ OutputReader::OutputReader(const std::string& path)
         source_ = normalRows(std::move(lines), delimiter_);
     } else {
         layout_ = OutputLayout::Transposed;
-        source_ = transposedTable(std::move(lines), delimiter_, std::move(first), wavelengths_);
+        source_ = transposedTable(std::move(lines), delimiter_, std::move(first), wavelengths_, reading);
     }
 }
 

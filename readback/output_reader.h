@@ -48,12 +48,23 @@ struct ValueMarks {
     std::vector<std::uint32_t> marks;    // offsets within the row of values 0, STEP, 2 STEP, ...
 };
 
+// How a transposed table's value rows are read: a block of spectra at a
+// time, the block's rows shared by threads in groups. The defaults suit
+// large tables; small values give a small table the paths of a large one.
+struct TableReading {
+    std::size_t blockSpectra = 2048;
+    unsigned readers = 0; // 0: one per core, at most 8
+    // Sixteen floats fill a cache line of the block, so that threads do not
+    // write into each other's lines.
+    std::size_t rowGroup = 16;
+};
+
 class OutputSource;
 
 class OutputReader {
 public:
     // Opens the file and reads what precedes the spectra.
-    explicit OutputReader(const std::string& path);
+    explicit OutputReader(const std::string& path, const TableReading& reading = {});
     ~OutputReader();
     OutputReader(const OutputReader&) = delete;
     OutputReader& operator=(const OutputReader&) = delete;

@@ -25,7 +25,7 @@ std::unique_ptr<OutputSource> normalRows(OutputLines lines, char delimiter);
 // `lines` stands after its first row, timeRow. Fills in the wavelengths of
 // its rows.
 std::unique_ptr<OutputSource> transposedTable(OutputLines lines, char delimiter, std::string timeRow,
-                                              std::vector<double>& wavelengths);
+                                              std::vector<double>& wavelengths, const TableReading& reading);
 
 // Binary records from the start of the file.
 std::unique_ptr<OutputSource> binaryRecords(const std::string& path);

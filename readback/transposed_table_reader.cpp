@@ -8,6 +8,7 @@
 // takes, so the rows of a block are shared between threads, which read the
 // file by position.
 
+#include "readback/helper_threads.h"
 #include "readback/output_source.h"
 #include "readback/short_decimal.h"
 #include "readback/transposed_layout.h"
@@ -21,37 +22,32 @@
 #include <cstdio>
 #include <exception>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
 namespace {
 
-// Spectra read at once: the block holds this many values of every row.
-constexpr std::size_t BLOCK = 2048;
 // Bytes first read of a row whose cell lengths are not known yet.
 constexpr std::size_t CHUNK = 16384;
-// Threads sharing a block's rows, at most. Tables of one block are read in
-// the calling thread alone.
+// Threads sharing a block's rows, at most, unless told otherwise. Tables of
+// one block are read in the calling thread alone.
 constexpr unsigned MOST_READERS = 8;
-// Rows a thread takes at a time: sixteen floats fill a cache line of the
-// block, so threads do not write into each other's lines.
-constexpr std::size_t ROW_GROUP = 16;
 
 // A block of spectra being read by several readers, each with its own
 // RowReader, and how each ended.
 struct BlockRead {
     BlockRead(std::vector<float>& into, std::size_t first, std::size_t spectra, std::size_t readers)
-        : block(into), start(first), count(spectra), failedGroup(readers, std::numeric_limits<std::size_t>::max()),
+        : block(into), start(first), count(spectra), failedRow(readers, std::numeric_limits<std::size_t>::max()),
           failure(readers)
     {}
     std::vector<float>& block;
     std::size_t start;
     std::size_t count;
     std::atomic<std::size_t> nextGroup = 0;
-    std::vector<std::size_t> failedGroup;
+    std::vector<std::size_t> failedRow;
     std::vector<std::exception_ptr> failure;
-    std::vector<std::jthread> helpers; // last: they use the rest
 };
 
 // What a thread reading rows keeps of its own: the bytes of the row it read
@@ -63,8 +59,11 @@ struct RowReader {
 
 class TransposedTable : public OutputSource {
 public:
-    TransposedTable(OutputLines lines, char delimiter, std::string timeRow, std::vector<double>& wavelengths)
-        : lines_(std::move(lines)), delimiter_(delimiter)
+    TransposedTable(OutputLines lines, char delimiter, std::string timeRow, std::vector<double>& wavelengths,
+                    const TableReading& reading)
+        : lines_(std::move(lines)), delimiter_(delimiter),
+          blockSpectra_(std::max<std::size_t>(reading.blockSpectra, 1)),
+          rowGroup_(std::max<std::size_t>(reading.rowGroup, 1))
     {
         file_.reset(openRegularFile(lines_.path().c_str()));
         if (!file_)
@@ -74,7 +73,9 @@ public:
         records_ = std::move(layout.records);
         rows_ = std::move(layout.rows);
         firstValueLine_ = layout.firstValueLine;
-        readers_.resize(readerCount());
+        readers_.resize(readerCount(reading.readers));
+        if (readers_.size() > 1)
+            helpers_ = std::make_unique<HelperThreads>(readers_.size() - 1);
     }
 
     bool next(OutputSpectrum& spectrum) override
@@ -118,11 +119,11 @@ public:
     }
 
 private:
-    unsigned readerCount() const
+    unsigned readerCount(unsigned told) const
     {
-        if (records_.size() <= BLOCK || rows_.size() < 2)
+        if (records_.size() <= blockSpectra_ || rows_.size() < 2)
             return 1;
-        const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 2U, MOST_READERS);
+        const unsigned cores = told != 0 ? told : std::clamp(std::thread::hardware_concurrency(), 2U, MOST_READERS);
         return static_cast<unsigned>(std::min<std::size_t>(cores, rows_.size()));
     }
 
@@ -142,7 +143,7 @@ private:
             finishBlock();
         }
         blockStart_ = start;
-        blockCount_ = std::min(BLOCK, records_.size() - start);
+        blockCount_ = std::min(blockSpectra_, records_.size() - start);
         if (readers_.size() > 1 && start + blockCount_ < records_.size())
             startBlock(aheadBlock_, start + blockCount_);
     }
@@ -151,26 +152,43 @@ private:
     // order, into `block`.
     void startBlock(std::vector<float>& block, std::size_t start)
     {
-        block.resize(rows_.size() * BLOCK);
-        BlockRead& read = reading_.emplace(block, start, std::min(BLOCK, records_.size() - start), readers_.size());
-        for (std::size_t r = 1; r < readers_.size(); ++r)
-            read.helpers.emplace_back([this, &read, r] { readGroups(read, r); });
+        block.resize(rows_.size() * std::min(blockSpectra_, records_.size()));
+        BlockRead& read =
+            reading_.emplace(block, start, std::min(blockSpectra_, records_.size() - start), readers_.size());
+        if (helpers_)
+            helpers_->start([this, &read](std::size_t r) { readGroups(read, r); });
     }
 
     // This thread reads groups too until none is left, then waits for the
-    // others. A damaged block fails as read row by row would: with the error
-    // of its first damaged row, held by the lowest failed group.
+    // others. A damaged block fails as the table read row by row would: with
+    // the error of its first damaged row, unless a row before it is damaged
+    // in a later block.
     void finishBlock()
     {
         BlockRead& read = *reading_;
         readGroups(read, 0);
-        read.helpers.clear(); // joins them
-        const auto first = static_cast<std::size_t>(std::min_element(read.failedGroup.begin(), read.failedGroup.end()) -
-                                                    read.failedGroup.begin());
+        if (helpers_)
+            helpers_->finish();
+        const auto first = static_cast<std::size_t>(std::min_element(read.failedRow.begin(), read.failedRow.end()) -
+                                                    read.failedRow.begin());
         const std::exception_ptr failure = read.failure[first];
+        const std::size_t failedRow = read.failedRow[first];
+        const std::size_t blockEnd = read.start + read.count;
         reading_.reset();
-        if (failure)
+        if (failure) {
+            failOnEarlierRow(failedRow, blockEnd);
             std::rethrow_exception(failure);
+        }
+    }
+
+    // Reads the rows before `row` from spectrum `from` to their end, failing
+    // on the first damage met.
+    void failOnEarlierRow(std::size_t row, std::size_t from)
+    {
+        std::vector<float> scratch(rows_.size() * std::min(blockSpectra_, records_.size()));
+        for (std::size_t k = 0; k < row; ++k)
+            for (std::size_t start = from; start < records_.size(); start += blockSpectra_)
+                readCells(readers_[0], scratch.data(), k, start, std::min(records_.size(), start + blockSpectra_));
     }
 
     // A block read ahead and not wanted is finished and let go.
@@ -187,15 +205,16 @@ private:
 
     void readGroups(BlockRead& read, std::size_t r)
     {
-        for (std::size_t group = read.nextGroup++; group * ROW_GROUP < rows_.size(); group = read.nextGroup++) {
-            try {
-                const std::size_t first = group * ROW_GROUP;
-                for (std::size_t k = first; k < std::min(rows_.size(), first + ROW_GROUP); ++k)
+        for (std::size_t group = read.nextGroup++; group * rowGroup_ < rows_.size(); group = read.nextGroup++) {
+            const std::size_t first = group * rowGroup_;
+            for (std::size_t k = first; k < std::min(rows_.size(), first + rowGroup_); ++k) {
+                try {
                     readCells(readers_[r], read.block.data(), k, read.start, read.start + read.count);
-            } catch (...) {
-                read.failedGroup[r] = group;
-                read.failure[r] = std::current_exception();
-                return;
+                } catch (...) {
+                    read.failedRow[r] = k;
+                    read.failure[r] = std::current_exception();
+                    return;
+                }
             }
         }
     }
@@ -355,6 +374,8 @@ private:
     OutputLines lines_;
     FileHandle file_; // for the value rows' cells
     char delimiter_;
+    std::size_t blockSpectra_; // spectra read at once: the block holds this many values of every row
+    std::size_t rowGroup_;     // rows a reader takes at a time
     std::vector<SpectrumRecord> records_;
     std::vector<ValueRow> rows_;
     long firstValueLine_ = 0;
@@ -364,15 +385,17 @@ private:
     std::vector<float> aheadBlock_; // the next block, while it is read
     std::vector<RowReader> readers_;
     std::size_t next_ = 0;
-    // The block being read, the current or the next; last, so that its
-    // readers end before the members they read into go.
+    // The block being read, the current or the next.
     std::optional<BlockRead> reading_;
+    // Last, so that they finish a block in progress before what they read
+    // and read into goes.
+    std::unique_ptr<HelperThreads> helpers_;
 };
 
 } // namespace
 
 std::unique_ptr<OutputSource> transposedTable(OutputLines lines, char delimiter, std::string timeRow,
-                                              std::vector<double>& wavelengths)
+                                              std::vector<double>& wavelengths, const TableReading& reading)
 {
-    return std::make_unique<TransposedTable>(std::move(lines), delimiter, std::move(timeRow), wavelengths);
+    return std::make_unique<TransposedTable>(std::move(lines), delimiter, std::move(timeRow), wavelengths, reading);
 }

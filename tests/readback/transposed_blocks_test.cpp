@@ -155,6 +155,13 @@ TEST(TransposedBlocks, ADamagedCellBeyondTheFirstBlockIsAnErrorNamingItsLine)
              r[2][2049] = "1e";
          },
          "cell 2050 is not a value: \"1e\""},
+        // A later row fails in the first block, an earlier one only in the last.
+        {2,
+         [](Rows& r) {
+             r[2].push_back("7");
+             r[30].resize(1000);
+         },
+         "cell 5001 is not a value: \"7\""},
     };
     for (const Damage& damage : damages) {
         Rows rows = valueRows();

@@ -1,0 +1,52 @@
+#include "readback/helper_threads.h"
+
+HelperThreads::HelperThreads(std::size_t count)
+{
+    for (std::size_t number = 1; number <= count; ++number)
+        threads_.emplace_back([this, number] { serve(number); });
+}
+
+HelperThreads::~HelperThreads()
+{
+    finish();
+    {
+        const std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    wake_.notify_all();
+    threads_.clear(); // joins them
+}
+
+void HelperThreads::start(std::function<void(std::size_t)> job)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        job_ = std::move(job);
+        ++run_;
+        busy_ = threads_.size();
+    }
+    wake_.notify_all();
+}
+
+void HelperThreads::finish()
+{
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [this] { return busy_ == 0; });
+}
+
+void HelperThreads::serve(std::size_t number)
+{
+    for (std::size_t seen = 0;;) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] { return ending_ || run_ != seen; });
+            if (ending_)
+                return;
+            seen = run_;
+        }
+        job_(number); // unchanged until every helper is done with it
+        const std::lock_guard lock(mutex_);
+        if (--busy_ == 0)
+            done_.notify_one();
+    }
+}
