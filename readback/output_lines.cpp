@@ -45,9 +45,14 @@ void OutputLines::failOnLine(long number, const std::string& what) const
 
 void OutputLines::fail(const std::string& what) const
 {
-    const std::string place =
-        numbered_ ? "line " + std::to_string(lineNumber_) : "the line at byte " + std::to_string(lineStart_);
-    throw OutputReadError(path_ + ", " + place + ": " + what);
+    fail(place(), what);
+}
+
+void OutputLines::fail(const LinePlace& place, const std::string& what) const
+{
+    const std::string where =
+        place.number != 0 ? "line " + std::to_string(place.number) : "the line at byte " + std::to_string(place.start);
+    throw OutputReadError(path_ + ", " + where + ": " + what);
 }
 
 bool Cells::next(std::string_view& cell)

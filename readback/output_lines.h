@@ -10,6 +10,13 @@
 #include <string>
 #include <string_view>
 
+// Where a line is, as an error names it: by its number, or by its byte
+// offset once a seek made the numbers unknown.
+struct LinePlace {
+    long number = 0; // 0: unknown
+    std::int64_t start = 0;
+};
+
 class OutputLines {
 public:
     explicit OutputLines(const std::string& path);
@@ -25,8 +32,13 @@ public:
     // The number of the line read last.
     long lineNumber() const { return lineNumber_; }
 
+    // The place of the line read last.
+    LinePlace place() const { return {numbered_ ? lineNumber_ : 0, lineStart_}; }
+
     // An OutputReadError naming the file and the line read last.
     [[noreturn]] void fail(const std::string& what) const;
+    // The same naming the line at `place`.
+    [[noreturn]] void fail(const LinePlace& place, const std::string& what) const;
     // The same naming line `number`.
     [[noreturn]] void failOnLine(long number, const std::string& what) const;
 

@@ -205,3 +205,54 @@ TEST(DamagedNormalRow, AValueOutOfPlaceIsNamedWithItsLine)
         EXPECT_EQ(error, row.message.empty() ? "" : path + ", line 7: " + row.message) << row.values;
     }
 }
+
+// Rows are parsed ahead in batches, by several threads: a damaged row far
+// into a table still fails only when reached, after every spectrum before
+// it, naming its line, or its byte offset once a seek made lines unknown.
+TEST(DamagedNormalRow, ARowFarIntoTheTableFailsWhenReached)
+{
+    TempDir dir;
+    const std::string columns =
+        "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400,410,420\r\n";
+    const std::string fields = "7,1.5,2,3,4,1,1,0,0,100,0,1,3";
+    const struct {
+        int row; // the damaged one; the rows before it are whole
+        std::string line;
+        std::string message;
+    } damages[] = {
+        {700, fields + ",0.5,1e,0.125", "line 706: value 2 is not a number: \"1e\""},
+        {401, "", "line 408: a blank line inside the table"},
+        {999, fields + ",0.5", "line 1005: the row ends after 1 of its 3 values"},
+    };
+    for (const auto& damage : damages) {
+        std::string text = headerLines() + columns;
+        std::size_t damagedAt = 0;
+        for (int j = 0; j < 1000; ++j) {
+            damagedAt = j == damage.row ? text.size() : damagedAt;
+            text += (j == damage.row ? damage.line : fields + ",0.5,0.25,0." + std::to_string(j)) + "\r\n";
+        }
+        const std::string path = dir.write("FAR.DAT", text);
+        OutputReader reader(path);
+        std::vector<std::int64_t> positions;
+        OutputSpectrum spectrum;
+        try {
+            for (positions.push_back(reader.position()); reader.next(spectrum); positions.push_back(reader.position()))
+                ASSERT_FLOAT_EQ(spectrum.values[2], std::stof("0." + std::to_string(positions.size() - 1)));
+            ADD_FAILURE() << damage.message;
+        } catch (const OutputReadError& error) {
+            EXPECT_EQ(error.what(), path + ", " + damage.message);
+        }
+        EXPECT_EQ(positions.size(), static_cast<std::size_t>(damage.row + 1)) << damage.message;
+        reader.seek(positions[positions.size() / 2]);
+        try {
+            while (reader.next(spectrum)) {
+            }
+            ADD_FAILURE() << damage.message;
+        } catch (const OutputReadError& error) {
+            const std::string where = damage.line.empty()
+                                          ? "the line at byte " + std::to_string(text.find("\r\n7", damagedAt) + 2)
+                                          : "the line at byte " + std::to_string(damagedAt);
+            EXPECT_EQ(error.what(), path + ", " + where + damage.message.substr(damage.message.find(':')));
+        }
+    }
+}
