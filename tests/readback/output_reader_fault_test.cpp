@@ -173,14 +173,19 @@ TEST(NotAnOutput, WhatIsNoRegularFileIsRefusedNamingIt)
 
 } // namespace
 
+// A normal table's column line and the fields of a row of three values.
+const std::string NORMAL_COLUMNS =
+    "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400,410,420\r\n";
+const std::string THREE_VALUE_FIELDS = "7,1.5,2,3,4,1,1,0,0,100,0,1,3";
+
 // A damaged value in a row of the normal layout is named with its line and
 // place, whether the row's other values are scanned in one pass or not.
+
 TEST(DamagedNormalRow, AValueOutOfPlaceIsNamedWithItsLine)
 {
+    const std::string& columns = NORMAL_COLUMNS;
+    const std::string& fields = THREE_VALUE_FIELDS;
     TempDir dir;
-    const std::string columns =
-        "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400,410,420\r\n";
-    const std::string fields = "7,1.5,2,3,4,1,1,0,0,100,0,1,3";
     const struct {
         std::string values;
         std::string message;
@@ -211,10 +216,9 @@ TEST(DamagedNormalRow, AValueOutOfPlaceIsNamedWithItsLine)
 // it, naming its line, or its byte offset once a seek made lines unknown.
 TEST(DamagedNormalRow, ARowFarIntoTheTableFailsWhenReached)
 {
+    const std::string& columns = NORMAL_COLUMNS;
+    const std::string& fields = THREE_VALUE_FIELDS;
     TempDir dir;
-    const std::string columns =
-        "Time,temp,volts,depth,process,N,scale,Do,Dt,IntTime,firstPix,pixInc,numPix,400,410,420\r\n";
-    const std::string fields = "7,1.5,2,3,4,1,1,0,0,100,0,1,3";
     const struct {
         int row; // the damaged one; the rows before it are whole
         std::string line;
