@@ -23,8 +23,9 @@
 
 namespace {
 
-// Rows read and parsed at once. A table of fewer is parsed in the calling
-// thread alone.
+// Rows read and parsed at once, at most. A table of fewer is parsed in the
+// calling thread alone. After a seek the batches start at one row and grow,
+// so that fetching one spectrum reads no more than it.
 constexpr std::size_t BATCH = 256;
 // Threads parsing a batch, at most.
 constexpr unsigned MOST_READERS = 8;
@@ -84,6 +85,7 @@ public:
         finishParsing(*ahead_);
         taken_ = current_->filled = ahead_->filled = 0;
         current_->last = ahead_->last = false;
+        batchRows_ = 1;
         lines_.seek(position);
         marking_ = false; // rows read from here on are not the next ones
         marks_ = {};
@@ -120,13 +122,15 @@ private:
 
     void readBatch(Batch& batch)
     {
+        const std::size_t wanted = batchRows_;
+        batchRows_ = std::min(BATCH, 2 * batchRows_);
         batch.filled = 0;
         batch.marking = marking_;
         batch.last = true;
-        while (batch.filled < BATCH && readLine(batch.rows[batch.filled]))
+        while (batch.filled < wanted && readLine(batch.rows[batch.filled]))
             if (batch.rows[batch.filled++].failure)
                 return;
-        batch.last = batch.filled < BATCH;
+        batch.last = batch.filled < wanted;
     }
 
     // The helpers parse the batch's rows until none is left; the thread
@@ -240,6 +244,7 @@ private:
     std::unique_ptr<Batch> current_ = std::make_unique<Batch>(); // the rows being handed out
     std::unique_ptr<Batch> ahead_ = std::make_unique<Batch>();   // the rows after them, being parsed
     std::size_t taken_ = 0;                                      // rows of the current batch handed out
+    std::size_t batchRows_ = BATCH;                              // rows the next batch reads
     ValueMarks marks_;
     bool marking_ = true;
     std::unique_ptr<HelperThreads> helpers_; // last: they parse into the batches
