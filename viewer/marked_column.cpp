@@ -6,8 +6,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -80,6 +83,39 @@ bool cellAfter(std::string_view bytes, std::size_t at, std::size_t skip, char de
     return true;
 }
 
+// Runs read(from, to) over rows [0, rows) in one part per core, at most 8:
+// a value of every row touches every page of the file, and most of the time
+// goes to the system mapping them in, which the cores share (86,400 rows:
+// 80 to 90 ms in one part, 50 to 60 ms in two). The first failed part's
+// error is thrown.
+template <typename Read>
+void inParts(std::size_t rows, const Read& read)
+{
+    constexpr unsigned MOST_PARTS = 8;
+    const std::size_t parts = std::min<std::size_t>(std::clamp(std::thread::hardware_concurrency(), 1U, MOST_PARTS),
+                                                    std::max<std::size_t>(rows, 1));
+    std::vector<std::exception_ptr> failures(parts);
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t part = 1; part < parts; ++part)
+            helpers.emplace_back([&, part] {
+                try {
+                    read(rows * part / parts, rows * (part + 1) / parts);
+                } catch (...) {
+                    failures[part] = std::current_exception();
+                }
+            });
+        try {
+            read(0, rows / parts);
+        } catch (...) {
+            failures[0] = std::current_exception();
+        }
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+}
+
 // Whether the marks cover every row: a transposed table's reader gives
 // them only then.
 bool markedWhole(const SpectraOverview& o)
@@ -148,11 +184,13 @@ std::optional<std::vector<double>> markedColumn(const SpectraOverview& o, std::s
     }
     const MappedFile file(o.path);
     std::vector<double> values(o.records.size(), std::numeric_limits<double>::quiet_NaN());
-    for (std::size_t j = 0; j < values.size(); ++j) {
-        float value = 0;
-        if (drawable(o, j) && markedCell(o, file.bytes(), j, k, value))
-            values[j] = value;
-    }
+    inParts(values.size(), [&](std::size_t from, std::size_t to) {
+        for (std::size_t j = from; j < to; ++j) {
+            float value = 0;
+            if (drawable(o, j) && markedCell(o, file.bytes(), j, k, value))
+                values[j] = value;
+        }
+    });
     return values;
 }
 
