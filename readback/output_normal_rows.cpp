@@ -46,7 +46,7 @@ struct Batch {
     std::size_t filled = 0;
     bool marking = false; // whether its rows' value marks are noted
     bool last = false;    // the table has no rows after these
-    bool parsing = false;
+    bool parsing = false; // parsing started and not yet joined
     std::atomic<std::size_t> nextRow = 0;
 };
 
