@@ -25,8 +25,8 @@ bool findRecordMarker(std::FILE* stream)
 }
 
 // The header as read in one block; the fields are taken from it in order,
-// and a field the block does not wholly hold counts as not read. Reading
-// item by item would have consumed the same bytes: all up to the end.
+// and a field the block does not wholly hold counts as not read. A file
+// that ends inside the header is thus read to its end, cut field included.
 class HeaderBytes {
 public:
     explicit HeaderBytes(std::FILE* stream) : available_(std::fread(bytes_, 1, HEADER_SIZE, stream)) {}

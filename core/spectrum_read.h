@@ -13,7 +13,7 @@ enum class ReadOutcome : uint8_t {
 };
 
 struct SpectrumRead {
-    int16_t result; // the numeric result of the same read, as callers have always had it
+    int16_t result; // the read's numeric code: 0 for a whole spectrum, else what stopped it
     ReadOutcome outcome;
     long lineOffset; // NotSpectrum, Damaged: the byte where the passed-over line starts; -1 when unknown
 };

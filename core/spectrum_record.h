@@ -1,8 +1,8 @@
 #pragma once
-// One spectrum's header block. Binary output files and the transposed
-// output's temporary file hold these 48 bytes as they are, little-endian, so
-// the struct is packed and every field's offset is checked: moving one would
-// change every binary output written from now on.
+// The fields that go with one spectrum's values. Binary output files and the
+// transposed output's temporary file hold these 48 bytes as they are,
+// little-endian, so the struct is packed and every field's offset is
+// checked: files written earlier, and on other systems, must read back alike.
 
 #include <cstddef>
 #include <cstdint>
