@@ -1,5 +1,13 @@
 #include "readback/helper_threads.h"
 
+#include <algorithm>
+
+unsigned threadsPerCore()
+{
+    constexpr unsigned MOST = 8;
+    return std::clamp(std::thread::hardware_concurrency(), 1U, MOST);
+}
+
 HelperThreads::HelperThreads(std::size_t count)
 {
     for (std::size_t number = 1; number <= count; ++number)

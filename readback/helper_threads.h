@@ -12,6 +12,10 @@
 #include <thread>
 #include <vector>
 
+// Threads worth parsing side by side: one per core, at most 8, for each
+// holds buffers of its own; 1 when the system does not tell its cores.
+unsigned threadsPerCore();
+
 class HelperThreads {
 public:
     explicit HelperThreads(std::size_t count);
@@ -20,7 +24,6 @@ public:
     HelperThreads(const HelperThreads&) = delete;
     HelperThreads& operator=(const HelperThreads&) = delete;
 
-    std::size_t count() const { return threads_.size(); }
     // The job must not throw; a run must be finished before the next starts.
     void start(std::function<void(std::size_t)> job);
     void finish();

@@ -40,7 +40,7 @@ void OutputLines::seek(std::int64_t offset)
 
 void OutputLines::failOnLine(long number, const std::string& what) const
 {
-    throw OutputReadError(path_ + ", line " + std::to_string(number) + ": " + what);
+    fail(LinePlace{number, 0}, what);
 }
 
 void OutputLines::fail(const std::string& what) const

@@ -17,18 +17,16 @@
 #include <exception>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
 
 // Rows read and parsed at once, at most. A table of fewer is parsed in the
-// calling thread alone. After a seek the batches start at one row and grow,
-// so that fetching one spectrum reads no more than it.
+// calling thread alone. The batches start at one row, at the table's start
+// and after a seek, and grow: fetching one spectrum reads no more than it,
+// and a small table holds no more rows than it has.
 constexpr std::size_t BATCH = 256;
-// Threads parsing a batch, at most.
-constexpr unsigned MOST_READERS = 8;
 
 // A row read ahead and what parsing it gave.
 struct PendingRow {
@@ -42,7 +40,7 @@ struct PendingRow {
 
 // Rows read at once, parsed by the threads taking them in turn.
 struct Batch {
-    std::vector<PendingRow> rows = std::vector<PendingRow>(BATCH);
+    std::vector<PendingRow> rows;
     std::size_t filled = 0;
     bool marking = false; // whether its rows' value marks are noted
     bool last = false;    // the table has no rows after these
@@ -124,6 +122,8 @@ private:
     {
         const std::size_t wanted = batchRows_;
         batchRows_ = std::min(BATCH, 2 * batchRows_);
+        if (batch.rows.size() < wanted)
+            batch.rows.resize(wanted);
         batch.filled = 0;
         batch.marking = marking_;
         batch.last = true;
@@ -139,8 +139,8 @@ private:
     {
         batch.nextRow = 0;
         batch.parsing = true;
-        if (batch.filled == BATCH && !helpers_ && readers() > 1)
-            helpers_ = std::make_unique<HelperThreads>(readers() - 1);
+        if (batch.filled == BATCH && !helpers_ && threadsPerCore() > 1)
+            helpers_ = std::make_unique<HelperThreads>(threadsPerCore() - 1);
         if (helpers_)
             helpers_->start([this, &batch](std::size_t) { parseRows(batch); });
     }
@@ -160,8 +160,6 @@ private:
         for (std::size_t i = batch.nextRow++; i < batch.filled; i = batch.nextRow++)
             parse(batch.rows[i], batch.marking);
     }
-
-    static unsigned readers() { return std::clamp(std::thread::hardware_concurrency(), 1U, MOST_READERS); }
 
     // The next line into `row`; false at the table's end. A blank line ends
     // the table, and is an error in `row` when a line follows it.
@@ -244,7 +242,7 @@ private:
     std::unique_ptr<Batch> current_ = std::make_unique<Batch>(); // the rows being handed out
     std::unique_ptr<Batch> ahead_ = std::make_unique<Batch>();   // the rows after them, being parsed
     std::size_t taken_ = 0;                                      // rows of the current batch handed out
-    std::size_t batchRows_ = BATCH;                              // rows the next batch reads
+    std::size_t batchRows_ = 1;                                  // rows the next batch reads
     ValueMarks marks_;
     bool marking_ = true;
     std::unique_ptr<HelperThreads> helpers_; // last: they parse into the batches

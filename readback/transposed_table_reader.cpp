@@ -25,15 +25,11 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace {
 
 // Bytes first read of a row whose cell lengths are not known yet.
 constexpr std::size_t CHUNK = 16384;
-// Threads sharing a block's rows, at most, unless told otherwise. Tables of
-// one block are read in the calling thread alone.
-constexpr unsigned MOST_READERS = 8;
 
 // A block of spectra being read by several readers, each with its own
 // RowReader, and how each ended.
@@ -123,7 +119,9 @@ private:
     {
         if (records_.size() <= blockSpectra_ || rows_.size() < 2)
             return 1;
-        const unsigned cores = told != 0 ? told : std::clamp(std::thread::hardware_concurrency(), 2U, MOST_READERS);
+        // Two at least, unless told otherwise; tables of one block are read in
+        // the calling thread alone.
+        const unsigned cores = told != 0 ? told : std::max(threadsPerCore(), 2U);
         return static_cast<unsigned>(std::min<std::size_t>(cores, rows_.size()));
     }
 

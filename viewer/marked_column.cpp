@@ -1,5 +1,6 @@
 #include "viewer/marked_column.h"
 
+#include "readback/helper_threads.h"
 #include "readback/output_lines.h"
 
 #include <QFile>
@@ -9,7 +10,6 @@
 #include <exception>
 #include <limits>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -83,34 +83,27 @@ bool cellAfter(std::string_view bytes, std::size_t at, std::size_t skip, char de
     return true;
 }
 
-// Runs read(from, to) over rows [0, rows) in one part per core, at most 8:
-// a value of every row touches every page of the file, and most of the time
-// goes to the system mapping them in, which the cores share (86,400 rows:
-// 80 to 90 ms in one part, 50 to 60 ms in two). The first failed part's
-// error is thrown.
+// Runs read(from, to) over rows [0, rows) in one part per core: a value of
+// every row touches every page of the file, and most of the time goes to
+// the system mapping them in, which the cores share (86,400 rows: 80 to
+// 90 ms in one part, 50 to 60 ms in two). The first failed part's error is
+// thrown.
 template <typename Read>
 void inParts(std::size_t rows, const Read& read)
 {
-    constexpr unsigned MOST_PARTS = 8;
-    const std::size_t parts = std::min<std::size_t>(std::clamp(std::thread::hardware_concurrency(), 1U, MOST_PARTS),
-                                                    std::max<std::size_t>(rows, 1));
+    const std::size_t parts = std::min<std::size_t>(threadsPerCore(), std::max<std::size_t>(rows, 1));
     std::vector<std::exception_ptr> failures(parts);
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t part = 1; part < parts; ++part)
-            helpers.emplace_back([&, part] {
-                try {
-                    read(rows * part / parts, rows * (part + 1) / parts);
-                } catch (...) {
-                    failures[part] = std::current_exception();
-                }
-            });
+    const auto readPart = [&](std::size_t part) {
         try {
-            read(0, rows / parts);
+            read(rows * part / parts, rows * (part + 1) / parts);
         } catch (...) {
-            failures[0] = std::current_exception();
+            failures[part] = std::current_exception();
         }
-    }
+    };
+    HelperThreads helpers(parts - 1);
+    helpers.start(readPart);
+    readPart(0);
+    helpers.finish();
     for (const std::exception_ptr& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
