@@ -85,7 +85,10 @@ int16_t processSpectrum(SpectrumRecord& record, float* pixels, int16_t channel, 
     if (level == TIME_NORMALIZED)
         return 0;
 
-    if (record.process < FULL_CAL) {
+    // Counts never divided by a time are no radiometric quantity: the
+    // coefficients would give them the calibration's units all the same, so
+    // such a spectrum stays at level 2.
+    if (record.process == TIME_NORMALIZED) {
         applyCalCoefs(pixels, record, slot);
         record.process = FULL_CAL;
     }
