@@ -18,6 +18,9 @@ public:
     virtual void information(QWidget* owner, const QString& text) = 0;
     // Question without icon; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // Warning question whose default answer, Enter or Escape, is No; true
+    // for Yes.
+    virtual bool warnYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
     // Error box with the stop icon and a single OK button.
     virtual void error(QWidget* owner, const QString& text, const QString& caption) = 0;
 

@@ -36,7 +36,7 @@ int runViewerCommand(const ViewerCommand& command, int argc, char** argv)
         tellRefusal(viewerMissingText());
         return 2;
     }
-    AppViewerHost host({command.level, command.calFile.toStdString()});
+    AppViewerHost host({command.level, command.calFile.toStdString(), command.calAnySerial});
     if (command.kind == ViewerCommand::Plot) {
         qputenv("QT_QPA_PLATFORM", windowlessPlatform());
         TApplication app(argc, argv);

@@ -18,6 +18,14 @@ bool QtDialogs::askYesNo(QWidget* owner, const QString& text, const QString& cap
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtDialogs::warnYesNo(QWidget* owner, const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtDialogs::error(QWidget* owner, const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);

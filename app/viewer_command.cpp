@@ -14,6 +14,8 @@ bool takeOption(ViewerCommand& command, const QStringList& arguments, qsizetype&
         return command.plot.profile = true;
     if (plot && argument == QStringLiteral("--log"))
         return command.plot.logarithmic = true;
+    if (argument == QStringLiteral("--cal-any-serial"))
+        return command.calAnySerial = true;
     if (i + 1 >= arguments.size())
         return false;
     const QString& value = arguments[i + 1];
@@ -66,7 +68,7 @@ ViewerCommand parseViewerCommand(const QStringList& arguments)
 QString viewerUsage()
 {
     return QStringLiteral(
-        "  orvantis --view FILE... [--level N] [--cal CALFILE]\n"
+        "  orvantis --view FILE... [--level N] [--cal CALFILE [--cal-any-serial]]\n"
         "  orvantis --plot FILE... --output IMAGE.png|.svg|.pdf [--wavelength NM] [--profile] [--log]\n"
-        "                 [--level N] [--cal CALFILE]\n");
+        "                 [--level N] [--cal CALFILE [--cal-any-serial]]\n");
 }

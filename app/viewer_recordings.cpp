@@ -16,12 +16,12 @@ namespace {
 // is read, never chosen nor stored, and every text is kept for the refusal.
 class RecordingFrontEnd final : public DriverFrontEnd {
 public:
-    explicit RecordingFrontEnd(int level) : level_(level) {}
+    explicit RecordingFrontEnd(const RecordingOptions& options) : options_(options) {}
 
     ConversionOptions options() override
     {
         ConversionOptions options;
-        options.level = static_cast<int8_t>(level_);
+        options.level = static_cast<int8_t>(options_.level);
         return options;
     }
     Log::Sink logSink() override
@@ -46,6 +46,7 @@ public:
         failure_ = text + " Associate one in the main window or give one with --cal CALFILE.";
     }
     void reportSkipped(const std::string& reason) override { failure_ = reason; }
+    bool useForeignCalibration(const ForeignCalibration&) override { return options_.calAnySerial; }
 
     // Why the recording was not converted.
     std::string refusal(const std::string& path) const
@@ -55,7 +56,7 @@ public:
     }
 
 private:
-    int level_;
+    const RecordingOptions& options_;
     std::string log_;
     std::string failure_;
 };
@@ -66,7 +67,7 @@ namespace {
 
 ViewerInput convertRecording(const std::string& path, const RecordingOptions& options)
 {
-    RecordingFrontEnd frontEnd(options.level);
+    RecordingFrontEnd frontEnd(options);
     ConversionDriver driver(frontEnd);
     if (!options.calFile.empty() && !driver.useFixedCalFile(options.calFile))
         throw OutputReadError(frontEnd.refusal(path));

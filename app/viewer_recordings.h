@@ -12,6 +12,7 @@
 struct RecordingOptions {
     int level = 4;
     std::string calFile; // empty: the one associated with the serial
+    bool calAnySerial = false; // convert with another instrument's calibration too
 };
 
 // The output to read for the file: the file itself when it is no recording.

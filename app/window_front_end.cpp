@@ -109,6 +109,25 @@ std::optional<std::string> WindowFrontEnd::chooseCalFile(const std::string& seri
     });
 }
 
+bool WindowFrontEnd::useForeignCalibration(const ForeignCalibration& foreign)
+{
+    const QString dataSerial = QString::fromLatin1(foreign.dataSerial.c_str());
+    const QString text = fromLocal(foreign.calFile) + QStringLiteral(" is the calibration file of Tidelume #") +
+                         QString::fromLatin1(foreign.calSerial.c_str()) + QStringLiteral(", but ") +
+                         fromLocal(foreign.dataFile) + QStringLiteral(" is from Tidelume #") + dataSerial +
+                         QStringLiteral(".\n\nUse it for Tidelume #") + dataSerial +
+                         QStringLiteral(" anyway? Its spectra would carry another instrument's calibration.");
+    return onEventThread(
+        [&] { return dialogs().warnYesNo(&form_, text, QStringLiteral("Calibration of another instrument")); });
+}
+
+// As when no file was chosen: the instrument still has no calibration.
+void WindowFrontEnd::reportForeignRefused(const ForeignCalibration& foreign, const std::string&)
+{
+    reportUnknownSerial(foreign.dataSerial,
+                        "Must associate a calibration file with Tidelume #" + foreign.dataSerial + " to use Orvantis.");
+}
+
 void WindowFrontEnd::reportFailure(const std::string& text)
 {
     failure_ = fromLocal(text);

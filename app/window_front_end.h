@@ -29,6 +29,8 @@ public:
     std::optional<std::string> chooseCalFile(const std::string& serial) override;
     void reportFailure(const std::string& text) override;
     void reportSkipped(const std::string& reason) override;
+    bool useForeignCalibration(const ForeignCalibration& foreign) override;
+    void reportForeignRefused(const ForeignCalibration& foreign, const std::string& text) override;
 
     // A run begins; its conversions report their progress to this sink
     // until it ends.

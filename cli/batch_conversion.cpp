@@ -99,11 +99,35 @@ public:
                       " CALFILE, or convert with --cal CALFILE.");
     }
 
+    // Said on stderr only when the conversion told nothing there: one
+    // problem, one line.
+    void reportConversionFailed(const std::string& text) override
+    {
+        if (!report_.hasError(file_)) {
+            reportFailure(text);
+            return;
+        }
+        if (const Log::Sink log = logSink())
+            log((text + "\n").c_str());
+    }
+
     void reportSkipped(const std::string& reason) override
     {
         report_.skipped(file_);
         reportFailure(reason);
     }
+
+    void reportWarning(const std::string& text) override
+    {
+        const std::string named = naming(path_, text);
+        report_.warning(file_, firstLine(named));
+        if (fileLog_)
+            fileLog_->addError(named);
+        else
+            console_.error(named);
+    }
+
+    bool useForeignCalibration(const ForeignCalibration&) override { return options_.calAnySerial; }
 
     // The file that the texts from now on concern, and where they go: the
     // file's log, or with null the console.

@@ -66,7 +66,8 @@ int defaultJobCount()
 
 const char* cliUsageText()
 {
-    return "Usage: orvantis-cli [--cal CALFILE] [--level N] [--transpose] [--binary | --netcdf]\n"
+    return "Usage: orvantis-cli [--cal CALFILE [--cal-any-serial]] [--level N] [--transpose]\n"
+           "                    [--binary | --netcdf]\n"
            "                    [--delimiter C] [--verbose] [--ignore-immersion] [--jobs N]\n"
            "                    [--quiet] [--time-units U] [--depth-units U]\n"
            "                    [--attribute NAME=VALUE]... DATAFILE|FOLDER...\n"
@@ -78,6 +79,8 @@ const char* cliUsageText()
            "a folder stands for every data file under it. A summary ends every run.\n"
            "  --cal CALFILE        calibration file for every data file; without it each\n"
            "                       file uses the calibration associated with its serial\n"
+           "  --cal-any-serial     convert also when the calibration file is for another\n"
+           "                       instrument's serial number (a warning says so)\n"
            "  --level N            processing level 0 (raw) to 4 (full cal); default 4\n"
            "  --transpose          one column per spectrum in text output\n"
            "  --binary             little-endian binary output (.BDT, .BRW)\n"
@@ -163,6 +166,8 @@ ParseResult parseCliOptions(int argc, char** argv)
             options.quiet = true;
         } else if (std::strcmp(arg, "--verbose") == 0) {
             conversion.verbose = true;
+        } else if (std::strcmp(arg, "--cal-any-serial") == 0) {
+            options.calAnySerial = true;
         } else if (std::strcmp(arg, "--ignore-immersion") == 0) {
             conversion.ignoreImmersion = true;
         } else if (std::strncmp(arg, "--", 2) == 0 && arg[2] != '\0') {

@@ -11,6 +11,7 @@ int defaultJobCount();
 
 struct CliOptions {
     std::string calFile; // empty: use each file's associated calibration
+    bool calAnySerial = false; // convert with a calibration file of another instrument too
     ConversionOptions conversion;
     int jobs = defaultJobCount(); // files converted at the same time
     bool quiet = false;           // no log: only errors and the summary

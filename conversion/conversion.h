@@ -58,6 +58,7 @@ struct FileResult {
     ConversionOutcome outcome = ConversionOutcome::Converted;
     int systemError = 0; // the system's error number of a SystemFailure
     int32_t spectra = 0; // in the output put in place
+    int32_t unnormalised = 0; // of those, left at level 2 for want of a valid integration time
 
     // Whether the output was put in place.
     bool written() const

@@ -19,13 +19,11 @@
 #include "orvantis_version.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
-#include <string_view>
 
 namespace {
 
@@ -64,6 +62,7 @@ struct FileConversion {
     int format = 0;
     int32_t count = 0;  // a day of spectra at one a second exceeds 16 bits
     int32_t lost = 0;   // damaged spectra passed over
+    int32_t unnormalised = 0; // written below the level asked, for want of an integration time
     int writeError = 0; // the system's reason for the first failed write
     int64_t inputBytes = 0;
     bool transposing; // cleared when a pixel set change ends transposition
@@ -280,6 +279,8 @@ LoopEnd convertSpectra(FileConversion& run)
             return LoopEnd::ProcessFailed;
         }
         run.log.debug("Process completed: %d %d\n", level, run.record.process);
+        if (run.record.process < level)
+            ++run.unnormalised;
         result = writeSpectrum(run);
         if (result != 0) {
             writeFailed(run);
@@ -411,6 +412,7 @@ FileResult settleOutput(FileConversion& run, LoopEnd end, const std::string& out
     logSpectrumCount(run);
     FileResult written;
     written.spectra = run.count;
+    written.unnormalised = run.unnormalised;
     if (end == LoopEnd::EndOfData) {
         written.outcome = run.lost == 0 ? ConversionOutcome::Converted : ConversionOutcome::SpectraSkipped;
         return written;
@@ -428,14 +430,11 @@ void warnOnForeignCalibration(const Conversion& conversion, const char* dataFile
     if (!cal)
         return;
     const char* dataSerial = conversion.identity.serial;
-    const auto sameLetter = [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); };
-    const std::string_view a = cal->serial;
-    const std::string_view b = dataSerial;
-    if (a.empty())
+    if (cal->serial[0] == '\0')
         conversion.log.message(
             "WARNING: Calibration file %s names no Tidelume serial number, %s is from Tidelume #%s\n", calFileName,
             dataFileName, dataSerial);
-    else if (!std::equal(a.begin(), a.end(), b.begin(), b.end(), sameLetter))
+    else if (!sameSerial(cal->serial, dataSerial))
         conversion.log.message("WARNING: Calibration file %s is for Tidelume #%s, %s is from Tidelume #%s\n",
                                calFileName, cal->serial, dataFileName, dataSerial);
 }

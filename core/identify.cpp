@@ -6,6 +6,8 @@
 #include "core/regular_file.h"
 #include "core/text_line.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -153,4 +155,10 @@ bool identifiesAsDataFile(const char* path)
         return false;
     const std::optional<int32_t> index = channelIndexFromName(identity);
     return index && *index >= 0;
+}
+
+bool sameSerial(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }

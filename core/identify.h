@@ -5,6 +5,7 @@
 #include "core/log.h"
 
 #include <cstdint>
+#include <string_view>
 
 struct DataIdentity {
     char serial[32] = "";      // empty when none was found
@@ -20,3 +21,8 @@ int identifyDataFile(const char* path, const Log& log, DataIdentity& identity);
 // Whether the file's header lines identify it as a data file, as
 // identifyDataFile would; quiet.
 bool identifiesAsDataFile(const char* path);
+
+// Whether two serial numbers name one instrument: they agree but for the
+// letter case, as the association store and the calibration files may differ
+// in it.
+bool sameSerial(std::string_view a, std::string_view b);

@@ -1,12 +1,14 @@
 #include "driver/conversion_driver.h"
 
 #include "conversion/processing.h"
+#include "core/file_path.h"
 #include "core/identify.h"
 #include "core/regular_file.h"
 #include "driver/file_age.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -22,10 +24,24 @@ bool readable(const std::string& path)
     return std::ifstream(path).is_open();
 }
 
-bool equalIgnoringCase(const std::string& a, const std::string& b)
+bool emptyFile(const std::string& path)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    std::error_code error;
+    return std::filesystem::file_size(pathFromUtf8(path), error) == 0 && !error;
+}
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string refusalText(const ForeignCalibration& f)
+{
+    return f.dataFile + " is from Tidelume #" + f.dataSerial + " but " + f.calFile + " is for #" + f.calSerial +
+           ": not converted (associate #" + f.dataSerial +
+           "'s own calibration, or give --cal-any-serial to use it anyway)";
 }
 
 } // namespace
@@ -67,7 +83,7 @@ void ConversionDriver::checkReloadNeeded(const DataIdentity& identity)
         if (options_.verbose)
             log("No Calibration Loaded yet.\n");
         state.CalReloadNeeded = true;
-    } else if (!equalIgnoringCase(cal->serial, identity.serial)) {
+    } else if (!sameSerial(cal->serial, identity.serial)) {
         if (options_.verbose)
             log(std::string("Old Serial: ") + cal->serial + ", new Serial:" + identity.serial + "\n");
         state.CalReloadNeeded = true;
@@ -138,12 +154,43 @@ FileOutcome ConversionDriver::notDataFile(const std::string& path, const DataIde
     if (!readable(path)) // identification has told why already
         return FileOutcome::NotConverted;
     // Identification logs the name at the start of a line and stops there
-    // when it finds no serial number: that line is finished here.
-    if (identity.serial[0] == '\0')
+    // when it finds no serial number: that line is finished here, unless
+    // debug text came between.
+    if (identity.serial[0] == '\0' && !options_.verbose)
         log("is not a Tidelume data file\n");
     else
         log(path + " is not a Tidelume data file\n");
     frontEnd_.reportSkipped(path + " is not a Tidelume data file");
+    return FileOutcome::NotConverted;
+}
+
+// Another instrument's calibration converts only when the front end allows
+// it, and never silently: nothing when the file may be converted, else its
+// outcome.
+std::optional<FileOutcome> ConversionDriver::checkCalibrationSerial(const std::string& path,
+                                                                    const DataIdentity& identity)
+{
+    const ChannelCal* cal = calibration_->channelCal(identity.channel);
+    if (!cal || sameSerial(cal->serial, identity.serial))
+        return std::nullopt;
+    const std::string calFile = state.CurrentCalFile;
+    if (cal->serial[0] == '\0') {
+        frontEnd_.reportWarning(path + " is from Tidelume #" + identity.serial + " but " + calFile +
+                                " names no Tidelume serial number: converted with it unchecked");
+        return std::nullopt;
+    }
+    const ForeignCalibration foreign{path, identity.serial, calFile, cal->serial};
+    const std::pair<std::string, std::string> pair{lowerCase(identity.serial), calFile};
+    if (foreignAllowed_.contains(pair) || frontEnd_.useForeignCalibration(foreign)) {
+        foreignAllowed_.insert(pair);
+        frontEnd_.reportWarning(path + " is from Tidelume #" + identity.serial + " but " + calFile + " is for #" +
+                                cal->serial + ": converted with it all the same");
+        return std::nullopt;
+    }
+    // A refused choice is never stored, and the next file looks again.
+    saveAssociation_ = false;
+    state.CalReloadNeeded = true;
+    frontEnd_.reportForeignRefused(foreign, refusalText(foreign));
     return FileOutcome::NotConverted;
 }
 
@@ -175,6 +222,10 @@ std::variant<FileOutcome, PreparedFile> ConversionDriver::prepare(const std::str
     }
     if (kind != FileKind::Regular) // a FIFO or a device would never end
         return skip(path + " is not a regular file; not converted");
+    if (emptyFile(path)) { // a cast lost, not a stray file
+        frontEnd_.reportFailure(path + " is empty (0 bytes)");
+        return FileOutcome::NotConverted;
+    }
     if (const std::optional<std::string> refusal = outputs_.claim(path, options_.level, options_.form))
         return skip(*refusal);
     DataIdentity identity;
@@ -191,6 +242,8 @@ std::variant<FileOutcome, PreparedFile> ConversionDriver::prepare(const std::str
             if (const std::optional<FileOutcome> failed = reloadCalibration(identity.serial))
                 return *failed;
     }
+    if (const std::optional<FileOutcome> refused = checkCalibrationSerial(path, identity))
+        return *refused;
     return prepared(path, identity);
 }
 
@@ -204,11 +257,16 @@ FileOutcome ConversionDriver::finish(const PreparedFile& file, const FileResult&
     if (result.outcome == ConversionOutcome::Cancelled) // the user stopped it and knows
         return FileOutcome::NotConverted;
     if (result.outcome != ConversionOutcome::Converted) {
-        frontEnd_.reportFailure("Error: Could Not Calibrate " + file.path);
+        frontEnd_.reportConversionFailed("Error: Could Not Calibrate " + file.path);
         return FileOutcome::NotConverted;
     }
     if (file.saveAssociation)
         frontEnd_.rememberCalFile(file.conversion.identity.serial, file.calFile);
+    if (result.unnormalised > 0)
+        frontEnd_.reportWarning(file.path + ": " + std::to_string(result.unnormalised) +
+                                (result.unnormalised == 1 ? " spectrum" : " spectra") +
+                                " with an integration time of 0 or below could not be time-normalised and stay at "
+                                "level 2");
     return FileOutcome::Converted;
 }
 

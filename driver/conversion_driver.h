@@ -15,13 +15,23 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
 // How a file ended; also the converter's exit status, so the values are
 // ordered to let the worst outcome of a run win.
 enum class FileOutcome { Converted = 0, NotConverted = 1, CalibrationUnreadable = 2 };
+
+// A calibration file that names another instrument than the data file.
+struct ForeignCalibration {
+    std::string dataFile;
+    std::string dataSerial;
+    std::string calFile;
+    std::string calSerial;
+};
 
 class DriverFrontEnd {
 public:
@@ -46,11 +56,30 @@ public:
     virtual std::optional<std::string> chooseCalFile(const std::string& serial) = 0;
     // The file was not converted; the text says so.
     virtual void reportFailure(const std::string& text) = 0;
+    // The file's conversion failed, after it told why; the text says which
+    // file.
+    virtual void reportConversionFailed(const std::string& text) { reportFailure(text); }
     // The file was not converted for want of a calibration file for its
     // instrument; the text says so.
     virtual void reportUnknownSerial(const std::string& /*serial*/, const std::string& text) { reportFailure(text); }
     // The file was passed over; the text, already in the log, says why.
     virtual void reportSkipped(const std::string& reason) = 0;
+    // The file is converted, but with something the user must know; the
+    // text says what.
+    virtual void reportWarning(const std::string& text)
+    {
+        if (const Log::Sink sink = logSink())
+            sink((text + "\n").c_str());
+    }
+    // Whether to convert with another instrument's calibration; asked once
+    // for each data serial and calibration file in the driver's life.
+    virtual bool useForeignCalibration(const ForeignCalibration& /*foreign*/) { return false; }
+    // The file was not converted with another instrument's calibration; the
+    // text says so.
+    virtual void reportForeignRefused(const ForeignCalibration& /*foreign*/, const std::string& text)
+    {
+        reportFailure(text);
+    }
 };
 
 // What the driver keeps from one file to the next.
@@ -108,11 +137,14 @@ private:
     std::optional<FileOutcome> findCalFile(const std::string& serial);
     std::optional<FileOutcome> reloadCalibration(const std::string& serial);
     PreparedFile prepared(const std::string& path, const DataIdentity& identity) const;
+    std::optional<FileOutcome> checkCalibrationSerial(const std::string& path, const DataIdentity& identity);
 
     DriverFrontEnd& frontEnd_;
     ConversionOptions options_;
     std::shared_ptr<CalTable> calibration_ = std::make_shared<CalTable>();
     bool fixedCalFile_ = false;
     bool saveAssociation_ = false; // once set, every converted file of the run stores the choice
+    // Data serial (lower case) and calibration file pairs allowed to go together.
+    std::set<std::pair<std::string, std::string>> foreignAllowed_;
     RunOutputs outputs_;
 };

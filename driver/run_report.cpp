@@ -12,6 +12,12 @@ std::string counted(std::size_t count, const char* one, const char* many)
     return withThousands(static_cast<long long>(count)) + " " + (count == 1 ? one : many);
 }
 
+// A warning went on with the file; whatever stopped it later says more.
+bool isWarning(const std::string& line)
+{
+    return line.starts_with("WARNING: ") || line.find(": WARNING: ") != std::string::npos;
+}
+
 } // namespace
 
 std::string withThousands(long long number)
@@ -24,8 +30,15 @@ std::string withThousands(long long number)
 
 void RunReport::error(std::size_t file, const std::string& line)
 {
-    if (files_[file].reason.empty())
-        files_[file].reason = line;
+    std::string& reason = files_[file].reason;
+    if (reason.empty() || (isWarning(reason) && !isWarning(line)))
+        reason = line;
+}
+
+void RunReport::warning(std::size_t file, const std::string& line)
+{
+    if (files_[file].warning.empty())
+        files_[file].warning = line;
 }
 
 RunReport::Counts RunReport::counts() const
@@ -55,6 +68,17 @@ std::string RunReport::inWords() const
     return words;
 }
 
+std::string RunReport::listing(std::size_t index) const
+{
+    const File& file = files_[index];
+    if (!file.outcome)
+        return {};
+    if (*file.outcome == FileOutcome::Converted)
+        return file.warning.empty() ? std::string() : "warning: " + file.warning;
+    return (file.skipped ? "skipped: " : "failed: ") +
+           (file.reason.empty() ? paths_[index] + ": not converted" : file.reason);
+}
+
 std::string RunReport::summary(double seconds) const
 {
     const Counts c = counts();
@@ -63,17 +87,16 @@ std::string RunReport::summary(double seconds) const
     std::size_t listedCount = 0;
     std::size_t unlisted = 0;
     for (std::size_t i = 0; i < files_.size(); ++i) {
-        const File& file = files_[i];
-        spectra += file.spectra;
-        if (!file.outcome || *file.outcome == FileOutcome::Converted)
+        spectra += files_[i].spectra;
+        const std::string line = listing(i);
+        if (line.empty())
             continue;
         if (listedCount == MaxListed) {
             ++unlisted;
             continue;
         }
         ++listedCount;
-        listed += std::string("  ") + (file.skipped ? "skipped: " : "failed: ") +
-                  (file.reason.empty() ? paths_[i] + ": not converted" : file.reason) + "\n";
+        listed += "  " + line + "\n";
     }
     char time[32];
     std::snprintf(time, sizeof time, "%.1f", seconds);

@@ -17,7 +17,11 @@ public:
     explicit RunReport(std::vector<std::string> paths) : paths_(std::move(paths)), files_(paths_.size()) {}
 
     // Each of these concerns one file; different files may be told at once.
+    // The file's reason is its first error, or its first that is no warning.
     void error(std::size_t file, const std::string& line);
+    bool hasError(std::size_t file) const { return !files_[file].reason.empty(); }
+    // A converted file's first warning is listed in the summary too.
+    void warning(std::size_t file, const std::string& line);
     void skipped(std::size_t file) { files_[file].skipped = true; }
     void converted(std::size_t file, int32_t spectra) { files_[file].spectra = spectra; }
     void ended(std::size_t file, FileOutcome outcome) { files_[file].outcome = outcome; }
@@ -36,12 +40,15 @@ private:
         std::size_t skipped = 0;
     };
     Counts counts() const;
+    // The summary's line for the file, empty when it has none.
+    std::string listing(std::size_t file) const;
 
     struct File {
         std::optional<FileOutcome> outcome; // none for a file the run did not reach
         bool skipped = false;
         int32_t spectra = 0;
-        std::string reason; // the first error, naming the file
+        std::string reason;  // the first error, naming the file
+        std::string warning; // the first warning, naming the file
     };
 
     std::vector<std::string> paths_;

@@ -201,6 +201,32 @@ private slots:
         QVERIFY(driverState().CalReloadNeeded);
     }
 
+    // Another instrument's calibration file, chosen for #TDL0417: asked
+    // about; No refuses it for good, Yes converts and remembers it.
+    void calibrationOfAnotherInstrumentIsAskedAboutBeforeUse()
+    {
+        QFile cal(calFile);
+        QVERIFY(cal.open(QIODevice::ReadOnly));
+        const QString otherCal = env->dataFolder() + QStringLiteral("/OTHER.CAL");
+        QFile other(otherCal);
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(cal.readAll().replace("TDL0417", "TDL0999"));
+        other.close();
+        for (const bool yes : {false, true}) {
+            env->boxes.clear();
+            env->boxes.fileAnswers.append({otherCal});
+            env->boxes.yesNoAnswers.append(yes);
+            run({fileA});
+            QCOMPARE(env->boxes.texts(DialogCall::YesNo).size(), 1);
+            QVERIFY(env->boxes.texts(DialogCall::YesNo).first().contains(QStringLiteral("Tidelume #TDL0999")));
+            QCOMPARE(QFileInfo::exists(outputOf(fileA)), yes);
+            QCOMPARE(storedCalFile(Serial), yes ? otherCal : QString());
+            if (!yes)
+                QCOMPARE(env->boxes.texts(DialogCall::Information).last(),
+                         QStringLiteral("Must associate a calibration file with Tidelume #TDL0417 to use Orvantis."));
+        }
+    }
+
     void failedFileGivesOneBoxWithItsReasonsAndTheRunGoesOn()
     {
         env->boxes.fileAnswers.append({calFile});
@@ -232,15 +258,16 @@ private slots:
         emptyFile.close();
         run({junk, fileA, empty});
         const QString junkReason = junk + QStringLiteral(" is not a Tidelume data file");
-        const QString emptyReason = empty + QStringLiteral(" is not a Tidelume data file");
-        QCOMPARE(env->boxes.texts(DialogCall::Information), QStringList{QStringLiteral("These files were skipped:\n") +
-                                                                        junkReason + QLatin1Char('\n') + emptyReason});
-        QCOMPARE(env->boxes.calls.size(), 1);
+        // An empty file is a cast lost, not a file of another kind.
+        QCOMPARE(env->boxes.texts(DialogCall::Information),
+                 (QStringList{empty + QStringLiteral(" is empty (0 bytes)"),
+                              QStringLiteral("These files were skipped:\n") + junkReason}));
+        QCOMPARE(env->boxes.calls.size(), 2);
         QVERIFY(messageLog().contains(junkReason + QLatin1Char('\n')));
         QVERIFY(QFileInfo::exists(outputOf(fileA)));
-        QCOMPARE(FrmMain->LbRunStatus->text(), QStringLiteral("1 file converted, 2 skipped"));
+        QCOMPARE(FrmMain->LbRunStatus->text(), QStringLiteral("1 file converted, 1 failed, 1 skipped"));
         run({fileA, fileB}); // all went well: the words say so, and no box
-        QCOMPARE(env->boxes.calls.size(), 1);
+        QCOMPARE(env->boxes.calls.size(), 2);
         QCOMPARE(FrmMain->LbRunStatus->text(), QStringLiteral("2 files converted"));
     }
 

@@ -11,6 +11,11 @@ bool ScriptedDialogs::askYesNo(QWidget*, const QString& text, const QString& cap
     return !yesNoAnswers.isEmpty() && yesNoAnswers.takeFirst();
 }
 
+bool ScriptedDialogs::warnYesNo(QWidget* owner, const QString& text, const QString& caption)
+{
+    return askYesNo(owner, text, caption);
+}
+
 void ScriptedDialogs::error(QWidget*, const QString& text, const QString& caption)
 {
     calls.append({DialogCall::Error, text, caption, {}, false, {}});

@@ -614,7 +614,7 @@ TEST_F(Converter, MistakesFailClearlyAndDestroyNothing)
         {"--cal X.ASC B.ASC", 2, "No channel calibration found in X.ASC\n"},
         {"--cal /dev/zero B.ASC", 2, "\"/dev/zero\": not a regular file"},
         {"--cal FIFO.CAL B.ASC", 2, "\"FIFO.CAL\": not a regular file"},
-        {"--cal SMALL.CAL EMPTY.ASC", 1, "EMPTY.ASC is not a Tidelume data file\n"},
+        {"--cal SMALL.CAL EMPTY.ASC", 1, "  failed: EMPTY.ASC is empty (0 bytes)\n"},
         // Neither waits for a writer nor reads without end.
         {"--cal SMALL.CAL FIFO.CAL", 1, "FIFO.CAL is not a regular file; not converted\n"},
         {"--cal SMALL.CAL /dev/zero", 1, "/dev/zero is not a regular file; not converted\n"},
@@ -676,15 +676,32 @@ TEST_F(Converter, NetcdfOnAFullDiskFailsTheFileWithTheSystemsReason)
     }
 }
 
-TEST_F(Converter, CalibrationOfAnotherInstrumentIsWarnedAbout)
+// A batch of two instruments with one of their calibrations: the other's
+// files are refused unless asked for, and then said on stderr and in the
+// summary; by one job or three alike.
+TEST_F(Batch, CalibrationOfAnotherInstrumentConvertsOnlyWithItsOption)
 {
-    const std::string data = dataFile("OTHER.ASC", "99999");
-    const RunResult r = run("--cal " + cal + " " + data);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("WARNING: Calibration file " + cal + " is for Tidelume #12345, " + data +
-                         " is from Tidelume #99999\n"),
-              std::string::npos)
-        << r.out;
+    const std::string files = "SMALL.ASC OTHER.ASC SET0101A.ASC";
+    const BatchResult refused = expectSameWithThreeJobs("--cal SMALL.CAL", files);
+    const std::string refusal = "OTHER.ASC is from Tidelume #99999 but SMALL.CAL is for #12345: not converted "
+                                "(associate #99999's own calibration, or give --cal-any-serial to use it anyway)";
+    EXPECT_EQ(refused.run.status, 1);
+    EXPECT_EQ(errorsBeforeSummary(refused.run.err), refusal + "\n" + "SET0101A.ASC is from Tidelume #TDL0417 but " +
+                                                        "SMALL.CAL is for #12345: not converted (associate " +
+                                                        "#TDL0417's own calibration, or give --cal-any-serial to " +
+                                                        "use it anyway)\n");
+    EXPECT_NE(refused.run.err.find("  failed: " + refusal + "\n"), std::string::npos) << refused.run.err;
+    EXPECT_EQ(refused.outputs.size(), 1u);
+    EXPECT_TRUE(refused.outputs.contains("SMALL.DAT"));
+
+    const BatchResult allowed = expectSameWithThreeJobs("--cal SMALL.CAL --cal-any-serial --quiet", files);
+    const std::string warning = "OTHER.ASC is from Tidelume #99999 but SMALL.CAL is for #12345: converted with it "
+                                "all the same";
+    EXPECT_EQ(allowed.run.status, 0);
+    EXPECT_EQ(errorsBeforeSummary(allowed.run.err), warning + "\nSET0101A.ASC is from Tidelume #TDL0417 but " +
+                                                        "SMALL.CAL is for #12345: converted with it all the same\n");
+    EXPECT_NE(allowed.run.err.find("  warning: " + warning + "\n"), std::string::npos) << allowed.run.err;
+    EXPECT_EQ(allowed.outputs.size(), 3u);
 }
 
 // A file-size limit makes the write that crosses it fail as on a full disk,

@@ -2,6 +2,7 @@
 // what it remembers across a run, and the fixed calibration file.
 
 #include "driver/data_files.h"
+#include "driver/run_report.h"
 #include "fake_front_end.h"
 #include "sample_files.h"
 #include "temp_dir.h"
@@ -122,22 +123,111 @@ TEST_F(DriverTest, WithoutAnAssociationOrAChoiceTheFileIsNotConverted)
     EXPECT_FALSE(fs::exists(dir.file("SET0101A.DAT")));
 }
 
-TEST_F(DriverTest, FixedCalibrationFileServesEveryInstrumentWithoutLookingAnythingUp)
+TEST_F(DriverTest, FixedCalibrationFileIsLoadedOnceWithoutLookingAnythingUp)
 {
     ASSERT_TRUE(driver.useFixedCalFile(cal));
     driver.startRun({});
     frontEnd.clearLog();
     EXPECT_EQ(convert("SET0101A.ASC"), FileOutcome::Converted);
-    EXPECT_EQ(convert(otherData), FileOutcome::Converted);
+    EXPECT_EQ(convert("SET0101B.ASC"), FileOutcome::Converted);
     EXPECT_TRUE(frontEnd.lookups.empty());
     EXPECT_EQ(loads(), 0);
-    EXPECT_NE(frontEnd.log().find("WARNING: Calibration file " + cal + " is for Tidelume #TDL0417, " + otherData +
-                                  " is from Tidelume #TDL0999\n"),
-              std::string::npos)
-        << frontEnd.log();
+    EXPECT_TRUE(frontEnd.warnings.empty());
 
     EXPECT_FALSE(driver.useFixedCalFile(dir.file("SET0101A.ASC"))); // no calibration in it
     EXPECT_EQ(frontEnd.failures.back(), "Error: Could not read Calibration File " + dir.file("SET0101A.ASC"));
+}
+
+// However the calibration came (given, associated or just chosen), another
+// instrument's is used only when the front end allows it, and never silently.
+TEST_F(DriverTest, AnotherInstrumentsCalibrationConvertsOnlyWhenAllowed)
+{
+    const std::string refusal = otherData + " is from Tidelume #TDL0999 but " + cal +
+                                " is for #TDL0417: not converted (associate #TDL0999's own calibration, or give "
+                                "--cal-any-serial to use it anyway)";
+    const std::string output = dir.file("OTHER.DAT");
+    ASSERT_TRUE(driver.useFixedCalFile(cal));
+    driver.startRun({});
+    EXPECT_EQ(convert(otherData), FileOutcome::NotConverted);
+    EXPECT_EQ(frontEnd.failures, std::vector<std::string>{refusal});
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_EQ(convert("SET0101A.ASC"), FileOutcome::Converted); // its own instrument's file still converts
+
+    frontEnd.allowForeign = true;
+    EXPECT_EQ(convert(otherData), FileOutcome::Converted);
+    EXPECT_EQ(convert(otherData), FileOutcome::Converted);
+    EXPECT_EQ(frontEnd.foreignAsked, 2); // an answer of yes holds for the pair
+    const std::string warning =
+        otherData + " is from Tidelume #TDL0999 but " + cal + " is for #TDL0417: converted with it all the same";
+    EXPECT_EQ(frontEnd.warnings, std::vector<std::string>(2, warning));
+
+    ConversionDriver associated(frontEnd); // an association of the wrong file
+    frontEnd.allowForeign = false;
+    frontEnd.failures.clear();
+    frontEnd.associations["TDL0999"] = cal;
+    associated.startRun({});
+    EXPECT_EQ(associated.convert(otherData), FileOutcome::NotConverted);
+    EXPECT_EQ(frontEnd.failures, std::vector<std::string>{refusal});
+
+    ConversionDriver chosen(frontEnd); // the user's choice of the wrong file is never stored
+    frontEnd.associations.clear();
+    frontEnd.chosenCalFile = cal;
+    chosen.startRun({});
+    EXPECT_EQ(chosen.convert(otherData), FileOutcome::NotConverted);
+    EXPECT_EQ(chosen.convert(dir.file("SET0101A.ASC")), FileOutcome::Converted);
+    EXPECT_EQ(frontEnd.remembered, std::vector<std::string>{"TDL0417=" + cal});
+}
+
+TEST_F(DriverTest, CalibrationWithoutSerialConvertsWithAWarning)
+{
+    const std::string anonymous = dir.write("ANON.CAL", replaced(readFile(cal), "[ID]\r\nTDL0417", "[ID]\r\n"));
+    ASSERT_TRUE(driver.useFixedCalFile(anonymous));
+    driver.startRun({});
+    EXPECT_EQ(convert(otherData), FileOutcome::Converted);
+    EXPECT_EQ(frontEnd.warnings, std::vector<std::string>{otherData + " is from Tidelume #TDL0999 but " + anonymous +
+                                                          " names no Tidelume serial number: converted with it "
+                                                          "unchecked"});
+    EXPECT_EQ(frontEnd.foreignAsked, 0);
+}
+
+// A cast lost to an empty file fails saying so; a file of another kind is
+// named whole in the log, also when debug text came between.
+TEST_F(DriverTest, EmptyFileFailsAndNoDataFileIsNamed)
+{
+    driver.startRun({});
+    const std::string empty = dir.write("EMPTY.ASC", "");
+    EXPECT_EQ(convert(empty), FileOutcome::NotConverted);
+    EXPECT_EQ(frontEnd.failures, std::vector<std::string>{empty + " is empty (0 bytes)"});
+    EXPECT_TRUE(frontEnd.skipped.empty());
+
+    const std::string notes = dir.write("NOTES.ASC", "Some notes\r\nabout nothing\r\n");
+    for (const bool verbose : {false, true}) {
+        frontEnd.conversionOptions.verbose = verbose;
+        frontEnd.clearLog();
+        EXPECT_EQ(convert(notes), FileOutcome::NotConverted);
+        const std::string& log = frontEnd.log();
+        const std::string lastLine = log.substr(log.rfind('\n', log.size() - 2) + 1);
+        EXPECT_TRUE(lastLine.starts_with(notes) && lastLine.ends_with(" is not a Tidelume data file\n")) << log;
+    }
+}
+
+// The summary names a failed file by what stopped it, not by a warning met
+// on the way, and lists converted files that carry a warning.
+TEST(RunReportTest, FailedFilesShowTheirStoppingErrorAndWarningsAreListed)
+{
+    RunReport report({"A.ASC", "B.ASC", "C.ASC"});
+    report.error(0, "A.ASC: WARNING: A.ASC: skipped a line at byte 9 that is not a spectrum");
+    report.error(0, "A.ASC: Error writing output file A.DAT: No space left on device; not written");
+    report.error(0, "A.ASC: Error: Could Not Calibrate A.ASC");
+    report.ended(0, FileOutcome::NotConverted);
+    report.warning(1, "B.ASC: 2 spectra stay at level 2");
+    report.ended(1, FileOutcome::Converted);
+    report.ended(2, FileOutcome::Converted);
+    const std::string summary = report.summary(1.0);
+    EXPECT_EQ(summary.substr(summary.find('\n') + 1),
+              "  failed: A.ASC: Error writing output file A.DAT: No space left on device; not written\n"
+              "  warning: B.ASC: 2 spectra stay at level 2\n");
+    EXPECT_EQ(report.inWords(), "2 files converted, 1 failed");
 }
 
 TEST_F(DriverTest, FolderStandsForTheDataFilesUnderItInSortedOrder)

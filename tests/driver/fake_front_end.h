@@ -19,6 +19,9 @@ public:
     std::vector<std::string> remembered;             // "serial=file"
     std::vector<std::string> failures;
     std::vector<std::string> skipped;
+    std::vector<std::string> warnings;
+    bool allowForeign = false; // the answer to using another instrument's calibration
+    int foreignAsked = 0;
 
     ConversionOptions options() override { return conversionOptions; }
     Log::Sink logSink() override;
@@ -28,6 +31,12 @@ public:
     std::optional<std::string> chooseCalFile(const std::string& serial) override;
     void reportFailure(const std::string& text) override;
     void reportSkipped(const std::string& reason) override;
+    void reportWarning(const std::string& text) override { warnings.push_back(text); }
+    bool useForeignCalibration(const ForeignCalibration&) override
+    {
+        ++foreignAsked;
+        return allowForeign;
+    }
 
     // Everything logged, error boxes and failures included, as one text.
     const std::string& log() const { return log_; }

@@ -16,6 +16,7 @@
 #include <qcustomplot.h>
 
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QProcess>
 #include <QSvgRenderer>
@@ -427,6 +428,33 @@ private slots:
             }
             QCOMPARE(QDir(env.dataFolder()).entryList(QDir::Files), before);
         }
+    }
+
+    // Another instrument's calibration draws nothing unless asked for.
+    void aRecordingWithAnotherInstrumentsCalibrationIsRefusedUnlessAllowed()
+    {
+        const TestEnvironment env;
+        const QString recording = env.copyExample(QStringLiteral("SET0101A.ASC"));
+        QFile example(QStringLiteral(ORVANTIS_EXAMPLES "/EXAMPLE.CAL"));
+        QVERIFY(example.open(QIODevice::ReadOnly));
+        const QString otherCal = env.dataFolder() + QStringLiteral("/OTHER.CAL");
+        QFile other(otherCal);
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(example.readAll().replace("TDL0417", "TDL0999"));
+        other.close();
+        AppViewerHost refusing({4, otherCal.toStdString()});
+        TFrmViewer viewer(refusing);
+        try {
+            viewer.loadFile(recording);
+            QFAIL("a recording was drawn with another instrument's calibration");
+        } catch (const OutputReadError& error) {
+            QVERIFY2(QString::fromUtf8(error.what()).contains(QStringLiteral("is for #TDL0999: not converted")),
+                     error.what());
+        }
+        AppViewerHost allowing({4, otherCal.toStdString(), true});
+        TFrmViewer drawn(allowing);
+        drawn.loadFile(recording);
+        QVERIFY(!drawn.overview()->records.empty());
     }
 
     // The offscreen screen is smaller than the viewer's own size: the
