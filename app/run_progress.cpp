@@ -1,5 +1,7 @@
 #include "app/run_progress.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -24,9 +26,18 @@ RunProgress::RunProgress(QWidget* owner, qsizetype files, std::chrono::milliseco
     showTimer_.setSingleShot(true);
     showTimer_.setInterval(showDelay);
     connect(&showTimer_, &QTimer::timeout, this, [this] {
-        dialog_.show();
-        emit dialogShown();
+        due_ = true;
+        showIfDue();
     });
+}
+
+// Not once cancelled: the dialog's Cancel hides it for good.
+void RunProgress::showIfDue()
+{
+    if (!due_ || stepsAside_ > 0 || dialog_.wasCanceled() || dialog_.isVisible())
+        return;
+    dialog_.show();
+    emit dialogShown();
 }
 
 bool RunProgress::startFile(qsizetype index, const QString& name)
@@ -73,6 +84,29 @@ void RunProgress::end()
             emit ended();
         },
         Qt::QueuedConnection);
+}
+
+RunProgress::StepAside::StepAside(RunProgress& progress) : progress_(progress)
+{
+    ++progress_.stepsAside_;
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+RunProgress::StepAside::~StepAside()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+    --progress_.stepsAside_;
+    progress_.showIfDue();
+}
+
+bool RunProgress::StepAside::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
+        const auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && window->isModal() && window != &progress_.dialog_)
+            progress_.dialog_.hide();
+    }
+    return false;
 }
 
 void RunProgress::waitUntilEnded()
