@@ -17,10 +17,14 @@ RunProgress::RunProgress(QWidget* owner, qsizetype files, std::chrono::milliseco
     dialog_.setWindowModality(Qt::ApplicationModal);
     dialog_.setAutoClose(false);
     dialog_.setAutoReset(false);
-    dialog_.setMinimumDuration(std::numeric_limits<int>::max()); // shown here, not by the dialog
     bar_ = new QProgressBar(&dialog_);
     bar_->setRange(0, static_cast<int>(files * FileSteps));
     dialog_.setBar(bar_);
+    // Shown here, not by the dialog. Its own timer runs from its making, and
+    // a new minimum duration restarts it only while the bar is at 0: else it
+    // would show the dialog after four seconds, even while a box is up.
+    bar_->setValue(0);
+    dialog_.setMinimumDuration(std::numeric_limits<int>::max());
     dialog_.hide();
     connect(&dialog_, &QProgressDialog::canceled, this, [this] { feed_.cancel(); });
     showTimer_.setSingleShot(true);
