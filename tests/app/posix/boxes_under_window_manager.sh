@@ -21,7 +21,7 @@ for tool in Xvfb openbox xdotool; do
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/boxes.XXXXXX")
-xvfb= wm= app=
+xvfb='' wm='' app=''
 stop() { # PID...: ends the processes this script started
   local pid
   for pid in "$@"; do
@@ -37,7 +37,7 @@ cleanup() {
 trap cleanup EXIT
 
 failures=0
-folder= box=
+folder='' box=''
 fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
@@ -60,7 +60,8 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$wor
 xvfb=$!
 displayed() { [ -s "$work/display" ]; }
 within 30 displayed || { cat "$work/xvfb.log" >&2; echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n 1 "$work/display")
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
 export QT_QPA_PLATFORM=xcb XDG_CACHE_HOME=$work/cache
 unset WAYLAND_DISPLAY
 openbox >"$work/openbox.log" 2>&1 &
@@ -83,10 +84,10 @@ ended() { ! kill -0 "$app" 2>/dev/null; }
 
 main_window() { window_titled "Orvantis [0-9.]*"; }
 click_at() { # WINDOW X Y: X and Y from the window's right and bottom edges when negative
-  local x=$2 y=$3 WINDOW X Y WIDTH HEIGHT SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  ((x >= 0)) || x=$((WIDTH + x))
-  ((y >= 0)) || y=$((HEIGHT + y))
+  local x=$2 y=$3 size_WIDTH size_HEIGHT
+  eval "$(xdotool getwindowgeometry --shell --prefix size_ "$1" | grep -E '^size_(WIDTH|HEIGHT)=')"
+  ((x >= 0)) || x=$((size_WIDTH + x))
+  ((y >= 0)) || y=$((size_HEIGHT + y))
   xdotool mousemove --window "$1" "$x" "$y" click 1
 }
 press() { # WINDOW KEY
