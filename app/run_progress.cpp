@@ -1,5 +1,7 @@
 #include "app/run_progress.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -15,18 +17,31 @@ RunProgress::RunProgress(QWidget* owner, qsizetype files, std::chrono::milliseco
     dialog_.setWindowModality(Qt::ApplicationModal);
     dialog_.setAutoClose(false);
     dialog_.setAutoReset(false);
-    dialog_.setMinimumDuration(std::numeric_limits<int>::max()); // shown here, not by the dialog
     bar_ = new QProgressBar(&dialog_);
     bar_->setRange(0, static_cast<int>(files * FileSteps));
     dialog_.setBar(bar_);
+    // Shown here, not by the dialog. Its own timer runs from its making, and
+    // a new minimum duration restarts it only while the bar is at 0: else it
+    // would show the dialog after four seconds, even while a box is up.
+    bar_->setValue(0);
+    dialog_.setMinimumDuration(std::numeric_limits<int>::max());
     dialog_.hide();
     connect(&dialog_, &QProgressDialog::canceled, this, [this] { feed_.cancel(); });
     showTimer_.setSingleShot(true);
     showTimer_.setInterval(showDelay);
     connect(&showTimer_, &QTimer::timeout, this, [this] {
-        dialog_.show();
-        emit dialogShown();
+        due_ = true;
+        showIfDue();
     });
+}
+
+// Not once cancelled: the dialog's Cancel hides it for good.
+void RunProgress::showIfDue()
+{
+    if (!due_ || stepsAside_ > 0 || dialog_.wasCanceled() || dialog_.isVisible())
+        return;
+    dialog_.show();
+    emit dialogShown();
 }
 
 bool RunProgress::startFile(qsizetype index, const QString& name)
@@ -73,6 +88,29 @@ void RunProgress::end()
             emit ended();
         },
         Qt::QueuedConnection);
+}
+
+RunProgress::StepAside::StepAside(RunProgress& progress) : progress_(progress)
+{
+    ++progress_.stepsAside_;
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+RunProgress::StepAside::~StepAside()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+    --progress_.stepsAside_;
+    progress_.showIfDue();
+}
+
+bool RunProgress::StepAside::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
+        const auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && window->isModal() && window != &progress_.dialog_)
+            progress_.dialog_.hide();
+    }
+    return false;
 }
 
 void RunProgress::waitUntilEnded()

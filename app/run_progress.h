@@ -4,7 +4,8 @@
 // the file being converted. The run goes on on a worker thread while the
 // event thread waits here, drawing the dialog. The main window takes no
 // input during the run: until the dialog shows, no input is handled, and
-// then the dialog is modal.
+// then the dialog is modal. A box the run asks for is modal too: the dialog
+// steps aside while it is up, so that the box keeps the input.
 
 #include "app/progress_feed.h"
 
@@ -33,6 +34,22 @@ public:
     // Event thread: handles events until end() is called.
     void waitUntilEnded();
 
+    // Event thread: while it lives, the dialog does not show, and a modal
+    // window that shows sends it out of sight; it comes back, if its time
+    // has come, once the guard is gone. A modal dialog shown over a box
+    // would take the box's input.
+    class StepAside : public QObject {
+    public:
+        explicit StepAside(RunProgress& progress);
+        ~StepAside() override;
+
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override;
+
+    private:
+        RunProgress& progress_;
+    };
+
 signals:
     // The bar moved.
     void progressed(int value, int maximum);
@@ -41,6 +58,7 @@ signals:
 
 private:
     void showLatest();
+    void showIfDue();
     void show(int32_t spectra, int value);
     void noteCancel();
 
@@ -52,4 +70,6 @@ private:
     qsizetype index_ = 0;
     QString name_;
     bool ended_ = false;
+    bool due_ = false;   // the show delay has passed
+    int stepsAside_ = 0; // guards alive
 };

@@ -23,7 +23,7 @@ void WindowConversions::run(const QStringList& files)
 {
     RunProgress progress(&form_, files.size(), showDelay_);
     connect(&progress, &RunProgress::progressed, this, &WindowConversions::progressed);
-    frontEnd_.startRun(files, [&progress, watcher = watcher_](const ConversionProgress& at) {
+    frontEnd_.startRun(files, progress, [&progress, watcher = watcher_](const ConversionProgress& at) {
         if (watcher)
             watcher(at);
         return progress.feed().report(at);

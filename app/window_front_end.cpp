@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "app/frm_message.h"
 #include "app/gui_call.h"
+#include "app/run_progress.h"
 #include "app/store_fault_notice.h"
 #include "store/associations.h"
 
@@ -62,6 +63,7 @@ auto WindowFrontEnd::onEventThread(Function function)
 {
     return callOnThreadOf(&form_, [&] {
         flushMessages();
+        const RunProgress::StepAside aside(*runProgress_);
         return function();
     });
 }
@@ -139,9 +141,10 @@ void WindowFrontEnd::reportSkipped(const std::string& reason)
     report_->skipped(file_);
 }
 
-void WindowFrontEnd::startRun(const QStringList& files, ProgressSink progress)
+void WindowFrontEnd::startRun(const QStringList& files, RunProgress& runProgress, ProgressSink progress)
 {
     progress_ = std::move(progress);
+    runProgress_ = &runProgress;
     skipped_.clear();
     std::vector<std::string> paths;
     for (const QString& file : files)

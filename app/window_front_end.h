@@ -2,7 +2,8 @@
 // The window's front end of the conversion driver. The driver calls it on
 // the run's worker thread; whatever reads the window or shows a box is done
 // on the event thread while the worker waits, so boxes come in the same
-// order and with the same modality as when the run had no thread of its own.
+// order and with the same modality as when the run had no thread of its own,
+// and the run's progress dialog steps aside while the event thread does it.
 // A failed file's box carries the errors met on the way below the driver's
 // text; passed-over files are listed at the end of the run.
 
@@ -14,6 +15,7 @@
 
 #include <optional>
 
+class RunProgress;
 class TFrmMain;
 
 class WindowFrontEnd : public DriverFrontEnd {
@@ -33,9 +35,13 @@ public:
     void reportForeignRefused(const ForeignCalibration& foreign, const std::string& text) override;
 
     // A run begins; its conversions report their progress to this sink
-    // until it ends.
-    void startRun(const QStringList& files, ProgressSink progress);
-    void endRun() { progress_ = {}; }
+    // until it ends, and its boxes show in place of the dialog.
+    void startRun(const QStringList& files, RunProgress& runProgress, ProgressSink progress);
+    void endRun()
+    {
+        progress_ = {};
+        runProgress_ = nullptr;
+    }
     // Worker: converts file number `index` of the run and shows its box, if
     // it has one.
     void convert(ConversionDriver& driver, qsizetype index, const QString& file);
@@ -45,14 +51,16 @@ public:
     QString runStatus() const;
 
 private:
-    // Runs on the event thread once the log shows what came before.
+    // Runs on the event thread once the log shows what came before, with
+    // the progress dialog out of the way of any box it shows.
     template <typename Function>
     auto onEventThread(Function function);
     void showFileBox() const;
 
     TFrmMain& form_;
     ProgressSink progress_;
-    FileErrorBoxes errors_; // of the file being converted
+    RunProgress* runProgress_ = nullptr; // of the run going on
+    FileErrorBoxes errors_;              // of the file being converted
     std::optional<QString> failure_;
     QStringList skipped_;
     std::optional<RunReport> report_;

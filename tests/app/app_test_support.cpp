@@ -59,6 +59,18 @@ WindowsUnderTest::~WindowsUnderTest()
     destroyWindows();
 }
 
+QByteArray repeatedExample(int copies)
+{
+    QFile example(QStringLiteral(ORVANTIS_EXAMPLES "/SET0101A.ASC"));
+    if (!example.open(QIODevice::ReadOnly))
+        qFatal("cannot read the example");
+    const QList<QByteArray> lines = example.readAll().split('\n');
+    QByteArray text = lines.mid(0, 4).join('\n') + '\n';
+    for (int copy = 0; copy < copies; ++copy)
+        text += lines.mid(4).join('\n');
+    return text;
+}
+
 QString messageLog()
 {
     return FrmMessage->Memo1->toPlainText();

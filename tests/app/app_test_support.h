@@ -51,6 +51,10 @@ private slots:
     void cleanup();
 };
 
+// The header of the example SET0101A.ASC and its twelve spectra `copies`
+// times: 12 * copies spectra, a progress report every 64 of them.
+QByteArray repeatedExample(int copies);
+
 // The text of the message window's memo.
 QString messageLog();
 // How often the memo holds the text.

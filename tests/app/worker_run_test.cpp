@@ -34,20 +34,6 @@ QString outputOf(const QString& dataFile)
     return dataFile.left(dataFile.lastIndexOf(QLatin1Char('.'))) + QStringLiteral(".DAT");
 }
 
-// The example's header and its twelve spectra `copies` times: 12 * copies
-// spectra, a report every 64 of them.
-QByteArray longData(int copies)
-{
-    QFile example(QStringLiteral(ORVANTIS_EXAMPLES "/SET0101A.ASC"));
-    if (!example.open(QIODevice::ReadOnly))
-        qFatal("cannot read the example");
-    const QList<QByteArray> lines = example.readAll().split('\n');
-    QByteArray text = lines.mid(0, 4).join('\n') + '\n';
-    for (int copy = 0; copy < copies; ++copy)
-        text += lines.mid(4).join('\n');
-    return text;
-}
-
 QByteArray contentOf(const QString& path)
 {
     QFile file(path);
@@ -149,7 +135,7 @@ private slots:
 
     void eventThreadHandlesEventsWhileAFileConverts()
     {
-        const QString data = env->writeFile(QStringLiteral("LONG0101A.ASC"), longData(50));
+        const QString data = env->writeFile(QStringLiteral("LONG0101A.ASC"), repeatedExample(50));
         HeldConversion conversion;
         conversion.watch();
         bool firedDuringFile = false;
@@ -170,7 +156,7 @@ private slots:
 
     void cancelStopsTheRunAfterTheCurrentFileAndKeepsItsPreviousOutput()
     {
-        const QString data = env->writeFile(QStringLiteral("LONG0101A.ASC"), longData(50));
+        const QString data = env->writeFile(QStringLiteral("LONG0101A.ASC"), repeatedExample(50));
         const QString output = env->writeFile(QStringLiteral("LONG0101A.DAT"), "previous output");
         FrmMain->conversions.setProgressShowDelay(std::chrono::milliseconds(0));
         HeldConversion conversion;
@@ -200,8 +186,8 @@ private slots:
     void progressBarMovesWithinEachFile()
     {
         // 4812 spectra: the last report comes before the end of the file.
-        const QString first = env->writeFile(QStringLiteral("LONG0101A.ASC"), longData(401));
-        const QString second = env->writeFile(QStringLiteral("LONG0102A.ASC"), longData(401));
+        const QString first = env->writeFile(QStringLiteral("LONG0101A.ASC"), repeatedExample(401));
+        const QString second = env->writeFile(QStringLiteral("LONG0102A.ASC"), repeatedExample(401));
         QList<int> values;
         QList<int> maxima;
         connect(&FrmMain->conversions, &WindowConversions::progressed, this, [&](int value, int maximum) {
