@@ -63,7 +63,9 @@ auto WindowFrontEnd::onEventThread(Function function)
 {
     return callOnThreadOf(&form_, [&] {
         flushMessages();
-        const RunProgress::StepAside aside(*runProgress_);
+        std::optional<RunProgress::StepAside> aside; // none outside a run
+        if (runProgress_)
+            aside.emplace(*runProgress_);
         return function();
     });
 }
