@@ -1,0 +1,188 @@
+// Damaged binary data files: every record the damage leaves whole is kept,
+// no record is made up, and a record lost is reported.
+
+#include "processing_fixture.h"
+
+#include "binary_records.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int RECORDS = 4;
+constexpr std::size_t VALUES = 32;
+constexpr std::size_t LENGTH = 44 + 2 * VALUES;
+
+// Raw records without a 0x0F byte but their markers and one count each, so
+// that a marker turns up inside the values of every record.
+std::string inputRecord(int i)
+{
+    RecordFields fields;
+    fields.time = 1000 + i;
+    std::vector<uint16_t> counts;
+    for (std::size_t k = 0; k < VALUES; ++k)
+        counts.push_back(static_cast<uint16_t>(0x2020 + 0x100 * (k % 16) + k + static_cast<std::size_t>(i)));
+    counts[2] = 0x0F40;
+    return rawRecord(fields, counts);
+}
+
+// Bytes removed at an offset of the records, and bytes put there instead.
+struct Damage {
+    std::size_t at;
+    std::size_t removed;
+    std::string inserted;
+
+    bool leavesWhole(std::size_t start, std::size_t end) const
+    {
+        return removed == 0 ? at <= start || at >= end : at + removed <= start || at >= end;
+    }
+    // Where an input byte is in the damaged records; false when it is gone.
+    bool moves(std::size_t& offset) const
+    {
+        if (offset < at)
+            return true;
+        if (offset < at + removed)
+            return false;
+        offset = offset - removed + inserted.size();
+        return true;
+    }
+};
+
+std::vector<Damage> damagesAt(std::size_t at)
+{
+    return {{at, 1, ""},
+            {at, 7, ""},
+            {at, 60, ""},
+            {at, 200, ""},
+            {at, 0, std::string(1, '\0')},
+            {at, 0, std::string(7, '\xFF')},
+            {at, 0, std::string(60, '\0')},
+            {at, 2, "\xFF\xFF"},
+            {at, 7, std::string(7, '\0')}};
+}
+
+// A record of the binary output as the instrument would store it, from its
+// time field on.
+std::string asInstrumentStores(const unsigned char* stored, const float* values)
+{
+    const SpectrumRecord r = decodeRecord(stored);
+    RecordFields fields{r.time, r.temp, r.volts,   r.depth,    r.process, r.N,     r.scale,
+                        r.Do,   r.Dt,   r.intTime, r.firstPix, r.pixInc,  r.numPix};
+    std::string bytes = recordHeader(fields).substr(2);
+    for (int k = 0; k < r.numPix; ++k) {
+        if (r.process == 0)
+            putBigEndian(bytes, static_cast<uint16_t>(static_cast<int16_t>(values[k])), 2);
+        else
+            putFloatBigEndian(bytes, values[k]);
+    }
+    return bytes;
+}
+
+std::vector<std::string> outputRecords(const std::string& output)
+{
+    std::vector<std::string> records;
+    std::vector<float> values(MAX_PIXELS);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(output.data());
+    for (std::size_t at = 0; at + SPECTRUM_RECORD_SIZE <= output.size();) {
+        const std::size_t count = static_cast<std::size_t>(decodeRecord(bytes + at).numPix);
+        decodeFloatsLE(bytes + at + SPECTRUM_RECORD_SIZE, count, values.data());
+        records.push_back(asInstrumentStores(bytes + at, values.data()));
+        at += SPECTRUM_RECORD_SIZE + 4 * count;
+    }
+    return records;
+}
+
+class DamagedBinary : public Processing {
+protected:
+    void SetUp() override
+    {
+        Processing::SetUp();
+        output = dir.file("SET01A.BRW");
+        for (int i = 0; i < RECORDS; ++i)
+            records += inputRecord(i);
+    }
+
+    int convertBinary() { return convert(0, 0, 1); }
+
+    bool logged(const std::string& text) const { return log.joined().find(text) != std::string::npos; }
+
+    std::string records; // RECORDS input records, back to back
+};
+
+TEST_F(DamagedBinary, EveryWholeRecordIsKeptNoneMadeUpAndALossReported)
+{
+    constexpr std::size_t offsets[] = {0, 1, 20, 43, 44, 48, 80, LENGTH - 1};
+    for (int i = 0; i < RECORDS; ++i)
+        for (const std::size_t within : offsets)
+            for (const Damage& damage : damagesAt(i * LENGTH + within)) {
+                if (damage.at == 0)
+                    continue; // the first marker is where the data is found, before any record is read
+                SCOPED_TRACE("record " + std::to_string(i) + " byte " + std::to_string(within) + ": " +
+                             std::to_string(damage.removed) + " removed, " + std::to_string(damage.inserted.size()) +
+                             " put in");
+                std::string damaged = records;
+                damaged.replace(damage.at, damage.removed, damage.inserted);
+                writeFile(input, HEADER_LINES + damaged);
+                log.clear();
+                const int result = convertBinary();
+                const std::vector<std::string> read =
+                    outputRecords(std::filesystem::exists(output) ? readFile(output) : std::string());
+                // A record the damage hit may be read as its bytes now read
+                // from its marker on, if that is left.
+                std::vector<std::string> whole;
+                std::vector<std::size_t> hitMarkers;
+                for (std::size_t start = 0; start < records.size(); start += LENGTH) {
+                    std::size_t marker = start;
+                    if (damage.leavesWhole(start, start + LENGTH))
+                        whole.push_back(records.substr(start + 2, LENGTH - 2));
+                    else if (damage.moves(marker) && marker < damaged.size())
+                        hitMarkers.push_back(marker);
+                }
+                const auto readAt = [&](std::size_t marker, const std::string& r) {
+                    return marker + 2 + r.size() <= damaged.size() && damaged.compare(marker + 2, r.size(), r) == 0;
+                };
+                std::vector<std::string> wholeRead;
+                for (const std::string& r : read) {
+                    if (std::find(whole.begin(), whole.end(), r) != whole.end())
+                        wholeRead.push_back(r);
+                    else
+                        EXPECT_TRUE(std::any_of(hitMarkers.begin(), hitMarkers.end(),
+                                                [&](std::size_t marker) { return readAt(marker, r); }))
+                            << "made up\n"
+                            << log.joined();
+                }
+                EXPECT_EQ(wholeRead, whole) << log.joined();
+                const bool lost = std::any_of(hitMarkers.begin(), hitMarkers.end(), [&](std::size_t marker) {
+                    return std::none_of(read.begin(), read.end(),
+                                        [&](const std::string& r) { return readAt(marker, r); });
+                });
+                if (lost) {
+                    EXPECT_EQ(result, SPECTRA_SKIPPED) << log.joined();
+                    EXPECT_TRUE(logged(" is damaged and was skipped\n") || logged(": last spectrum cut short at byte "))
+                        << log.joined();
+                }
+            }
+}
+
+TEST_F(DamagedBinary, RecordCutByTheEndOfTheFileIsOneErrorLine)
+{
+    const std::string whole = HEADER_LINES + records.substr(0, 3 * LENGTH);
+    constexpr std::size_t kept[] = {1, 2, 20, 43, 44, LENGTH - 1};
+    for (const std::size_t left : kept) {
+        SCOPED_TRACE(left);
+        writeFile(input, whole + records.substr(3 * LENGTH, left));
+        log.clear();
+        EXPECT_EQ(convertBinary(), SPECTRA_SKIPPED);
+        EXPECT_EQ(concatenated(log.errorBoxes()), input + ": last spectrum cut short at byte " +
+                                                      std::to_string(whole.size()) +
+                                                      " and skipped; 3 spectra written\n");
+        EXPECT_EQ(outputRecords(readFile(output)).size(), 3u);
+    }
+}
+
+} // namespace
