@@ -60,7 +60,7 @@ DamagedText buildDamagedText(const uint8_t* data, std::size_t size)
     // line would misjudge: the data start with a whole spectrum.
     bool wholeNext = true;
     while (!bytes.empty()) {
-        const unsigned kind = bytes.take() % 8;
+        const unsigned kind = bytes.take() % 9;
         // A line cut after a comma reads on into the next line; a bare number
         // or another cut line there would make it a spectrum legally
         // continued, which no reader can tell. A whole spectrum follows it.
@@ -71,6 +71,16 @@ DamagedText buildDamagedText(const uint8_t* data, std::size_t size)
             wholeNext = false;
         } else if (kind == 4) {
             text.damaged += std::string(JUNK[bytes.take() % JUNK.size()]) + lineEnd;
+        } else if (kind == 8) {
+            // The first of two lines run together is lost; the second too
+            // when its time was glued to the first one's last value.
+            const std::string first = spectrumLine(10000 + spectra++, numPix, bytes);
+            const bool glued = bytes.take() % 2 != 0;
+            lastGood = spectrumLine(10000 + spectra++, numPix, bytes);
+            text.damaged += first + (glued ? "" : ",") + lastGood + lineEnd;
+            if (!glued)
+                text.clean += lastGood + lineEnd;
+            text.lost += glued ? 2 : 1;
         } else {
             const std::string cut = cutLine(lastGood, bytes.take(), kind == 5);
             text.damaged += cut + lineEnd;

@@ -1,0 +1,129 @@
+#include "damaged_binary.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace {
+
+class ByteSource {
+public:
+    ByteSource(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    unsigned take() { return next_ < size_ ? data_[next_++] : 0u; }
+
+private:
+    const uint8_t* data_;
+    std::size_t size_;
+    std::size_t next_ = 0;
+};
+
+constexpr char MARKER = 0x0F;
+
+// 0x09 or more, and often a marker byte.
+char contentByte(ByteSource& bytes)
+{
+    const unsigned b = bytes.take();
+    return b % 8 == 0 ? MARKER : static_cast<char>(0x09 + b % 247);
+}
+
+// A record of processed values (the process field's bytes are not zero).
+std::string record(ByteSource& bytes)
+{
+    std::string out(1, MARKER);
+    const char second = contentByte(bytes);
+    out.push_back(second == MARKER ? '\x10' : second);
+    for (int k = 2; k < 42; ++k)
+        out.push_back(contentByte(bytes));
+    const unsigned numPix = bytes.take() % 33;
+    out.push_back('\0');
+    out.push_back(static_cast<char>(numPix));
+    for (unsigned k = 0; k < 4 * numPix; ++k)
+        out.push_back(contentByte(bytes));
+    return out;
+}
+
+void putBigEndian(std::string& out, uint32_t value, int size)
+{
+    for (int i = size - 1; i >= 0; --i)
+        out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+}
+
+} // namespace
+
+std::size_t DamagedBinary::endOf(std::size_t i) const
+{
+    return i + 1 < starts.size() ? starts[i + 1] : records.size();
+}
+
+bool DamagedBinary::whole(std::size_t i) const
+{
+    return removed == 0 ? at <= starts[i] || at >= endOf(i) : at + removed <= starts[i] || at >= endOf(i);
+}
+
+bool DamagedBinary::markerIn(std::size_t i, std::size_t& offset) const
+{
+    offset = starts[i];
+    if (offset < at)
+        return true;
+    if (offset < at + removed)
+        return false;
+    offset = offset - removed + inserted;
+    return true;
+}
+
+bool DamagedBinary::touchesDamage(std::size_t first, std::size_t last) const
+{
+    return first <= at + inserted && last >= at;
+}
+
+DamagedBinary buildDamagedBinary(const uint8_t* data, std::size_t size)
+{
+    ByteSource bytes(data, size);
+    DamagedBinary built;
+    const unsigned count = 1 + bytes.take() % 6;
+    for (unsigned i = 0; i < count; ++i) {
+        built.starts.push_back(built.records.size());
+        built.records += record(bytes);
+    }
+    const unsigned kind = bytes.take() % 4; // none, removed, put in, overwritten
+    const unsigned low = bytes.take();
+    built.at = (low | bytes.take() << 8) % (built.records.size() + 1);
+    const std::size_t length = kind == 0 ? 0 : 1 + bytes.take() % 100;
+    built.removed = kind == 1 || kind == 3 ? std::min(length, built.records.size() - built.at) : 0;
+    std::string put;
+    if (kind >= 2)
+        for (std::size_t k = 0; k < length; ++k)
+            put.push_back(static_cast<char>(bytes.take()));
+    built.inserted = put.size();
+    built.damaged = built.records;
+    built.damaged.replace(built.at, built.removed, put);
+    return built;
+}
+
+std::size_t recordLength(const SpectrumRecord& record)
+{
+    return 44 + (record.process == 0 ? 2 : 4) * static_cast<std::size_t>(record.numPix);
+}
+
+bool readFrom(const std::string& bytes, std::size_t offset, const SpectrumRecord& r, const float* values)
+{
+    std::string expected(1, MARKER);
+    putBigEndian(expected, static_cast<uint32_t>(r.time), 4);
+    for (const float field : {r.temp, r.volts, r.depth})
+        putBigEndian(expected, std::bit_cast<uint32_t>(field), 4);
+    putBigEndian(expected, static_cast<uint16_t>(r.process), 2);
+    putBigEndian(expected, static_cast<uint16_t>(r.N), 2);
+    for (const float field : {r.scale, r.Do, r.Dt})
+        putBigEndian(expected, std::bit_cast<uint32_t>(field), 4);
+    putBigEndian(expected, static_cast<uint32_t>(r.intTime), 4);
+    for (const int16_t field : {r.firstPix, r.pixInc, r.numPix})
+        putBigEndian(expected, static_cast<uint16_t>(field), 2);
+    for (int k = 0; k < r.numPix; ++k) {
+        if (r.process == 0)
+            putBigEndian(expected, static_cast<uint16_t>(static_cast<int16_t>(values[k])), 2);
+        else
+            putBigEndian(expected, std::bit_cast<uint32_t>(values[k]), 4);
+    }
+    // The second marker byte is read and dropped: it is not compared.
+    return offset + 1 + expected.size() <= bytes.size() && bytes[offset] == MARKER &&
+           bytes.compare(offset + 2, expected.size() - 1, expected, 1) == 0;
+}
