@@ -15,16 +15,27 @@ constexpr std::size_t RECORD_MARKER_SIZE = 2;
 constexpr std::size_t RECORD_PROCESS_OFFSET = 18;
 constexpr std::size_t RECORD_NUMPIX_OFFSET = 42;
 
-// The length of the record a header starts, values included; 0 when the
-// header is no record's: no marker, or a value count the pixel buffer cannot
-// hold (which no record that converts has).
+// What may stand between two records as the instrument writes them: at most
+// a line end, two bytes each CR or LF.
+constexpr int RECORD_LINE_END_SIZE = 2;
+
+// Whether a record can carry this processing level: 0 for raw counts, up to 4
+// for fully calibrated values.
+inline bool possibleProcessLevel(int16_t process)
+{
+    return process >= 0 && process <= 4;
+}
+
+// The length of the record a header starts, values included, when the header
+// is one a record can have: the marker, a processing level of 0 to 4, and a
+// value count the pixel buffer holds; 0 otherwise.
 inline std::size_t declaredRecordLength(const unsigned char header[RECORD_HEADER_SIZE])
 {
     if (header[0] != RECORD_MARKER)
         return 0;
+    const auto process = loadBigEndian<int16_t>(header + RECORD_PROCESS_OFFSET);
     const auto numPix = loadBigEndian<int16_t>(header + RECORD_NUMPIX_OFFSET);
-    if (!acceptablePixelCount(numPix))
+    if (!possibleProcessLevel(process) || !acceptablePixelCount(numPix))
         return 0;
-    const std::size_t valueSize = loadBigEndian<int16_t>(header + RECORD_PROCESS_OFFSET) == 0 ? 2 : 4;
-    return RECORD_HEADER_SIZE + valueSize * static_cast<std::size_t>(numPix);
+    return RECORD_HEADER_SIZE + (process == 0 ? 2u : 4u) * static_cast<std::size_t>(numPix);
 }

@@ -1,6 +1,22 @@
 #include "core/binary_resync.h"
 
 #include "core/binary_record_layout.h"
+#include "core/line_end.h"
+
+AfterRecord whatFollows(std::FILE* stream)
+{
+    int c = getc_unlocked(stream);
+    for (int i = 0; i < RECORD_LINE_END_SIZE && isLineEnd(c); ++i)
+        c = getc_unlocked(stream);
+    if (c == EOF)
+        return AfterRecord::End;
+    if (c != RECORD_MARKER)
+        return AfterRecord::Other;
+    unsigned char header[RECORD_HEADER_SIZE] = {RECORD_MARKER};
+    if (std::fread(header + 1, 1, sizeof header - 1, stream) != sizeof header - 1)
+        return AfterRecord::CutHeader;
+    return declaredRecordLength(header) != 0 ? AfterRecord::NextHeader : AfterRecord::Other;
+}
 
 bool confirmedRecordAt(std::FILE* stream, long offset)
 {
@@ -12,9 +28,8 @@ bool confirmedRecordAt(std::FILE* stream, long offset)
     if (length == 0 || std::fseek(stream, offset + static_cast<long>(length) - 1, SEEK_SET) != 0 ||
         getc_unlocked(stream) == EOF)
         return false;
-    unsigned char next[RECORD_HEADER_SIZE];
-    const std::size_t following = std::fread(next, 1, sizeof next, stream);
-    return following == 0 || (following == sizeof next && declaredRecordLength(next) != 0);
+    const AfterRecord after = whatFollows(stream);
+    return after == AfterRecord::NextHeader || after == AfterRecord::End;
 }
 
 long findConfirmedRecord(std::FILE* stream, long from, long before)

@@ -119,19 +119,18 @@ int16_t readRecord(SpectrumRecord& record, float* pixels, std::FILE* stream)
     return readBigEndian(pixels, sizeof(float), count, stream) == count ? 0 : 15;
 }
 
-// After a record read whole: whether it ran into a record the layout
-// confirms, its declared length too long for it (bytes of it went missing).
-// A marker or the end of the file right after it shows its length was right;
-// anything else may be junk between records or the next record's middle.
-// Leaves the stream at the record found, or where it was.
+// After a record read whole: whether it ran into a record that the layout
+// confirms inside it, its declared length too long for it (bytes of it went
+// missing). Followed as the layout expects (the next header, or the end of
+// the file), its length is trusted as ever; anything else may be junk
+// between records, or the middle of the next one. Leaves the stream at the
+// record found, or where it was.
 bool ranIntoNextRecord(std::FILE* stream, long start)
 {
-    const int c = getc_unlocked(stream);
-    std::ungetc(c, stream);
-    if (c == EOF || c == RECORD_MARKER)
-        return false;
     const long end = std::ftell(stream);
-    const long next = end < 0 ? -1 : findConfirmedRecord(stream, start + 1, end);
+    if (end < 0)
+        return false;
+    const long next = whatFollows(stream) == AfterRecord::Other ? findConfirmedRecord(stream, start + 1, end) : -1;
     std::fseek(stream, next >= 0 ? next : end, SEEK_SET);
     return next >= 0;
 }
@@ -166,7 +165,8 @@ SpectrumRead readBinarySpectrumResuming(SpectrumRecord& record, float* pixels, s
         return {1, ReadOutcome::EndOfData, -1};
     const long start = std::ftell(stream);
     const int16_t result = readRecord(record, pixels, stream);
-    if (result != 0)
+    // A processing level no record can carry shows the marker was none.
+    if (result != 0 || !possibleProcessLevel(record.process))
         return passOverDamage(stream, start, result);
     if (ranIntoNextRecord(stream, start))
         return {0, ReadOutcome::Damaged, start};

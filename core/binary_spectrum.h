@@ -11,9 +11,11 @@
 int16_t readBinarySpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream);
 
 // The same read for a loop that goes on past damage. A record that cannot be
-// read, or that evidently runs into the next one, is Damaged, and the stream
-// then stands at the next record the layout confirms (a valid header whose
-// record is followed by another valid header or by the end of the file), or
-// at the end; the last record, cut by the end of the file, is CutShort. The
-// offset is where the record read or passed over starts.
+// read, that carries a processing level no record can (outside 0 to 4), or
+// that evidently runs into the next one, is Damaged, and the stream
+// then stands at the next record the layout confirms (a whole record with a
+// valid header, after which, past at most a line end, comes another valid
+// header or the end of the file), or at the end; the last record, cut by the
+// end of the file, is CutShort. The offset is where the record read or passed
+// over starts.
 SpectrumRead readBinarySpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream);

@@ -25,7 +25,9 @@ char contentByte(ByteSource& bytes)
     return b % 8 == 0 ? MARKER : static_cast<char>(0x09 + b % 247);
 }
 
-// A record of processed values (the process field's bytes are not zero).
+// A record of processed values, level 1 to 4, of no value or 2 to 32 values.
+// A record of one value right before the next would put a level-like pair of
+// bytes 24 bytes before a count-like pair: a valid header that is not one.
 std::string record(ByteSource& bytes)
 {
     std::string out(1, MARKER);
@@ -33,7 +35,11 @@ std::string record(ByteSource& bytes)
     out.push_back(second == MARKER ? '\x10' : second);
     for (int k = 2; k < 42; ++k)
         out.push_back(contentByte(bytes));
-    const unsigned numPix = bytes.take() % 33;
+    out[18] = '\0';
+    out[19] = static_cast<char>(1 + bytes.take() % 4);
+    unsigned numPix = bytes.take() % 33;
+    if (numPix == 1)
+        numPix = 0;
     out.push_back('\0');
     out.push_back(static_cast<char>(numPix));
     for (unsigned k = 0; k < 4 * numPix; ++k)
@@ -49,14 +55,9 @@ void putBigEndian(std::string& out, uint32_t value, int size)
 
 } // namespace
 
-std::size_t DamagedBinary::endOf(std::size_t i) const
-{
-    return i + 1 < starts.size() ? starts[i + 1] : records.size();
-}
-
 bool DamagedBinary::whole(std::size_t i) const
 {
-    return removed == 0 ? at <= starts[i] || at >= endOf(i) : at + removed <= starts[i] || at >= endOf(i);
+    return removed == 0 ? at <= starts[i] || at >= ends[i] : at + removed <= starts[i] || at >= ends[i];
 }
 
 bool DamagedBinary::markerIn(std::size_t i, std::size_t& offset) const
@@ -80,9 +81,13 @@ DamagedBinary buildDamagedBinary(const uint8_t* data, std::size_t size)
     ByteSource bytes(data, size);
     DamagedBinary built;
     const unsigned count = 1 + bytes.take() % 6;
+    static const char* const LINE_ENDS[] = {"", "\r\n", "\n", "\r"};
+    const std::string lineEnd = LINE_ENDS[bytes.take() % 4];
     for (unsigned i = 0; i < count; ++i) {
         built.starts.push_back(built.records.size());
         built.records += record(bytes);
+        built.ends.push_back(built.records.size());
+        built.records += lineEnd;
     }
     const unsigned kind = bytes.take() % 4; // none, removed, put in, overwritten
     const unsigned low = bytes.take();
@@ -126,4 +131,21 @@ bool readFrom(const std::string& bytes, std::size_t offset, const SpectrumRecord
     // The second marker byte is read and dropped: it is not compared.
     return offset + 1 + expected.size() <= bytes.size() && bytes[offset] == MARKER &&
            bytes.compare(offset + 2, expected.size() - 1, expected, 1) == 0;
+}
+
+bool layoutGoesOn(const std::string& bytes, std::size_t offset, bool cutHeaders)
+{
+    for (int i = 0; i < 2 && offset < bytes.size() && (bytes[offset] == '\r' || bytes[offset] == '\n'); ++i)
+        ++offset;
+    if (offset == bytes.size())
+        return true;
+    if (bytes[offset] != MARKER)
+        return false;
+    if (offset + 44 > bytes.size())
+        return cutHeaders;
+    const auto pair = [&](std::size_t at) {
+        return static_cast<int16_t>(static_cast<unsigned char>(bytes[offset + at]) << 8 |
+                                    static_cast<unsigned char>(bytes[offset + at + 1]));
+    };
+    return pair(18) >= 0 && pair(18) <= 4 && pair(42) >= 0 && pair(42) <= MAX_PIXELS;
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Binary records built from fuzz bytes, back to back, with one damage done to
-// them: bytes removed, put in, or overwritten. Every byte of the records but
-// their value counts is 0x09 or more, so a header that is not a record's own
-// can only be valid where the damage changed what lies 42 bytes after a 0x0F:
-// a record that is not one of the input's can only be read across the damage.
+// Binary records built from fuzz bytes, back to back or each followed by a
+// line end, with one damage done to them: bytes removed, put in, or
+// overwritten. Every byte of the records but their level and value count is
+// 0x09 or more (line ends too), so a header that is not a record's own can
+// only be valid where the damage changed what lies 18 and 42 bytes after a
+// 0x0F: a record that is not one of the input's can only be read across the
+// damage.
 
 #include "core/spectrum_record.h"
 
@@ -13,15 +15,14 @@
 #include <vector>
 
 struct DamagedBinary {
-    std::string records;             // the records, whole
+    std::string records;             // the records, whole, each maybe followed by a line end
     std::vector<std::size_t> starts; // where each record starts in them
+    std::vector<std::size_t> ends;   // where each record ends in them (its last byte and one)
     std::string damaged;             // the records damaged
     std::size_t at = 0;              // where the damage starts, in both
     std::size_t removed = 0;         // bytes of the records taken out there
     std::size_t inserted = 0;        // bytes of the damaged records put in instead
 
-    // Where record i of the input ends (its last byte and one).
-    std::size_t endOf(std::size_t i) const;
     // Whether record i of the input is untouched by the damage.
     bool whole(std::size_t i) const;
     // Where record i's marker is in the damaged records; false when it is gone.
@@ -39,3 +40,9 @@ std::size_t recordLength(const SpectrumRecord& record);
 // Whether record and values are exactly what the big-endian record at offset
 // of bytes holds.
 bool readFrom(const std::string& bytes, std::size_t offset, const SpectrumRecord& record, const float* values);
+
+// Whether what follows a record that ends at offset of bytes, past at most a
+// line end, is what the layout expects: the end of the bytes, or a marker and
+// a header a record can have (level 0 to 4, 0 to 2048 values), or one the end
+// cuts when cutHeaders.
+bool layoutGoesOn(const std::string& bytes, std::size_t offset, bool cutHeaders);

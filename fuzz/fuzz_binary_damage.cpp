@@ -1,10 +1,12 @@
 // Binary records with one damage done to them, read by the reader that goes
 // on past damage. No record is made up: each one read is an input record
 // left whole, or one read across the damage. Every record left whole is read,
-// unless it lies inside one read across the damage, or it is the one right
-// before the damage (which cannot tell a record cut short from bytes missing
-// at the start of the next) and a loss is reported. A record the damage hit
-// whose marker is left is read from it, or its loss is reported.
+// unless it lies inside one read across the damage that the layout shows no
+// sign of (as when its value count was changed to take in whole records), or
+// it is the one right before the damage (which cannot tell a record cut short
+// from bytes missing at the start of the next) and a loss is reported. A
+// record the damage hit whose marker is left is read from it, or its loss is
+// reported.
 
 #include "core/input_formats.h"
 #include "damaged_binary.h"
@@ -26,12 +28,14 @@ struct RecordRead {
     std::size_t length;
 };
 
-// Whether a record starts inside one read across the damage.
-bool insideOneReadAcross(const DamagedBinary& built, const std::vector<RecordRead>& reads, std::size_t offset)
+// Whether a record starts inside one read across the damage, which the
+// layout shows no sign of being too long: what follows it is as expected.
+bool swallowedUnseen(const DamagedBinary& built, const std::vector<RecordRead>& reads, std::size_t offset)
 {
     for (const RecordRead& read : reads)
         if (offset > read.offset && offset < read.offset + read.length &&
-            built.touchesDamage(read.offset, read.offset + read.length - 1))
+            built.touchesDamage(read.offset, read.offset + read.length - 1) &&
+            layoutGoesOn(built.damaged, read.offset + read.length, true))
             return true;
     return false;
 }
@@ -39,7 +43,7 @@ bool insideOneReadAcross(const DamagedBinary& built, const std::vector<RecordRea
 // Whether record i is the last one that ends before the damage starts.
 bool lastBeforeDamage(const DamagedBinary& built, std::size_t i)
 {
-    return built.endOf(i) <= built.at && (i + 1 == built.starts.size() || built.endOf(i + 1) > built.at);
+    return built.ends[i] <= built.at && (i + 1 == built.starts.size() || built.ends[i + 1] > built.at);
 }
 
 bool readAt(const std::vector<RecordRead>& reads, std::size_t offset)
@@ -87,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     check(damaged || (!lossReported && reads.size() == built.starts.size()));
     for (std::size_t i = 0; i < built.starts.size(); ++i) {
         std::size_t marker;
-        if (!built.markerIn(i, marker) || readAt(reads, marker) || insideOneReadAcross(built, reads, marker))
+        if (!built.markerIn(i, marker) || readAt(reads, marker) || swallowedUnseen(built, reads, marker))
             continue;
         check((!built.whole(i) || lastBeforeDamage(built, i)) && lossReported);
     }

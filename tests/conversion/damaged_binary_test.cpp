@@ -97,85 +97,102 @@ std::vector<std::string> outputRecords(const std::string& output)
     return records;
 }
 
+// The records back to back, or each followed by a line end, as the
+// instrument's files have them.
+std::string recordsWith(const std::string& lineEnd)
+{
+    std::string records;
+    for (int i = 0; i < RECORDS; ++i)
+        records += inputRecord(i) + lineEnd;
+    return records;
+}
+
 class DamagedBinary : public Processing {
 protected:
     void SetUp() override
     {
         Processing::SetUp();
         output = dir.file("SET01A.BRW");
-        for (int i = 0; i < RECORDS; ++i)
-            records += inputRecord(i);
     }
 
     int convertBinary() { return convert(0, 0, 1); }
 
     bool logged(const std::string& text) const { return log.joined().find(text) != std::string::npos; }
 
-    std::string records; // RECORDS input records, back to back
+    // Converts the records damaged: the records it reads must be the whole
+    // ones, all of them, and those the damage hit as they now read from their
+    // marker on, if that is left; a hit record not read must be reported.
+    void convertDamaged(const std::string& records, std::size_t stride, const Damage& damage)
+    {
+        std::string damaged = records;
+        damaged.replace(damage.at, damage.removed, damage.inserted);
+        writeFile(input, HEADER_LINES + damaged);
+        log.clear();
+        const int result = convertBinary();
+        const std::vector<std::string> read =
+            outputRecords(std::filesystem::exists(output) ? readFile(output) : std::string());
+        std::vector<std::string> whole;
+        std::vector<std::size_t> hitMarkers;
+        for (std::size_t start = 0; start < records.size(); start += stride) {
+            std::size_t marker = start;
+            if (damage.leavesWhole(start, start + LENGTH))
+                whole.push_back(records.substr(start + 2, LENGTH - 2));
+            else if (damage.moves(marker) && marker < damaged.size())
+                hitMarkers.push_back(marker);
+        }
+        const auto readAt = [&](std::size_t marker, const std::string& r) {
+            return marker + 2 + r.size() <= damaged.size() && damaged.compare(marker + 2, r.size(), r) == 0;
+        };
+        std::vector<std::string> wholeRead;
+        for (const std::string& r : read) {
+            if (std::find(whole.begin(), whole.end(), r) != whole.end())
+                wholeRead.push_back(r);
+            else
+                EXPECT_TRUE(std::any_of(hitMarkers.begin(), hitMarkers.end(),
+                                        [&](std::size_t marker) { return readAt(marker, r); }))
+                    << "made up\n"
+                    << log.joined();
+        }
+        EXPECT_EQ(wholeRead, whole) << log.joined();
+        const bool lost = std::any_of(hitMarkers.begin(), hitMarkers.end(), [&](std::size_t marker) {
+            return std::none_of(read.begin(), read.end(), [&](const std::string& r) { return readAt(marker, r); });
+        });
+        if (lost) {
+            EXPECT_EQ(result, SPECTRA_SKIPPED) << log.joined();
+            EXPECT_TRUE(logged(" is damaged and was skipped\n") || logged(": last spectrum cut short at byte "))
+                << log.joined();
+        }
+    }
 };
 
 TEST_F(DamagedBinary, EveryWholeRecordIsKeptNoneMadeUpAndALossReported)
 {
-    constexpr std::size_t offsets[] = {0, 1, 20, 43, 44, 48, 80, LENGTH - 1};
-    for (int i = 0; i < RECORDS; ++i)
-        for (const std::size_t within : offsets)
-            for (const Damage& damage : damagesAt(i * LENGTH + within)) {
-                if (damage.at == 0)
-                    continue; // the first marker is where the data is found, before any record is read
-                SCOPED_TRACE("record " + std::to_string(i) + " byte " + std::to_string(within) + ": " +
-                             std::to_string(damage.removed) + " removed, " + std::to_string(damage.inserted.size()) +
-                             " put in");
-                std::string damaged = records;
-                damaged.replace(damage.at, damage.removed, damage.inserted);
-                writeFile(input, HEADER_LINES + damaged);
-                log.clear();
-                const int result = convertBinary();
-                const std::vector<std::string> read =
-                    outputRecords(std::filesystem::exists(output) ? readFile(output) : std::string());
-                // A record the damage hit may be read as its bytes now read
-                // from its marker on, if that is left.
-                std::vector<std::string> whole;
-                std::vector<std::size_t> hitMarkers;
-                for (std::size_t start = 0; start < records.size(); start += LENGTH) {
-                    std::size_t marker = start;
-                    if (damage.leavesWhole(start, start + LENGTH))
-                        whole.push_back(records.substr(start + 2, LENGTH - 2));
-                    else if (damage.moves(marker) && marker < damaged.size())
-                        hitMarkers.push_back(marker);
+    constexpr std::size_t offsets[] = {0, 1, 20, 43, 44, 48, 80, LENGTH - 1, LENGTH};
+    for (const std::string lineEnd : {"", "\r\n"}) {
+        const std::string records = recordsWith(lineEnd);
+        const std::size_t stride = LENGTH + lineEnd.size();
+        for (int i = 0; i < RECORDS; ++i)
+            for (const std::size_t within : offsets)
+                for (const Damage& damage : damagesAt(static_cast<std::size_t>(i) * stride + within)) {
+                    if (damage.at == 0 || damage.at >= records.size())
+                        continue; // the first marker is where the data is found, before any record is read
+                    SCOPED_TRACE(std::to_string(lineEnd.size()) + "-byte line ends, record " + std::to_string(i) +
+                                 " byte " + std::to_string(within) + ": " + std::to_string(damage.removed) +
+                                 " removed, " + std::to_string(damage.inserted.size()) + " put in");
+                    convertDamaged(records, stride, damage);
                 }
-                const auto readAt = [&](std::size_t marker, const std::string& r) {
-                    return marker + 2 + r.size() <= damaged.size() && damaged.compare(marker + 2, r.size(), r) == 0;
-                };
-                std::vector<std::string> wholeRead;
-                for (const std::string& r : read) {
-                    if (std::find(whole.begin(), whole.end(), r) != whole.end())
-                        wholeRead.push_back(r);
-                    else
-                        EXPECT_TRUE(std::any_of(hitMarkers.begin(), hitMarkers.end(),
-                                                [&](std::size_t marker) { return readAt(marker, r); }))
-                            << "made up\n"
-                            << log.joined();
-                }
-                EXPECT_EQ(wholeRead, whole) << log.joined();
-                const bool lost = std::any_of(hitMarkers.begin(), hitMarkers.end(), [&](std::size_t marker) {
-                    return std::none_of(read.begin(), read.end(),
-                                        [&](const std::string& r) { return readAt(marker, r); });
-                });
-                if (lost) {
-                    EXPECT_EQ(result, SPECTRA_SKIPPED) << log.joined();
-                    EXPECT_TRUE(logged(" is damaged and was skipped\n") || logged(": last spectrum cut short at byte "))
-                        << log.joined();
-                }
-            }
+    }
 }
 
 TEST_F(DamagedBinary, RecordCutByTheEndOfTheFileIsOneErrorLine)
 {
-    const std::string whole = HEADER_LINES + records.substr(0, 3 * LENGTH);
+    const std::string records = recordsWith("\r\n");
+    const std::size_t stride = LENGTH + 2;
+    const std::string whole = HEADER_LINES + records.substr(0, 3 * stride);
     constexpr std::size_t kept[] = {1, 2, 20, 43, 44, LENGTH - 1};
     for (const std::size_t left : kept) {
         SCOPED_TRACE(left);
-        writeFile(input, whole + records.substr(3 * LENGTH, left));
+        writeFile(input, whole + records.substr(3 * stride, left));
         log.clear();
         EXPECT_EQ(convertBinary(), SPECTRA_SKIPPED);
         EXPECT_EQ(concatenated(log.errorBoxes()), input + ": last spectrum cut short at byte " +
