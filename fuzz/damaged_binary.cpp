@@ -1,20 +1,11 @@
 #include "damaged_binary.h"
 
+#include "binary_records.h"
+#include "fuzz_support.h"
+
 #include <algorithm>
-#include <bit>
 
 namespace {
-
-class ByteSource {
-public:
-    ByteSource(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    unsigned take() { return next_ < size_ ? data_[next_++] : 0u; }
-
-private:
-    const uint8_t* data_;
-    std::size_t size_;
-    std::size_t next_ = 0;
-};
 
 constexpr char MARKER = 0x0F;
 
@@ -47,17 +38,11 @@ std::string record(ByteSource& bytes)
     return out;
 }
 
-void putBigEndian(std::string& out, uint32_t value, int size)
-{
-    for (int i = size - 1; i >= 0; --i)
-        out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
-}
-
 } // namespace
 
 bool DamagedBinary::whole(std::size_t i) const
 {
-    return removed == 0 ? at <= starts[i] || at >= ends[i] : at + removed <= starts[i] || at >= ends[i];
+    return at + removed <= starts[i] || at >= ends[i];
 }
 
 bool DamagedBinary::markerIn(std::size_t i, std::size_t& offset) const
@@ -109,28 +94,12 @@ std::size_t recordLength(const SpectrumRecord& record)
     return 44 + (record.process == 0 ? 2 : 4) * static_cast<std::size_t>(record.numPix);
 }
 
-bool readFrom(const std::string& bytes, std::size_t offset, const SpectrumRecord& r, const float* values)
+bool readFrom(const std::string& bytes, std::size_t offset, const SpectrumRecord& record, const float* values)
 {
-    std::string expected(1, MARKER);
-    putBigEndian(expected, static_cast<uint32_t>(r.time), 4);
-    for (const float field : {r.temp, r.volts, r.depth})
-        putBigEndian(expected, std::bit_cast<uint32_t>(field), 4);
-    putBigEndian(expected, static_cast<uint16_t>(r.process), 2);
-    putBigEndian(expected, static_cast<uint16_t>(r.N), 2);
-    for (const float field : {r.scale, r.Do, r.Dt})
-        putBigEndian(expected, std::bit_cast<uint32_t>(field), 4);
-    putBigEndian(expected, static_cast<uint32_t>(r.intTime), 4);
-    for (const int16_t field : {r.firstPix, r.pixInc, r.numPix})
-        putBigEndian(expected, static_cast<uint16_t>(field), 2);
-    for (int k = 0; k < r.numPix; ++k) {
-        if (r.process == 0)
-            putBigEndian(expected, static_cast<uint16_t>(static_cast<int16_t>(values[k])), 2);
-        else
-            putBigEndian(expected, std::bit_cast<uint32_t>(values[k]), 4);
-    }
     // The second marker byte is read and dropped: it is not compared.
-    return offset + 1 + expected.size() <= bytes.size() && bytes[offset] == MARKER &&
-           bytes.compare(offset + 2, expected.size() - 1, expected, 1) == 0;
+    const std::string expected = instrumentBytes(record, values);
+    return offset + 2 + expected.size() <= bytes.size() && bytes[offset] == MARKER &&
+           bytes.compare(offset + 2, expected.size(), expected) == 0;
 }
 
 bool layoutGoesOn(const std::string& bytes, std::size_t offset, bool cutHeaders)

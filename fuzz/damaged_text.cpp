@@ -1,5 +1,7 @@
 #include "damaged_text.h"
 
+#include "fuzz_support.h"
+
 #include <array>
 #include <vector>
 
@@ -7,19 +9,6 @@ namespace {
 
 // Lines that start like a number but not like a spectrum.
 constexpr std::array<const char*, 6> JUNK = {"123", "-", ".", "2020-01-01 12:00 power glitch", "-7.5,1,2", "0x1F"};
-
-// Reads the bytes one by one; zeros once they run out.
-class ByteSource {
-public:
-    ByteSource(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool empty() const { return next_ == size_; }
-    unsigned take() { return next_ < size_ ? data_[next_++] : 0u; }
-
-private:
-    const uint8_t* data_;
-    std::size_t size_;
-    std::size_t next_ = 0;
-};
 
 // A format 2 line. The fixed header values and a time beyond any pixel count
 // keep a cut line that reads on into this one from ever fitting it exactly:

@@ -37,12 +37,9 @@ struct Damage {
     std::size_t removed;
     std::string inserted;
 
-    bool leavesWhole(std::size_t start, std::size_t end) const
-    {
-        return removed == 0 ? at <= start || at >= end : at + removed <= start || at >= end;
-    }
+    bool leavesWhole(std::size_t start, std::size_t end) const { return at + removed <= start || at >= end; }
     // Where an input byte is in the damaged records; false when it is gone.
-    bool moves(std::size_t& offset) const
+    bool locate(std::size_t& offset) const
     {
         if (offset < at)
             return true;
@@ -66,23 +63,8 @@ std::vector<Damage> damagesAt(std::size_t at)
             {at, 7, std::string(7, '\0')}};
 }
 
-// A record of the binary output as the instrument would store it, from its
-// time field on.
-std::string asInstrumentStores(const unsigned char* stored, const float* values)
-{
-    const SpectrumRecord r = decodeRecord(stored);
-    RecordFields fields{r.time, r.temp, r.volts,   r.depth,    r.process, r.N,     r.scale,
-                        r.Do,   r.Dt,   r.intTime, r.firstPix, r.pixInc,  r.numPix};
-    std::string bytes = recordHeader(fields).substr(2);
-    for (int k = 0; k < r.numPix; ++k) {
-        if (r.process == 0)
-            putBigEndian(bytes, static_cast<uint16_t>(static_cast<int16_t>(values[k])), 2);
-        else
-            putFloatBigEndian(bytes, values[k]);
-    }
-    return bytes;
-}
-
+// The records of the binary output, each as the instrument would store it
+// from its time field on.
 std::vector<std::string> outputRecords(const std::string& output)
 {
     std::vector<std::string> records;
@@ -91,7 +73,7 @@ std::vector<std::string> outputRecords(const std::string& output)
     for (std::size_t at = 0; at + SPECTRUM_RECORD_SIZE <= output.size();) {
         const std::size_t count = static_cast<std::size_t>(decodeRecord(bytes + at).numPix);
         decodeFloatsLE(bytes + at + SPECTRUM_RECORD_SIZE, count, values.data());
-        records.push_back(asInstrumentStores(bytes + at, values.data()));
+        records.push_back(instrumentBytes(decodeRecord(bytes + at), values.data()));
         at += SPECTRUM_RECORD_SIZE + 4 * count;
     }
     return records;
@@ -137,7 +119,7 @@ protected:
             std::size_t marker = start;
             if (damage.leavesWhole(start, start + LENGTH))
                 whole.push_back(records.substr(start + 2, LENGTH - 2));
-            else if (damage.moves(marker) && marker < damaged.size())
+            else if (damage.locate(marker) && marker < damaged.size())
                 hitMarkers.push_back(marker);
         }
         const auto readAt = [&](std::size_t marker, const std::string& r) {

@@ -53,3 +53,17 @@ std::string floatRecord(RecordFields f, const std::vector<float>& values)
         putFloatBigEndian(out, value);
     return out;
 }
+
+std::string instrumentBytes(const SpectrumRecord& r, const float* values)
+{
+    const RecordFields fields{r.time, r.temp, r.volts,   r.depth,    r.process, r.N,     r.scale,
+                              r.Do,   r.Dt,   r.intTime, r.firstPix, r.pixInc,  r.numPix};
+    std::string bytes = recordHeader(fields).substr(2);
+    for (int k = 0; k < r.numPix; ++k) {
+        if (r.process == 0)
+            putBigEndian(bytes, static_cast<uint16_t>(static_cast<int16_t>(values[k])), 2);
+        else
+            putFloatBigEndian(bytes, values[k]);
+    }
+    return bytes;
+}

@@ -1,6 +1,8 @@
 #pragma once
 // Big-endian records of binary data files, as the instrument writes them.
 
+#include "core/spectrum_record.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,3 +25,7 @@ std::string recordHeader(const RecordFields& fields);
 // A whole record of raw counts (process 0), or of processed values (process 3).
 std::string rawRecord(RecordFields fields, const std::vector<uint16_t>& counts);
 std::string floatRecord(RecordFields fields, const std::vector<float>& values);
+
+// A record read, as the instrument stores it from its time field on (the
+// marker bytes are not kept in a record): raw counts when its level is 0.
+std::string instrumentBytes(const SpectrumRecord& record, const float* values);
