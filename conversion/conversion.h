@@ -47,7 +47,7 @@ struct Conversion {
 enum class ConversionOutcome {
     Converted,      // whole
     SpectraSkipped, // damaged spectra were passed over; the output holds every other one
-    StoppedEarly,   // at an unreadable spectrum; the output holds the spectra before it
+    StoppedEarly,   // at a spectrum that could not be calibrated; the output holds the spectra before it
     Cancelled,      // by the progress sink; the previous output is left as it was
     NotWritten,     // the output must not be written, or there was nothing to write
     SystemFailure,  // the input could not be read or the output not written: systemError says why

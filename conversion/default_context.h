@@ -15,8 +15,8 @@
 #include <cstdio>
 
 // processDatFile's results besides 0, 1 and the system's error numbers.
-// STOPPED_EARLY: the conversion stopped at an unreadable or unusable
-// spectrum, and the output holds the spectra before it.
+// STOPPED_EARLY: the conversion stopped at a spectrum that could not be
+// calibrated, and the output holds the spectra before it.
 constexpr int16_t STOPPED_EARLY = -1;
 // CANCELLED: the progress watcher stopped it; the previous output is left.
 constexpr int16_t CANCELLED = -2;

@@ -60,9 +60,11 @@ struct FileConversion {
     int8_t channel = 0;
     int binaryInput = 0;
     int format = 0;
-    int32_t count = 0;  // a day of spectra at one a second exceeds 16 bits
-    int32_t lost = 0;   // damaged spectra passed over
+    int32_t count = 0;        // a day of spectra at one a second exceeds 16 bits
+    int32_t lost = 0;         // damaged spectra passed over
     int32_t unnormalised = 0; // written below the level asked, for want of an integration time
+    long cutShortAt = -1;     // where the last spectrum, cut short by the end of the file, starts
+    ResumeState resume;
     int writeError = 0; // the system's reason for the first failed write
     int64_t inputBytes = 0;
     bool transposing; // cleared when a pixel set change ends transposition
@@ -71,7 +73,7 @@ struct FileConversion {
 };
 
 // How the loop over the spectra ended.
-enum class LoopEnd { EndOfData, ReadFailed, ProcessFailed, WriteFailed, Cancelled };
+enum class LoopEnd { EndOfData, NoSpectrum, ProcessFailed, WriteFailed, Cancelled };
 
 // Gives a freshly opened stream a large buffer; without memory for it the
 // stream keeps its own.
@@ -110,34 +112,38 @@ bool writeTextHeader(const FileConversion& run, const char* calFileName)
 // spectra (a stray note, a bare number), not a lost spectrum.
 void reportNotSpectrum(const FileConversion& run, const SpectrumRead& read)
 {
-    run.log.error("WARNING: %s: skipped a line at byte %ld that is not a spectrum\n", run.path, read.lineOffset);
+    run.log.error("WARNING: %s: skipped a line at byte %ld that is not a spectrum\n", run.path, read.offset);
 }
 
 // A spectrum that could not be read whole is passed over and counted, so the
-// file's result can tell that the output lacks it.
+// file's result can tell that the output lacks it. The last one, cut short by
+// the end of the file, is reported once the count of written spectra is
+// known.
 void reportDamaged(FileConversion& run, const SpectrumRead& read)
 {
     if (read.result > 1)
         run.log.message("WARNING: readSpectrum returned %d\n", read.result);
     ++run.lost;
-    run.log.error("%s: spectrum %d (byte %ld) is damaged and was skipped\n", run.path, run.count + run.lost,
-                  read.lineOffset);
+    if (read.outcome == ReadOutcome::CutShort)
+        run.cutShortAt = read.offset;
+    else
+        run.log.error("%s: spectrum %d (byte %ld) is damaged and was skipped\n", run.path, run.count + run.lost,
+                      read.offset);
 }
 
-// The next spectrum, past any text that holds none: 0 when one was read, 1
-// at the end of the data, else the error of a binary record that stops the
-// file.
-int16_t readNext(FileConversion& run)
+// The next spectrum, past any text or record that holds none: true when one
+// was read, false at the end of the data.
+bool readNext(FileConversion& run)
 {
     for (;;) {
-        const SpectrumRead read =
-            readSpectrumResuming(run.record, run.pixels.get(), run.input.get(), run.binaryInput, run.format, run.log);
+        const SpectrumRead read = readSpectrumResuming(run.record, run.pixels.get(), run.input.get(), run.binaryInput,
+                                                       run.format, run.log, run.resume);
         switch (read.outcome) {
         case ReadOutcome::NotSpectrum: reportNotSpectrum(run, read); break;
-        case ReadOutcome::Damaged: reportDamaged(run, read); break;
-        case ReadOutcome::Spectrum:
-        case ReadOutcome::EndOfData:
-        case ReadOutcome::Stopped: return read.result;
+        case ReadOutcome::Damaged:
+        case ReadOutcome::CutShort: reportDamaged(run, read); break;
+        case ReadOutcome::Spectrum: return true;
+        case ReadOutcome::EndOfData: return false;
         }
     }
 }
@@ -257,14 +263,13 @@ LoopEnd convertSpectra(FileConversion& run)
 {
     const int8_t level = run.conversion.options.level;
     run.record.channel = run.channel;
-    int16_t result = readNext(run);
-    if (result != 0) {
-        run.log.message("WARNING: readSpectrum returned %d\n", result);
-        return LoopEnd::ReadFailed;
+    if (!readNext(run)) {
+        run.log.message("WARNING: readSpectrum returned 1\n"); // the end of the data, before any spectrum
+        return LoopEnd::NoSpectrum;
     }
     run.previous = run.record;
     if (!run.transposing && !run.binary && !run.netcdf) {
-        result = writeHeader(run.conversion, run.channel, run.record, run.output.stream());
+        const int16_t result = writeHeader(run.conversion, run.channel, run.record, run.output.stream());
         if (result != 0) {
             run.log.message("WARNING: writeHeader returned %d\n", result);
             return writeFailed(run);
@@ -273,7 +278,8 @@ LoopEnd convertSpectra(FileConversion& run)
     }
     for (;;) {
         run.log.debug("readSpectrum OK.\n");
-        result = processSpectrum(run.record, run.pixels.get(), run.channel, level, run.conversion.calTable(), run.log);
+        int16_t result =
+            processSpectrum(run.record, run.pixels.get(), run.channel, level, run.conversion.calTable(), run.log);
         if (result != 0) {
             run.log.message("WARNING: processSpectrum returned %d\n", result);
             return LoopEnd::ProcessFailed;
@@ -290,13 +296,8 @@ LoopEnd convertSpectra(FileConversion& run)
         ++run.count;
         if (run.count % PROGRESS_INTERVAL == 0 && !reportProgress(run))
             return LoopEnd::Cancelled;
-        result = readNext(run);
-        if (result == 1)
+        if (!readNext(run))
             return LoopEnd::EndOfData;
-        if (result != 0) {
-            run.log.message("WARNING: readSpectrum returned %d\n", result);
-            return LoopEnd::ReadFailed;
-        }
         run.log.debug("Output done.\n");
         if (!samePixelSet(run.record, run.previous)) {
             result = handlePixelSetChange(run);
@@ -370,14 +371,19 @@ void reportOutputOpenError(const Log& log, int error, const std::string& outputN
         log.error("Error %d opening output file %s: %s\n", error, outputName.c_str(), std::strerror(error));
 }
 
-// The spectra written, then those lost to damage, if any.
+// The spectra written, then those lost to damage, if any: a last spectrum
+// cut short on its one line, and a total when others were lost too.
 void logSpectrumCount(const FileConversion& run)
 {
     if (run.count == 1)
         run.log.message("1 spectrum.\n");
     else
         run.log.message("%d spectra.\n", run.count);
-    if (run.lost == 1)
+    const bool cutShort = run.cutShortAt >= 0;
+    if (cutShort)
+        run.log.error("%s: last spectrum cut short at byte %ld and skipped; %d %s written\n", run.path, run.cutShortAt,
+                      run.count, run.count == 1 ? "spectrum" : "spectra");
+    if (run.lost == 1 && !cutShort)
         run.log.error("%s: 1 damaged spectrum was skipped\n", run.path);
     else if (run.lost > 1)
         run.log.error("%s: %d damaged spectra were skipped\n", run.path, run.lost);

@@ -1,15 +1,10 @@
 #include "core/binary_spectrum.h"
 
-#include "core/big_endian.h"
+#include "core/binary_record_layout.h"
+#include "core/binary_resync.h"
 #include "core/input_formats.h"
-#include "core/pixel_count.h"
 
 namespace {
-
-constexpr int RECORD_MARKER = 0x0F;
-// The two marker bytes and the header fields up to numPix.
-constexpr std::size_t HEADER_SIZE = 44;
-constexpr std::size_t MARKER_SIZE = 2;
 
 // Skips whatever lies before the next record; false at the end of the file.
 bool findRecordMarker(std::FILE* stream)
@@ -29,9 +24,9 @@ bool findRecordMarker(std::FILE* stream)
 // that ends inside the header is thus read to its end, cut field included.
 class HeaderBytes {
 public:
-    explicit HeaderBytes(std::FILE* stream) : available_(std::fread(bytes_, 1, HEADER_SIZE, stream)) {}
+    explicit HeaderBytes(std::FILE* stream) : available_(std::fread(bytes_, 1, RECORD_HEADER_SIZE, stream)) {}
 
-    bool hasMarkers() const { return available_ >= MARKER_SIZE; }
+    bool hasMarkers() const { return available_ >= RECORD_MARKER_SIZE; }
 
     template <typename T>
     bool next(T& value)
@@ -44,9 +39,9 @@ public:
     }
 
 private:
-    unsigned char bytes_[HEADER_SIZE];
+    unsigned char bytes_[RECORD_HEADER_SIZE];
     std::size_t available_;
-    std::size_t offset_ = MARKER_SIZE;
+    std::size_t offset_ = RECORD_MARKER_SIZE;
 };
 
 // Takes the next item of the field's type and stores it; false when missing.
@@ -109,12 +104,10 @@ int16_t readRawCounts(std::FILE* stream, float* pixels, int count)
     return read < wanted ? static_cast<int16_t>(15 + whole) : 0;
 }
 
-} // namespace
-
-int16_t readBinarySpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream)
+// The record whose marker is at the stream position: 0, or the number of
+// what could not be read (1 when not even the marker bytes were there).
+int16_t readRecord(SpectrumRecord& record, float* pixels, std::FILE* stream)
 {
-    if (!findRecordMarker(stream))
-        return 1;
     HeaderBytes header(stream);
     if (!header.hasMarkers())
         return 1;
@@ -124,4 +117,58 @@ int16_t readBinarySpectrum(SpectrumRecord& record, float* pixels, std::FILE* str
         return readRawCounts(stream, pixels, record.numPix);
     const auto count = static_cast<std::size_t>(record.numPix);
     return readBigEndian(pixels, sizeof(float), count, stream) == count ? 0 : 15;
+}
+
+// After a record read whole: whether it ran into a record that the layout
+// confirms inside it, its declared length too long for it (bytes of it went
+// missing). Followed as the layout expects (the next header, or the end of
+// the file), its length is trusted as ever; anything else may be junk
+// between records, or the middle of the next one. Leaves the stream at the
+// record found, or where it was.
+bool ranIntoNextRecord(std::FILE* stream, long start)
+{
+    const long end = std::ftell(stream);
+    if (end < 0)
+        return false;
+    const long next = whatFollows(stream) == AfterRecord::Other ? findConfirmedRecord(stream, start + 1, end) : -1;
+    std::fseek(stream, next >= 0 ? next : end, SEEK_SET);
+    return next >= 0;
+}
+
+// A record that could not be read, at start: the read goes on at the next
+// record the layout confirms, or ends. Cut by the end of the file with no
+// record after it, it was the last one.
+SpectrumRead passOverDamage(std::FILE* stream, long start, int16_t result)
+{
+    const bool reachedEnd = std::feof(stream) != 0;
+    const long next = findConfirmedRecord(stream, start + 1, -1);
+    if (next >= 0) {
+        std::fseek(stream, next, SEEK_SET);
+        return {result, ReadOutcome::Damaged, start};
+    }
+    std::fseek(stream, 0, SEEK_END);
+    return {result, reachedEnd ? ReadOutcome::CutShort : ReadOutcome::Damaged, start};
+}
+
+} // namespace
+
+int16_t readBinarySpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream)
+{
+    if (!findRecordMarker(stream))
+        return 1;
+    return readRecord(record, pixels, stream);
+}
+
+SpectrumRead readBinarySpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream)
+{
+    if (!findRecordMarker(stream))
+        return {1, ReadOutcome::EndOfData, -1};
+    const long start = std::ftell(stream);
+    const int16_t result = readRecord(record, pixels, stream);
+    // A processing level no record can carry shows the marker was none.
+    if (result != 0 || !possibleProcessLevel(record.process))
+        return passOverDamage(stream, start, result);
+    if (ranIntoNextRecord(stream, start))
+        return {0, ReadOutcome::Damaged, start};
+    return {0, ReadOutcome::Spectrum, start};
 }

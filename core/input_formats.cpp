@@ -14,15 +14,11 @@ int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, i
 }
 
 SpectrumRead readSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format,
-                                  const Log& log)
+                                  const Log& log, ResumeState& state)
 {
-    if (binaryInput == 0)
-        return readTextSpectrumResuming(record, pixels, stream, format, log);
-    const int16_t result = readBinarySpectrum(record, pixels, stream);
-    const ReadOutcome outcome = result == 0   ? ReadOutcome::Spectrum
-                                : result == 1 ? ReadOutcome::EndOfData
-                                              : ReadOutcome::Stopped;
-    return {result, outcome, -1};
+    if (binaryInput != 0)
+        return readBinarySpectrumResuming(record, pixels, stream);
+    return readTextSpectrumResuming(record, pixels, stream, format, log, state);
 }
 
 void skipLine(std::FILE* stream)

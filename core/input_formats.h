@@ -13,11 +13,13 @@
 int16_t readSpectrum(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format,
                      const Log& log);
 
-// readSpectrum for a file loop: text it cannot read is passed over (the
-// stream then stands at the next line) and reported in the outcome, while a
-// binary record that cannot be read stops the file.
+// readSpectrum for a file loop: a spectrum it cannot read whole, or cannot
+// trust, is passed over and reported in the outcome, and the next read goes
+// on after it (text at the next line or at values run on from it, binary at
+// the next record the layout confirms). state carries what one read leaves
+// for the next of the same file.
 SpectrumRead readSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int binaryInput, int format,
-                                  const Log& log);
+                                  const Log& log, ResumeState& state);
 
 // Which text layout the data line at the stream position uses: 1, 2, or 0
 // when unknown. The stream position is unchanged afterwards.

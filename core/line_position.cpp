@@ -34,3 +34,26 @@ long skipLineFrom(std::FILE* stream, const std::fpos_t& start)
     skipToLineEnd(stream);
     return offset;
 }
+
+bool onlyWhiteSpaceLeft(std::FILE* stream)
+{
+    std::fpos_t here;
+    if (std::fgetpos(stream, &here) != 0)
+        return false;
+    int c;
+    do
+        c = getc_unlocked(stream);
+    while (c == ' ' || c == '\t' || c == '\v' || c == '\f' || isLineEnd(c));
+    std::fsetpos(stream, &here);
+    return c == EOF;
+}
+
+long offsetOf(std::FILE* stream, const std::fpos_t& at)
+{
+    std::fpos_t here;
+    if (std::fgetpos(stream, &here) != 0)
+        return -1;
+    const long offset = std::fsetpos(stream, &at) == 0 ? std::ftell(stream) : -1;
+    std::fsetpos(stream, &here);
+    return offset;
+}

@@ -14,3 +14,10 @@ bool lineEndSince(std::FILE* stream, const std::fpos_t& start);
 // start's byte offset (-1 when it cannot be told). Where the stream cannot go
 // back to start, it passes over the rest of the current line instead.
 long skipLineFrom(std::FILE* stream, const std::fpos_t& start);
+
+// Whether nothing but white space (line ends included) stands between the
+// position and the end of the file.
+bool onlyWhiteSpaceLeft(std::FILE* stream);
+
+// The byte offset of at (-1 when it cannot be told); the position is kept.
+long offsetOf(std::FILE* stream, const std::fpos_t& at);

@@ -7,6 +7,9 @@
 #include "core/number_scan.h"
 #include "core/pixel_count.h"
 
+#include <cctype>
+#include <utility>
+
 namespace {
 
 bool startsDataLine(int c)
@@ -129,37 +132,136 @@ int16_t readHeaderFields(TextFields& fields, SpectrumRecord& record, int format,
     return 0;
 }
 
+// How the read of one data line ended; missingPixel is the value that could
+// not be read, if that stopped it (-1 otherwise).
+struct LineRead {
+    int16_t result;
+    ReadOutcome outcome;
+    int missingPixel;
+};
+
 // The spectrum whose data line starts at the stream position. A line that
 // does not even start with "integer," (a bare number, a date, a lone '-' or
 // '.') is no spectrum; one that does but fails later is a damaged spectrum.
 // The time field cannot run over a line end, so the first kind always ends
 // on its own line.
-SpectrumRead readDataLine(std::FILE* stream, SpectrumRecord& record, float* pixels, int format, const Log& log)
+LineRead readDataLine(std::FILE* stream, SpectrumRecord& record, float* pixels, int format, const Log& log)
 {
     TextFields fields(stream);
     if (const int16_t failed = readHeaderFields(fields, record, format, log))
         return {failed, failed == 1 ? ReadOutcome::NotSpectrum : ReadOutcome::Damaged, -1};
     const int read = fields.pixels(pixels, record.numPix);
-    if (read < record.numPix) {
-        log.error("Error reading pixel %d\n", read);
-        return {1, ReadOutcome::Damaged, -1};
-    }
+    if (read < record.numPix)
+        return {1, ReadOutcome::Damaged, read};
     return {0, ReadOutcome::Spectrum, -1};
 }
 
 // A line cut right after a comma takes its missing values from the next
 // line, as a spectrum legally continued there would; the next spectrum then
-// ends up partly swallowed, its rest left behind the one just read. So values
-// left on the last line of a spectrum that ran over a line end mean damage.
-// A spectrum on one line may carry anything after its values, as it always
-// could. The first test settles the usual case with one character.
+// ends up partly swallowed, its rest left behind the one just read. So text
+// left on the last line of a spectrum that ran over a line end means damage.
 bool swallowedNextLine(std::FILE* stream, const std::fpos_t& start)
 {
-    const int c = getc_unlocked(stream);
-    if (c == EOF)
-        return false;
+    return restOfLineHoldsText(stream) && lineEndSince(stream, start);
+}
+
+// Whether a number follows on this line, after blanks.
+bool numberFollowsOnLine(std::FILE* stream)
+{
+    int c;
+    do
+        c = getc_unlocked(stream);
+    while (c == ' ' || c == '\t');
     std::ungetc(c, stream);
-    return !isLineEnd(c) && restOfLineHoldsText(stream) && lineEndSince(stream, start);
+    if (c == EOF || std::isspace(c))
+        return false;
+    StreamChars in(stream);
+    float value;
+    return scanFloat(in, value);
+}
+
+// Values after the last value of a spectrum on its own line: more values
+// after a comma, or a spectrum after blanks. Either way a line end was lost
+// and they are the next spectrum's, or its rest when its first value was
+// glued to this one's last. Leaves the stream at them; else where it was.
+// Blanks and words after the values are no values, as they never were.
+bool valuesRunOn(std::FILE* stream)
+{
+    std::fpos_t here;
+    if (std::fgetpos(stream, &here) != 0)
+        return false;
+    bool blanks = false;
+    int c;
+    while ((c = getc_unlocked(stream)) == ' ' || c == '\t')
+        blanks = true;
+    std::ungetc(c, stream);
+    if (c == ',')
+        getc_unlocked(stream);
+    std::fpos_t values;
+    bool runOn = false;
+    if (std::fgetpos(stream, &values) == 0) {
+        if (c == ',')
+            runOn = numberFollowsOnLine(stream);
+        else if (blanks && startsDataLine(c))
+            runOn = startsSpectrum(stream);
+    }
+    std::fsetpos(stream, runOn ? &values : &here);
+    return runOn;
+}
+
+// After a spectrum read whole: damaged when it swallowed part of the next
+// line, or when values run on after it on its line (the stream then stands
+// at them and state says so). The first test settles the usual case with
+// one character.
+ReadOutcome judgeWholeSpectrum(std::FILE* stream, const std::fpos_t& start, const SpectrumRecord& record,
+                               ResumeState& state)
+{
+    const int c = getc_unlocked(stream);
+    std::ungetc(c, stream);
+    if (c == EOF || isLineEnd(c))
+        return ReadOutcome::Spectrum;
+    if (swallowedNextLine(stream, start))
+        return ReadOutcome::Damaged;
+    if (!valuesRunOn(stream))
+        return ReadOutcome::Spectrum;
+    state.runOn = true;
+    state.ranOnFrom = record;
+    return ReadOutcome::Damaged;
+}
+
+void reportMissingPixel(const LineRead& line, const Log& log, bool cutShort)
+{
+    if (line.missingPixel < 0)
+        return;
+    if (cutShort) // the one report of a cut last line is the file loop's
+        log.message("Error reading pixel %d\n", line.missingPixel);
+    else
+        log.error("Error reading pixel %d\n", line.missingPixel);
+}
+
+// Values run on are known to be a spectrum's: one they do not make whole, or
+// not of the pixel set they ran on from, is lost.
+ReadOutcome judgeRunOn(const LineRead& line, const SpectrumRecord& record, const ResumeState& state)
+{
+    if (line.outcome == ReadOutcome::NotSpectrum ||
+        (line.outcome == ReadOutcome::Spectrum && !samePixelSet(record, state.ranOnFrom)))
+        return ReadOutcome::Damaged;
+    return line.outcome;
+}
+
+// Leaves the stream at the line after the one a passed-over read began on. A
+// spectrum the end of the file stopped, with nothing after its line, is the
+// last one, cut short.
+SpectrumRead passOverLine(std::FILE* stream, const std::fpos_t& start, const LineRead& line, ReadOutcome outcome,
+                          const Log& log)
+{
+    const bool stoppedByTheEnd =
+        line.outcome != ReadOutcome::Spectrum && outcome == ReadOutcome::Damaged && onlyWhiteSpaceLeft(stream);
+    SpectrumRead read{line.result, outcome, skipLineFrom(stream, start)};
+    if (stoppedByTheEnd && onlyWhiteSpaceLeft(stream))
+        read.outcome = ReadOutcome::CutShort;
+    reportMissingPixel(line, log, read.outcome == ReadOutcome::CutShort);
+    return read;
 }
 
 } // namespace
@@ -168,27 +270,34 @@ int16_t readTextSpectrum(SpectrumRecord& record, float* pixels, std::FILE* strea
 {
     if (!findDataLine(stream))
         return 1;
-    return readDataLine(stream, record, pixels, format, log).result;
+    const LineRead line = readDataLine(stream, record, pixels, format, log);
+    reportMissingPixel(line, log, false);
+    return line.result;
 }
 
 SpectrumRead readTextSpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream, int format,
-                                      const Log& log)
+                                      const Log& log, ResumeState& state)
 {
-    if (!findDataLine(stream))
+    const bool runOn = std::exchange(state.runOn, false);
+    if (!runOn && !findDataLine(stream))
         return {1, ReadOutcome::EndOfData, -1};
     std::fpos_t start;
     const bool canGoBack = std::fgetpos(stream, &start) == 0;
-    SpectrumRead read = readDataLine(stream, record, pixels, format, log);
+    const LineRead line = readDataLine(stream, record, pixels, format, log);
     if (!canGoBack) { // a stream that cannot seek: go on after the line where the read stopped
-        if (read.outcome != ReadOutcome::Spectrum)
+        reportMissingPixel(line, log, false);
+        if (line.outcome != ReadOutcome::Spectrum)
             skipToLineEnd(stream);
-        return read;
+        return {line.result, line.outcome, -1};
     }
-    if (read.outcome == ReadOutcome::Spectrum && swallowedNextLine(stream, start))
-        read.outcome = ReadOutcome::Damaged;
-    if (read.outcome != ReadOutcome::Spectrum)
-        read.lineOffset = skipLineFrom(stream, start);
-    return read;
+    ReadOutcome outcome = runOn ? judgeRunOn(line, record, state) : line.outcome;
+    if (outcome == ReadOutcome::Spectrum)
+        outcome = judgeWholeSpectrum(stream, start, record, state);
+    if (outcome == ReadOutcome::Spectrum)
+        return {0, outcome, -1};
+    if (state.runOn) // the stream stands at the values run on
+        return {line.result, outcome, offsetOf(stream, start)};
+    return passOverLine(stream, start, line, outcome, log);
 }
 
 void skipToFirstSpectrumLine(std::FILE* stream)

@@ -1,5 +1,7 @@
 #include "damaged_text.h"
 
+#include "fuzz_support.h"
+
 #include <array>
 #include <vector>
 
@@ -7,19 +9,6 @@ namespace {
 
 // Lines that start like a number but not like a spectrum.
 constexpr std::array<const char*, 6> JUNK = {"123", "-", ".", "2020-01-01 12:00 power glitch", "-7.5,1,2", "0x1F"};
-
-// Reads the bytes one by one; zeros once they run out.
-class ByteSource {
-public:
-    ByteSource(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    bool empty() const { return next_ == size_; }
-    unsigned take() { return next_ < size_ ? data_[next_++] : 0u; }
-
-private:
-    const uint8_t* data_;
-    std::size_t size_;
-    std::size_t next_ = 0;
-};
 
 // A format 2 line. The fixed header values and a time beyond any pixel count
 // keep a cut line that reads on into this one from ever fitting it exactly:
@@ -60,7 +49,7 @@ DamagedText buildDamagedText(const uint8_t* data, std::size_t size)
     // line would misjudge: the data start with a whole spectrum.
     bool wholeNext = true;
     while (!bytes.empty()) {
-        const unsigned kind = bytes.take() % 8;
+        const unsigned kind = bytes.take() % 9;
         // A line cut after a comma reads on into the next line; a bare number
         // or another cut line there would make it a spectrum legally
         // continued, which no reader can tell. A whole spectrum follows it.
@@ -71,6 +60,16 @@ DamagedText buildDamagedText(const uint8_t* data, std::size_t size)
             wholeNext = false;
         } else if (kind == 4) {
             text.damaged += std::string(JUNK[bytes.take() % JUNK.size()]) + lineEnd;
+        } else if (kind == 8) {
+            // The first of two lines run together is lost; the second too
+            // when its time was glued to the first one's last value.
+            const std::string first = spectrumLine(10000 + spectra++, numPix, bytes);
+            const bool glued = bytes.take() % 2 != 0;
+            lastGood = spectrumLine(10000 + spectra++, numPix, bytes);
+            text.damaged += first + (glued ? "" : ",") + lastGood + lineEnd;
+            if (!glued)
+                text.clean += lastGood + lineEnd;
+            text.lost += glued ? 2 : 1;
         } else {
             const std::string cut = cutLine(lastGood, bytes.take(), kind == 5);
             text.damaged += cut + lineEnd;

@@ -26,6 +26,19 @@ private:
     FileHandle file_;
 };
 
+// Reads the fuzz bytes one by one; zeros once they run out.
+class ByteSource {
+public:
+    ByteSource(const uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool empty() const { return next_ == size_; }
+    unsigned take() { return next_ < size_ ? data_[next_++] : 0u; }
+
+private:
+    const uint8_t* data_;
+    std::size_t size_;
+    std::size_t next_ = 0;
+};
+
 // A private folder per fuzzing process (below TMPDIR), removed with its files
 // when the process ends.
 class ScratchFolder {

@@ -13,10 +13,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 seconds=${2:-30}
 
-targets=(fuzz_identify fuzz_read_text fuzz_read_binary fuzz_read_output fuzz_cal_load fuzz_convert fuzz_number_scan
-         fuzz_number_format fuzz_cell_parse)
-declare -A max_len=([fuzz_identify]=4096 [fuzz_read_text]=16384 [fuzz_read_binary]=16384 [fuzz_read_output]=16384 [fuzz_cal_load]=65536
-                    [fuzz_convert]=65536 [fuzz_number_scan]=1024 [fuzz_number_format]=16 [fuzz_cell_parse]=64)
+targets=(fuzz_identify fuzz_read_text fuzz_read_binary fuzz_binary_damage fuzz_read_output fuzz_cal_load fuzz_convert
+         fuzz_number_scan fuzz_number_format fuzz_cell_parse)
+declare -A max_len=([fuzz_identify]=4096 [fuzz_read_text]=16384 [fuzz_read_binary]=16384 [fuzz_binary_damage]=2048
+                    [fuzz_read_output]=16384 [fuzz_cal_load]=65536 [fuzz_convert]=65536 [fuzz_number_scan]=1024
+                    [fuzz_number_format]=16 [fuzz_cell_parse]=64)
 share=$(( seconds / ${#targets[@]} ))
 [ "$share" -ge 1 ] || share=1
 

@@ -104,6 +104,13 @@ TEST_F(DamagedText, CutLineLosesOnlyItsOwnSpectrumAndIsReported)
                 log.clear();
                 EXPECT_EQ(convert(), SPECTRA_SKIPPED);
                 EXPECT_EQ(readFile(output), clean);
+                if (position == SPECTRA) { // the last spectrum, cut short: one line says so
+                    const std::string cutShort = input + ": last spectrum cut short at byte " + std::to_string(offset) +
+                                                 " and skipped; 4 spectra written\n";
+                    EXPECT_TRUE(logged(std::to_string(SPECTRA) + " spectra.\n" + cutShort)) << log.joined();
+                    EXPECT_EQ(concatenated(log.errorBoxes()), cutShort);
+                    continue;
+                }
                 const std::string damaged = input + ": spectrum " + std::to_string(position + 1) + " (byte " +
                                             std::to_string(offset) + ") is damaged and was skipped\n";
                 const std::string total = input + ": 1 damaged spectrum was skipped\n";
@@ -128,13 +135,14 @@ TEST_F(DamagedText, SeveralLostSpectraAreCountedTogether)
 }
 
 // What a cut line must not be taken for: a spectrum continued after a comma
-// on the next line, and values after the last pixel of a one-line spectrum.
+// on the next line, and words or a comma after the last pixel of a one-line
+// spectrum.
 TEST_F(DamagedText, LegalLayoutsThatLookLikeDamageStillConvertWhole)
 {
     std::string text = HEADER_LINES;
     text += "1000,12.46,11.2,3.456,0,1,1,0,0,100,0,1,4,1,2,3,4 trailing words\r\n";
     text += "1001,12.46,11.2,3.456,0,1,1,0,0,100,0,1,4,\r\n1,2,\r\n3,4\r\n";
-    text += "1002,12.46,11.2,3.456,0,1,1,0,0,100,0,1,4,1,2,3,4,5,6,\r\n";
+    text += "1002,12.46,11.2,3.456,0,1,1,0,0,100,0,1,4,1,2,3,4,\r\n";
     writeFile(input, text);
     EXPECT_EQ(convert(), 0);
     const std::vector<std::string> lines = outputLines();
@@ -144,17 +152,54 @@ TEST_F(DamagedText, LegalLayoutsThatLookLikeDamageStillConvertWhole)
     EXPECT_FALSE(logged("WARNING")) << log.joined();
 }
 
-TEST_F(DamagedText, UnreadableBinaryRecordStillStopsTheFile)
+// A line end lost between two spectra runs their lines together. The first
+// then has values after its last one and is lost; the second is read from
+// where its text starts, after a comma or blanks, and is lost too where its
+// time was glued to the first one's last value (its rest, "12.46,...", reads
+// as no spectrum). Each loss is reported.
+TEST_F(DamagedText, TwoLinesRunTogetherLoseNothingSilently)
+{
+    const std::vector<std::string> lines = goodLines();
+    const std::string firstValues = lines[1].substr(0, lines[1].size() - 2);
+    for (const char* join : {"", ",", " \t"}) {
+        SCOPED_TRACE(std::string("joined by '") + join + "'");
+        const bool glued = *join == '\0';
+        std::string text = HEADER_LINES + lines[0];
+        const std::size_t first = text.size();
+        text += firstValues + join;
+        const std::size_t secondRest = text.size() + (glued ? lines[2].find(',') + 1 : 0);
+        text += lines[2] + lines[3];
+        writeFile(input, text);
+        log.clear();
+        EXPECT_EQ(convert(), SPECTRA_SKIPPED);
+        std::string errors = input + ": spectrum 2 (byte " + std::to_string(first) + ") is damaged and was skipped\n";
+        if (glued)
+            errors += input + ": spectrum 3 (byte " + std::to_string(secondRest) + ") is damaged and was skipped\n" +
+                      input + ": 2 damaged spectra were skipped\n";
+        else
+            errors += input + ": 1 damaged spectrum was skipped\n";
+        EXPECT_EQ(concatenated(log.errorBoxes()), errors);
+        const std::string runTogether = readFile(output);
+        writeFile(input, HEADER_LINES + lines[0] + (glued ? "" : lines[2]) + lines[3]);
+        EXPECT_EQ(convert(), 0);
+        EXPECT_EQ(runTogether, readFile(output));
+    }
+}
+
+TEST_F(DamagedText, BinaryRecordCutByTheEndOfTheFileIsTheLastSpectrumCutShort)
 {
     // A raw record of two counts, then the file ends inside the next one's
-    // fields: where that record ends cannot be known, so nothing goes on.
+    // fields: that one is reported on one line, the first one is kept.
     const unsigned char record[] = {0x0F, 0x01, 0, 0, 0, 7,   0x41, 0x48, 0, 0, 0x41, 0x30, 0, 0, 0x40, 0x40,
                                     0,    0,    0, 0, 0, 1,   0x3F, 0x80, 0, 0, 0,    0,    0, 0, 0,    0,
                                     0,    0,    0, 0, 0, 100, 0,    0,    0, 1, 0,    2,    0, 5, 0xFF, 0xFF};
     const std::string bytes(reinterpret_cast<const char*>(record), sizeof record);
     writeFile(input, std::string(HEADER_LINES) + bytes + bytes.substr(0, 20));
-    EXPECT_EQ(convert(), STOPPED_EARLY);
+    EXPECT_EQ(convert(), SPECTRA_SKIPPED);
     EXPECT_TRUE(logged("1 spectrum.\n")) << log.joined();
+    EXPECT_EQ(concatenated(log.errorBoxes()), input + ": last spectrum cut short at byte " +
+                                                  std::to_string(std::string(HEADER_LINES).size() + sizeof record) +
+                                                  " and skipped; 1 spectrum written\n");
     EXPECT_EQ(outputLines().size(), 6u);
 }
 

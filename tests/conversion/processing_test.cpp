@@ -106,18 +106,27 @@ TEST_F(Processing, FailedFirstCalibrationEndsWithNoSpectrum)
     EXPECT_EQ(readFile(output), "previous output");
 }
 
-TEST_F(Processing, TextEndingInsideADataLineReportsTheFieldNumberAndTheLostSpectrum)
+// The last spectrum cut short is one problem with one error line; what
+// stopped the read stays in the normal log.
+TEST_F(Processing, TextEndingInsideItsLastSpectrumIsReportedOnOneErrorLine)
 {
     const std::string text = std::string(HEADER_LINES) + dataLine(1000, 0, 1, {5});
-    writeFile(input, text + "1001,12.0,11.0,3.0,0,1,1,0,0,100,");
-    EXPECT_EQ(convert(), SPECTRA_SKIPPED);
-    const std::string damaged =
-        input + ": spectrum 2 (byte " + std::to_string(text.size()) + ") is damaged and was skipped\n";
-    const std::string lost = input + ": 1 damaged spectrum was skipped\n";
-    EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + "WARNING: readSpectrum returned 11\n" + damaged +
-                                "1 spectrum.\n" + lost);
-    EXPECT_EQ(concatenated(log.errorBoxes()), damaged + lost);
-    EXPECT_EQ(outputLines().size(), 6u);
+    const std::string cutShort = input + ": last spectrum cut short at byte " + std::to_string(text.size()) +
+                                 " and skipped; 1 spectrum written\n";
+    struct Cut {
+        const char* line;
+        const char* logged;
+    };
+    for (const Cut& cut : {Cut{"1001,12.0,11.0,3.0,0,1,1,0,0,100,", "WARNING: readSpectrum returned 11\n"},
+                           Cut{"1001,12.0,11.0,3.0,0,1,1,0,0,100,0,1,3,7,8\r\n", "Error reading pixel 2\n"}}) {
+        SCOPED_TRACE(cut.line);
+        writeFile(input, text + cut.line);
+        log.clear();
+        EXPECT_EQ(convert(), SPECTRA_SKIPPED);
+        EXPECT_EQ(log.joined(), opening("0 (raw)\n", "off\n", output) + cut.logged + "1 spectrum.\n" + cutShort);
+        EXPECT_EQ(concatenated(log.errorBoxes()), cutShort);
+        EXPECT_EQ(outputLines().size(), 6u);
+    }
 }
 
 TEST_F(Processing, FailedFirstReadWritesNothing)
@@ -129,10 +138,10 @@ TEST_F(Processing, FailedFirstReadWritesNothing)
         EXPECT_EQ(convert(0, transpose), 1);
         // The cut line cannot tell its layout either.
         EXPECT_EQ(log.joined(), opening("0 (raw)\n", transpose ? "on\n" : "off\n", output) +
-                                    "Unknown file format.\nWARNING: readSpectrum returned 3\n" + input +
-                                    ": spectrum 1 (byte 41) is damaged and was skipped\n"
+                                    "Unknown file format.\nWARNING: readSpectrum returned 3\n"
                                     "WARNING: readSpectrum returned 1\n0 spectra.\n" +
-                                    input + ": 1 damaged spectrum was skipped\n" + notWritten());
+                                    input + ": last spectrum cut short at byte 41 and skipped; 0 spectra written\n" +
+                                    notWritten());
         EXPECT_FALSE(std::filesystem::exists(output));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "core/input_formats.h"
 
+#include "binary_records.h"
 #include "log_capture.h"
 #include "test_files.h"
 
@@ -13,68 +14,6 @@
 namespace {
 
 constexpr float UNTOUCHED = -12345.0f;
-
-void putBE(std::string& out, uint32_t value, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; --i)
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-void putFloatBE(std::string& out, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    putBE(out, bits, 4);
-}
-
-struct RecordFields {
-    int32_t time = 0x01020304;
-    float temp = 20.5f, volts = 12.25f, depth = 3.5f;
-    int16_t process = 0, N = 7;
-    float scale = 2.5f, Do = 1.5f, Dt = 2.25f;
-    int32_t intTime = 100;
-    int16_t firstPix = 800, pixInc = 2, numPix = 0;
-};
-
-// The 44 bytes before the pixel values.
-std::string recordHeader(const RecordFields& f)
-{
-    std::string out("\x0F\x5A", 2);
-    putBE(out, static_cast<uint32_t>(f.time), 4);
-    putFloatBE(out, f.temp);
-    putFloatBE(out, f.volts);
-    putFloatBE(out, f.depth);
-    putBE(out, static_cast<uint16_t>(f.process), 2);
-    putBE(out, static_cast<uint16_t>(f.N), 2);
-    putFloatBE(out, f.scale);
-    putFloatBE(out, f.Do);
-    putFloatBE(out, f.Dt);
-    putBE(out, static_cast<uint32_t>(f.intTime), 4);
-    putBE(out, static_cast<uint16_t>(f.firstPix), 2);
-    putBE(out, static_cast<uint16_t>(f.pixInc), 2);
-    putBE(out, static_cast<uint16_t>(f.numPix), 2);
-    return out;
-}
-
-std::string rawRecord(RecordFields f, const std::vector<uint16_t>& counts)
-{
-    f.process = 0;
-    f.numPix = static_cast<int16_t>(counts.size());
-    std::string out = recordHeader(f);
-    for (const uint16_t count : counts)
-        putBE(out, count, 2);
-    return out;
-}
-
-std::string floatRecord(RecordFields f, const std::vector<float>& values)
-{
-    f.process = 3;
-    f.numPix = static_cast<int16_t>(values.size());
-    std::string out = recordHeader(f);
-    for (const float value : values)
-        putFloatBE(out, value);
-    return out;
-}
 
 class BinarySpectrumTest : public ::testing::Test {
 protected:

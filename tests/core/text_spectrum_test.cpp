@@ -276,31 +276,36 @@ TEST_F(TextSpectrumTest, ResumingReadClassifiesWhatItPassesOverAndGoesOnAtTheNex
         MemoryStream plain(text);
         const int16_t plainResult = read(plain, 1);
         MemoryStream stream(text);
-        const SpectrumRead passed = readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log());
+        ResumeState state;
+        const SpectrumRead passed =
+            readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log(), state);
         EXPECT_EQ(passed.outcome, c.outcome);
         EXPECT_EQ(passed.result, plainResult);
-        EXPECT_EQ(passed.lineOffset, 6);
-        const SpectrumRead following = readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log());
+        EXPECT_EQ(passed.offset, 6);
+        const SpectrumRead following =
+            readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log(), state);
         ASSERT_EQ(following.outcome, ReadOutcome::Spectrum);
         EXPECT_EQ(valueOf(record_.time), 9);
         EXPECT_EQ(pixels_[2], 7.0f);
-        EXPECT_EQ(readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log()).outcome,
+        EXPECT_EQ(readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log(), state).outcome,
                   ReadOutcome::EndOfData);
     }
 }
 
-// Text after the last value of a spectrum on one line, and a spectrum
-// continued after a comma, are whole spectra as they always were.
+// Words after the last value of a spectrum on one line, a trailing comma, and
+// a spectrum continued after a comma, are whole spectra as they always were.
 TEST_F(TextSpectrumTest, ResumingReadTakesLegalLayoutsAsWholeSpectra)
 {
-    MemoryStream stream("1,1,2,3,100,0,1,2,4,5,6,7 \r\n2,1,2,3,100,0,1,2,\r\n4,\r\n5  \r\n3,1,2,3,100,0,1,2,4,5");
+    MemoryStream stream("1,1,2,3,100,0,1,2,4,5 and 6 notes,\r\n2,1,2,3,100,0,1,2,\r\n4,\r\n5  \r\n"
+                        "3,1,2,3,100,0,1,2,4,5,");
+    ResumeState state;
     for (const int time : {1, 2, 3}) {
-        const SpectrumRead read = readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log());
+        const SpectrumRead read = readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log(), state);
         ASSERT_EQ(read.outcome, ReadOutcome::Spectrum);
         EXPECT_EQ(read.result, 0);
         EXPECT_EQ(valueOf(record_.time), time);
         EXPECT_EQ(pixels_[1], 5.0f);
     }
-    EXPECT_EQ(readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log()).outcome,
+    EXPECT_EQ(readSpectrumResuming(record_, pixels_.data(), stream.get(), 0, 1, log_.log(), state).outcome,
               ReadOutcome::EndOfData);
 }
