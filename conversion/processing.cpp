@@ -490,19 +490,20 @@ std::optional<FileResult> startOutput(FileConversion& run, const std::string& ou
     if (!run.binary && !run.netcdf && !writeTextHeader(run, calFileName))
         writeFailed(run);
 
+    // Only the transposition uses it: without one, any other output is
+    // whole, and an error about it would stand beside a file converted.
+    if (!run.transposing)
+        return std::nullopt;
     run.temporary.reset(openTemporaryFile());
     if (!run.temporary) {
         const int error = errno;
         log.error("ERROR opening temporary file.\n");
         // Rows in place of the table asked for would pass for a good output.
-        if (run.transposing) {
-            log.error("%s cannot be transposed without it (%s): %s not written\n", run.path, std::strerror(error),
-                      outputName.c_str());
-            return failure(ConversionOutcome::SystemFailure, error);
-        }
-    } else if (run.transposing) {
-        enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
+        log.error("%s cannot be transposed without it (%s): %s not written\n", run.path, std::strerror(error),
+                  outputName.c_str());
+        return failure(ConversionOutcome::SystemFailure, error);
     }
+    enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
     return std::nullopt;
 }
 
