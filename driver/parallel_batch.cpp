@@ -11,6 +11,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -70,27 +71,58 @@ public:
 
 private:
     // Starts the file's conversion once a place is free, printing the files
-    // that finish meanwhile.
+    // that finish meanwhile. Where no thread can be made (memory, the
+    // system's limit of threads), fewer files convert at once from then on:
+    // those already running, or one on this thread when none is.
     void start(BatchFile& file, const PreparedFile& prepared)
     {
         const ConversionOptions& options = prepared.conversion.options;
         file.outputKey = sameFileKey(outputFileName(file.path, options.level, options.form));
         file.prepared = prepared;
-        for (bool placed = false; !placed;) {
+        for (;;) {
+            waitForPlace(file);
+            if (startThread(file))
+                return;
+            const std::lock_guard lock(mutex_);
+            jobs_ = std::max<std::size_t>(running_ - 1, 1);
+            if (running_ == 1)
+                break;
+            file.started = false;
+            file.converting = false;
+            --running_;
+        }
+        convert(file);
+    }
+
+    // Marks the file started and converting once it may start.
+    void waitForPlace(BatchFile& file)
+    {
+        for (;;) {
             printFinished(false);
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return mayStart(file) || headFinished(); });
-            placed = mayStart(file);
-            if (placed) {
+            if (mayStart(file)) {
+                file.started = true;
                 file.converting = true;
                 ++running_;
+                return;
             }
         }
+    }
+
+    bool startThread(BatchFile& file)
+    {
         // The conversions leave the interrupts to this thread, so that the
         // cleanup never runs while a conversion is registering a temporary.
         const InterruptsHeldBack held;
-        file.worker = std::thread([this, &file] { convert(file); });
-        file.started = true;
+        try {
+            file.worker = std::thread([this, &file] { convert(file); });
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
     }
 
     bool mayStart(const BatchFile& file) const
@@ -142,13 +174,14 @@ private:
                 if (file.converting)
                     return;
             }
-            file.worker.join();
+            if (file.worker.joinable())
+                file.worker.join();
             file.outcome = steps_.finish(printed_, *file.prepared, file.result, file.log);
             file.prepared.reset();
         }
     }
 
-    const std::size_t jobs_;
+    std::size_t jobs_; // guarded by mutex_: fewer once a thread could not be made
     const BatchSteps& steps_;
     const TextPrinter& print_;
     std::vector<BatchFile> files_;
