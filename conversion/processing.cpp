@@ -465,6 +465,22 @@ int64_t fileSize(std::FILE* file)
     return size < 0 ? 0 : size;
 }
 
+// The library writes the output's temporary by its name, creating it anew.
+void createNetcdf(FileConversion& run, const char* calFileName)
+{
+    bool created = false;
+    const int stopped = run.output.createAgainByName([&](const std::string& temporary) {
+        created = run.netcdfOutput.create(temporary, provenance(run, calFileName));
+    });
+    if (created)
+        return;
+    if (stopped == 0)
+        netcdfFailed(run);
+    else
+        errno = stopped;
+    writeFailed(run);
+}
+
 // Opens the output's temporary and writes what goes before the spectra.
 // The file's result when it ends here.
 std::optional<FileResult> startOutput(FileConversion& run, const std::string& outputName, const char* calFileName)
@@ -477,16 +493,14 @@ std::optional<FileResult> startOutput(FileConversion& run, const std::string& ou
                                                      : failure(ConversionOutcome::NotWritten);
     }
     // Binary mode throughout: text lines carry their CR LF explicitly.
-    if (const int error = run.output.open(outputName); error != 0) {
+    if (const int error = run.output.open(outputName, *run.conversion.staleTemporaries); error != 0) {
         reportOutputOpenError(log, error, outputName);
         return failure(ConversionOutcome::SystemFailure, error);
     }
     enlargeBuffer(run.output.stream(), run.outputBuffer);
     log.message("-> %s \n", outputName.c_str());
-    if (run.netcdf && !run.netcdfOutput.create(run.output.temporaryPath(), provenance(run, calFileName))) {
-        netcdfFailed(run);
-        writeFailed(run);
-    }
+    if (run.netcdf)
+        createNetcdf(run, calFileName);
     if (!run.binary && !run.netcdf && !writeTextHeader(run, calFileName))
         writeFailed(run);
 

@@ -130,7 +130,11 @@ private:
         const auto index = static_cast<std::size_t>(&file - files_.data());
         if (running_ >= jobs_ || index >= printed_ + FilesAheadPerJob * jobs_)
             return false;
-        return std::none_of(files_.begin(), files_.end(),
+        // Those converting lie between the one being printed and this one,
+        // which starts after every file before it: a folder of many files
+        // costs no time per file for its size.
+        return std::none_of(files_.begin() + static_cast<std::ptrdiff_t>(printed_),
+                            files_.begin() + static_cast<std::ptrdiff_t>(index),
                             [&](const BatchFile& other) { return other.converting && file.touches(other); });
     }
 
