@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <new>
 #include <optional>
@@ -22,8 +23,13 @@ namespace {
 constexpr std::size_t FilesAheadPerJob = 4;
 
 struct BatchFile {
-    std::string path;
-    std::string inputKey;
+    BatchFile(std::size_t number, const std::string& name, HeldLogs& logs)
+        : index(number), path(name), inputKey(sameFileKey(name)), log(logs)
+    {}
+
+    const std::size_t index;
+    const std::string path;
+    const std::string inputKey;
     FileLog log;
     std::optional<PreparedFile> prepared;
     std::string outputKey; // of a prepared file
@@ -42,21 +48,17 @@ struct BatchFile {
 class ThreadBatch {
 public:
     ThreadBatch(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, const TextPrinter& print)
-        : jobs_(static_cast<std::size_t>(jobsWithinDescriptors(std::max(jobs, 1)))), steps_(steps), print_(print),
-          files_(paths.size())
+        : jobs_(static_cast<std::size_t>(jobsWithinDescriptors(std::max(jobs, 1)))), steps_(steps), print_(print)
     {
-        for (std::size_t i = 0; i < paths.size(); ++i) {
-            files_[i].path = paths[i];
-            files_[i].inputKey = sameFileKey(paths[i]);
-        }
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            files_.emplace_back(i, paths[i], logs_);
     }
 
     FileOutcome run()
     {
         for (BatchFile& file : files_) {
             printFinished(false);
-            const std::variant<FileOutcome, PreparedFile> prepared =
-                steps_.prepare(static_cast<std::size_t>(&file - files_.data()), file.path, file.log);
+            const std::variant<FileOutcome, PreparedFile> prepared = steps_.prepare(file.index, file.path, file.log);
             if (const FileOutcome* ended = std::get_if<FileOutcome>(&prepared))
                 file.outcome = *ended;
             else
@@ -127,7 +129,7 @@ private:
 
     bool mayStart(const BatchFile& file) const
     {
-        const auto index = static_cast<std::size_t>(&file - files_.data());
+        const std::size_t index = file.index;
         if (running_ >= jobs_ || index >= printed_ + FilesAheadPerJob * jobs_)
             return false;
         // Those converting lie between the one being printed and this one,
@@ -188,7 +190,8 @@ private:
     std::size_t jobs_; // guarded by mutex_: fewer once a thread could not be made
     const BatchSteps& steps_;
     const TextPrinter& print_;
-    std::vector<BatchFile> files_;
+    HeldLogs logs_;
+    std::deque<BatchFile> files_; // never moved: their threads and logs know them
     std::size_t printed_ = 0;
     std::mutex mutex_;
     std::condition_variable changed_;
