@@ -748,6 +748,34 @@ TEST_F(Converter, NetcdfOnAFullDiskFailsTheFileWithTheSystemsReason)
     }
 }
 
+// HDF5 prints its own error stacks (naming the hidden temporary) from every
+// thread that has not switched them off: NetCDF outputs failing on a batch's
+// threads say only what they say one by one.
+TEST_F(Converter, NetcdfFailuresOnThreadsSayWhatTheySayOneByOne)
+{
+    if (!NetcdfOutput::available())
+        GTEST_SKIP() << "NetCDF output is not built";
+    std::string text = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
+    for (int j = 0; j < 2000; ++j)
+        text += std::to_string(j) +
+                ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
+    std::string files;
+    for (const char* name : {"A.ASC", "B.ASC", "C.ASC", "D.ASC"}) {
+        writeFile(dir.file(name), text);
+        files += std::string(" ") + name;
+    }
+    const std::string arguments = "--netcdf --quiet --cal SMALL.CAL" + files;
+    // Files may not grow past 32 kB: every output fails while it is written.
+    const RunResult one = runWithLimit("--jobs 1 " + arguments, RLIMIT_FSIZE, 32 << 10);
+    const RunResult four = runWithLimit("--jobs 4 " + arguments, RLIMIT_FSIZE, 32 << 10);
+    EXPECT_EQ(one.status, 1);
+    EXPECT_NE(one.err.find("A.ASC: Error writing output file A.nc: File too large; not written\n"), std::string::npos)
+        << one.err;
+    EXPECT_EQ(four.err.find("HDF5"), std::string::npos) << four.err.substr(0, 2000);
+    EXPECT_EQ(four.err, one.err);
+    EXPECT_EQ(four.status, one.status);
+}
+
 TEST_F(Converter, CalibrationOfAnotherInstrumentIsWarnedAbout)
 {
     const std::string data = dataFile("OTHER.ASC", "99999");
