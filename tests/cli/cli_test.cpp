@@ -435,6 +435,42 @@ TEST_F(Batch, OutputsThatWouldDestroyAFileAreRefusedBeforeWriting)
     EXPECT_TRUE(fs::is_symlink(dir.file("shared/S.DAT")));
 }
 
+// A link planted under one input's output name that leads to another's
+// output: refused by its name alone, whether that output has been written
+// yet (one by one), is still being written (on threads) or never is.
+TEST_F(Batch, LinkToAnotherInputsOutputIsRefusedTheSameWhateverTheTiming)
+{
+    namespace fs = std::filesystem;
+    std::string files = "NOTDATA.ASC LINKED.ASC";
+    std::string errors = "NOTDATA.ASC is not a Tidelume data file\n"
+                         "LINKED.ASC: NOTDATA.ASC and LINKED.ASC would both be written to LINKED.DAT; "
+                         "LINKED.ASC not converted\n";
+    fs::copy_file(dir.file("EXPORT.ASC"), dir.file("NOTDATA.ASC"));
+    fs::copy_file(dir.file("SMALL.ASC"), dir.file("LINKED.ASC"));
+    fs::create_symlink("NOTDATA.DAT", dir.file("LINKED.DAT")); // its output is never written
+    for (int pair = 0; pair < 12; ++pair) {
+        const std::string first = "A" + std::to_string(pair);
+        const std::string second = "B" + std::to_string(pair);
+        fs::copy_file(dir.file("SET0101A.ASC"), dir.file(first + ".ASC"));
+        fs::copy_file(dir.file("SMALL.ASC"), dir.file(second + ".ASC"));
+        fs::create_symlink(first + ".DAT", dir.file(second + ".DAT"));
+        files += " " + first + ".ASC " + second + ".ASC";
+        errors += second + ".ASC: " + first + ".ASC and " + second + ".ASC would both be written to " + second +
+                  ".DAT; " + second + ".ASC not converted\n";
+    }
+    // The outputs go after each run; the links stay.
+    const auto convertPairs = [&](const std::string& jobs) {
+        const RunResult r = run(jobs + " --cal EXAMPLE.CAL " + files);
+        for (int pair = 0; pair < 12; ++pair)
+            EXPECT_TRUE(fs::remove(dir.file("A" + std::to_string(pair) + ".DAT"))) << pair;
+        return r;
+    };
+    const RunResult one = convertPairs("--jobs 1");
+    EXPECT_EQ(errorsBeforeSummary(one.err), errors);
+    EXPECT_EQ(convertPairs("--jobs 3").err, one.err);
+    EXPECT_TRUE(fs::is_symlink(dir.file("B0.DAT")));
+}
+
 TEST_F(Converter, VersionAndHelp)
 {
     RunResult r = run("--version");
