@@ -6,6 +6,7 @@
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
 #include "conversion/pending_stale.h"
+#include "conversion/posix/interrupts_waiting.h"
 #include "conversion/posix/pending_lock.h"
 #include "conversion/posix/writeback_stream.h"
 
@@ -125,13 +126,14 @@ int syncToDisk(int descriptor)
 // Renamed while still open: an open temporary is held (see removeIfUnheld),
 // a closed one could be taken for one an ended run left behind before it
 // had its final name. All is written and on the disk: closing has nothing
-// left to fail at.
+// left to fail at. An interrupt that has come stops it as one being taken
+// does, also before the thread that cleans up has run.
 int putInPlace(std::FILE* stream, const std::string& from, const std::string& to)
 {
     const InterruptsHeldBack held; // a handler on this thread would wait for the rename forever
     const PendingSlots<char>::Change placing(pendingSlots);
     int error = EINTR; // the run is being stopped
-    if (placing.allowed())
+    if (placing.allowed() && !interruptWaiting())
         error = std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
     std::fclose(stream);
     return error;
