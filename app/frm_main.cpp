@@ -2,6 +2,7 @@
 
 #include "app/app_font.h"
 #include "app/companion_files.h"
+#include "app/dialogs.h"
 #include "app/error_display.h"
 #include "app/file_drop.h"
 #include "app/frm_change_cal.h"
@@ -214,10 +215,16 @@ void TFrmMain::AddDroppedFiles(const QStringList& files)
     std::vector<std::string> paths;
     for (const QString& file : files)
         paths.push_back(QFile::encodeName(file).toStdString());
+    const DataFileList listed = dataFilesOf(paths);
     QStringList dropped;
-    for (const std::string& path : dataFilesOf(paths))
+    for (const std::string& path : listed.files)
         dropped.append(QFile::decodeName(QByteArray::fromStdString(path)));
     listInputFiles(fileLines() + nativeNames(dropped));
+    QStringList unreadable;
+    for (const ListingFailure& failure : listed.failures)
+        unreadable.append(QFile::decodeName(QByteArray::fromStdString(failure.text)));
+    if (!unreadable.isEmpty())
+        dialogs().error(this, unreadable.join(QLatin1Char('\n')), QStringLiteral("Error"));
 }
 
 void TFrmMain::listInputFiles(QStringList lines)

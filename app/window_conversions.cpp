@@ -9,6 +9,7 @@
 #include "app/gui_call.h"
 #include "app/forms.h"
 #include "app/run_progress.h"
+#include "core/thread_or_here.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -33,7 +34,7 @@ void WindowConversions::run(const QStringList& files)
         inputs.push_back(QFile::encodeName(file).toStdString());
     driver_.startRun(inputs);
     std::exception_ptr error;
-    std::jthread worker([&] {
+    std::jthread worker = threadOrHere([&] {
         try {
             convertAll(files, progress);
         } catch (...) {

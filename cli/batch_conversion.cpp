@@ -272,16 +272,23 @@ private:
 int runConversion(const CliOptions& options, const std::string& command)
 {
     const auto start = std::chrono::steady_clock::now();
-    const std::vector<std::string> paths = dataFilesOf(options.dataFiles);
+    const DataFileList listed = dataFilesOf(options.dataFiles);
+    const std::vector<std::string>& paths = listed.files;
     Console console(isTerminal(stderr), isTerminal(stdout));
     RunReport report(paths);
     Run run(options, paths, console, report);
     run.driver().command = command;
     run.driver().startRun(paths);
+    for (const ListingFailure& failure : listed.failures) {
+        console.error(failure.text + "\n");
+        report.unreadable(failure.path, failure.text);
+    }
     if (!options.calFile.empty() && !loadFixedCalibration(run.driver(), console, options.calFile))
         return static_cast<int>(FileOutcome::CalibrationUnreadable);
     const int jobs = static_cast<int>(std::min(static_cast<std::size_t>(options.jobs), paths.size()));
-    const FileOutcome worst = jobs > 1 ? run.onThreads(jobs, console) : run.oneByOne();
+    FileOutcome worst = jobs > 1 ? run.onThreads(jobs, console) : run.oneByOne();
+    if (!listed.failures.empty())
+        worst = std::max(worst, FileOutcome::NotConverted);
     console.clearStatus();
     const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
     console.error(report.summary(taken.count()));

@@ -6,6 +6,7 @@
 
 #include "calibration/cal_table.h"
 #include "conversion/conversion_options.h"
+#include "conversion/pending_stale.h"
 #include "core/identify.h"
 #include "core/log.h"
 
@@ -39,6 +40,9 @@ struct Conversion {
     // form. The viewer's conversions of recordings write to a folder of
     // their own, leaving the input's folder as it was.
     std::string outputPath;
+    // The temporaries left behind in the run's output folders: shared by the
+    // conversions of one run, so that each folder is listed once.
+    std::shared_ptr<StaleTemporaries> staleTemporaries = std::make_shared<StaleTemporaries>();
 
     const CalTable& calTable() const { return *calibration; }
 };

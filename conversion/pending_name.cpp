@@ -55,3 +55,8 @@ bool TemporaryNamePattern::matches(const std::string& fileName) const
     const std::string_view suffix = name.substr(prefix_.size(), SUFFIX_LETTERS);
     return std::all_of(suffix.begin(), suffix.end(), isSuffixLetter);
 }
+
+bool TemporaryNamePattern::mayBeOne(const std::string& fileName)
+{
+    return fileName.starts_with('.') && fileName.ends_with(ENDING);
+}

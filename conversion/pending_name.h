@@ -16,6 +16,10 @@ public:
     explicit TemporaryNamePattern(const std::string& finalPath);
     // Whether fileName (a name alone, no folder) is one of them.
     bool matches(const std::string& fileName) const;
+    // What every one of them starts with.
+    const std::string& prefix() const { return prefix_; }
+    // Whether fileName may be one of the names for some final path.
+    static bool mayBeOne(const std::string& fileName);
 
 private:
     std::string prefix_;

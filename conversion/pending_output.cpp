@@ -1,12 +1,19 @@
 #include "conversion/pending_output.h"
 
 #include "conversion/pending_file.h"
+#include "conversion/pending_stale.h"
 
 #include <cerrno>
 
 PendingOutput::~PendingOutput()
 {
     discard();
+}
+
+int PendingOutput::open(const std::string& finalPath)
+{
+    StaleTemporaries lone;
+    return open(finalPath, lone);
 }
 
 int PendingOutput::commit()

@@ -5,7 +5,10 @@
 // final name, and the previous output stays as it was.
 
 #include <cstdio>
+#include <functional>
 #include <string>
+
+class StaleTemporaries;
 
 class PendingOutput {
 public:
@@ -16,16 +19,28 @@ public:
 
     // Creates the temporary beside finalPath, with the permissions a new
     // file would get, and holds it so that no other run takes it for one
-    // left behind; first removes those left behind for finalPath. Nothing
-    // needs to be written to learn that the output cannot be made: 0, or the
+    // left behind; first removes those left behind for finalPath, as the
+    // run's `stale` found them. The temporary is known to the interrupt
+    // cleanup from the moment it exists, or it is not made. Nothing needs
+    // to be written to learn that the output cannot be made: 0, or the
     // system error number, which tells the caller what is wrong:
-    //   ENAMETOOLONG  the final name (or its path) is too long for the folder;
+    //   ENAMETOOLONG  the final name (or its path) is too long for the folder,
+    //                 or the temporary's path for the interrupt cleanup;
     //   EACCES, EPERM, EROFS  the folder cannot be written to (or a folder on
     //                 the way cannot be entered): the folder is the problem,
     //                 not the output file;
     //   ENOENT, ENOTDIR  the folder does not exist;
-    //   anything else the system's reason (ENOSPC, EMFILE, ...).
+    //   EINTR         the program is being stopped;
+    //   anything else the system's reason (ENOSPC, EMFILE, ENOMEM, ...).
+    int open(const std::string& finalPath, StaleTemporaries& stale);
+    // The same for an output that is the only one of its run.
     int open(const std::string& finalPath);
+
+    // Runs create(temporaryPath()) for a library that creates the temporary
+    // again by its name, under the same rule as the temporary's making:
+    // never once the interrupt cleanup has begun, which could not remove it
+    // any more. 0 when it ran; EINTR when the program is being stopped.
+    int createAgainByName(const std::function<void(const std::string&)>& create);
 
     std::FILE* stream() const { return stream_; }
     // Where the temporary is, for a library that opens files by name; what

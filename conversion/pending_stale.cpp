@@ -7,17 +7,29 @@
 
 #include <filesystem>
 
-void removeStaleTemporaries(const std::string& finalPath)
+void StaleTemporaries::remove(const std::string& finalPath)
 {
     const std::string folder = finalPath.substr(0, fileNameStart(finalPath));
     const TemporaryNamePattern pattern(finalPath);
-    // Best effort: a folder that cannot be listed keeps what it holds, and
-    // creating the new temporary then reports what is wrong with it.
+    const std::lock_guard lock(mutex_);
+    const std::set<std::string>& candidates = candidatesIn(folder);
+    for (auto name = candidates.lower_bound(pattern.prefix());
+         name != candidates.end() && name->starts_with(pattern.prefix()); ++name)
+        if (pattern.matches(*name))
+            removeIfUnheld(folder + *name);
+}
+
+const std::set<std::string>& StaleTemporaries::candidatesIn(const std::string& folder)
+{
+    const auto [listed, isNew] = folders_.try_emplace(folder);
+    if (!isNew)
+        return listed->second;
     std::error_code error;
     for (std::filesystem::directory_iterator entry(pathFromUtf8(folder.empty() ? "." : folder), error), end;
          !error && entry != end; entry.increment(error)) {
         const std::string name = utf8FromPath(entry->path().filename());
-        if (pattern.matches(name))
-            removeIfUnheld(folder + name);
+        if (TemporaryNamePattern::mayBeOne(name))
+            listed->second.insert(name);
     }
+    return listed->second;
 }

@@ -470,6 +470,22 @@ int64_t fileSize(std::FILE* file)
     return size < 0 ? 0 : size;
 }
 
+// The library writes the output's temporary by its name, creating it anew.
+void createNetcdf(FileConversion& run, const char* calFileName)
+{
+    bool created = false;
+    const int stopped = run.output.createAgainByName([&](const std::string& temporary) {
+        created = run.netcdfOutput.create(temporary, provenance(run, calFileName));
+    });
+    if (created)
+        return;
+    if (stopped == 0)
+        netcdfFailed(run);
+    else
+        errno = stopped;
+    writeFailed(run);
+}
+
 // Opens the output's temporary and writes what goes before the spectra.
 // The file's result when it ends here.
 std::optional<FileResult> startOutput(FileConversion& run, const std::string& outputName, const char* calFileName)
@@ -482,32 +498,31 @@ std::optional<FileResult> startOutput(FileConversion& run, const std::string& ou
                                                      : failure(ConversionOutcome::NotWritten);
     }
     // Binary mode throughout: text lines carry their CR LF explicitly.
-    if (const int error = run.output.open(outputName); error != 0) {
+    if (const int error = run.output.open(outputName, *run.conversion.staleTemporaries); error != 0) {
         reportOutputOpenError(log, error, outputName);
         return failure(ConversionOutcome::SystemFailure, error);
     }
     enlargeBuffer(run.output.stream(), run.outputBuffer);
     log.message("-> %s \n", outputName.c_str());
-    if (run.netcdf && !run.netcdfOutput.create(run.output.temporaryPath(), provenance(run, calFileName))) {
-        netcdfFailed(run);
-        writeFailed(run);
-    }
+    if (run.netcdf)
+        createNetcdf(run, calFileName);
     if (!run.binary && !run.netcdf && !writeTextHeader(run, calFileName))
         writeFailed(run);
 
+    // Only the transposition uses it: without one, any other output is
+    // whole, and an error about it would stand beside a file converted.
+    if (!run.transposing)
+        return std::nullopt;
     run.temporary.reset(openTemporaryFile());
     if (!run.temporary) {
         const int error = errno;
         log.error("ERROR opening temporary file.\n");
         // Rows in place of the table asked for would pass for a good output.
-        if (run.transposing) {
-            log.error("%s cannot be transposed without it (%s): %s not written\n", run.path, std::strerror(error),
-                      outputName.c_str());
-            return failure(ConversionOutcome::SystemFailure, error);
-        }
-    } else if (run.transposing) {
-        enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
+        log.error("%s cannot be transposed without it (%s): %s not written\n", run.path, std::strerror(error),
+                  outputName.c_str());
+        return failure(ConversionOutcome::SystemFailure, error);
     }
+    enlargeBuffer(run.temporary.get(), run.temporaryBuffer);
     return std::nullopt;
 }
 

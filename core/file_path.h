@@ -12,5 +12,5 @@ std::filesystem::path caseFoldedForSystem(const std::filesystem::path& path);
 
 // A key that is equal for two names of one file (relative or absolute,
 // through links, in either letter case where the system ignores it), also
-// when the file does not exist yet.
+// when the file does not exist yet, through a link to it too.
 std::string sameFileKey(const std::string& path);

@@ -140,6 +140,7 @@ void ConversionDriver::startRun(const std::vector<std::string>& inputs)
 {
     saveAssociation_ = false;
     outputs_ = RunOutputs(inputs);
+    staleTemporaries_ = std::make_shared<StaleTemporaries>();
 }
 
 FileOutcome ConversionDriver::skip(const std::string& reason)
@@ -206,6 +207,7 @@ PreparedFile ConversionDriver::prepared(const std::string& path, const DataIdent
     file.conversion.log = log();
     file.conversion.progress = frontEnd_.progressSink();
     file.conversion.command = command;
+    file.conversion.staleTemporaries = staleTemporaries_;
     return file;
 }
 

@@ -106,7 +106,7 @@ public:
     // ones; false, after the failure is reported, when it does not load.
     bool useFixedCalFile(const std::string& calFile);
     // A run of these inputs begins: no calibration file has been chosen in
-    // it yet, and no output is claimed.
+    // it yet, no output is claimed and no output folder has been looked at.
     void startRun(const std::vector<std::string>& inputs);
 
     // All three steps.
@@ -147,4 +147,5 @@ private:
     // Data serial (lower case) and calibration file pairs allowed to go together.
     std::set<std::pair<std::string, std::string>> foreignAllowed_;
     RunOutputs outputs_;
+    std::shared_ptr<StaleTemporaries> staleTemporaries_ = std::make_shared<StaleTemporaries>(); // of the run
 };

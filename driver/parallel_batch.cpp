@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -21,8 +23,13 @@ namespace {
 constexpr std::size_t FilesAheadPerJob = 4;
 
 struct BatchFile {
-    std::string path;
-    std::string inputKey;
+    BatchFile(std::size_t number, const std::string& name, HeldLogs& logs)
+        : index(number), path(name), inputKey(sameFileKey(name)), log(logs)
+    {}
+
+    const std::size_t index;
+    const std::string path;
+    const std::string inputKey;
     FileLog log;
     std::optional<PreparedFile> prepared;
     std::string outputKey; // of a prepared file
@@ -41,21 +48,17 @@ struct BatchFile {
 class ThreadBatch {
 public:
     ThreadBatch(const std::vector<std::string>& paths, int jobs, const BatchSteps& steps, const TextPrinter& print)
-        : jobs_(static_cast<std::size_t>(jobsWithinDescriptors(std::max(jobs, 1)))), steps_(steps), print_(print),
-          files_(paths.size())
+        : jobs_(static_cast<std::size_t>(jobsWithinDescriptors(std::max(jobs, 1)))), steps_(steps), print_(print)
     {
-        for (std::size_t i = 0; i < paths.size(); ++i) {
-            files_[i].path = paths[i];
-            files_[i].inputKey = sameFileKey(paths[i]);
-        }
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            files_.emplace_back(i, paths[i], logs_);
     }
 
     FileOutcome run()
     {
         for (BatchFile& file : files_) {
             printFinished(false);
-            const std::variant<FileOutcome, PreparedFile> prepared =
-                steps_.prepare(static_cast<std::size_t>(&file - files_.data()), file.path, file.log);
+            const std::variant<FileOutcome, PreparedFile> prepared = steps_.prepare(file.index, file.path, file.log);
             if (const FileOutcome* ended = std::get_if<FileOutcome>(&prepared))
                 file.outcome = *ended;
             else
@@ -70,35 +73,70 @@ public:
 
 private:
     // Starts the file's conversion once a place is free, printing the files
-    // that finish meanwhile.
+    // that finish meanwhile. Where no thread can be made (memory, the
+    // system's limit of threads), fewer files convert at once from then on:
+    // those already running, or one on this thread when none is.
     void start(BatchFile& file, const PreparedFile& prepared)
     {
         const ConversionOptions& options = prepared.conversion.options;
         file.outputKey = sameFileKey(outputFileName(file.path, options.level, options.form));
         file.prepared = prepared;
-        for (bool placed = false; !placed;) {
+        for (;;) {
+            waitForPlace(file);
+            if (startThread(file))
+                return;
+            const std::lock_guard lock(mutex_);
+            jobs_ = std::max<std::size_t>(running_ - 1, 1);
+            if (running_ == 1)
+                break;
+            file.started = false;
+            file.converting = false;
+            --running_;
+        }
+        convert(file);
+    }
+
+    // Marks the file started and converting once it may start.
+    void waitForPlace(BatchFile& file)
+    {
+        for (;;) {
             printFinished(false);
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] { return mayStart(file) || headFinished(); });
-            placed = mayStart(file);
-            if (placed) {
+            if (mayStart(file)) {
+                file.started = true;
                 file.converting = true;
                 ++running_;
+                return;
             }
         }
+    }
+
+    bool startThread(BatchFile& file)
+    {
         // The conversions leave the interrupts to this thread, so that the
         // cleanup never runs while a conversion is registering a temporary.
         const InterruptsHeldBack held;
-        file.worker = std::thread([this, &file] { convert(file); });
-        file.started = true;
+        try {
+            file.worker = std::thread([this, &file] { convert(file); });
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
     }
 
     bool mayStart(const BatchFile& file) const
     {
-        const auto index = static_cast<std::size_t>(&file - files_.data());
+        const std::size_t index = file.index;
         if (running_ >= jobs_ || index >= printed_ + FilesAheadPerJob * jobs_)
             return false;
-        return std::none_of(files_.begin(), files_.end(),
+        // Those converting lie between the one being printed and this one,
+        // which starts after every file before it: a folder of many files
+        // costs no time per file for its size.
+        return std::none_of(files_.begin() + static_cast<std::ptrdiff_t>(printed_),
+                            files_.begin() + static_cast<std::ptrdiff_t>(index),
                             [&](const BatchFile& other) { return other.converting && file.touches(other); });
     }
 
@@ -142,16 +180,18 @@ private:
                 if (file.converting)
                     return;
             }
-            file.worker.join();
+            if (file.worker.joinable())
+                file.worker.join();
             file.outcome = steps_.finish(printed_, *file.prepared, file.result, file.log);
             file.prepared.reset();
         }
     }
 
-    const std::size_t jobs_;
+    std::size_t jobs_; // guarded by mutex_: fewer once a thread could not be made
     const BatchSteps& steps_;
     const TextPrinter& print_;
-    std::vector<BatchFile> files_;
+    HeldLogs logs_;
+    std::deque<BatchFile> files_; // never moved: their threads and logs know them
     std::size_t printed_ = 0;
     std::mutex mutex_;
     std::condition_variable changed_;

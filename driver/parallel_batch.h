@@ -5,9 +5,10 @@
 // their own with what preparing gave them; each file's log is printed whole,
 // in the order of the files, so the printed result equals that of a
 // one-by-one run. At most `jobs` conversions run at once (fewer when file
-// descriptors are short, down to one), and only a few
-// files ahead of the one being printed are started, so the logs held back
-// stay few.
+// descriptors are short or a thread cannot be made, down to one on the
+// calling thread), and only a few files ahead of the one being printed are
+// started, so the logs held back stay few; what they hold in memory is
+// bounded in bytes (see file_log.h).
 
 #include "driver/file_log.h"
 #include "driver/conversion_driver.h"

@@ -41,6 +41,12 @@ void RunReport::warning(std::size_t file, const std::string& line)
         files_[file].warning = line;
 }
 
+void RunReport::unreadable(const std::string& path, const std::string& line)
+{
+    paths_.push_back(path);
+    files_.push_back({FileOutcome::NotConverted, false, 0, line, {}});
+}
+
 RunReport::Counts RunReport::counts() const
 {
     Counts counts;

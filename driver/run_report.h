@@ -25,6 +25,9 @@ public:
     void skipped(std::size_t file) { files_[file].skipped = true; }
     void converted(std::size_t file, int32_t spectra) { files_[file].spectra = spectra; }
     void ended(std::size_t file, FileOutcome outcome) { files_[file].outcome = outcome; }
+    // Something of the run that could not be read (a folder), failed before
+    // any file was converted, with the line that says why.
+    void unreadable(const std::string& path, const std::string& line);
 
     // The counts in words: "3 files converted, 1 failed, 1 skipped" (none
     // failed or skipped are left out).

@@ -1,6 +1,8 @@
 #include "readback/helper_threads.h"
 
 #include <algorithm>
+#include <new>
+#include <system_error>
 
 unsigned threadsPerCore()
 {
@@ -8,10 +10,15 @@ unsigned threadsPerCore()
     return std::clamp(std::thread::hardware_concurrency(), 1U, MOST);
 }
 
-HelperThreads::HelperThreads(std::size_t count)
+HelperThreads::HelperThreads(std::size_t count) : count_(count)
 {
-    for (std::size_t number = 1; number <= count; ++number)
-        threads_.emplace_back([this, number] { serve(number); });
+    try {
+        threads_.reserve(count);
+        for (std::size_t number = 1; number <= count; ++number)
+            threads_.emplace_back([this, number] { serve(number); });
+    } catch (const std::system_error&) { // those made are enough
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 HelperThreads::~HelperThreads()
@@ -39,7 +46,14 @@ void HelperThreads::start(std::function<void(std::size_t)> job)
 void HelperThreads::finish()
 {
     std::unique_lock lock(mutex_);
+    if (job_)
+        for (std::size_t number = threads_.size() + 1; number <= count_; ++number) {
+            lock.unlock();
+            job_(number);
+            lock.lock();
+        }
     done_.wait(lock, [this] { return busy_ == 0; });
+    job_ = nullptr;
 }
 
 void HelperThreads::serve(std::size_t number)

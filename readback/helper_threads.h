@@ -4,6 +4,8 @@
 // until every helper has returned from it. The threads are kept between
 // runs, so that a run costs no thread start (half a millisecond each on a
 // virtual machine, many times over when a table is read in small blocks).
+// The numbers of helpers that could not be made (short of memory, or of
+// the threads the system allows) are run by finish() on the calling thread.
 
 #include <condition_variable>
 #include <cstddef>
@@ -38,5 +40,6 @@ private:
     std::size_t run_ = 0;  // runs started
     std::size_t busy_ = 0; // helpers still in the current run
     bool ending_ = false;
+    const std::size_t count_;           // numbers handed out
     std::vector<std::jthread> threads_; // last: they use the rest
 };

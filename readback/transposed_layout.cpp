@@ -3,6 +3,7 @@
 #include "readback/line_finder.h"
 #include "readback/output_record_fields.h"
 #include "core/pixel_count.h"
+#include "core/thread_or_here.h"
 
 #include <cmath>
 #include <exception>
@@ -28,15 +29,16 @@ public:
         FoundLines found;
         std::exception_ptr findFailure;
         {
+            const auto find = [&] {
+                try {
+                    found = findValueRows();
+                } catch (...) {
+                    findFailure = std::current_exception();
+                }
+            };
             std::jthread finder;
             if (labelRows.size() == RECORD_FIELDS && labelRows.front().size() > LONG_ROW)
-                finder = std::jthread([&] {
-                    try {
-                        found = findValueRows();
-                    } catch (...) {
-                        findFailure = std::current_exception();
-                    }
-                });
+                finder = threadOrHere(find);
             else if (labelRows.size() == RECORD_FIELDS)
                 found = findValueRows();
             parseLabelRows(labelRows, firstLabelLine);

@@ -3,6 +3,7 @@
 #include "conversion/netcdf/nc_file.h"
 
 #include <dlfcn.h>
+#include <hdf5.h>
 
 #include <cerrno>
 #include <mutex>
@@ -21,9 +22,11 @@ void keepHdf5FromCleaningUpAtExit(void* library)
         dontAtExit();
 }
 
-// The library's own functions, or the reason they cannot be had.
+// The library's own functions, or the reason they cannot be had; and the
+// HDF5 below it, where it has one, for its error printing.
 struct Loaded {
     NcLibrary functions;
+    decltype(&::H5Eset_auto2) setHdf5ErrorPrinting = nullptr;
     std::string error;
 };
 
@@ -36,6 +39,7 @@ Loaded load()
         return loaded;
     }
     keepHdf5FromCleaningUpAtExit(library);
+    loaded.setHdf5ErrorPrinting = reinterpret_cast<decltype(&::H5Eset_auto2)>(dlsym(library, "H5Eset_auto2"));
 #define ORVANTIS_NC_RESOLVE(name)                                                                                      \
     loaded.functions.name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name));                                \
     if (!loaded.functions.name) {                                                                                      \
@@ -54,6 +58,12 @@ const NcLibrary& ncLibrary()
     static const Loaded loaded = load();
     if (!loaded.error.empty())
         throw NcError(loaded.error, ENOENT);
+    // HDF5 prints its own error stacks on stderr, naming the hidden
+    // temporary, from every thread that has not switched it off for itself;
+    // the NetCDF library switches it off on the thread that first uses it
+    // alone. Its failures reach the log as the library's results instead.
+    if (loaded.setHdf5ErrorPrinting)
+        loaded.setHdf5ErrorPrinting(H5E_DEFAULT, nullptr, nullptr);
     return loaded.functions;
 }
 

@@ -25,8 +25,9 @@ struct NcLibrary {
 #undef ORVANTIS_NC_POINTER
 };
 
-// The loaded library; throws NcError naming it and the loader's reason
-// when it cannot be loaded.
+// The loaded library, with HDF5's printing of its errors switched off on
+// the calling thread; throws NcError naming it and the loader's reason when
+// it cannot be loaded.
 const NcLibrary& ncLibrary();
 
 // The library (HDF5 below it) is not safe for threads: conversions running

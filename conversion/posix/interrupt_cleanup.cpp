@@ -1,6 +1,7 @@
 #include "conversion/interrupt_cleanup.h"
 
 #include "conversion/pending_output.h"
+#include "conversion/posix/interrupts_waiting.h"
 
 #include <pthread.h>
 #include <signal.h>
@@ -57,4 +58,15 @@ InterruptsHeldBack::~InterruptsHeldBack()
         if ((heldBefore_ & (1u << i)) == 0)
             sigaddset(&released, InterruptSignals[i]);
     pthread_sigmask(SIG_UNBLOCK, &released, nullptr);
+}
+
+bool interruptWaiting()
+{
+    sigset_t waiting;
+    if (sigpending(&waiting) != 0)
+        return false;
+    for (const int signalNumber : InterruptSignals)
+        if (sigismember(&waiting, signalNumber) == 1)
+            return true;
+    return false;
 }

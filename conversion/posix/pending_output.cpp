@@ -6,6 +6,7 @@
 #include "conversion/pending_name.h"
 #include "conversion/pending_slots.h"
 #include "conversion/pending_stale.h"
+#include "conversion/posix/interrupts_waiting.h"
 #include "conversion/posix/pending_lock.h"
 #include "conversion/posix/writeback_stream.h"
 
@@ -50,23 +51,42 @@ int checkFinalName(const std::string& finalPath)
     return lstat(finalPath.c_str(), &info) == 0 || errno == ENOENT ? 0 : errno;
 }
 
+// The new temporary's descriptor, the temporary known to the interrupt
+// cleanup; or minus the error number, and nothing made. Interrupts are held
+// back, so that a handler never sees a temporary it does not know yet.
+int createRegisteredTemporary(const std::string& finalPath, std::string& temporaryPath, int& registration)
+{
+    const InterruptsHeldBack held;
+    const PendingSlots<char>::Change adding(pendingSlots);
+    if (!adding.allowed())
+        return -EINTR;
+    const int fd = createTemporary(finalPath, temporaryPath);
+    if (fd < 0) {
+        temporaryPath.clear(); // a name another file may have
+        return -errno;
+    }
+    registration = pendingSlots.add(temporaryPath);
+    if (registration >= 0)
+        return fd;
+    const int failed = registration;
+    registration = -1;
+    ::close(fd);
+    ::unlink(temporaryPath.c_str());
+    temporaryPath.clear();
+    return failed;
+}
+
 } // namespace
 
-int PendingOutput::open(const std::string& finalPath)
+int PendingOutput::open(const std::string& finalPath, StaleTemporaries& stale)
 {
     discard();
     if (const int error = checkFinalName(finalPath); error != 0)
         return error;
-    removeStaleTemporaries(finalPath);
-    int fd = -1;
-    {
-        const InterruptsHeldBack held; // a handler never sees a temporary it does not know yet
-        const PendingSlots<char>::Adding adding(pendingSlots);
-        fd = createTemporary(finalPath, temporaryPath_);
-        if (fd < 0)
-            return errno;
-        registration_ = pendingSlots.add(temporaryPath_);
-    }
+    stale.remove(finalPath);
+    const int fd = createRegisteredTemporary(finalPath, temporaryPath_, registration_);
+    if (fd < 0)
+        return -fd;
     stream_ = openWritebackStream(fd);
     if (!stream_) {
         const int error = errno;
@@ -76,6 +96,16 @@ int PendingOutput::open(const std::string& finalPath)
     }
     descriptor_ = fd;
     finalPath_ = finalPath;
+    return 0;
+}
+
+int PendingOutput::createAgainByName(const std::function<void(const std::string&)>& create)
+{
+    const InterruptsHeldBack held;
+    const PendingSlots<char>::Change creating(pendingSlots);
+    if (!creating.allowed())
+        return EINTR;
+    create(temporaryPath_);
     return 0;
 }
 
@@ -96,13 +126,14 @@ int syncToDisk(int descriptor)
 // Renamed while still open: an open temporary is held (see removeIfUnheld),
 // a closed one could be taken for one an ended run left behind before it
 // had its final name. All is written and on the disk: closing has nothing
-// left to fail at.
+// left to fail at. An interrupt that has come stops it as one being taken
+// does, also before the thread that cleans up has run.
 int putInPlace(std::FILE* stream, const std::string& from, const std::string& to)
 {
     const InterruptsHeldBack held; // a handler on this thread would wait for the rename forever
-    const PendingSlots<char>::Placing placing(pendingSlots);
+    const PendingSlots<char>::Change placing(pendingSlots);
     int error = EINTR; // the run is being stopped
-    if (placing.allowed())
+    if (placing.allowed() && !interruptWaiting())
         error = std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
     std::fclose(stream);
     return error;

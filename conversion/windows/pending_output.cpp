@@ -38,33 +38,44 @@ HANDLE handleOf(int descriptor)
 }
 
 // Creates a new file under a fresh temporary name, hidden, as a leading dot
-// does not hide it here. The name is known to the Ctrl-C handler (which runs
-// on a thread of its own) before the file exists, so that it never misses
-// one. The handle shares no writing, so no other run can open the file to
+// does not hide it here: 0 and its handle, or the error number and nothing
+// made. The name is known to the Ctrl-C handler (which runs on a thread of
+// its own) before the file exists, so that it never misses one, and the
+// handler waits for the making to be done; once it has begun, nothing is
+// made. The handle shares no writing, so no other run can open the file to
 // remove it as left behind (see removeIfUnheld) while it is written; it is
 // created and opened in one step, so there is no moment when it is not held.
 // Deleting is shared, for the Ctrl-C handler removes it by name while open.
-HANDLE createTemporary(const std::string& finalPath, std::string& temporaryPath, int& registration)
+int createTemporary(const std::string& finalPath, std::string& temporaryPath, int& registration, HANDLE& handle)
 {
+    const PendingSlots<wchar_t>::Change adding(pendingSlots);
+    if (!adding.allowed())
+        return EINTR;
     std::mt19937_64 random(std::random_device{}() ^ static_cast<std::uint64_t>(GetCurrentProcessId()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = temporaryNameBeside(finalPath, random);
         const std::wstring wide = widePathFromUtf8(temporaryPath);
         registration = pendingSlots.add(wide);
-        const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+        if (registration < 0) {
+            const int error = -registration;
+            registration = -1;
+            temporaryPath.clear();
+            return error;
+        }
+        handle = CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_HIDDEN, nullptr);
         if (handle != INVALID_HANDLE_VALUE)
-            return handle;
-        const DWORD error = GetLastError();
+            return 0;
+        const int error = lastErrorNumber();
         pendingSlots.remove(registration);
         registration = -1;
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            SetLastError(error);
-            break;
+        if (error != EEXIST) {
+            temporaryPath.clear();
+            return error;
         }
     }
     temporaryPath.clear();
-    return INVALID_HANDLE_VALUE;
+    return EEXIST;
 }
 
 // The longest name a folder of NTFS, FAT (long names), exFAT or ReFS holds,
@@ -84,15 +95,15 @@ int checkFinalName(const std::string& finalPath)
 
 } // namespace
 
-int PendingOutput::open(const std::string& finalPath)
+int PendingOutput::open(const std::string& finalPath, StaleTemporaries& stale)
 {
     discard();
     if (const int error = checkFinalName(finalPath); error != 0)
         return error;
-    removeStaleTemporaries(finalPath);
-    const HANDLE handle = createTemporary(finalPath, temporaryPath_, registration_);
-    if (handle == INVALID_HANDLE_VALUE)
-        return lastErrorNumber();
+    stale.remove(finalPath);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    if (const int error = createTemporary(finalPath, temporaryPath_, registration_, handle); error != 0)
+        return error;
     stream_ = streamOverHandle(handle, _O_WRONLY, "wb");
     if (!stream_) {
         const int error = errno;
@@ -101,6 +112,15 @@ int PendingOutput::open(const std::string& finalPath)
     }
     descriptor_ = _fileno(stream_);
     finalPath_ = finalPath;
+    return 0;
+}
+
+int PendingOutput::createAgainByName(const std::function<void(const std::string&)>& create)
+{
+    const PendingSlots<wchar_t>::Change creating(pendingSlots);
+    if (!creating.allowed())
+        return EINTR;
+    create(temporaryPath_);
     return 0;
 }
 
@@ -135,7 +155,7 @@ int putInPlace(std::FILE* stream, const std::string& from, const std::string& to
 {
     if (std::fclose(stream) != 0)
         return errno;
-    const PendingSlots<wchar_t>::Placing placing(pendingSlots);
+    const PendingSlots<wchar_t>::Change placing(pendingSlots);
     if (!placing.allowed())
         return EINTR; // the run is being stopped
     return MoveFileExW(widePathFromUtf8(from).c_str(), widePathFromUtf8(to).c_str(),

@@ -16,7 +16,9 @@
 #include <sstream>
 
 #include <poll.h>
+#include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,6 +95,32 @@ protected:
         int raw = 0;
         waitpid(child, &raw, 0);
         return {exitStatus(raw), "", withoutTimeTaken(readFile(dir.file("stderr.txt")))};
+    }
+
+    // Runs the converter in the test folder with a limit of the system's
+    // (setrlimit's resource) set in its own process alone, which holds no
+    // descriptor but the standard ones: a shell's ulimit would bind the
+    // shell's redirections too.
+    RunResult runWithLimit(const std::string& arguments, int resource, rlim_t limit) const
+    {
+        const std::string command = "exec " + std::string(ORVANTIS_CLI) + " " + arguments;
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        if (child == 0) {
+            const int out = open(dir.file("stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = open(dir.file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const rlimit limited{limit, limit};
+            if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0 ||
+                chdir(dir.path().c_str()) != 0)
+                _exit(127);
+            close_range(3, ~0U, 0); // what the test's own runner left open counts against a descriptor limit
+            if (setrlimit(resource, &limited) == 0)
+                execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int raw = 0;
+        waitpid(child, &raw, 0);
+        return {exitStatus(raw), readFile(dir.file("stdout.txt")), withoutTimeTaken(readFile(dir.file("stderr.txt")))};
     }
 
     // Runs the converter as a user whom file permissions bind, also when the
@@ -245,6 +273,25 @@ TEST_F(Batch, FewDescriptorsForManyJobsConvertAndPrintTheSameAsOneByOne)
     }
 }
 
+// Short of descriptors a file either converts without an error or fails
+// and is counted so: no error stands beside a file counted as converted.
+TEST_F(Batch, ShortOfDescriptorsNoErrorStandsBesideAFileCountedConverted)
+{
+    for (const rlim_t limit : {4, 5, 6})
+        for (const char* options : {"", "--transpose", "--binary", "--jobs 1"}) {
+            SCOPED_TRACE("ulimit -n " + std::to_string(limit) + " " + options);
+            const BatchResult r = withOutputs(runWithLimit(
+                std::string("--cal EXAMPLE.CAL ") + options + " SET0101A.ASC SET0101B.ASC SET0102A.BIN", RLIMIT_NOFILE,
+                limit));
+            std::smatch converted;
+            ASSERT_TRUE(std::regex_search(r.run.err, converted, std::regex("([0-9]+) converted"))) << r.run.err;
+            const std::string errors = errorsBeforeSummary(r.run.err);
+            EXPECT_EQ(std::stoul(converted[1]), r.outputs.size());
+            EXPECT_EQ(r.outputs.size() == 3, errors.empty()) << r.run.err;
+            EXPECT_EQ(r.run.status == 0, errors.empty()) << r.run.err;
+        }
+}
+
 // A pipe whose reader is gone: every write into it fails.
 class ReaderlessPipe {
 public:
@@ -388,6 +435,42 @@ TEST_F(Batch, OutputsThatWouldDestroyAFileAreRefusedBeforeWriting)
     EXPECT_TRUE(fs::is_symlink(dir.file("shared/S.DAT")));
 }
 
+// A link planted under one input's output name that leads to another's
+// output: refused by its name alone, whether that output has been written
+// yet (one by one), is still being written (on threads) or never is.
+TEST_F(Batch, LinkToAnotherInputsOutputIsRefusedTheSameWhateverTheTiming)
+{
+    namespace fs = std::filesystem;
+    std::string files = "NOTDATA.ASC LINKED.ASC";
+    std::string errors = "NOTDATA.ASC is not a Tidelume data file\n"
+                         "LINKED.ASC: NOTDATA.ASC and LINKED.ASC would both be written to LINKED.DAT; "
+                         "LINKED.ASC not converted\n";
+    fs::copy_file(dir.file("EXPORT.ASC"), dir.file("NOTDATA.ASC"));
+    fs::copy_file(dir.file("SMALL.ASC"), dir.file("LINKED.ASC"));
+    fs::create_symlink("NOTDATA.DAT", dir.file("LINKED.DAT")); // its output is never written
+    for (int pair = 0; pair < 12; ++pair) {
+        const std::string first = "A" + std::to_string(pair);
+        const std::string second = "B" + std::to_string(pair);
+        fs::copy_file(dir.file("SET0101A.ASC"), dir.file(first + ".ASC"));
+        fs::copy_file(dir.file("SMALL.ASC"), dir.file(second + ".ASC"));
+        fs::create_symlink(first + ".DAT", dir.file(second + ".DAT"));
+        files += " " + first + ".ASC " + second + ".ASC";
+        errors += second + ".ASC: " + first + ".ASC and " + second + ".ASC would both be written to " + second +
+                  ".DAT; " + second + ".ASC not converted\n";
+    }
+    // The outputs go after each run; the links stay.
+    const auto convertPairs = [&](const std::string& jobs) {
+        const RunResult r = run(jobs + " --cal EXAMPLE.CAL " + files);
+        for (int pair = 0; pair < 12; ++pair)
+            EXPECT_TRUE(fs::remove(dir.file("A" + std::to_string(pair) + ".DAT"))) << pair;
+        return r;
+    };
+    const RunResult one = convertPairs("--jobs 1");
+    EXPECT_EQ(errorsBeforeSummary(one.err), errors);
+    EXPECT_EQ(convertPairs("--jobs 3").err, one.err);
+    EXPECT_TRUE(fs::is_symlink(dir.file("B0.DAT")));
+}
+
 TEST_F(Converter, VersionAndHelp)
 {
     RunResult r = run("--version");
@@ -528,6 +611,31 @@ TEST_F(Converter, FolderOfASeasonConvertsWhatItCanAndNamesEveryFailure)
                 ": Must associate a calibration file with Tidelume #0999 to use "
                 "Orvantis. Associate one with: orvantis-cli associate 0999 CALFILE, or convert with --cal CALFILE.\n");
     }
+}
+
+// A folder that cannot be read fails the run: named first on its line with
+// the reason and counted in the summary, one by one and on threads alike.
+TEST_F(Converter, FolderThatCannotBeReadFailsTheRunAndIsNamed)
+{
+    for (const char* folder : {"season/c1", "season/c2", "closed"})
+        std::filesystem::create_directories(dir.path() / folder);
+    for (const char* name : {"season/c1/A.ASC", "season/c2/B.ASC", "closed/C.ASC"})
+        dataFile(name);
+    for (const char* folder : {"season/c2", "closed"})
+        std::filesystem::permissions(dir.path() / folder, std::filesystem::perms::none);
+    const auto unreadable = [](const std::string& folder) {
+        return folder + ": the folder cannot be read: Permission denied; the data files in it are not converted\n";
+    };
+    for (const char* jobs : {"1", "3"}) {
+        SCOPED_TRACE(jobs);
+        const RunResult r = runUnprivileged(std::string("--cal SMALL.CAL --jobs ") + jobs + " season closed");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(errorsBeforeSummary(r.err), unreadable("season/c2") + unreadable("closed"));
+        EXPECT_EQ(summaryOf(r.err), "orvantis-cli: 3 files: 1 converted, 2 failed, 0 skipped; 1 spectrum written in T s\n"
+                                    "  failed: " + unreadable("season/c2") + "  failed: " + unreadable("closed"));
+    }
+    for (const char* folder : {"season/c2", "closed"})
+        std::filesystem::permissions(dir.path() / folder, std::filesystem::perms::owner_all);
 }
 
 TEST_F(Converter, LevelOutsideZeroToFourIsAUsageError)
@@ -674,6 +782,34 @@ TEST_F(Converter, NetcdfOnAFullDiskFailsTheFileWithTheSystemsReason)
         for (const auto& entry : fs::directory_iterator(dir.path() / "disk"))
             EXPECT_NE(entry.path().extension(), ".part") << entry.path();
     }
+}
+
+// HDF5 prints its own error stacks (naming the hidden temporary) from every
+// thread that has not switched them off: NetCDF outputs failing on a batch's
+// threads say only what they say one by one.
+TEST_F(Converter, NetcdfFailuresOnThreadsSayWhatTheySayOneByOne)
+{
+    if (!NetcdfOutput::available())
+        GTEST_SKIP() << "NetCDF output is not built";
+    std::string text = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
+    for (int j = 0; j < 2000; ++j)
+        text += std::to_string(j) +
+                ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
+    std::string files;
+    for (const char* name : {"A.ASC", "B.ASC", "C.ASC", "D.ASC"}) {
+        writeFile(dir.file(name), text);
+        files += std::string(" ") + name;
+    }
+    const std::string arguments = "--netcdf --quiet --cal SMALL.CAL" + files;
+    // Files may not grow past 32 kB: every output fails while it is written.
+    const RunResult one = runWithLimit("--jobs 1 " + arguments, RLIMIT_FSIZE, 32 << 10);
+    const RunResult four = runWithLimit("--jobs 4 " + arguments, RLIMIT_FSIZE, 32 << 10);
+    EXPECT_EQ(one.status, 1);
+    EXPECT_NE(one.err.find("A.ASC: Error writing output file A.nc: File too large; not written\n"), std::string::npos)
+        << one.err;
+    EXPECT_EQ(four.err.find("HDF5"), std::string::npos) << four.err.substr(0, 2000);
+    EXPECT_EQ(four.err, one.err);
+    EXPECT_EQ(four.status, one.status);
 }
 
 // A batch of two instruments with one of their calibrations: the other's

@@ -119,6 +119,23 @@ TEST_F(PendingOutputTest, InterruptCleanupRemovesTheOpenTemporary)
     EXPECT_EQ(names(), std::vector<std::string>{"A.DAT"});
 }
 
+// However many conversions run at once, the handler knows every temporary
+// they made; once it has begun, no temporary is made that it could miss.
+TEST_F(PendingOutputTest, InterruptCleanupRemovesEveryOpenTemporaryAndNoneIsMadeAfter)
+{
+    const auto interruptedRun = [this] {
+        std::vector<PendingOutput> outputs(300);
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            if (outputs[i].open(dir.file("F" + std::to_string(i) + ".DAT")) != 0)
+                std::_Exit(2);
+        removePendingOutputs();
+        PendingOutput late;
+        std::_Exit(late.open(dir.file("LATE.DAT")) == EINTR && late.stream() == nullptr ? 0 : 1);
+    };
+    EXPECT_EXIT(interruptedRun(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(names(), std::vector<std::string>{});
+}
+
 TEST_F(PendingOutputTest, MissingFolderIsReportedWithTheSystemErrorNumber)
 {
     PendingOutput output;

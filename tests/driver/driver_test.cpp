@@ -238,10 +238,11 @@ TEST_F(DriverTest, FolderStandsForTheDataFilesUnderItInSortedOrder)
                              "season/c2/notes.txt", "season/c1/.A.DAT.x1.part", "season/Z.Asc"})
         dir.write(name, "x");
     const std::string season = dir.file("season");
-    const std::vector<std::string> files = dataFilesOf({dir.file("SET0101A.ASC"), season, dir.file("MISSING.ASC")});
+    const DataFileList listed = dataFilesOf({dir.file("SET0101A.ASC"), season, dir.file("MISSING.ASC")});
     const auto under = [&](const char* name) { return (fs::path(season) / name).make_preferred().string(); };
-    EXPECT_EQ(files, (std::vector<std::string>{dir.file("SET0101A.ASC"), under("Z.Asc"), under("c1/A.ASC"),
-                                               under("c2/deep/B.bin"), dir.file("MISSING.ASC")}));
+    EXPECT_EQ(listed.files, (std::vector<std::string>{dir.file("SET0101A.ASC"), under("Z.Asc"), under("c1/A.ASC"),
+                                                      under("c2/deep/B.bin"), dir.file("MISSING.ASC")}));
+    EXPECT_TRUE(listed.failures.empty());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "held_processes.h"
 
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/inotify.h>
@@ -77,8 +78,16 @@ FolderWatch::~FolderWatch()
 
 bool FolderWatch::waitForCreated(const std::string& ending, int count)
 {
+    return waitForCreated(ending, count, -1);
+}
+
+bool FolderWatch::waitForCreated(const std::string& ending, int count, int alive)
+{
     alignas(inotify_event) char buffer[sizeof(inotify_event) + NAME_MAX + 1];
     while (fd_ >= 0 && count > 0) {
+        pollfd ends[] = {{fd_, POLLIN, 0}, {alive, POLLIN, 0}}; // a negative descriptor is passed over
+        if (poll(ends, 2, -1) < 0 || (ends[0].revents & POLLIN) == 0)
+            return false;
         const ssize_t n = read(fd_, buffer, sizeof buffer);
         if (n <= 0)
             return false;

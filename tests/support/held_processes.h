@@ -26,6 +26,9 @@ public:
 
     // False when the watch failed.
     bool waitForCreated(const std::string& ending, int count);
+    // The same, but false too once the end of the pipe `alive` is reached:
+    // the processes that held its other end have all ended.
+    bool waitForCreated(const std::string& ending, int count, int alive);
 
 private:
     int fd_;

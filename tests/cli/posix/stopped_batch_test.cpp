@@ -1,6 +1,8 @@
 // A converter run with --jobs 2 stopped by a signal while its children
 // convert: no output is put in place after the stop, no temporary is left,
-// and the log printed stops at a whole file's log.
+// and the log printed stops at a whole file's log. Batches stopped at many
+// moments, and with more conversions at once than ever before, leave no
+// temporary either.
 
 #include "held_processes.h"
 #include "sample_files.h"
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,6 +144,108 @@ TEST_F(StoppedBatch, StoppedRunStopsItsConversionsBeforeTheirOutputsArePutInPlac
         // Whole logs of files that were done, and nothing of the stopped ones.
         EXPECT_TRUE(log.empty() || log.back() == '\n') << log;
         EXPECT_EQ(log.find("abnormally"), std::string::npos) << log;
+    }
+}
+
+// A batch of the converter in the folder with these arguments, its log
+// and errors thrown away; `alive` reaches its end once it has ended.
+struct QuietBatch {
+    pid_t converter = -1;
+    int alive = -1;
+};
+
+QuietBatch startQuietBatch(const TempDir& dir, const std::vector<std::string>& arguments)
+{
+    int alive[2];
+    if (pipe(alive) != 0)
+        return {};
+    std::vector<char*> argv{const_cast<char*>(ORVANTIS_CLI)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    const pid_t converter = fork();
+    if (converter == 0) {
+        close(alive[0]);
+        // Descriptors for every job asked for, wherever the test runs.
+        rlimit descriptors{};
+        getrlimit(RLIMIT_NOFILE, &descriptors);
+        descriptors.rlim_cur = descriptors.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &descriptors);
+        if (freopen("/dev/null", "w", stdout) && freopen("/dev/null", "w", stderr) && chdir(dir.path().c_str()) == 0)
+            execv(ORVANTIS_CLI, argv.data());
+        _exit(127);
+    }
+    close(alive[1]);
+    return {converter, alive[0]};
+}
+
+// The signal that ended the process, 0 when it exited.
+int endingSignal(pid_t process)
+{
+    int status = 0;
+    waitpid(process, &status, 0);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+}
+
+// The names of the files, each a hard link of one data file: names of
+// their own, as their outputs have, and one file's bytes on the disk.
+std::vector<std::string> linksOf(const TempDir& dir, const std::string& data, int count)
+{
+    const std::string original = dir.write("DATA.TXT", data);
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        names.push_back("F" + std::to_string(i) + ".ASC");
+        std::filesystem::create_hard_link(original, dir.file(names.back()));
+    }
+    return names;
+}
+
+// More conversions at once than a fixed table of 64 temporaries held: every
+// one's temporary goes when the batch is stopped.
+TEST_F(StoppedBatch, StoppedBatchOfEightyJobsLeavesNoTemporary)
+{
+    std::vector<std::string> arguments = {"--cal", cal, "--jobs", "80"};
+    for (const std::string& name : linksOf(dir, longDataText(), 80))
+        arguments.push_back(name);
+    FolderWatch watch(dir.path());
+    const QuietBatch batch = startQuietBatch(dir, arguments);
+    ASSERT_GT(batch.converter, 0);
+    ASSERT_TRUE(watch.waitForCreated(".part", 80, batch.alive));
+    holdStill(batch.converter);
+    ASSERT_GT(temporariesIn(dir.path()).size(), 64u) << "too few conversions were under way";
+    kill(batch.converter, SIGTERM);
+    kill(batch.converter, SIGCONT);
+    EXPECT_EQ(endingSignal(batch.converter), SIGTERM);
+    close(batch.alive);
+    EXPECT_EQ(temporariesIn(dir.path()), std::vector<std::string>{});
+}
+
+// Each round stops a batch of eight jobs with the next signal once a
+// further number of its temporaries has been made: whatever its
+// conversions were doing, none is left.
+TEST_F(StoppedBatch, BatchStoppedAtAnyMomentLeavesNoTemporary)
+{
+    std::string data = "Tidelume Radiometer: 12345\r\nChannel 1\r\n";
+    for (int row = 0; row < 300; ++row)
+        data += std::to_string(row) +
+                ",12.46,11.2,3.456,0,1,1,0,0,100,0,1,11,100,100,100,100,120,120,120,120,1190,1200,1210\r\n";
+    std::vector<std::string> arguments = {"--cal", cal, "--jobs", "8"};
+    for (const std::string& name : linksOf(dir, data, 150))
+        arguments.push_back(name);
+    const int stops[] = {SIGINT, SIGTERM, SIGHUP};
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE(round);
+        FolderWatch watch(dir.path());
+        const QuietBatch batch = startQuietBatch(dir, arguments);
+        ASSERT_GT(batch.converter, 0);
+        const int stop = stops[round % 3];
+        if (watch.waitForCreated(".part", 1 + round * 5, batch.alive))
+            kill(batch.converter, stop);
+        const int ended = endingSignal(batch.converter);
+        EXPECT_TRUE(ended == stop || ended == 0) << strsignal(ended); // 0: it was done before
+        close(batch.alive);
+        ASSERT_EQ(temporariesIn(dir.path()), std::vector<std::string>{});
     }
 }
 

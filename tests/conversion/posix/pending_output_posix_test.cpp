@@ -4,6 +4,7 @@
 
 #include "conversion/pending_output.h"
 
+#include "address_space_limit.h"
 #include "sample_files.h"
 #include "temp_dir.h"
 #include "unprivileged_child.h"
@@ -108,6 +109,29 @@ TEST_F(PendingOutputAmongProcesses, HeldTemporaryStaysUntilItsWriterIsKilledThen
     EXPECT_EQ(writeOutput(finalPath, "the next run"), 0);
     EXPECT_EQ(folderContents(dir.path()), std::vector<std::string>{"A.DAT"});
     EXPECT_EQ(readFile(finalPath), "the next run");
+}
+
+// A temporary the interrupt cleanup cannot be told of (no memory left for
+// more of its slots) is not made: the output fails to open, with the reason.
+TEST_F(PendingOutputAmongProcesses, TemporaryThatCannotBeRegisteredIsNotMade)
+{
+    const int status = runInChild(
+        [&] {
+            std::vector<PendingOutput> outputs(200);
+            for (std::size_t i = 0; i < outputs.size(); ++i)
+                if (outputs[i].open(dir.file("F" + std::to_string(i) + ".DAT")) != 0)
+                    return 2;
+            if (!limitAddressSpaceGrowth(64 << 10))
+                return 3;
+            std::vector<PendingOutput> more(200);
+            for (std::size_t i = 0; i < more.size(); ++i)
+                if (const int error = more[i].open(dir.file("G" + std::to_string(i) + ".DAT")); error != 0)
+                    return error == ENOMEM && temporariesIn(dir.path()).size() == outputs.size() + i ? 0 : 4;
+            return 5; // every one found a slot
+        },
+        ChildPrivileges::Kept);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(temporariesIn(dir.path()), std::vector<std::string>{}); // gone with their holder
 }
 
 // Processes writing one output at once, each removing what it takes for
