@@ -36,7 +36,7 @@ scripts/cluster/test-slurm.sh build
 stage "sanitizer build"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANTIS_WERROR=ON -DORVANTIS_SANITIZE=ON
 run_ctest build-asan
 

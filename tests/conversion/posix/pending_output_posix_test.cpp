@@ -115,6 +115,8 @@ TEST_F(PendingOutputAmongProcesses, HeldTemporaryStaysUntilItsWriterIsKilledThen
 // more of its slots) is not made: the output fails to open, with the reason.
 TEST_F(PendingOutputAmongProcesses, TemporaryThatCannotBeRegisteredIsNotMade)
 {
+    if (SANITIZER_NEEDS_UNBOUND_RESOURCES)
+        GTEST_SKIP() << "the sanitizers' runtime needs more address space than the bound leaves";
     const int status = runInChild(
         [&] {
             std::vector<PendingOutput> outputs(200);

@@ -4,6 +4,7 @@
 // conversions wait for their turn.
 
 #include "driver/parallel_batch.h"
+#include "address_space_limit.h"
 #include "unprivileged_child.h"
 
 #include <gtest/gtest.h>
@@ -130,6 +131,8 @@ TEST(HeldLogMemory, LogsHeldBehindASlowFileStayWithinTheBoundAndPrintAsTheyCame)
 // begun) the conversions over the bound wait until their file is printed.
 TEST(HeldLogMemory, WithoutScratchFilesConversionsWaitForTheirTurnAndPrintAsTheyCame)
 {
+    if (SANITIZER_NEEDS_UNBOUND_RESOURCES)
+        GTEST_SKIP() << "the sanitizers' runtime needs a free descriptor to check memory";
     const std::string result = runInChildForText([] {
         const std::string printed =
             runBehindASlowFile(Release::WithoutDescriptorsWhenTheOthersHaveLoggedAQuarterOfTheBound).printed;
