@@ -121,10 +121,7 @@ public:
     {
         const std::string named = naming(path_, text);
         report_.warning(file_, firstLine(named));
-        if (fileLog_)
-            fileLog_->addError(named);
-        else
-            console_.error(named);
+        printError(fileLog_, named);
     }
 
     bool useForeignCalibration(const ForeignCalibration&) override { return options_.calAnySerial; }
@@ -153,6 +150,12 @@ private:
     {
         const std::string named = naming(path, text);
         report_.error(file, firstLine(named));
+        printError(log, named);
+    }
+
+    // To the file's log, or with null straight to the console.
+    void printError(FileLog* log, const std::string& named)
+    {
         if (log)
             log->addError(named);
         else
