@@ -122,7 +122,7 @@ int16_t readRecord(SpectrumRecord& record, float* pixels, std::FILE* stream)
 // After a record read whole: whether it ran into a record that the layout
 // confirms inside it, its declared length too long for it (bytes of it went
 // missing). Followed as the layout expects (the next header, or the end of
-// the file), its length is trusted as ever; anything else may be junk
+// the file), its length is trusted; anything else may be junk
 // between records, or the middle of the next one. Leaves the stream at the
 // record found, or where it was.
 bool ranIntoNextRecord(std::FILE* stream, long start)

@@ -2,16 +2,30 @@
 
 #include "core/line_end.h"
 
-bool restOfLineHoldsText(std::FILE* stream)
+namespace {
+
+// The first character from the position on that `passed` does not pass
+// over (EOF at the end); the position is kept. EOF too when the position
+// cannot be told.
+template <typename Passed>
+int firstCharacterPast(std::FILE* stream, Passed passed)
 {
     std::fpos_t here;
     if (std::fgetpos(stream, &here) != 0)
-        return false;
+        return EOF;
     int c;
     do
         c = getc_unlocked(stream);
-    while (c == ' ' || c == '\t');
+    while (c != EOF && passed(c));
     std::fsetpos(stream, &here);
+    return c;
+}
+
+} // namespace
+
+bool restOfLineHoldsText(std::FILE* stream)
+{
+    const int c = firstCharacterPast(stream, [](int x) { return x == ' ' || x == '\t'; });
     return c != EOF && !isLineEnd(c);
 }
 
@@ -40,12 +54,9 @@ bool onlyWhiteSpaceLeft(std::FILE* stream)
     std::fpos_t here;
     if (std::fgetpos(stream, &here) != 0)
         return false;
-    int c;
-    do
-        c = getc_unlocked(stream);
-    while (c == ' ' || c == '\t' || c == '\v' || c == '\f' || isLineEnd(c));
-    std::fsetpos(stream, &here);
-    return c == EOF;
+    return firstCharacterPast(stream, [](int x) {
+               return x == ' ' || x == '\t' || x == '\v' || x == '\f' || isLineEnd(x);
+           }) == EOF;
 }
 
 long offsetOf(std::FILE* stream, const std::fpos_t& at)
