@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+class MemoryDataset;
+
 // How far the conversion of the file has come.
 struct ConversionProgress {
     int32_t spectra = 0;    // written so far
@@ -43,6 +45,9 @@ struct Conversion {
     // The temporaries left behind in the run's output folders: shared by the
     // conversions of one run, so that each folder is listed once.
     std::shared_ptr<StaleTemporaries> staleTemporaries = std::make_shared<StaleTemporaries>();
+    // When set, the spectra go into this dataset, laid out as a NetCDF
+    // output, and no file is written: a library caller's conversion.
+    MemoryDataset* memoryDataset = nullptr;
 
     const CalTable& calTable() const { return *calibration; }
 };

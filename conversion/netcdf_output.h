@@ -19,7 +19,10 @@
 #include "core/spectrum_record.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
+
+class MemoryDataset;
 
 // What the global attributes tell about the conversion.
 struct NetcdfProvenance {
@@ -47,6 +50,8 @@ public:
     // Creates (or truncates) the file at path and defines its attributes;
     // false after a failure, which error() and systemError() describe.
     bool create(const std::string& path, const NetcdfProvenance& provenance);
+    // The same dataset into memory instead of a file.
+    bool createInMemory(MemoryDataset& dataset, const NetcdfProvenance& provenance);
     // Adds one spectrum; false after a failure.
     bool append(const SpectrumRecord& record, const float* pixels);
     // Writes what is still gathered and closes the file; false after a failure.
@@ -64,7 +69,10 @@ private:
     template <class Step>
     bool guarded(Step step);
 
+    std::unique_lock<std::mutex> libraryLock() const;
+
     std::unique_ptr<Writer> writer_;
+    bool inMemory_ = false;
     std::string error_;
     int systemError_ = 0;
 };

@@ -11,6 +11,7 @@
 #include "core/pixel_count.h"
 #include "conversion/output_formats.h"
 #include "conversion/output_name.h"
+#include "conversion/memory_dataset.h"
 #include "conversion/netcdf_output.h"
 #include "conversion/output_target.h"
 #include "conversion/pending_output.h"
@@ -36,7 +37,7 @@ constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
 struct FileConversion {
     explicit FileConversion(const Conversion& c)
         : conversion(c), log(c.log), transposing(c.options.transpose), binary(c.options.form == OutputForm::Binary),
-          netcdf(c.options.form == OutputForm::NetCdf)
+          netcdf(c.options.form == OutputForm::NetCdf || c.memoryDataset), inMemory(c.memoryDataset != nullptr)
     {}
 
     const Conversion& conversion;
@@ -70,6 +71,7 @@ struct FileConversion {
     bool transposing; // cleared when a pixel set change ends transposition
     const bool binary;
     const bool netcdf;
+    const bool inMemory; // no file: the spectra go to the conversion's dataset
 };
 
 // How the loop over the spectra ended.
@@ -408,7 +410,7 @@ FileResult settleOutput(FileConversion& run, LoopEnd end, const std::string& out
         run.log.error("No spectrum converted: %s not written\n", outputName.c_str());
         return failure(ConversionOutcome::NotWritten);
     }
-    if (run.writeError == 0)
+    if (run.writeError == 0 && !run.inMemory)
         run.writeError = run.output.commit();
     if (run.writeError != 0) {
         run.log.error("Error writing output file %s: %s; not written\n", outputName.c_str(),
@@ -491,6 +493,13 @@ void createNetcdf(FileConversion& run, const char* calFileName)
 std::optional<FileResult> startOutput(FileConversion& run, const std::string& outputName, const char* calFileName)
 {
     const Log& log = run.log;
+    if (run.inMemory) {
+        if (!run.netcdfOutput.createInMemory(*run.conversion.memoryDataset, provenance(run, calFileName))) {
+            netcdfFailed(run);
+            writeFailed(run);
+        }
+        return std::nullopt;
+    }
     const OutputRefusal refusal = refuseOutput(outputName, run.path, calFileName);
     if (refusal != OutputRefusal::None) {
         reportRefusal(log, refusal, outputName);

@@ -6,7 +6,6 @@
 #include "conversion/conversion_options.h"
 #include "orvantis_version.h"
 
-#include <netcdf.h>
 
 #include <filesystem>
 
@@ -27,16 +26,16 @@ std::string history(const std::string& created, const std::string& command)
     return created + " " + (command.empty() ? std::string("Orvantis ") + ORVANTIS_VERSION : command);
 }
 
-void putCalibrationAttributes(int file, const NetcdfProvenance& p)
+void putCalibrationAttributes(DatasetSink& file, const NetcdfProvenance& p)
 {
-    putTextAttribute(file, NC_GLOBAL, "calibration_file", p.calFile);
+    putTextAttribute(file, DatasetSink::GLOBAL, "calibration_file", p.calFile);
     if (const std::string modified = modificationTime(p.calFile); !modified.empty())
-        putTextAttribute(file, NC_GLOBAL, "calibration_file_modified", modified);
+        putTextAttribute(file, DatasetSink::GLOBAL, "calibration_file_modified", modified);
     const ChannelCal* cal = p.calibration ? p.calibration->channelCal(p.channel) : nullptr;
     if (!cal)
         return;
-    putTextAttribute(file, NC_GLOBAL, "calibration_channel_name", cal->name);
-    putTextAttribute(file, NC_GLOBAL, "calibration_units", cal->units);
+    putTextAttribute(file, DatasetSink::GLOBAL, "calibration_channel_name", cal->name);
+    putTextAttribute(file, DatasetSink::GLOBAL, "calibration_units", cal->units);
 }
 
 // The file's name without its folders: where it was on the converting
@@ -59,35 +58,35 @@ std::string levelName(int level)
     return open == std::string::npos || close == std::string::npos ? name : name.substr(open + 1, close - open - 1);
 }
 
-void putFileAttributes(int file, const NetcdfProvenance& p)
+void putFileAttributes(DatasetSink& file, const NetcdfProvenance& p)
 {
     const std::string letter(1, p.channel >= 0 && p.channel < MAX_CHANNELS ? static_cast<char>('A' + p.channel) : '?');
     const std::string created = isoUtc(std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
     const std::string source = fileNameOf(p.sourceFile);
-    putTextAttribute(file, NC_GLOBAL, "Conventions", "CF-1.8, ACDD-1.3");
-    putTextAttribute(file, NC_GLOBAL, "title", "Tidelume #" + p.serial + " channel " + letter + " spectra");
-    putTextAttribute(file, NC_GLOBAL, "summary",
+    putTextAttribute(file, DatasetSink::GLOBAL, "Conventions", "CF-1.8, ACDD-1.3");
+    putTextAttribute(file, DatasetSink::GLOBAL, "title", "Tidelume #" + p.serial + " channel " + letter + " spectra");
+    putTextAttribute(file, DatasetSink::GLOBAL, "summary",
                      "Spectra of channel " + letter + " of Tidelume hyperspectral radiometer #" + p.serial +
                          ", converted from " + source + " at processing level " + std::to_string(p.level) + " (" +
                          levelName(p.level) + ").");
-    putTextAttribute(file, NC_GLOBAL, "keywords", "hyperspectral radiometry, spectra, Tidelume");
-    putTextAttribute(file, NC_GLOBAL, "instrument", "Tidelume hyperspectral radiometer");
-    putTextAttribute(file, NC_GLOBAL, "instrument_serial", p.serial);
-    putTextAttribute(file, NC_GLOBAL, "channel_letter", letter);
-    putIntAttribute(file, NC_GLOBAL, "channel_index", p.channel);
+    putTextAttribute(file, DatasetSink::GLOBAL, "keywords", "hyperspectral radiometry, spectra, Tidelume");
+    putTextAttribute(file, DatasetSink::GLOBAL, "instrument", "Tidelume hyperspectral radiometer");
+    putTextAttribute(file, DatasetSink::GLOBAL, "instrument_serial", p.serial);
+    putTextAttribute(file, DatasetSink::GLOBAL, "channel_letter", letter);
+    putIntAttribute(file, DatasetSink::GLOBAL, "channel_index", p.channel);
     const ChannelCal* cal = p.calibration ? p.calibration->channelCal(p.channel) : nullptr;
-    putTextAttribute(file, NC_GLOBAL, "channel_name", cal ? std::string(cal->name) : p.channelName);
-    putTextAttribute(file, NC_GLOBAL, "data_file_channel_name", p.channelName);
+    putTextAttribute(file, DatasetSink::GLOBAL, "channel_name", cal ? std::string(cal->name) : p.channelName);
+    putTextAttribute(file, DatasetSink::GLOBAL, "data_file_channel_name", p.channelName);
     putCalibrationAttributes(file, p);
-    putTextAttribute(file, NC_GLOBAL, "source_file", source);
+    putTextAttribute(file, DatasetSink::GLOBAL, "source_file", source);
     // ACDD wants the level as text; the number stays on the spectra's variable.
-    putTextAttribute(file, NC_GLOBAL, "processing_level", std::to_string(p.level) + " (" + levelName(p.level) + ")");
-    putTextAttribute(file, NC_GLOBAL, "processing_level_text", levelName(p.level));
-    putTextAttribute(file, NC_GLOBAL, "software_name", "Orvantis");
-    putTextAttribute(file, NC_GLOBAL, "software_version", ORVANTIS_VERSION);
-    putTextAttribute(file, NC_GLOBAL, "history", history(created, p.command));
-    putTextAttribute(file, NC_GLOBAL, "date_created", created);
+    putTextAttribute(file, DatasetSink::GLOBAL, "processing_level", std::to_string(p.level) + " (" + levelName(p.level) + ")");
+    putTextAttribute(file, DatasetSink::GLOBAL, "processing_level_text", levelName(p.level));
+    putTextAttribute(file, DatasetSink::GLOBAL, "software_name", "Orvantis");
+    putTextAttribute(file, DatasetSink::GLOBAL, "software_version", ORVANTIS_VERSION);
+    putTextAttribute(file, DatasetSink::GLOBAL, "history", history(created, p.command));
+    putTextAttribute(file, DatasetSink::GLOBAL, "date_created", created);
     // Last, so that what the user says wins over what the program guessed.
     for (const auto& [name, value] : p.metadata.attributes)
-        putTextAttribute(file, NC_GLOBAL, name.c_str(), value);
+        putTextAttribute(file, DatasetSink::GLOBAL, name.c_str(), value);
 }

@@ -1,5 +1,6 @@
 #include "conversion/netcdf_output.h"
 
+#include "conversion/memory_dataset.h"
 #include "conversion/netcdf/file_attributes.h"
 #include "conversion/netcdf/nc_file.h"
 #include "conversion/netcdf/pixel_set_variables.h"
@@ -25,7 +26,7 @@ constexpr std::size_t FIELD_CHUNK = 4096;
 // variables, so a file that keeps changing fails instead of growing without end.
 constexpr int MAX_PIXEL_SETS = 64;
 
-void putWithUnits(int file, int variable, const char* units, const char* longName, const char* comment)
+void putWithUnits(DatasetSink& file, int variable, const char* units, const char* longName, const char* comment)
 {
     putTextAttribute(file, variable, "long_name", longName);
     if (units)
@@ -34,19 +35,18 @@ void putWithUnits(int file, int variable, const char* units, const char* longNam
         putTextAttribute(file, variable, "comment", comment);
 }
 
-int defineSeries(int file, int timeDimension, const std::string& name, nc_type type)
+int defineSeries(DatasetSink& file, int timeDimension, const std::string& name, ValueType type)
 {
-    int id = -1;
-    ncCheck(ncLibrary().nc_def_var(file, name.c_str(), type, 1, &timeDimension, &id), name.c_str());
-    storeCompressed(file, id, &FIELD_CHUNK);
+    const int id = file.defineVariable(name, type, {timeDimension});
+    file.storeInChunks(id, {FIELD_CHUNK}, 0);
     return id;
 }
 
 // The spectra's coordinate: the moment of each spectrum when the user gave
 // the epoch and unit of the instrument's stamps, else the stamps themselves.
-int defineTime(int file, int timeDimension, const TimeUnits& units)
+int defineTime(DatasetSink& file, int timeDimension, const TimeUnits& units)
 {
-    const int time = defineSeries(file, timeDimension, "time", units.given() ? NC_DOUBLE : NC_INT);
+    const int time = defineSeries(file, timeDimension, "time", units.given() ? ValueType::Double : ValueType::Int);
     if (!units.given()) {
         putWithUnits(file, time, nullptr, "time stamp recorded by the instrument",
                      "The instrument's data files state neither the unit nor the epoch of this time stamp.");
@@ -61,7 +61,7 @@ int defineTime(int file, int timeDimension, const TimeUnits& units)
 }
 
 // The depth as the user knows it: with its unit it is CF's depth, positive downward.
-void describeDepth(int file, int depth, const std::string& units)
+void describeDepth(DatasetSink& file, int depth, const std::string& units)
 {
     putTextAttribute(file, depth, "standard_name", "depth");
     putTextAttribute(file, depth, "long_name", "depth");
@@ -73,21 +73,22 @@ void describeDepth(int file, int depth, const std::string& units)
 
 class NetcdfOutput::Writer {
 public:
-    Writer(const std::string& path, const NetcdfProvenance& provenance)
-        : file_(path), meaning_{dataVariableName(provenance.level, *provenance.calibration, provenance.channel),
+    // Writes into `file`, which it owns when `owned` holds it.
+    Writer(DatasetSink& file, std::unique_ptr<DatasetSink> owned, const NetcdfProvenance& provenance)
+        : owned_(std::move(owned)), file_(file), meaning_{dataVariableName(provenance.level, *provenance.calibration, provenance.channel),
                                 provenance.level, provenance.calibration, provenance.channel},
           timeUnits_(provenance.metadata.time)
     {
-        const int id = file_.id();
+        DatasetSink& id = file_;
         putFileAttributes(id, provenance);
-        ncCheck(ncLibrary().nc_def_dim(id, "time", NC_UNLIMITED, &timeDimension_), "time dimension");
+        timeDimension_ = id.defineDimension("time", DatasetSink::UNLIMITED);
         time_ = defineTime(id, timeDimension_, timeUnits_);
         defineFields(provenance.metadata.depthUnits);
-        pixelSet_ = defineSeries(id, timeDimension_, meaning_.name + "_pixel_set", NC_SHORT);
+        pixelSet_ = defineSeries(id, timeDimension_, meaning_.name + "_pixel_set", ValueType::Short);
         const std::string explanation = "1: its values are in `" + meaning_.name + "`; n above 1: in `" +
                                         meaning_.name + "_n`. The other sets' variables hold fill values in its row.";
         putWithUnits(id, pixelSet_, "1", "pixel set of the spectrum", explanation.c_str());
-        ncCheck(ncLibrary().nc_enddef(id), "defining the file");
+        id.endDefinitions();
     }
 
     void append(const SpectrumRecord& record, const float* pixels)
@@ -108,10 +109,10 @@ public:
     {
         writeBlock();
         if (timeUnits_.given() && written_ > 0) {
-            ncCheck(ncLibrary().nc_redef(file_.id()), "time coverage");
-            putTextAttribute(file_.id(), NC_GLOBAL, "time_coverage_start", isoMoment(timeUnits_, firstStamp_));
-            putTextAttribute(file_.id(), NC_GLOBAL, "time_coverage_end", isoMoment(timeUnits_, lastStamp_));
-            ncCheck(ncLibrary().nc_enddef(file_.id()), "time coverage");
+            file_.beginDefinitions();
+            putTextAttribute(file_, DatasetSink::GLOBAL, "time_coverage_start", isoMoment(timeUnits_, firstStamp_));
+            putTextAttribute(file_, DatasetSink::GLOBAL, "time_coverage_end", isoMoment(timeUnits_, lastStamp_));
+            file_.endDefinitions();
         }
         file_.close();
     }
@@ -121,13 +122,14 @@ private:
     {
         for (std::size_t f = 0; f < fieldVariables_.size(); ++f) {
             const SpectrumField& field = spectrumFields()[f];
-            const int id = defineSeries(file_.id(), timeDimension_, meaning_.name + "_" + field.name,
-                                        field.real ? NC_FLOAT : field.integerType);
+            const int id = defineSeries(file_, timeDimension_, meaning_.name + "_" + field.name,
+                                        field.real ? ValueType::Float
+                                        : field.integerType == NC_INT ? ValueType::Int : ValueType::Short);
             fieldVariables_[f] = id;
             if (f == DEPTH_FIELD && !depthUnits.empty())
-                describeDepth(file_.id(), id, depthUnits);
+                describeDepth(file_, id, depthUnits);
             else
-                putWithUnits(file_.id(), id, field.units, field.longName, field.comment);
+                putWithUnits(file_, id, field.units, field.longName, field.comment);
         }
     }
 
@@ -142,7 +144,7 @@ private:
         if (sets_.size() == MAX_PIXEL_SETS)
             throw NcError("more than " + std::to_string(MAX_PIXEL_SETS) + " pixel sets in one file", EFBIG);
         const int number = static_cast<int>(sets_.size()) + 1;
-        sets_.push_back(definePixelSet(file_.id(), number, record, meaning_, timeDimension_));
+        sets_.push_back(definePixelSet(file_, number, record, meaning_, timeDimension_));
         return number - 1;
     }
 
@@ -151,18 +153,14 @@ private:
         const std::size_t rows = block_.rows();
         if (rows == 0)
             return;
-        const int id = file_.id();
         const PixelSetVariables& set = sets_[block_.pixelSet()];
-        if (set.values >= 0) {
-            const std::size_t start[2] = {written_, 0};
-            const std::size_t count[2] = {rows, set.valueCount};
-            ncCheck(ncLibrary().nc_put_vara_float(id, set.values, start, count, block_.values()), "values");
-        }
+        if (set.values >= 0)
+            file_.write(set.values, written_, rows, block_.values());
         for (std::size_t f = 0; f < fieldVariables_.size(); ++f)
             writeField(f, rows);
         writeTime(rows);
         const std::vector<short> numbers(rows, static_cast<short>(block_.pixelSet() + 1));
-        ncCheck(ncLibrary().nc_put_vara_short(id, pixelSet_, &written_, &rows, numbers.data()), "pixel_set");
+        file_.write(pixelSet_, written_, rows, numbers.data());
         written_ += rows;
         block_.start(-1, 0, 0);
     }
@@ -173,13 +171,12 @@ private:
     {
         const std::vector<double>& column = block_.field(f);
         const int variable = fieldVariables_[f];
-        const char* name = spectrumFields()[f].name;
         if (!spectrumFields()[f].real) {
-            ncCheck(ncLibrary().nc_put_vara_double(file_.id(), variable, &written_, &rows, column.data()), name);
+            file_.write(variable, written_, rows, column.data());
             return;
         }
         const std::vector<float> reals(column.begin(), column.begin() + static_cast<std::ptrdiff_t>(rows));
-        ncCheck(ncLibrary().nc_put_vara_float(file_.id(), variable, &written_, &rows, reals.data()), name);
+        file_.write(variable, written_, rows, reals.data());
     }
 
     void writeTime(std::size_t rows)
@@ -194,10 +191,11 @@ private:
             if (timeUnits_.given())
                 t *= timeUnits_.secondsPerTick;
         }
-        ncCheck(ncLibrary().nc_put_vara_double(file_.id(), time_, &written_, &rows, times.data()), "time");
+        file_.write(time_, written_, rows, times.data());
     }
 
-    NcFile file_;
+    std::unique_ptr<DatasetSink> owned_;
+    DatasetSink& file_;
     ValuesMeaning meaning_;
     TimeUnits timeUnits_;
     int timeDimension_ = -1;
@@ -213,8 +211,15 @@ private:
 NetcdfOutput::NetcdfOutput() = default;
 NetcdfOutput::~NetcdfOutput()
 {
-    const std::lock_guard lock(ncLibraryLock());
+    const std::unique_lock lock = libraryLock();
     writer_.reset();
+}
+
+// The library (HDF5 below it) serves one thread at a time; a dataset in
+// memory needs no lock.
+std::unique_lock<std::mutex> NetcdfOutput::libraryLock() const
+{
+    return inMemory_ ? std::unique_lock<std::mutex>() : std::unique_lock(ncLibraryLock());
 }
 
 bool NetcdfOutput::available()
@@ -227,7 +232,7 @@ bool NetcdfOutput::available()
 template <class Step>
 bool NetcdfOutput::guarded(Step step)
 {
-    const std::lock_guard lock(ncLibraryLock());
+    const std::unique_lock lock = libraryLock();
     errno = 0; // a failure inside HDF5 leaves its reason here
     try {
         step();
@@ -240,7 +245,18 @@ bool NetcdfOutput::guarded(Step step)
 
 bool NetcdfOutput::create(const std::string& path, const NetcdfProvenance& provenance)
 {
-    return guarded([&] { writer_ = std::make_unique<Writer>(path, provenance); });
+    inMemory_ = false;
+    return guarded([&] {
+        auto file = std::make_unique<NcFile>(path);
+        DatasetSink& sink = *file;
+        writer_ = std::make_unique<Writer>(sink, std::move(file), provenance);
+    });
+}
+
+bool NetcdfOutput::createInMemory(MemoryDataset& dataset, const NetcdfProvenance& provenance)
+{
+    inMemory_ = true;
+    return guarded([&] { writer_ = std::make_unique<Writer>(dataset, nullptr, provenance); });
 }
 
 bool NetcdfOutput::append(const SpectrumRecord& record, const float* pixels)

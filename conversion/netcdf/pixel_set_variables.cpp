@@ -4,7 +4,6 @@
 #include "conversion/netcdf/variable_names.h"
 #include "core/pixel_count.h"
 
-#include "conversion/netcdf/nc_library.h"
 
 #include <algorithm>
 #include <limits>
@@ -17,11 +16,9 @@ namespace {
 // deflate well, small enough that the gathered block keeps memory flat.
 constexpr std::size_t CHUNK_BYTES = 256 * 1024;
 
-int defineVariable(int file, const std::string& name, nc_type type, int dimensions, const int* ids)
+int defineVariable(DatasetSink& file, const std::string& name, ValueType type, int dimension)
 {
-    int id = -1;
-    ncCheck(ncLibrary().nc_def_var(file, name.c_str(), type, dimensions, ids, &id), name.c_str());
-    return id;
+    return file.defineVariable(name, type, {dimension});
 }
 
 // What the level made of the values: a long name and units (empty when
@@ -46,7 +43,7 @@ LevelText levelText(const ValuesMeaning& m)
     return {std::string("calibrated ") + cal->name, cal->units};
 }
 
-void describeValues(int file, int values, int number, const ValuesMeaning& m)
+void describeValues(DatasetSink& file, int values, int number, const ValuesMeaning& m)
 {
     const LevelText text = levelText(m);
     putTextAttribute(file, values, "long_name", text.longName);
@@ -62,23 +59,21 @@ void describeValues(int file, int values, int number, const ValuesMeaning& m)
     putIntAttribute(file, values, "processing_level", m.level);
     putIntAttribute(file, values, "pixel_set", number);
     const float fill = std::numeric_limits<float>::quiet_NaN();
-    ncCheck(ncLibrary().nc_put_att_float(file, values, "_FillValue", NC_FLOAT, 1, &fill), "_FillValue");
+    file.putAttribute(values, "_FillValue", fill);
 }
 
-int defineValues(int file, const std::string& name, const int dimensions[2], std::size_t blockRows, std::size_t count)
+int defineValues(DatasetSink& file, const std::string& name, const std::vector<int>& dimensions,
+                 std::size_t blockRows, std::size_t count)
 {
-    const int values = defineVariable(file, name, NC_FLOAT, 2, dimensions);
-    const std::size_t chunk[2] = {blockRows, count};
-    storeCompressed(file, values, chunk);
+    const int values = file.defineVariable(name, ValueType::Float, dimensions);
     // Two chunks of cache: one being filled, one being written out.
-    ncCheck(ncLibrary().nc_set_var_chunk_cache(file, values, 2 * blockRows * count * sizeof(float), 7, 1.0f),
-            "chunk cache");
+    file.storeInChunks(values, {blockRows, count}, 2 * blockRows * count * sizeof(float));
     return values;
 }
 
-int defineWavelength(int file, const std::string& name, int dimension, const ChannelCal& cal)
+int defineWavelength(DatasetSink& file, const std::string& name, int dimension, const ChannelCal& cal)
 {
-    const int wavelength = defineVariable(file, name, NC_DOUBLE, 1, &dimension);
+    const int wavelength = defineVariable(file, name, ValueType::Double, dimension);
     putTextAttribute(file, wavelength, "standard_name", "radiation_wavelength");
     putTextAttribute(file, wavelength, "long_name", "wavelength from the calibration's polynomial");
     putTextAttribute(file, wavelength, "units", "nm");
@@ -88,9 +83,9 @@ int defineWavelength(int file, const std::string& name, int dimension, const Cha
     return wavelength;
 }
 
-int definePixelNumbers(int file, const std::string& name, int dimension)
+int definePixelNumbers(DatasetSink& file, const std::string& name, int dimension)
 {
-    const int pixelNumbers = defineVariable(file, name, NC_SHORT, 1, &dimension);
+    const int pixelNumbers = defineVariable(file, name, ValueType::Short, dimension);
     putTextAttribute(file, pixelNumbers, "long_name", "detector pixel number");
     putTextAttribute(file, pixelNumbers, "units", "1");
     return pixelNumbers;
@@ -115,23 +110,22 @@ std::vector<std::size_t> uncalibratedPositions(const std::vector<short>& numbers
     return positions;
 }
 
-void writeCoordinates(int file, int pixelVariable, int wavelengthVariable, const std::vector<short>& numbers,
+void writeCoordinates(DatasetSink& file, int pixelVariable, int wavelengthVariable, const std::vector<short>& numbers,
                       const ValuesMeaning& m)
 {
-    const std::size_t start = 0;
     const std::size_t count = numbers.size();
-    ncCheck(ncLibrary().nc_put_vara_short(file, pixelVariable, &start, &count, numbers.data()), "pixel numbers");
+    file.write(pixelVariable, 0, count, numbers.data());
     if (wavelengthVariable < 0)
         return;
     std::vector<double> nanometres(count);
     for (std::size_t k = 0; k < count; ++k)
         nanometres[k] = m.calibration->pixelWavelength(m.channel, numbers[k]);
-    ncCheck(ncLibrary().nc_put_vara_double(file, wavelengthVariable, &start, &count, nanometres.data()), "wavelength");
+    file.write(wavelengthVariable, 0, count, nanometres.data());
 }
 
 } // namespace
 
-PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, const ValuesMeaning& m,
+PixelSetVariables definePixelSet(DatasetSink& file, int number, const SpectrumRecord& record, const ValuesMeaning& m,
                                  int spectrumDimension)
 {
     PixelSetVariables set;
@@ -147,17 +141,15 @@ PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& rec
     const std::vector<short> numbers = pixelNumbers(record, count);
     if (known)
         set.uncalibrated = uncalibratedPositions(numbers, (*m.calibration)[m.channel]);
-    ncCheck(ncLibrary().nc_redef(file), "defining a pixel set");
+    file.beginDefinitions();
     // The dimension and its coordinate share their name, as CF tools expect.
     const std::string axis = numbered(known ? "wavelength" : "pixel", number);
-    int dimension = -1;
-    ncCheck(ncLibrary().nc_def_dim(file, axis.c_str(), count, &dimension), axis.c_str());
+    const int dimension = file.defineDimension(axis, count);
     const int wavelengths = known ? defineWavelength(file, axis, dimension, *(*m.calibration)[m.channel].cal) : -1;
     const int pixels = definePixelNumbers(file, known ? numbered(m.name + "_pixel_number", number) : axis, dimension);
-    const int dimensions[2] = {spectrumDimension, dimension};
-    set.values = defineValues(file, numbered(m.name, number), dimensions, set.blockRows, count);
+    set.values = defineValues(file, numbered(m.name, number), {spectrumDimension, dimension}, set.blockRows, count);
     describeValues(file, set.values, number, m);
-    ncCheck(ncLibrary().nc_enddef(file), "defining a pixel set");
+    file.endDefinitions();
     writeCoordinates(file, pixels, wavelengths, numbers, m);
     return set;
 }

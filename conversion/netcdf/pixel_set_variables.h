@@ -6,6 +6,7 @@
 // are plain; the n-th set's end in "_n".
 
 #include "calibration/cal_table.h"
+#include "conversion/dataset_sink.h"
 #include "core/spectrum_record.h"
 
 #include <cstddef>
@@ -41,5 +42,5 @@ struct ValuesMeaning {
 // Defines the variables of the set of `record`, numbered `number` from 1,
 // and writes its coordinates. The file is in data mode before and after;
 // throws NcError.
-PixelSetVariables definePixelSet(int file, int number, const SpectrumRecord& record, const ValuesMeaning& meaning,
+PixelSetVariables definePixelSet(DatasetSink& file, int number, const SpectrumRecord& record, const ValuesMeaning& meaning,
                                  int spectrumDimension);

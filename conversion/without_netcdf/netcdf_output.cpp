@@ -26,6 +26,11 @@ bool NetcdfOutput::create(const std::string&, const NetcdfProvenance&)
     return fail(NOT_AVAILABLE, ENOSYS);
 }
 
+bool NetcdfOutput::createInMemory(MemoryDataset&, const NetcdfProvenance&)
+{
+    return fail(NOT_AVAILABLE, ENOSYS);
+}
+
 bool NetcdfOutput::append(const SpectrumRecord&, const float*)
 {
     return fail(NOT_AVAILABLE, ENOSYS);
