@@ -1,9 +1,8 @@
 #include "cli/association_commands.h"
 
-#include "core/file_path.h"
+#include "driver/library.h"
 
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 
 #include "store/associations.h"
@@ -37,17 +36,16 @@ int listAssociations(std::ostream& out)
 
 int associate(const std::string& serial, const std::string& calFile, std::ostream& out, std::ostream& err)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(pathFromUtf8(calFile), ec)) {
-        return failure(err, "calibration file not found: " + calFile);
+    try {
+        const std::string stored = orvantis::associate(serial, calFile);
+        out << serial << " -> " << stored << "\n";
+        return AssociationCommandDone;
+    } catch (const orvantis::StoreUnusable& e) {
+        err << "orvantis-cli: " << e.what() << "\n";
+        return AssociationCommandStoreUnusable;
+    } catch (const orvantis::Error& e) {
+        return failure(err, e.what());
     }
-    const std::string fullPath = utf8FromPath(std::filesystem::absolute(pathFromUtf8(calFile), ec).lexically_normal());
-    if (ec) {
-        return failure(err, "cannot make an absolute path of " + calFile + ": " + ec.message());
-    }
-    storeCalFile(serial, fullPath); // the serial is not empty
-    out << serial << " -> " << fullPath << "\n";
-    return AssociationCommandDone;
 }
 
 int forget(const std::string& serial, std::ostream& err)

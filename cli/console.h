@@ -4,24 +4,26 @@
 // update rewrites in place and that steps aside for every other text. Safe
 // to use from several threads.
 
+#include "driver/batch_run.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <mutex>
 #include <string>
 #include <string_view>
 
-class Console {
+class Console final : public RunConsole {
 public:
     // With showStatus false (stderr is a file or a pipe) status() does
     // nothing; logShared says the log goes to the same terminal.
     Console(bool showStatus, bool logShared) : showStatus_(showStatus), logShared_(logShared) {}
 
-    bool showsStatus() const { return showStatus_; }
-    void log(std::string_view text);
-    void error(const std::string& text);
-    void status(const std::string& text);
+    bool showsStatus() const override { return showStatus_; }
+    void log(std::string_view text) override;
+    void error(const std::string& text) override;
+    void status(const std::string& text) override;
     // Takes the status line away, leaving the cursor at the start of its line.
-    void clearStatus();
+    void clearStatus() override;
 
 private:
     void clearStatusLocked();

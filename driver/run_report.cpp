@@ -30,6 +30,7 @@ std::string withThousands(long long number)
 
 void RunReport::error(std::size_t file, const std::string& line)
 {
+    files_[file].messages.push_back(line);
     std::string& reason = files_[file].reason;
     if (reason.empty() || (isWarning(reason) && !isWarning(line)))
         reason = line;
@@ -37,6 +38,7 @@ void RunReport::error(std::size_t file, const std::string& line)
 
 void RunReport::warning(std::size_t file, const std::string& line)
 {
+    files_[file].messages.push_back(line);
     if (files_[file].warning.empty())
         files_[file].warning = line;
 }
@@ -44,7 +46,7 @@ void RunReport::warning(std::size_t file, const std::string& line)
 void RunReport::unreadable(const std::string& path, const std::string& line)
 {
     paths_.push_back(path);
-    files_.push_back({FileOutcome::NotConverted, false, 0, line, {}});
+    files_.push_back({FileOutcome::NotConverted, false, 0, line, {}, {line}});
 }
 
 RunReport::Counts RunReport::counts() const

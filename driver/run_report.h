@@ -36,6 +36,20 @@ public:
     // files that failed or were skipped.
     std::string summary(double seconds) const;
 
+    struct File {
+        std::optional<FileOutcome> outcome; // none for a file the run did not reach
+        bool skipped = false;
+        int32_t spectra = 0;
+        std::string reason;  // the first error, naming the file
+        std::string warning; // the first warning, naming the file
+        std::vector<std::string> messages; // every error and warning line, in order
+    };
+    // What the run told of the file, in the order given; the folders that
+    // could not be read come after the files.
+    const File& file(std::size_t index) const { return files_[index]; }
+    const std::string& path(std::size_t index) const { return paths_[index]; }
+    std::size_t size() const { return files_.size(); }
+
 private:
     struct Counts {
         std::size_t converted = 0;
@@ -45,14 +59,6 @@ private:
     Counts counts() const;
     // The summary's line for the file, empty when it has none.
     std::string listing(std::size_t file) const;
-
-    struct File {
-        std::optional<FileOutcome> outcome; // none for a file the run did not reach
-        bool skipped = false;
-        int32_t spectra = 0;
-        std::string reason;  // the first error, naming the file
-        std::string warning; // the first warning, naming the file
-    };
 
     std::vector<std::string> paths_;
     std::vector<File> files_;
