@@ -1,19 +1,13 @@
 #include "app/companion_files.h"
 
+#include "driver/channel_set.h"
+
 #include <QCollator>
 #include <QFileInfo>
 
 #include <algorithm>
 
 namespace {
-
-// The extension runs from the last period after the last path separator.
-qsizetype extensionStart(const QString& name)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const qsizetype separator = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
-    return dot > separator ? dot : name.size();
-}
 
 bool containsIgnoringCase(const QStringList& lines, const QString& candidate)
 {
@@ -23,16 +17,8 @@ bool containsIgnoringCase(const QStringList& lines, const QString& candidate)
 
 void addCompanionsOf(const QString& name, QStringList& lines)
 {
-    const qsizetype cut = extensionStart(name);
-    QString stem = name.left(cut);
-    QString tail = name.mid(cut);
-    if (!stem.isEmpty() && stem.back() >= QLatin1Char('0') && stem.back() <= QLatin1Char('9')) {
-        tail.prepend(stem.back());
-        stem.chop(1);
-    }
-    stem.chop(1); // the channel letter
-    for (char letter = 'A'; letter <= 'Y'; ++letter) {
-        const QString candidate = stem + QLatin1Char(letter) + tail;
+    for (const std::string& sibling : channelSetNames(name.toStdString())) {
+        const QString candidate = QString::fromStdString(sibling);
         if (!containsIgnoringCase(lines, candidate) && QFileInfo::exists(candidate))
             lines.append(candidate);
     }

@@ -1,6 +1,8 @@
 #include "driver/library.h"
 
+#include "conversion/netcdf_output.h"
 #include "conversion/output_name.h"
+#include "driver/channel_set.h"
 #include "core/file_path.h"
 #include "core/identify.h"
 #include "readback/output_reader.h"
@@ -90,6 +92,79 @@ MemoryDataset readRecording(const std::string& path, const ReadOptions& options,
     if (warnings && result.report.size() == 1)
         *warnings = result.report.file(0).messages;
     return dataset;
+}
+
+namespace {
+
+NetcdfProvenance outputProvenance(const std::string& path, const OutputHeader& header, const SpectrumRecord& first,
+                                  const CalTable& noCalibration)
+{
+    NetcdfProvenance p;
+    p.sourceFile = header.sourceFile.empty() ? path : header.sourceFile;
+    p.calFile = header.calibrationFile;
+    p.serial = header.serial;
+    p.channelName = header.channelName;
+    p.channel = first.channel; // -1 from text outputs, which do not say
+    p.level = first.process;
+    p.calibration = &noCalibration;
+    return p;
+}
+
+// The wavelengths a text output states, beside the pixel numbers of its
+// first pixel set.
+void addStatedWavelengths(MemoryDataset& dataset, const std::vector<double>& wavelengths)
+{
+    const auto& dimensions = dataset.dimensions();
+    for (std::size_t d = 0; d < dimensions.size(); ++d) {
+        if (dimensions[d].name != "pixel" || dimensions[d].length != wavelengths.size())
+            continue;
+        const int variable = dataset.defineVariable("wavelength", ValueType::Double, {static_cast<int>(d)});
+        dataset.putAttribute(variable, "long_name", std::string("wavelength"));
+        dataset.putAttribute(variable, "units", std::string("nm"));
+        dataset.putAttribute(variable, "comment", std::string("As the output states it."));
+        dataset.write(variable, 0, wavelengths.size(), wavelengths.data());
+    }
+}
+
+void check(bool done, const NetcdfOutput& writer)
+{
+    if (!done)
+        throw Error(writer.error());
+}
+
+} // namespace
+
+MemoryDataset readOutput(const std::string& path)
+{
+    try {
+        OutputReader reader(path);
+        OutputSpectrum spectrum;
+        if (!reader.next(spectrum))
+            throw Error(path + " holds no spectrum");
+        MemoryDataset dataset;
+        const CalTable noCalibration;
+        NetcdfOutput writer;
+        check(writer.createInMemory(dataset, outputProvenance(path, reader.header(), spectrum.record, noCalibration)),
+              writer);
+        do
+            check(writer.append(spectrum.record, spectrum.values.data()), writer);
+        while (reader.next(spectrum));
+        check(writer.finish(), writer);
+        addStatedWavelengths(dataset, reader.wavelengths());
+        return dataset;
+    } catch (const OutputReadError& e) {
+        throw Error(e.what());
+    }
+}
+
+std::vector<std::string> channelSet(const std::string& path)
+{
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const std::string& name : channelSetNames(path))
+        if (std::filesystem::is_regular_file(pathFromUtf8(name), ec))
+            files.push_back(name);
+    return files;
 }
 
 BatchReport convert(const std::vector<std::string>& inputs, const BatchOptions& options)

@@ -44,6 +44,16 @@ struct ReadOptions {
 MemoryDataset readRecording(const std::string& path, const ReadOptions& options,
                             std::vector<std::string>* warnings = nullptr);
 
+// An output of the converter (delimited text, binary records) read back
+// into the same layout, as far as it tells: without its calibration, the
+// values stand along `pixel`, named by their level, with the wavelengths a
+// text output states beside them.
+MemoryDataset readOutput(const std::string& path);
+
+// The files of the recording's set that exist, channel A first; the
+// recording among them.
+std::vector<std::string> channelSet(const std::string& path);
+
 // One file of a batch, as the converter's summary tells it.
 struct ConvertedFile {
     std::string path;
