@@ -51,8 +51,9 @@ TEST(ShellQuote, SafeArgumentsStayBareOthersAreQuoted)
 
 TEST(ShellQuote, TheShellReadsEveryArgumentBackAsItWas)
 {
-    std::vector<std::string> arguments = {"", "'", "''", "a b", "$HOME", "`id`", "$(id)", "\\", "\n", "*", "?",
-                                          "~root", "#x", "!", "a'b'c", "\"", "x;y", "a&b|c", "<>", "{a,b}", "\t"};
+    std::vector<std::string> arguments = {"",      "'",  "''",  "a b",   "$HOME", "`id`",  "$(id)",
+                                          "\\",    "\n", "*",   "?",     "~root", "#x",    "!",
+                                          "a'b'c", "\"", "x;y", "a&b|c", "<>",    "{a,b}", "\t"};
     EXPECT_EQ(echoedByShell(arguments), expectedEcho(arguments));
     SeededRandom<std::mt19937> random(std::random_device{}());
     std::uniform_int_distribution<int> length(0, 12);
