@@ -9,6 +9,7 @@
 #include "cli/window_program.h"
 #include "conversion/interrupt_cleanup.h"
 #include "conversion/netcdf_output.h"
+#include "core/shell_quote.h"
 #include "driver/conversion_driver.h"
 #include "orvantis_version.h"
 
@@ -18,12 +19,13 @@
 
 namespace {
 
-// The command as NetCDF outputs record it in their history.
+// The command as NetCDF outputs record it in their history, quoted so that
+// a shell runs it again as it was given.
 std::string commandLine(int argc, char** argv)
 {
     std::string text = "orvantis-cli";
     for (int i = 1; i < argc; ++i)
-        text += std::string(" ") + argv[i];
+        text += " " + shellQuoted(argv[i]);
     return text;
 }
 

@@ -6,6 +6,8 @@
 
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <limits>
 #include <string>
 #include <vector>
@@ -71,12 +73,27 @@ int defineValues(DatasetSink& file, const std::string& name, const std::vector<i
     return values;
 }
 
+// The coefficient as the calibration holds it: the shortest text that reads back as the same float.
+std::string coefficientText(float c)
+{
+    std::array<char, 32> text{};
+    return {text.data(), std::to_chars(text.data(), text.data() + text.size(), c).ptr};
+}
+
+// How CalTable::pixelWavelength computes each wavelength, with the numbers it uses.
+std::string polynomialComment(const float c[3])
+{
+    return "From the calibration's polynomial in the pixel number p: c0 + c1*p + c2*p^2 nm, c0 = " +
+           coefficientText(c[0]) + ", c1 = " + coefficientText(c[1]) + ", c2 = " + coefficientText(c[2]) + ".";
+}
+
 int defineWavelength(DatasetSink& file, const std::string& name, int dimension, const ChannelCal& cal)
 {
     const int wavelength = defineVariable(file, name, ValueType::Double, dimension);
     putTextAttribute(file, wavelength, "standard_name", "radiation_wavelength");
-    putTextAttribute(file, wavelength, "long_name", "wavelength from the calibration's polynomial");
+    putTextAttribute(file, wavelength, "long_name", "wavelength");
     putTextAttribute(file, wavelength, "units", "nm");
+    putTextAttribute(file, wavelength, "comment", polynomialComment(cal.waveCoefs));
     const float* c = cal.waveCoefs;
     const double coefficients[3] = {c[0], c[1], c[2]};
     putDoublesAttribute(file, wavelength, "polynomial_coefficients", coefficients, 3);
@@ -146,9 +163,14 @@ PixelSetVariables definePixelSet(DatasetSink& file, int number, const SpectrumRe
     const std::string axis = numbered(known ? "wavelength" : "pixel", number);
     const int dimension = file.defineDimension(axis, count);
     const int wavelengths = known ? defineWavelength(file, axis, dimension, *(*m.calibration)[m.channel].cal) : -1;
-    const int pixels = definePixelNumbers(file, known ? numbered(m.name + "_pixel_number", number) : axis, dimension);
+    const std::string pixelName = known ? numbered(m.name + "_pixel_number", number) : axis;
+    const int pixels = definePixelNumbers(file, pixelName, dimension);
     set.values = defineValues(file, numbered(m.name, number), {spectrumDimension, dimension}, set.blockRows, count);
     describeValues(file, set.values, number, m);
+    // Beside the wavelengths the pixel numbers are an auxiliary coordinate, so
+    // that tools keep them along the wavelength alone instead of along time.
+    if (known)
+        putTextAttribute(file, set.values, "coordinates", pixelName);
     file.endDefinitions();
     writeCoordinates(file, pixels, wavelengths, numbers, m);
     return set;

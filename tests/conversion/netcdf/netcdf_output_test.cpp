@@ -128,6 +128,12 @@ void expectSameSpectra(const std::string& netcdfPath, const std::vector<Spectrum
             const std::string values = numberedName(name, set);
             if (!nc.hasVariable(values))
                 continue; // a set without values has no variable
+            // Beside wavelengths the pixel numbers are the set's auxiliary
+            // coordinate; without them the dimension's own coordinate holds them.
+            if (calibrated)
+                ASSERT_EQ(nc.text(values, "coordinates"), numberedName(name + "_pixel_number", set)) << values;
+            else
+                ASSERT_FALSE(nc.hasAttribute(values, "coordinates")) << values;
             const std::vector<float> row = nc.row(values, j);
             if (set == own) {
                 ASSERT_EQ(row.size(), expected[j].values.size()) << "spectrum " << j;
@@ -326,6 +332,9 @@ TEST_F(NetcdfOutputTest, AttributesFollowCfAndAcddAndNameTheirSources)
     EXPECT_EQ(nc.text("Ed", "units"), "uW/cm^2/nm");
     EXPECT_TRUE(std::isnan(nc.floatAttribute("Ed", "_FillValue")));
     EXPECT_EQ(nc.text("wavelength", "units"), "nm");
+    EXPECT_EQ(nc.text("wavelength", "long_name"), "wavelength");
+    EXPECT_EQ(nc.text("wavelength", "comment"), "From the calibration's polynomial in the pixel number p: "
+                                                "c0 + c1*p + c2*p^2 nm, c0 = 350, c1 = 3.3, c2 = -1e-04.");
     const std::vector<double> pixels = nc.doubles("Ed_pixel_number");
     const std::vector<double> wavelengths = nc.doubles("wavelength");
     ASSERT_EQ(wavelengths.size(), 256u);
