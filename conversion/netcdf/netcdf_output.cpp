@@ -3,9 +3,9 @@
 #include "conversion/netcdf/file_attributes.h"
 #include "conversion/netcdf/nc_file.h"
 #include "conversion/netcdf/pixel_set_variables.h"
-#include "conversion/netcdf/record_variables.h"
 #include "conversion/netcdf/row_chunk.h"
 #include "conversion/netcdf/variable_names.h"
+#include "core/record_fields.h"
 
 #include "conversion/netcdf/nc_library.h"
 
@@ -32,6 +32,11 @@ void putWithUnits(int file, int variable, const char* units, const char* longNam
         putTextAttribute(file, variable, "units", units);
     if (comment)
         putTextAttribute(file, variable, "comment", comment);
+}
+
+nc_type ncType(BinaryType type)
+{
+    return type == BinaryType::Float32 ? NC_FLOAT : type == BinaryType::Int32 ? NC_INT : NC_SHORT;
 }
 
 int defineSeries(int file, int timeDimension, const std::string& name, nc_type type)
@@ -120,11 +125,11 @@ private:
     void defineFields(const std::string& depthUnits)
     {
         for (std::size_t f = 0; f < fieldVariables_.size(); ++f) {
-            const SpectrumField& field = spectrumFields()[f];
+            const DatasetVariable& field = datasetFields()[f]->dataset;
             const int id = defineSeries(file_.id(), timeDimension_, meaning_.name + "_" + field.name,
-                                        field.real ? NC_FLOAT : field.integerType);
+                                        ncType(datasetFields()[f]->type));
             fieldVariables_[f] = id;
-            if (f == DEPTH_FIELD && !depthUnits.empty())
+            if (f == DEPTH_VARIABLE && !depthUnits.empty())
                 describeDepth(file_.id(), id, depthUnits);
             else
                 putWithUnits(file_.id(), id, field.units, field.longName, field.comment);
@@ -173,8 +178,8 @@ private:
     {
         const std::vector<double>& column = block_.field(f);
         const int variable = fieldVariables_[f];
-        const char* name = spectrumFields()[f].name;
-        if (!spectrumFields()[f].real) {
+        const char* name = datasetFields()[f]->dataset.name;
+        if (datasetFields()[f]->type != BinaryType::Float32) {
             ncCheck(ncLibrary().nc_put_vara_double(file_.id(), variable, &written_, &rows, column.data()), name);
             return;
         }
@@ -184,7 +189,7 @@ private:
 
     void writeTime(std::size_t rows)
     {
-        const std::vector<double>& stamps = block_.field(TIME_FIELD);
+        const std::vector<double>& stamps = block_.field(TIME_VARIABLE);
         if (written_ == 0)
             firstStamp_ = lastStamp_ = stamps[0];
         std::vector<double> times(stamps.begin(), stamps.begin() + static_cast<std::ptrdiff_t>(rows));
@@ -203,7 +208,7 @@ private:
     int timeDimension_ = -1;
     int time_ = -1;
     int pixelSet_ = -1;
-    std::array<int, SPECTRUM_FIELD_COUNT> fieldVariables_{};
+    std::array<int, RECORD_FIELDS> fieldVariables_{};
     std::vector<PixelSetVariables> sets_;
     SpectrumBlock block_;
     std::size_t written_ = 0; // spectra in the file
