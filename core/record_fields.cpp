@@ -31,12 +31,12 @@ constexpr BinaryType binaryType()
     }
 }
 
-#define MEMBER(member)                                                                                               \
-    Member                                                                                                           \
-    {                                                                                                                \
-        offsetof(SpectrumRecord, member), binaryType<decltype(SpectrumRecord::member)>(),                           \
-            [](const SpectrumRecord& r) { return static_cast<double>(r.member); },                                  \
-            [](SpectrumRecord& r, double v) { r.member = static_cast<decltype(r.member)>(v); }                      \
+#define MEMBER(member)                                                                                                 \
+    Member                                                                                                             \
+    {                                                                                                                  \
+        offsetof(SpectrumRecord, member), binaryType<decltype(SpectrumRecord::member)>(),                              \
+            [](const SpectrumRecord& r) { return static_cast<double>(r.member); },                                     \
+            [](SpectrumRecord& r, double v) { r.member = static_cast<decltype(r.member)>(v); }                         \
     }
 
 constexpr RecordField integer(Member m, const char* columnLabel, const char* rowLabel, DatasetVariable dataset)
@@ -44,15 +44,15 @@ constexpr RecordField integer(Member m, const char* columnLabel, const char* row
     const bool wide = m.type == BinaryType::Int32;
     const long minimum = wide ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int16_t>::min();
     const long maximum = wide ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int16_t>::max();
-    return {m.offset, m.type, columnLabel, rowLabel, FieldForm::Integer, 0, 0, minimum, maximum, dataset,
-            m.value, m.store};
+    return {m.offset, m.type,  columnLabel, rowLabel, FieldForm::Integer, 0, 0, minimum,
+            maximum,  dataset, m.value,     m.store};
 }
 
 constexpr RecordField real(Member m, const char* columnLabel, const char* rowLabel, FieldForm form, int rowPrecision,
                            int labelCellPrecision, DatasetVariable dataset)
 {
-    return {m.offset, m.type, columnLabel, rowLabel, form, rowPrecision, labelCellPrecision, 0, 0, dataset,
-            m.value, m.store};
+    return {m.offset,           m.type, columnLabel, rowLabel, form,    rowPrecision,
+            labelCellPrecision, 0,      0,           dataset,  m.value, m.store};
 }
 
 constexpr const char* NO_UNIT = "The instrument's data files do not state its unit.";
