@@ -1,5 +1,8 @@
 #include "core/spectrum_record.h"
 
+#include "core/record_fields.h"
+
+#include <algorithm>
 #include <bit>
 #include <type_traits>
 #include <cstring>
@@ -29,54 +32,37 @@ T getLE(const unsigned char* in)
     return value;
 }
 
+// Each field's bytes go between the struct and the file at the same offset,
+// least significant first on any host; no value passes through a conversion
+// that could change its bits.
+void copyLE(const unsigned char* from, unsigned char* to, std::size_t offset, std::size_t size)
+{
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(to + offset, from + offset, size);
+    else
+        std::reverse_copy(from + offset, from + offset + size, to + offset);
+}
+
+void copyFields(const unsigned char* from, unsigned char* to)
+{
+    copyLE(from, to, offsetof(SpectrumRecord, channel), sizeof(SpectrumRecord::channel));
+    for (const RecordField& field : recordFields())
+        copyLE(from, to, field.offset, binarySize(field.type));
+}
+
 } // namespace
 
 void encodeRecord(const SpectrumRecord& r, unsigned char out[SPECTRUM_RECORD_SIZE])
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(out, &r, SPECTRUM_RECORD_SIZE);
-        std::memset(out + offsetof(SpectrumRecord, reserved), 0, sizeof r.reserved);
-        return;
-    }
-    putLE<int16_t>(out + 0, r.channel);
-    putLE<int32_t>(out + 2, r.time);
-    std::memset(out + 6, 0, 4);
-    putLE<int32_t>(out + 10, r.intTime);
-    putLE<float>(out + 14, r.temp);
-    putLE<float>(out + 18, r.depth);
-    putLE<float>(out + 22, r.volts);
-    putLE<int16_t>(out + 26, r.process);
-    putLE<int16_t>(out + 28, r.N);
-    putLE<float>(out + 30, r.scale);
-    putLE<float>(out + 34, r.Do);
-    putLE<float>(out + 38, r.Dt);
-    putLE<int16_t>(out + 42, r.firstPix);
-    putLE<int16_t>(out + 44, r.pixInc);
-    putLE<int16_t>(out + 46, r.numPix);
+    copyFields(reinterpret_cast<const unsigned char*>(&r), out);
+    std::memset(out + offsetof(SpectrumRecord, reserved), 0, sizeof r.reserved);
 }
 
 SpectrumRecord decodeRecord(const unsigned char in[SPECTRUM_RECORD_SIZE])
 {
     SpectrumRecord r;
-    if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&r, in, SPECTRUM_RECORD_SIZE);
-        return r;
-    }
-    r.channel = getLE<int16_t>(in + 0);
-    r.time = getLE<int32_t>(in + 2);
-    std::memcpy(r.reserved, in + 6, 4);
-    r.intTime = getLE<int32_t>(in + 10);
-    r.temp = getLE<float>(in + 14);
-    r.depth = getLE<float>(in + 18);
-    r.volts = getLE<float>(in + 22);
-    r.process = getLE<int16_t>(in + 26);
-    r.N = getLE<int16_t>(in + 28);
-    r.scale = getLE<float>(in + 30);
-    r.Do = getLE<float>(in + 34);
-    r.Dt = getLE<float>(in + 38);
-    r.firstPix = getLE<int16_t>(in + 42);
-    r.pixInc = getLE<int16_t>(in + 44);
-    r.numPix = getLE<int16_t>(in + 46);
+    copyFields(in, reinterpret_cast<unsigned char*>(&r));
+    std::memcpy(r.reserved, in + offsetof(SpectrumRecord, reserved), sizeof r.reserved);
     return r;
 }
 

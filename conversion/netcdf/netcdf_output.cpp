@@ -4,9 +4,9 @@
 #include "conversion/netcdf/file_attributes.h"
 #include "conversion/netcdf/nc_file.h"
 #include "conversion/netcdf/pixel_set_variables.h"
-#include "conversion/netcdf/record_variables.h"
 #include "conversion/netcdf/row_chunk.h"
 #include "conversion/netcdf/variable_names.h"
+#include "core/record_fields.h"
 
 #include "conversion/netcdf/nc_library.h"
 
@@ -33,6 +33,11 @@ void putWithUnits(DatasetSink& file, int variable, const char* units, const char
         putTextAttribute(file, variable, "units", units);
     if (comment)
         putTextAttribute(file, variable, "comment", comment);
+}
+
+ValueType valueType(BinaryType type)
+{
+    return type == BinaryType::Float32 ? ValueType::Float : type == BinaryType::Int32 ? ValueType::Int : ValueType::Short;
 }
 
 int defineSeries(DatasetSink& file, int timeDimension, const std::string& name, ValueType type)
@@ -121,12 +126,11 @@ private:
     void defineFields(const std::string& depthUnits)
     {
         for (std::size_t f = 0; f < fieldVariables_.size(); ++f) {
-            const SpectrumField& field = spectrumFields()[f];
+            const FieldVariable& field = datasetFields()[f]->dataset;
             const int id = defineSeries(file_, timeDimension_, meaning_.name + "_" + field.name,
-                                        field.real ? ValueType::Float
-                                        : field.integerType == NC_INT ? ValueType::Int : ValueType::Short);
+                                        valueType(datasetFields()[f]->type));
             fieldVariables_[f] = id;
-            if (f == DEPTH_FIELD && !depthUnits.empty())
+            if (f == DEPTH_VARIABLE && !depthUnits.empty())
                 describeDepth(file_, id, depthUnits);
             else
                 putWithUnits(file_, id, field.units, field.longName, field.comment);
@@ -171,7 +175,7 @@ private:
     {
         const std::vector<double>& column = block_.field(f);
         const int variable = fieldVariables_[f];
-        if (!spectrumFields()[f].real) {
+        if (datasetFields()[f]->type != BinaryType::Float32) {
             file_.write(variable, written_, rows, column.data());
             return;
         }
@@ -181,7 +185,7 @@ private:
 
     void writeTime(std::size_t rows)
     {
-        const std::vector<double>& stamps = block_.field(TIME_FIELD);
+        const std::vector<double>& stamps = block_.field(TIME_VARIABLE);
         if (written_ == 0)
             firstStamp_ = lastStamp_ = stamps[0];
         std::vector<double> times(stamps.begin(), stamps.begin() + static_cast<std::ptrdiff_t>(rows));
@@ -201,7 +205,7 @@ private:
     int timeDimension_ = -1;
     int time_ = -1;
     int pixelSet_ = -1;
-    std::array<int, SPECTRUM_FIELD_COUNT> fieldVariables_{};
+    std::array<int, RECORD_FIELDS> fieldVariables_{};
     std::vector<PixelSetVariables> sets_;
     SpectrumBlock block_;
     std::size_t written_ = 0; // spectra in the file

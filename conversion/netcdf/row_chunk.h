@@ -2,7 +2,7 @@
 // Spectra of one pixel set gathered until a chunk's worth can go to the
 // file in one write per variable.
 
-#include "conversion/netcdf/record_variables.h"
+#include "core/record_fields.h"
 #include "core/spectrum_record.h"
 
 #include <algorithm>
@@ -30,7 +30,7 @@ public:
         float* row = values_.data() + rows_ * valuesPerSpectrum_;
         std::copy_n(pixels, valuesPerSpectrum_, row);
         for (std::size_t f = 0; f < fields_.size(); ++f)
-            fields_[f][rows_] = spectrumFields()[f].value(record);
+            fields_[f][rows_] = datasetFields()[f]->value(record);
         ++rows_;
         return row;
     }
@@ -47,5 +47,5 @@ private:
     std::size_t capacity_ = 0;
     std::size_t rows_ = 0;
     std::vector<float> values_;
-    std::array<std::vector<double>, SPECTRUM_FIELD_COUNT> fields_;
+    std::array<std::vector<double>, RECORD_FIELDS> fields_;
 };

@@ -1,7 +1,7 @@
 // The spectra of a NetCDF output, read back in blocks: one library call per
 // variable and block rather than per spectrum, which would be slow in HDF5.
 
-#include "conversion/netcdf/record_variables.h"
+#include "core/record_fields.h"
 #include "readback/output_source.h"
 
 #include "conversion/netcdf/nc_file.h"
@@ -53,7 +53,7 @@ public:
         spectrum.record = SpectrumRecord{};
         spectrum.record.channel = static_cast<int16_t>(channel_);
         for (std::size_t f = 0; f < fields_.size(); ++f)
-            spectrumFields()[f].assign(spectrum.record, fields_[f][row]);
+            recordFields()[f].store(spectrum.record, fields_[f][row]);
         const std::size_t set = static_cast<std::size_t>(sets_[row]);
         const std::size_t count = static_cast<std::size_t>(std::max<int>(0, spectrum.record.numPix));
         const bool hasValues = set <= valueIds_.size() && valueIds_[set - 1] >= 0;
@@ -151,8 +151,8 @@ private:
         }
         if (valueIds_.empty() || valueIds_.front() < 0)
             fail("it has no values variable");
-        for (const SpectrumField& field : spectrumFields())
-            fieldIds_.push_back(variable(prefix + field.name));
+        for (const RecordField& field : recordFields())
+            fieldIds_.push_back(variable(prefix + field.dataset.name));
         setId_ = variable(prefix + "pixel_set");
         fields_.resize(fieldIds_.size());
         values_.resize(valueIds_.size());
@@ -190,7 +190,7 @@ private:
         for (std::size_t f = 0; f < fieldIds_.size(); ++f) {
             fields_[f].resize(blockSize_);
             check(ncLibrary().nc_get_vara_double(file_.id, fieldIds_[f], &start, &blockSize_, fields_[f].data()),
-                  spectrumFields()[f].name);
+                  recordFields()[f].dataset.name);
         }
         sets_.resize(blockSize_);
         check(ncLibrary().nc_get_vara_int(file_.id, setId_, &start, &blockSize_, sets_.data()), "pixel_set");
