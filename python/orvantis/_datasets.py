@@ -6,10 +6,10 @@ import warnings
 import xarray
 
 from . import _orvantis
-from ._orvantis import Error
 
 # The first bytes of the two NetCDF forms the converter may have written.
 _NETCDF_MAGIC = (b"\x89HDF", b"CDF")
+_RECORDING_EXTENSIONS = (".asc", ".bin")
 
 
 def dataset_from_parts(parts):
@@ -54,13 +54,9 @@ def open_dataset(path, cal=None, level=4, ignore_immersion=False, cal_any_serial
     be read or calibrated.
     """
     path = os.fspath(path)
-    content = _orvantis.content_of(path)
-    if content == "recording":
+    # A recording's name is enough for the converter to try it and say what it is not.
+    if os.path.splitext(path)[1].lower() in _RECORDING_EXTENSIONS or _orvantis.content_of(path) == "recording":
         return dataset_from_parts(read_recording(path, cal, level, ignore_immersion, cal_any_serial))
-    if content == "output" and _is_netcdf(path):
+    if _is_netcdf(path):
         return xarray.open_dataset(path)
-    if content == "output":
-        return dataset_from_parts(_orvantis.read_output(path))
-    if not os.path.exists(path):
-        raise Error(f"Can Not Find File {path}")
-    raise Error(f"{path} is not a Tidelume data file")
+    return dataset_from_parts(_orvantis.read_output(path))
