@@ -109,7 +109,7 @@ int MemoryDataset::defineVariable(const std::string& name, ValueType type, const
     DatasetVariable variable{name, type, dimensions, {}, ValueBlock(sizeOf(type))};
     for (std::size_t d = 1; d < dimensions.size(); ++d)
         variable.rowLength *= dimensions_.at(static_cast<std::size_t>(dimensions[d])).length;
-    variable.keepsValues = keepSpectra_ || dimensions.size() < 2;
+    variable.spectra = dimensions.size() > 1;
     variables_.push_back(std::move(variable));
     return static_cast<int>(variables_.size()) - 1;
 }
@@ -131,6 +131,13 @@ void MemoryDataset::growTo(DatasetVariable& variable, std::size_t rows)
     variable.values.growTo(rows * variable.rowLength, fill.bytes);
 }
 
+std::size_t MemoryDataset::keptOf(const DatasetVariable& variable, std::size_t rows) const
+{
+    if (!variable.spectra)
+        return rows;
+    return std::min(rows, rows_.end()) - std::min(rows, rows_.first);
+}
+
 template <typename T>
 void MemoryDataset::store(int id, std::size_t firstRow, std::size_t rows, const T* values)
 {
@@ -140,11 +147,16 @@ void MemoryDataset::store(int id, std::size_t firstRow, std::size_t rows, const 
         if (first.unlimited)
             first.length = std::max(first.length, firstRow + rows);
     }
-    if (!variable.keepsValues)
+    // The rows given that are kept, and where they go.
+    const std::size_t from = variable.spectra ? std::max(firstRow, rows_.first) : firstRow;
+    const std::size_t to = variable.spectra ? std::min(firstRow + rows, rows_.end()) : firstRow + rows;
+    if (from >= to)
         return;
-    growTo(variable, firstRow + rows);
-    unsigned char* out = variable.values.data() + firstRow * variable.rowLength * variable.values.elementSize();
-    convertAll(variable.type, out, values, rows * variable.rowLength);
+    const std::size_t offset = variable.spectra ? rows_.first : 0;
+    growTo(variable, to - offset);
+    const std::size_t rowLength = variable.rowLength;
+    unsigned char* out = variable.values.data() + (from - offset) * rowLength * variable.values.elementSize();
+    convertAll(variable.type, out, values + (from - firstRow) * rowLength, (to - from) * rowLength);
 }
 
 void MemoryDataset::write(int variable, std::size_t firstRow, std::size_t rows, const short* values)
@@ -166,8 +178,9 @@ void MemoryDataset::write(int variable, std::size_t firstRow, std::size_t rows, 
 void MemoryDataset::close()
 {
     for (DatasetVariable& variable : variables_)
-        if (variable.keepsValues && !variable.dimensions.empty())
-            growTo(variable, dimensions_[static_cast<std::size_t>(variable.dimensions.front())].length);
+        if (!variable.dimensions.empty())
+            growTo(variable,
+                   keptOf(variable, dimensions_[static_cast<std::size_t>(variable.dimensions.front())].length));
 }
 
 const AttributeValue* findAttribute(const std::vector<DatasetAttribute>& attributes, const std::string& name)

@@ -6,6 +6,7 @@
 #include "conversion/dataset_sink.h"
 
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -52,17 +53,26 @@ struct DatasetVariable {
     std::vector<int> dimensions;
     std::vector<DatasetAttribute> attributes;
     ValueBlock values;
-    bool keepsValues = true; // false: the values are not kept (see MemoryDataset)
+    bool spectra = false; // two-dimensional: only the dataset's rows of spectra are kept
 
     std::size_t rowLength = 1; // values per row along the first dimension
 };
 
+// The rows of the spectra that a dataset keeps: all of them, none (for a
+// caller that reads them later, a few at a time), or those of one stretch.
+struct SpectraRows {
+    std::size_t first = 0;
+    std::size_t count = std::numeric_limits<std::size_t>::max();
+
+    std::size_t end() const { return count > std::numeric_limits<std::size_t>::max() - first ? count : first + count; }
+};
+
 class MemoryDataset final : public DatasetSink {
 public:
-    // Keeps the values of every variable; with `keepSpectra` false, those
-    // of two-dimensional variables (the spectra) are left out, for a
-    // caller that reads them later on its own.
-    explicit MemoryDataset(bool keepSpectra = true) : keepSpectra_(keepSpectra) {}
+    // Keeps the values of every one-dimensional variable, and of the
+    // two-dimensional ones (the spectra) those rows; a variable of spectra
+    // then starts at row `rows.first`.
+    explicit MemoryDataset(SpectraRows rows = {}) : rows_(rows) {}
 
     int defineDimension(const std::string& name, std::size_t length) override;
     int defineVariable(const std::string& name, ValueType type, const std::vector<int>& dimensions) override;
@@ -85,8 +95,10 @@ private:
     void store(int variable, std::size_t firstRow, std::size_t rows, const T* values);
     // The variable grown to `rows` rows, the new ones filled.
     void growTo(DatasetVariable& variable, std::size_t rows);
+    // The rows of the variable kept of the dataset's first `rows`.
+    std::size_t keptOf(const DatasetVariable& variable, std::size_t rows) const;
 
-    bool keepSpectra_;
+    const SpectraRows rows_;
     std::vector<DatasetDimension> dimensions_;
     std::vector<DatasetVariable> variables_;
     std::vector<DatasetAttribute> attributes_;

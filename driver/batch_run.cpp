@@ -62,6 +62,8 @@ public:
 
     ProgressSink progressSink() override
     {
+        if (options_.progress)
+            return options_.progress;
         if (!showsProgress())
             return {};
         return [&console = console_, heading = heading()](const ConversionProgress& at) {

@@ -32,6 +32,8 @@ struct BatchOptions {
     std::string command; // what NetCDF outputs record as their history
     // When set, the one file's spectra go here instead of to an output.
     MemoryDataset* memoryDataset = nullptr;
+    // When set, watches every conversion in place of the console's status line.
+    ProgressSink progress;
 };
 
 struct BatchResult {

@@ -72,9 +72,10 @@ Content contentOf(const std::string& path)
     }
 }
 
-MemoryDataset readRecording(const std::string& path, const ReadOptions& options, std::vector<std::string>* warnings)
+MemoryDataset readRecording(const std::string& path, const ReadOptions& options, std::vector<std::string>* warnings,
+                            SpectraRows rows)
 {
-    MemoryDataset dataset;
+    MemoryDataset dataset(rows);
     BatchOptions batch;
     batch.calFile = options.calFile;
     batch.calAnySerial = options.calAnySerial;
@@ -83,10 +84,17 @@ MemoryDataset readRecording(const std::string& path, const ReadOptions& options,
     batch.conversion.form = OutputForm::NetCdf;
     batch.quiet = true;
     batch.memoryDataset = &dataset;
+    // Stopped past the rows asked for: the rest is of no use.
+    bool rowsRead = false;
+    if (rows.end() != SpectraRows{}.end())
+        batch.progress = [&rowsRead, end = rows.end()](const ConversionProgress& at) {
+            rowsRead = static_cast<std::size_t>(at.spectra) >= end;
+            return !rowsRead;
+        };
     KeptTexts texts;
     const BatchResult result = runBatch({path}, batch, texts);
     const bool converted = !result.calibrationUnread && result.report.size() == 1 &&
-                           result.report.file(0).outcome == FileOutcome::Converted;
+                           (rowsRead || result.report.file(0).outcome == FileOutcome::Converted);
     if (!converted)
         throw Error(failureText(texts, path));
     if (warnings && result.report.size() == 1)

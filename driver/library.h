@@ -40,9 +40,11 @@ struct ReadOptions {
 
 // The recording calibrated in memory through the converter's conversion,
 // laid out as its NetCDF output would be; nothing is written. The
-// converter's warnings about it go to `warnings` when given.
+// converter's warnings about it go to `warnings` when given. Of the
+// spectra's variables only `rows` are kept; the conversion ends once they
+// are read.
 MemoryDataset readRecording(const std::string& path, const ReadOptions& options,
-                            std::vector<std::string>* warnings = nullptr);
+                            std::vector<std::string>* warnings = nullptr, SpectraRows rows = {});
 
 // An output of the converter (delimited text, binary records) read back
 // into the same layout, as far as it tells: without its calibration, the

@@ -8,6 +8,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <optional>
 
 namespace py = pybind11;
@@ -56,11 +57,13 @@ py::array valuesOf(DatasetVariable& variable, const std::vector<DatasetDimension
     for (const int d : variable.dimensions)
         shape.push_back(static_cast<py::ssize_t>(dimensions[static_cast<std::size_t>(d)].length));
     const std::size_t count = variable.values.size();
+    if (!shape.empty()) // spectra may be kept for some rows only
+        shape.front() = static_cast<py::ssize_t>(count / std::max<std::size_t>(variable.rowLength, 1));
+    if (count == 0) // nothing was allocated: an empty array of the shape
+        return py::array(dtypeOf(variable.type), shape);
     ValueBlock::Owned block = variable.values.release();
     unsigned char* data = block.get();
     py::capsule owner(block.release(), [](void* p) { ValueBlock::Free()(p); });
-    if (count == 0) // nothing was allocated: an empty array of the shape
-        return py::array(dtypeOf(variable.type), shape);
     return py::array(dtypeOf(variable.type), shape, data, owner);
 }
 
@@ -77,14 +80,15 @@ py::tuple datasetParts(MemoryDataset& dataset)
         py::list names;
         for (const int d : v.dimensions)
             names.append(dataset.dimensions()[static_cast<std::size_t>(d)].name);
-        py::object values = v.keepsValues ? py::object(valuesOf(v, dataset.dimensions())) : py::none();
-        variables.append(py::make_tuple(v.name, py::tuple(names), values, attributes(v.attributes)));
+        variables.append(
+            py::make_tuple(v.name, py::tuple(names), valuesOf(v, dataset.dimensions()), attributes(v.attributes)));
     }
     return py::make_tuple(dimensions, variables, attributes(dataset.attributes()));
 }
 
 py::tuple readRecording(const std::string& path, const std::optional<std::string>& cal, int level,
-                        bool ignoreImmersion, bool calAnySerial)
+                        bool ignoreImmersion, bool calAnySerial, std::size_t firstSpectrum,
+                        std::optional<std::size_t> spectra)
 {
     orvantis::ReadOptions options;
     options.calFile = cal.value_or("");
@@ -95,7 +99,11 @@ py::tuple readRecording(const std::string& path, const std::optional<std::string
     std::optional<MemoryDataset> dataset;
     {
         py::gil_scoped_release released;
-        dataset.emplace(orvantis::readRecording(path, options, &warnings));
+        SpectraRows rows;
+        rows.first = firstSpectrum;
+        if (spectra)
+            rows.count = *spectra;
+        dataset.emplace(orvantis::readRecording(path, options, &warnings, rows));
     }
     return py::make_tuple(datasetParts(*dataset), warnings);
 }
@@ -168,7 +176,8 @@ PYBIND11_MODULE(_orvantis, m)
     const py::object error = py::register_exception<orvantis::Error>(m, "Error", PyExc_RuntimeError);
     py::register_exception<orvantis::StoreUnusable>(m, "StoreUnusable", error);
     m.def("read_recording", &readRecording, py::arg("path"), py::arg("cal"), py::arg("level"),
-          py::arg("ignore_immersion"), py::arg("cal_any_serial"));
+          py::arg("ignore_immersion"), py::arg("cal_any_serial"), py::arg("first_spectrum") = 0,
+          py::arg("spectra") = py::none());
     m.def("convert", &convert, py::arg("inputs"), py::arg("level"), py::arg("form"), py::arg("jobs"), py::arg("cal"),
           py::arg("cal_any_serial"), py::arg("ignore_immersion"), py::arg("delimiter"));
     m.def("read_output", &readOutput, py::arg("path"));

@@ -3,13 +3,53 @@
 import os
 import warnings
 
+import numpy
 import xarray
+from xarray.backends import BackendArray
+from xarray.core import indexing
 
 from . import _orvantis
 
 # The first bytes of the two NetCDF forms the converter may have written.
 _NETCDF_MAGIC = (b"\x89HDF", b"CDF")
 _RECORDING_EXTENSIONS = (".asc", ".bin")
+
+
+class _SpectraArray(BackendArray):
+    """The spectra of a recording, read and calibrated a stretch of rows at a time when indexed."""
+
+    def __init__(self, reading, name, shape, dtype):
+        self.reading = reading  # the recording's path and read_recording's options
+        self.name = name
+        self.shape = shape
+        self.dtype = dtype
+
+    def __getitem__(self, key):
+        return indexing.explicit_indexing_adapter(key, self.shape, indexing.IndexingSupport.BASIC, self._rows)
+
+    def _rows(self, key):
+        rows, rest = key[0], key[1:]
+        wanted = numpy.arange(self.shape[0])[rows]
+        if wanted.size == 0:
+            return numpy.empty(numpy.empty(self.shape, dtype=bool)[key].shape, dtype=self.dtype)
+        first = int(wanted.min())
+        parts, _ = _orvantis.read_recording(*self.reading, first_spectrum=first,
+                                            spectra=int(wanted.max()) - first + 1)
+        values = next(v for name, _, v, _ in parts[1] if name == self.name)
+        return values[(wanted - first,) + rest] if numpy.ndim(wanted) else values[(int(wanted) - first,) + rest]
+
+
+def _lazy_spectra(parts, reading):
+    """The parts with each variable of spectra read only when indexed."""
+    dimensions, variables, attributes = parts
+    lengths = dict(dimensions)
+    lazy = []
+    for name, dims, values, attrs in variables:
+        if len(dims) > 1:
+            shape = tuple(lengths[d] for d in dims)
+            values = indexing.LazilyIndexedArray(_SpectraArray(reading, name, shape, values.dtype))
+        lazy.append((name, dims, values, attrs))
+    return dimensions, lazy, attributes
 
 
 def dataset_from_parts(parts):
@@ -28,16 +68,17 @@ def _is_netcdf(path):
     return start.startswith(_NETCDF_MAGIC)
 
 
-def read_recording(path, cal=None, level=4, ignore_immersion=False, cal_any_serial=False):
-    """The dataset parts of a recording and the converter's warnings about it."""
-    parts, notes = _orvantis.read_recording(os.fspath(path), None if cal is None else os.fspath(cal), int(level),
-                                            bool(ignore_immersion), bool(cal_any_serial))
+def read_recording(path, cal=None, level=4, ignore_immersion=False, cal_any_serial=False, lazy=False):
+    """The dataset parts of a recording; the converter's warnings about it as Python warnings."""
+    reading = (os.fspath(path), None if cal is None else os.fspath(cal), int(level), bool(ignore_immersion),
+               bool(cal_any_serial))
+    parts, notes = _orvantis.read_recording(*reading, spectra=0 if lazy else None)
     for note in notes:
         warnings.warn(note, stacklevel=3)
-    return parts
+    return _lazy_spectra(parts, reading) if lazy else parts
 
 
-def open_dataset(path, cal=None, level=4, ignore_immersion=False, cal_any_serial=False):
+def open_dataset(path, cal=None, level=4, ignore_immersion=False, cal_any_serial=False, lazy=False):
     """Open a recording or an output of the converter as an xarray.Dataset.
 
     A recording (.ASC or .BIN, told by its content) is calibrated in memory
@@ -50,13 +91,17 @@ def open_dataset(path, cal=None, level=4, ignore_immersion=False, cal_any_serial
     A calibration file of another instrument is refused unless
     cal_any_serial is set. An output (.nc, or delimited text or binary
     records) is read back as it is; `cal` and `level` do not apply to it.
+    With lazy set, a recording's spectra are read and calibrated only when
+    indexed, a stretch of rows at a time (the per-spectrum fields are read
+    at once), so a long recording opens in little memory.
+
     Raises orvantis.Error with the converter's words when the file cannot
     be read or calibrated.
     """
     path = os.fspath(path)
     # A recording's name is enough for the converter to try it and say what it is not.
     if os.path.splitext(path)[1].lower() in _RECORDING_EXTENSIONS or _orvantis.content_of(path) == "recording":
-        return dataset_from_parts(read_recording(path, cal, level, ignore_immersion, cal_any_serial))
+        return dataset_from_parts(read_recording(path, cal, level, ignore_immersion, cal_any_serial, lazy))
     if _is_netcdf(path):
         return xarray.open_dataset(path)
     return dataset_from_parts(_orvantis.read_output(path))

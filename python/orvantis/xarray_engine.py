@@ -10,7 +10,7 @@ _EXTENSIONS = (".asc", ".bin", ".dat", ".raw", ".bdt", ".brw")
 
 
 class OrvantisBackendEntrypoint(BackendEntrypoint):
-    """Tidelume recordings (.ASC, .BIN), calibrated on opening, and Orvantis outputs."""
+    """Tidelume recordings (.ASC, .BIN), calibrated as their spectra are read, and Orvantis outputs."""
 
     description = "Tidelume radiometer recordings calibrated by Orvantis, and Orvantis outputs"
     url = "https://example.org/orvantis"
@@ -20,7 +20,7 @@ class OrvantisBackendEntrypoint(BackendEntrypoint):
     def open_dataset(self, filename_or_obj, *, drop_variables=None, cal=None, level=4, ignore_immersion=False,
                      cal_any_serial=False):
         dataset = open_dataset(filename_or_obj, cal=cal, level=level, ignore_immersion=ignore_immersion,
-                               cal_any_serial=cal_any_serial)
+                               cal_any_serial=cal_any_serial, lazy=True)
         if drop_variables:
             dataset = dataset.drop_vars(drop_variables, errors="ignore")
         return dataset

@@ -162,3 +162,35 @@ def test_xarray_finds_the_engine(tmp_path, cal):
     assert "orvantis" in xarray.backends.list_engines()
     opened = xarray.open_dataset(recording, engine="orvantis", cal=cal, drop_variables=["Ed_volts"])
     assert "Ed_volts" not in opened and opened.Ed.shape == (12, 256)
+
+
+def test_lazily_read_spectra_are_the_spectra_read_at_once(tmp_path, cal):
+    rng = random.Random(7)
+    for recording in golden_recordings():
+        if not orvantis_can_read(recording, cal):
+            continue
+        eager = orvantis.open_dataset(recording, cal=cal).load()
+        lazy = xarray.open_dataset(recording, engine="orvantis", cal=cal)
+        for name, variable in eager.data_vars.items():
+            if variable.ndim != 2:
+                continue
+            rows = variable.shape[0]
+            for _ in range(5):
+                start = rng.randrange(rows)
+                key = rng.choice([start, slice(start, rng.randint(start, rows), rng.randint(1, 4))])
+                assert lazy[name][key].values.tobytes() == variable[key].values.tobytes(), (recording, name, key)
+        xarray.testing.assert_identical(without_run_attributes(lazy.load()), without_run_attributes(eager))
+
+
+def test_a_season_opens_with_dask_straight_from_the_recordings(tmp_path, cal):
+    casts = []
+    for n in range(6):
+        casts.append(tmp_path / f"CAST{n:03d}A.ASC")
+        generate("data", casts[-1], "TDL0417", 1, "text1", 50 + n, 256, n)
+    season = xarray.open_mfdataset(sorted(map(str, casts)), engine="orvantis", cal=cal, parallel=True,
+                                   combine="nested", concat_dim="time")
+    assert season.chunks["time"] == tuple(50 + n for n in range(6))
+    one_by_one = xarray.concat([orvantis.open_dataset(c, cal=cal) for c in casts], dim="time",
+                               data_vars="all", coords="different", compat="equals")
+    xarray.testing.assert_equal(season.Ed.load(), one_by_one.Ed)
+    assert season.Ed_pixel_number.dims == ("wavelength",)
