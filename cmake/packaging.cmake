@@ -51,8 +51,15 @@ if(ORVANTIS_NETCDF)
     list(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ${netcdf_package})
   endif()
 endif()
+# The Python module: the interpreter it was built for; xarray and numpy
+# only for those who use it, and dask and scipy for seasons and casts.
+if(TARGET _orvantis)
+  list(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS "python3 (>= ${ORVANTIS_PYTHON_VERSION})")
+  set(python_recommends ", python3-numpy, python3-xarray")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-dask, python3-distributed, python3-scipy")
+endif()
 string(REPLACE ";" ", " CPACK_DEBIAN_PACKAGE_DEPENDS "${CPACK_DEBIAN_PACKAGE_DEPENDS}")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils${python_recommends}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/postinst
                                        ${PROJECT_SOURCE_DIR}/packaging/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -23,7 +23,9 @@ for file in usr/bin/orvantis usr/bin/orvantis-cli usr/share/applications/orvanti
     usr/share/icons/hicolor/scalable/apps/orvantis.svg usr/share/icons/hicolor/64x64/apps/orvantis.png \
     usr/share/icons/hicolor/scalable/mimetypes/application-x-tidelume.asc.svg \
     usr/share/icons/hicolor/scalable/mimetypes/application-x-tidelume.bin.svg \
-    usr/share/doc/orvantis/copyright usr/share/doc/orvantis/changelog.gz; do
+    usr/share/doc/orvantis/copyright usr/share/doc/orvantis/changelog.gz \
+    usr/lib/python3/dist-packages/orvantis/__init__.py usr/lib/python3/dist-packages/orvantis/xarray_engine.py \
+    "usr/lib/python3/dist-packages/orvantis-$(dpkg-deb -f "$deb" Version | cut -d- -f1).dist-info/entry_points.txt"; do
   grep -qx "./$file" <<<"$listing" || fail "the package lacks $file"
 done
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "no library dependencies in the package"
@@ -45,6 +47,20 @@ dpkg --root="$root" --log=/dev/null --force-depends --force-script-chrootless -i
 [ -f "$root/usr/share/mime/mime.cache" ] || fail "postinst did not build the MIME database"
 grep -qx application/x-tidelume.asc "$root/usr/share/mime/types" || fail "the MIME database lacks the .ASC type"
 desktop-file-validate "$root/usr/share/applications/orvantis.desktop"
+
+echo "== Python from the package"
+# The root's Python folder stands for Debian's: xarray finds the engine
+# through the package's entry point, and the module converts.
+mkdir -p "$scratch/python"
+cp "$root_dir/examples/EXAMPLE.CAL" "$root_dir/examples/SET0101A.ASC" "$scratch/python/"
+PYTHONPATH=$root/usr/lib/python3/dist-packages /usr/bin/python3 - "$root" "$scratch/python" <<'PYTHON' || fail "the Python module does not work from the package"
+import sys, xarray, orvantis
+root, folder = sys.argv[1:]
+assert orvantis.__file__.startswith(root), orvantis.__file__
+assert "orvantis" in xarray.backends.list_engines()
+spectra = xarray.open_dataset(f"{folder}/SET0101A.ASC", engine="orvantis", cal=f"{folder}/EXAMPLE.CAL")
+assert spectra["Ed"].shape == (12, 256), spectra
+PYTHON
 
 echo "== a fresh user"
 export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data XDG_CONFIG_HOME=$scratch/home/config

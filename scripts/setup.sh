@@ -8,6 +8,7 @@ PACKAGES=(
   clang
   libgtest-dev libsqlite3-dev
   libnetcdf-dev libhdf5-dev netcdf-bin python3-netcdf4 udunits-bin python3-xarray python3-dask python3-scipy cdo
+  python3-dev pybind11-dev python3-pytest python3-distributed # the Python module and its tests
   qt6-base-dev qt6-svg-dev libqcustomplot-dev
   xvfb xauth openbox xdotool # the window tests under a window manager
   xdg-utils shared-mime-info desktop-file-utils libglib2.0-bin
