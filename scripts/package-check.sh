@@ -61,6 +61,13 @@ assert "orvantis" in xarray.backends.list_engines()
 spectra = xarray.open_dataset(f"{folder}/SET0101A.ASC", engine="orvantis", cal=f"{folder}/EXAMPLE.CAL")
 assert spectra["Ed"].shape == (12, 256), spectra
 PYTHON
+# And the README's Python section as it stands, in a copy of the examples.
+mkdir -p "$scratch/python/clone"
+cp -r "$root_dir/examples" "$scratch/python/clone/"
+/usr/bin/python3 "$root_dir/tests/python/readme_python.py" "$root_dir/README.md" >"$scratch/python/readme.py"
+(cd "$scratch/python/clone" && XDG_CONFIG_HOME=$scratch/python/config PYTHONPATH=$root/usr/lib/python3/dist-packages \
+  /usr/bin/python3 "$scratch/python/readme.py" >/dev/null 2>"$scratch/python/readme.err") ||
+  fail "the README's Python section fails from the package: $(tail -3 "$scratch/python/readme.err")"
 
 echo "== a fresh user"
 export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data XDG_CONFIG_HOME=$scratch/home/config
