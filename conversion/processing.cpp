@@ -400,6 +400,8 @@ FileResult failure(ConversionOutcome outcome, int systemError = 0)
 FileResult settleOutput(FileConversion& run, LoopEnd end, const std::string& outputName)
 {
     if (end == LoopEnd::Cancelled) {
+        if (run.inMemory) // the spectra converted before the stop are the caller's
+            finishOutput(run);
         run.log.message("Conversion of %s cancelled: %s not written\n", run.path, outputName.c_str());
         return failure(ConversionOutcome::Cancelled);
     }

@@ -5,6 +5,7 @@
 #include "driver/channel_set.h"
 #include "core/file_path.h"
 #include "core/identify.h"
+#include "core/regular_file.h"
 #include "readback/output_reader.h"
 #include "store/associations.h"
 #include "store/reg_def.h"
@@ -75,6 +76,8 @@ Content contentOf(const std::string& path)
 MemoryDataset readRecording(const std::string& path, const ReadOptions& options, std::vector<std::string>* warnings,
                             SpectraRows rows)
 {
+    if (fileKind(path) == FileKind::Folder)
+        throw Error(path + " is a folder, not a recording");
     MemoryDataset dataset(rows);
     BatchOptions batch;
     batch.calFile = options.calFile;
@@ -84,9 +87,10 @@ MemoryDataset readRecording(const std::string& path, const ReadOptions& options,
     batch.conversion.form = OutputForm::NetCdf;
     batch.quiet = true;
     batch.memoryDataset = &dataset;
-    // Stopped past the rows asked for: the rest is of no use.
+    // Stopped past the rows asked for: the rest is of no use. Without
+    // spectra asked for, every spectrum's fields still are.
     bool rowsRead = false;
-    if (rows.end() != SpectraRows{}.end())
+    if (rows.count > 0 && rows.end() != SpectraRows{}.end())
         batch.progress = [&rowsRead, end = rows.end()](const ConversionProgress& at) {
             rowsRead = static_cast<std::size_t>(at.spectra) >= end;
             return !rowsRead;

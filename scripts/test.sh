@@ -24,7 +24,7 @@ run_ctest() {
 }
 
 stage "plain build"
-scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANTIS_WERROR=ON
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANTIS_WERROR=ON -DORVANTIS_TESTS=ON
 run_ctest build
 
 stage "Debian package"

@@ -166,7 +166,9 @@ def test_xarray_finds_the_engine(tmp_path, cal):
 
 def test_lazily_read_spectra_are_the_spectra_read_at_once(tmp_path, cal):
     rng = random.Random(7)
-    for recording in golden_recordings():
+    long_one = tmp_path / "LONGA.BIN"  # long enough that a stretch of rows stops the conversion early
+    generate("data", long_one, "TDL0417", 1, "raw", 1500, 256, 3)
+    for recording in golden_recordings() + [str(long_one)]:
         if not orvantis_can_read(recording, cal):
             continue
         eager = orvantis.open_dataset(recording, cal=cal).load()
