@@ -4,6 +4,7 @@
 // and a progress bar that moves within a file.
 
 #include "app_test_support.h"
+#include "held_conversion.h"
 
 #include "app/forms.h"
 #include "app/frm_main.h"
@@ -18,12 +19,9 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSemaphore>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
-
-#include <atomic>
 
 namespace {
 
@@ -62,25 +60,6 @@ public:
     std::optional<std::string> chooseCalFile(const std::string&) override { return std::nullopt; }
     void reportFailure(const std::string&) override {}
     void reportSkipped(const std::string&) override {}
-};
-
-// Holds the worker at a file's first progress report until the event
-// thread lets it go on.
-struct HeldConversion {
-    std::atomic<bool> held{false};
-    std::atomic<bool> resumedInTime{false};
-    QSemaphore resume;
-
-    void watch()
-    {
-        FrmMain->conversions.watchProgress([this](const ConversionProgress&) {
-            if (held.exchange(true))
-                return;
-            // Bounded only so that a blocked event thread fails the test
-            // instead of hanging it.
-            resumedInTime = resume.tryAcquire(1, 60000);
-        });
-    }
 };
 
 } // namespace

@@ -28,6 +28,15 @@ struct GoldenCase {
     std::string options;
 };
 
+// Names a case by what it converts, for the test list and failure messages.
+void PrintTo(const GoldenCase& c, std::ostream* out)
+{
+    *out << c.input << " as " << c.copy << " -> " << c.output;
+    const std::size_t start = c.options.find_first_not_of(' ');
+    if (start != std::string::npos)
+        *out << " (" << c.options.substr(start) << ")";
+}
+
 std::vector<GoldenCase> goldenCases()
 {
     std::ifstream manifest(goldenDir + "/cases.txt");

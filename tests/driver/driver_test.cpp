@@ -1,5 +1,6 @@
 // The driver with a scripted front end: when it loads a calibration again,
-// what it remembers across a run, and the fixed calibration file.
+// what it remembers across a run, the fixed calibration file, and the
+// outputs a run refuses to write.
 
 #include "driver/data_files.h"
 #include "driver/run_report.h"
@@ -209,6 +210,67 @@ TEST_F(DriverTest, EmptyFileFailsAndNoDataFileIsNamed)
         const std::string lastLine = log.substr(log.rfind('\n', log.size() - 2) + 1);
         EXPECT_TRUE(lastLine.starts_with(notes) && lastLine.ends_with(" is not a Tidelume data file\n")) << log;
     }
+}
+
+// Two inputs of one run that would write one output: the first keeps it and
+// the second is passed over, while a file listed twice converts again.
+TEST_F(DriverTest, LaterInputOfARunWritingAnEarlierOnesOutputIsPassedOver)
+{
+    const std::string first = dir.file("SET0101A.ASC");
+    const std::string second = dir.write("SET0101A.TXT", readFile(dir.file("SET0101B.ASC")));
+    const std::string output = dir.file("SET0101A.DAT");
+    driver.startRun({first, second, first});
+    ASSERT_EQ(driver.convert(first), FileOutcome::Converted) << frontEnd.log();
+    const std::string converted = readFile(output);
+
+    EXPECT_EQ(driver.convert(second), FileOutcome::NotConverted);
+    const std::string refusal =
+        first + " and " + second + " would both be written to " + output + "; " + second + " not converted";
+    EXPECT_EQ(frontEnd.skipped, std::vector<std::string>{refusal});
+    EXPECT_NE(frontEnd.log().find(refusal + "\n"), std::string::npos) << frontEnd.log();
+    EXPECT_EQ(readFile(output), converted);
+
+    EXPECT_EQ(driver.convert(first), FileOutcome::Converted);
+    EXPECT_EQ(frontEnd.skipped.size(), 1u);
+    EXPECT_TRUE(frontEnd.failures.empty());
+}
+
+// An input whose output would go under the name of another input of the run
+// is passed over, even when that file is only an earlier output, which the
+// conversion itself would write over.
+TEST_F(DriverTest, InputWhoseOutputIsAnotherInputOfTheRunIsPassedOver)
+{
+    const std::string data = dir.file("SET0101A.ASC");
+    const std::string listed = dir.write("SET0101A.DAT", "an earlier output\r\n");
+    driver.startRun({data, listed});
+    EXPECT_EQ(driver.convert(data), FileOutcome::NotConverted);
+    const std::string refusal =
+        data + " would be written to " + listed + ", which is an input of this run; " + data + " not converted";
+    EXPECT_EQ(frontEnd.skipped, std::vector<std::string>{refusal});
+    EXPECT_NE(frontEnd.log().find(refusal + "\n"), std::string::npos) << frontEnd.log();
+    EXPECT_EQ(readFile(listed), "an earlier output\r\n");
+
+    driver.startRun({data}); // a run without that file writes it
+    EXPECT_EQ(driver.convert(data), FileOutcome::Converted);
+    EXPECT_EQ(frontEnd.skipped.size(), 1u);
+}
+
+// A recording saved under an input's output name, though no input of the
+// run, is never written over: the input fails, saying why.
+TEST_F(DriverTest, RecordingUnderAnOutputNameIsNotWrittenOver)
+{
+    const std::string data = dir.file("SET0101A.ASC");
+    const std::string recorded = readFile(dir.file("SET0101B.ASC"));
+    const std::string recording = dir.write("SET0101A.DAT", recorded);
+    driver.startRun({data});
+    EXPECT_EQ(driver.convert(data), FileOutcome::NotConverted);
+    EXPECT_NE(frontEnd.log().find("[box] Refusing to write " + recording +
+                                  ": it is a Tidelume data file, not an output; not replaced\n"),
+              std::string::npos)
+        << frontEnd.log();
+    EXPECT_EQ(frontEnd.failures, std::vector<std::string>{"Error: Could Not Calibrate " + data});
+    EXPECT_TRUE(frontEnd.skipped.empty());
+    EXPECT_EQ(readFile(recording), recorded);
 }
 
 // The summary names a failed file by what stopped it, not by a warning met

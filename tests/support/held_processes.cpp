@@ -12,14 +12,8 @@
 
 namespace {
 
-// The state letter and parent id of /proc/PID/stat; state 0 when the
-// process is gone.
-struct ProcessStatus {
-    char state = 0;
-    pid_t parent = 0;
-};
-
-ProcessStatus statusOf(pid_t process)
+// The state letter of /proc/PID/stat; 0 when the process is gone.
+char stateOf(pid_t process)
 {
     std::ifstream in("/proc/" + std::to_string(process) + "/stat");
     std::ostringstream text;
@@ -28,9 +22,7 @@ ProcessStatus statusOf(pid_t process)
     // The command name in parentheses may hold anything; the fields after it
     // are plain.
     const auto nameEnd = stat.rfind(')');
-    if (nameEnd == std::string::npos || nameEnd + 4 >= stat.size())
-        return {};
-    return {stat[nameEnd + 2], static_cast<pid_t>(std::atoi(stat.c_str() + nameEnd + 4))};
+    return nameEnd == std::string::npos || nameEnd + 2 >= stat.size() ? 0 : stat[nameEnd + 2];
 }
 
 bool endsWith(const std::string& text, const std::string& ending)
@@ -43,23 +35,9 @@ bool endsWith(const std::string& text, const std::string& ending)
 void holdStill(pid_t process)
 {
     kill(process, SIGSTOP);
-    for (char state = statusOf(process).state; state != 0 && state != 'T' && state != 'Z' && state != 'X';
-         state = statusOf(process).state)
+    for (char state = stateOf(process); state != 0 && state != 'T' && state != 'Z' && state != 'X';
+         state = stateOf(process))
         sched_yield();
-}
-
-std::vector<pid_t> childrenOf(pid_t parent)
-{
-    std::vector<pid_t> children;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        const auto process = static_cast<pid_t>(std::stol(name));
-        if (statusOf(process).parent == parent)
-            children.push_back(process);
-    }
-    return children;
 }
 
 FolderWatch::FolderWatch(const std::filesystem::path& folder) : fd_(inotify_init1(IN_CLOEXEC))

@@ -7,13 +7,9 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 // Stops the process and returns once the system shows it stopped (or ended).
 void holdStill(pid_t process);
-
-// The ids of the processes whose parent is `parent`.
-std::vector<pid_t> childrenOf(pid_t parent);
 
 // Waits until `count` files whose names end with `ending` have been created
 // in the folder since the watch was made.
