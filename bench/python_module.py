@@ -96,7 +96,8 @@ def peak_growth(open_code, rec, cal):
 def cluster_seconds(workers, files, runs):
     """Median time of open_mfdataset(...).load() of the casts on a local cluster of that many workers."""
     from dask.distributed import Client, LocalCluster
-    with LocalCluster(n_workers=workers, threads_per_worker=1, processes=True) as cluster, Client(cluster):
+    with LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
+                      dashboard_address=None) as cluster, Client(cluster):
         return median_seconds(lambda: open_casts(files), runs)
 
 
