@@ -87,7 +87,7 @@ void ValueBlock::growTo(std::size_t count, const void* fill)
         bytes_.reset(static_cast<unsigned char*>(grown));
         capacity_ = capacity;
     }
-    for (std::size_t i = size_; i < count; ++i)
+    for (std::size_t i = size_; fill && i < count; ++i)
         std::memcpy(bytes_.get() + i * elementSize_, fill, elementSize_);
     size_ = count;
 }
@@ -153,7 +153,8 @@ void MemoryDataset::store(int id, std::size_t firstRow, std::size_t rows, const 
     if (from >= to)
         return;
     const std::size_t offset = variable.spectra ? rows_.first : 0;
-    growTo(variable, to - offset);
+    growTo(variable, from - offset);                                     // rows not given before these are filled
+    variable.values.growTo((to - offset) * variable.rowLength, nullptr); // these are written below
     const std::size_t rowLength = variable.rowLength;
     unsigned char* out = variable.values.data() + (from - offset) * rowLength * variable.values.elementSize();
     convertAll(variable.type, out, values + (from - firstRow) * rowLength, (to - from) * rowLength);

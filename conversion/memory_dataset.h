@@ -27,7 +27,8 @@ public:
     std::size_t elementSize() const { return elementSize_; }
     std::size_t size() const { return size_; } // in elements
     unsigned char* data() const { return bytes_.get(); }
-    // Grows to `count` elements, the new ones set to `fill` (elementSize bytes).
+    // Grows to `count` elements, the new ones set to `fill` (elementSize
+    // bytes), or left for the caller to set when it is null.
     void growTo(std::size_t count, const void* fill);
     // The block, which the caller now owns; this one is empty after.
     Owned release();

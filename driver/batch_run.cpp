@@ -291,7 +291,8 @@ BatchResult runBatch(const std::vector<std::string>& inputs, const BatchOptions&
         result.calibrationUnread = true;
         return result;
     }
-    const int jobs = static_cast<int>(std::min(static_cast<std::size_t>(std::max(options.jobs, 1)), result.files.size()));
+    const int jobs =
+        static_cast<int>(std::min(static_cast<std::size_t>(std::max(options.jobs, 1)), result.files.size()));
     result.worst = jobs > 1 ? run.onThreads(jobs, console) : run.oneByOne();
     if (!listed.failures.empty())
         result.worst = std::max(result.worst, FileOutcome::NotConverted);

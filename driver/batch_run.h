@@ -27,8 +27,8 @@ struct BatchOptions {
     std::string calFile;       // empty: each file's associated calibration
     bool calAnySerial = false; // convert with a calibration file of another instrument too
     ConversionOptions conversion;
-    int jobs = 1;       // files converted at the same time
-    bool quiet = false; // no log: only errors
+    int jobs = 1;        // files converted at the same time
+    bool quiet = false;  // no log: only errors
     std::string command; // what NetCDF outputs record as their history
     // When set, the one file's spectra go here instead of to an output.
     MemoryDataset* memoryDataset = nullptr;

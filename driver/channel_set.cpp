@@ -1,6 +1,5 @@
 #include "driver/channel_set.h"
 
-
 namespace {
 
 // The extension runs from the last period after the last path separator.

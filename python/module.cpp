@@ -86,9 +86,8 @@ py::tuple datasetParts(MemoryDataset& dataset)
     return py::make_tuple(dimensions, variables, attributes(dataset.attributes()));
 }
 
-py::tuple readRecording(const std::string& path, const std::optional<std::string>& cal, int level,
-                        bool ignoreImmersion, bool calAnySerial, std::size_t firstSpectrum,
-                        std::optional<std::size_t> spectra)
+py::tuple readRecording(const std::string& path, const std::optional<std::string>& cal, int level, bool ignoreImmersion,
+                        bool calAnySerial, std::size_t firstSpectrum, std::optional<std::size_t> spectra)
 {
     orvantis::ReadOptions options;
     options.calFile = cal.value_or("");

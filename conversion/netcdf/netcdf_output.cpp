@@ -37,7 +37,9 @@ void putWithUnits(DatasetSink& file, int variable, const char* units, const char
 
 ValueType valueType(BinaryType type)
 {
-    return type == BinaryType::Float32 ? ValueType::Float : type == BinaryType::Int32 ? ValueType::Int : ValueType::Short;
+    return type == BinaryType::Float32 ? ValueType::Float
+           : type == BinaryType::Int32 ? ValueType::Int
+                                       : ValueType::Short;
 }
 
 int defineSeries(DatasetSink& file, int timeDimension, const std::string& name, ValueType type)
@@ -80,7 +82,8 @@ class NetcdfOutput::Writer {
 public:
     // Writes into `file`, which it owns when `owned` holds it.
     Writer(DatasetSink& file, std::unique_ptr<DatasetSink> owned, const NetcdfProvenance& provenance)
-        : owned_(std::move(owned)), file_(file), meaning_{dataVariableName(provenance.level, *provenance.calibration, provenance.channel),
+        : owned_(std::move(owned)),
+          file_(file), meaning_{dataVariableName(provenance.level, *provenance.calibration, provenance.channel),
                                 provenance.level, provenance.calibration, provenance.channel},
           timeUnits_(provenance.metadata.time)
     {

@@ -4,7 +4,6 @@
 #include "conversion/netcdf/variable_names.h"
 #include "core/pixel_count.h"
 
-
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -64,8 +63,8 @@ void describeValues(DatasetSink& file, int values, int number, const ValuesMeani
     file.putAttribute(values, "_FillValue", fill);
 }
 
-int defineValues(DatasetSink& file, const std::string& name, const std::vector<int>& dimensions,
-                 std::size_t blockRows, std::size_t count)
+int defineValues(DatasetSink& file, const std::string& name, const std::vector<int>& dimensions, std::size_t blockRows,
+                 std::size_t count)
 {
     const int values = file.defineVariable(name, ValueType::Float, dimensions);
     // Two chunks of cache: one being filled, one being written out.
