@@ -119,11 +119,11 @@ int16_t readRecord(SpectrumRecord& record, float* pixels, std::FILE* stream)
     return readBigEndian(pixels, sizeof(float), count, stream) == count ? 0 : 15;
 }
 
-// After a record read whole: whether it ran into a record that the layout
-// confirms inside it, its declared length too long for it (bytes of it went
-// missing). Followed as the layout expects (the next header, or the end of
-// the file), its length is trusted; anything else may be junk
-// between records, or the middle of the next one. Leaves the stream at the
+// After a record read whole: whether it ran into a confirmed record inside
+// it, its declared length too long for it (bytes of it went missing).
+// Followed by what may follow a record (the next header, or the end of the
+// file), its length holds; anything else may be junk between records, or
+// the middle of the next one. Leaves the stream at the
 // record found, or where it was.
 bool ranIntoNextRecord(std::FILE* stream, long start)
 {
@@ -136,7 +136,7 @@ bool ranIntoNextRecord(std::FILE* stream, long start)
 }
 
 // A record that could not be read, at start: the read goes on at the next
-// record the layout confirms, or ends. Cut by the end of the file with no
+// confirmed record, or ends. Cut by the end of the file with no
 // record after it, it was the last one.
 SpectrumRead passOverDamage(std::FILE* stream, long start, int16_t result)
 {

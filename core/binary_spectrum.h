@@ -13,9 +13,9 @@ int16_t readBinarySpectrum(SpectrumRecord& record, float* pixels, std::FILE* str
 // The same read for a loop that goes on past damage. A record that cannot be
 // read, that carries a processing level no record can (outside 0 to 4), or
 // that evidently runs into the next one, is Damaged, and the stream
-// then stands at the next record the layout confirms (a whole record with a
-// valid header, after which, past at most a line end, comes another valid
-// header or the end of the file), or at the end; the last record, cut by the
+// then stands at the next confirmed record (a whole record with a valid
+// header, after which, past at most a line end, comes another valid header
+// or the end of the file), or at the end; the last record, cut by the
 // end of the file, is CutShort. The offset is where the record read or passed
 // over starts.
 SpectrumRead readBinarySpectrumResuming(SpectrumRecord& record, float* pixels, std::FILE* stream);

@@ -10,7 +10,7 @@ enum class ReadOutcome : uint8_t {
     Spectrum,    // a whole spectrum was read
     EndOfData,   // no spectrum follows
     NotSpectrum, // a text line that starts like a number but not like a spectrum
-    Damaged,     // a spectrum that cannot be read whole, or not trusted; the read goes on after it
+    Damaged,     // a spectrum that cannot be read whole, or that runs into the next; the read goes on after it
     CutShort,    // the last spectrum of the file, which the end of the file cut short
 };
 
