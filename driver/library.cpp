@@ -66,8 +66,8 @@ Content contentOf(const std::string& path)
     if (identifiesAsDataFile(path.c_str()))
         return Content::Recording;
     try {
-        OutputReader reader(path);
-        return Content::Output;
+        const OutputReader reader(path);
+        return reader.layout() == OutputLayout::NetCdf ? Content::NetcdfOutput : Content::Output;
     } catch (const OutputReadError&) {
         return Content::Unknown;
     }

@@ -28,7 +28,7 @@ public:
 };
 
 // What a file holds, told by its content.
-enum class Content { Recording, Output, Unknown };
+enum class Content { Recording, NetcdfOutput, Output, Unknown };
 Content contentOf(const std::string& path);
 
 struct ReadOptions {

@@ -70,7 +70,7 @@ py::array valuesOf(DatasetVariable& variable, const std::vector<DatasetDimension
 // (dimensions, variables, attributes): the dimensions as (name, length)
 // pairs, each variable as (name, dimension names, values or None,
 // attributes).
-py::tuple datasetParts(MemoryDataset& dataset)
+py::tuple datasetPieces(MemoryDataset& dataset)
 {
     py::list dimensions;
     for (const DatasetDimension& d : dataset.dimensions())
@@ -104,7 +104,7 @@ py::tuple readRecording(const std::string& path, const std::optional<std::string
             rows.count = *spectra;
         dataset.emplace(orvantis::readRecording(path, options, &warnings, rows));
     }
-    return py::make_tuple(datasetParts(*dataset), warnings);
+    return py::make_tuple(datasetPieces(*dataset), warnings);
 }
 
 py::tuple readOutput(const std::string& path)
@@ -114,7 +114,7 @@ py::tuple readOutput(const std::string& path)
         py::gil_scoped_release released;
         dataset.emplace(orvantis::readOutput(path));
     }
-    return datasetParts(*dataset);
+    return datasetPieces(*dataset);
 }
 
 OutputForm formNamed(const std::string& form)
@@ -161,6 +161,7 @@ std::string contentOf(const std::string& path)
     py::gil_scoped_release released;
     switch (orvantis::contentOf(path)) {
     case orvantis::Content::Recording: return "recording";
+    case orvantis::Content::NetcdfOutput: return "netcdf";
     case orvantis::Content::Output: return "output";
     case orvantis::Content::Unknown: break;
     }

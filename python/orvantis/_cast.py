@@ -69,11 +69,11 @@ def open_cast(path, reference=None, cal=None, level=4, ignore_immersion=False, c
     if chosen not in channels:
         raise Error(f"no channel {chosen} in the set of {path} (it has {', '.join(channels)})")
     times = datasets[channels.index(chosen)]["time"]
-    parts = []
+    pieces = []
     for channel, dataset in zip(channels, datasets):
         dataset = _own_axes(dataset, channel)
-        parts.append(dataset if channel == chosen else _on_time(dataset, times, channel))
-    cast = xarray.merge(parts, combine_attrs="drop_conflicts")
+        pieces.append(dataset if channel == chosen else _on_time(dataset, times, channel))
+    cast = xarray.merge(pieces, combine_attrs="drop_conflicts")
     others = [c for c in channels if c != chosen]
     cast.attrs["channels"] = " ".join(channels)
     cast.attrs["source_files"] = " ".join(os.path.basename(f) for f in files)

@@ -30,9 +30,6 @@ class ConversionError(Error):
         self.results = results
 
 
-_FORMS = ("rows", "columns", "binary", "netcdf")
-
-
 def convert(paths, level=4, form="rows", jobs=None, cal=None, cal_any_serial=False, ignore_immersion=False,
             delimiter=",", raise_on_failure=True):
     """Convert data files and folders as the converter does; one FileResult per file.
@@ -48,8 +45,6 @@ def convert(paths, level=4, form="rows", jobs=None, cal=None, cal_any_serial=Fal
     """
     if isinstance(paths, (str, os.PathLike)):
         paths = [paths]
-    if form not in _FORMS:
-        raise ValueError(f"form must be one of {', '.join(_FORMS)}, not {form!r}")
     jobs = (os.cpu_count() or 1) if jobs is None else int(jobs)
     files, summary = _orvantis.convert([os.fspath(p) for p in paths], int(level), form, jobs,
                                        None if cal is None else os.fspath(cal), bool(cal_any_serial),

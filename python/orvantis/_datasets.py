@@ -10,8 +10,6 @@ from xarray.core import indexing
 
 from . import _orvantis
 
-# The first bytes of the two NetCDF forms the converter may have written.
-_NETCDF_MAGIC = (b"\x89HDF", b"CDF")
 _RECORDING_EXTENSIONS = (".asc", ".bin")
 
 
@@ -33,15 +31,15 @@ class _SpectraArray(BackendArray):
         if wanted.size == 0:
             return numpy.empty(numpy.empty(self.shape, dtype=bool)[key].shape, dtype=self.dtype)
         first = int(wanted.min())
-        parts, _ = _orvantis.read_recording(*self.reading, first_spectrum=first,
+        pieces, _ = _orvantis.read_recording(*self.reading, first_spectrum=first,
                                             spectra=int(wanted.max()) - first + 1)
-        values = next(v for name, _, v, _ in parts[1] if name == self.name)
+        values = next(v for name, _, v, _ in pieces[1] if name == self.name)
         return values[(wanted - first,) + rest] if numpy.ndim(wanted) else values[(int(wanted) - first,) + rest]
 
 
-def _lazy_spectra(parts, reading):
-    """The parts with each variable of spectra read only when indexed."""
-    dimensions, variables, attributes = parts
+def _lazy_spectra(pieces, reading):
+    """The pieces with each variable of spectra read only when indexed."""
+    dimensions, variables, attributes = pieces
     lengths = dict(dimensions)
     lazy = []
     for name, dims, values, attrs in variables:
@@ -52,9 +50,9 @@ def _lazy_spectra(parts, reading):
     return dimensions, lazy, attributes
 
 
-def dataset_from_parts(parts):
+def dataset_from_pieces(pieces):
     """The dataset of the native part's (dimensions, variables, attributes), decoded as a file is."""
-    _, variables, attributes = parts
+    _, variables, attributes = pieces
     raw = xarray.Dataset(
         {name: xarray.Variable(dims, values, attrs) for name, dims, values, attrs in variables},
         attrs=attributes,
@@ -62,20 +60,14 @@ def dataset_from_parts(parts):
     return xarray.decode_cf(raw)
 
 
-def _is_netcdf(path):
-    with open(path, "rb") as file:
-        start = file.read(4)
-    return start.startswith(_NETCDF_MAGIC)
-
-
 def read_recording(path, cal=None, level=4, ignore_immersion=False, cal_any_serial=False, lazy=False):
-    """The dataset parts of a recording; the converter's warnings about it as Python warnings."""
+    """The dataset pieces of a recording; the converter's warnings about it as Python warnings."""
     reading = (os.fspath(path), None if cal is None else os.fspath(cal), int(level), bool(ignore_immersion),
                bool(cal_any_serial))
-    parts, notes = _orvantis.read_recording(*reading, spectra=0 if lazy else None)
+    pieces, notes = _orvantis.read_recording(*reading, spectra=0 if lazy else None)
     for note in notes:
         warnings.warn(note, stacklevel=3)
-    return _lazy_spectra(parts, reading) if lazy else parts
+    return _lazy_spectra(pieces, reading) if lazy else pieces
 
 
 def open_dataset(path, cal=None, level=4, ignore_immersion=False, cal_any_serial=False, lazy=False):
@@ -100,8 +92,9 @@ def open_dataset(path, cal=None, level=4, ignore_immersion=False, cal_any_serial
     """
     path = os.fspath(path)
     # A recording's name is enough for the converter to try it and say what it is not.
-    if os.path.splitext(path)[1].lower() in _RECORDING_EXTENSIONS or _orvantis.content_of(path) == "recording":
-        return dataset_from_parts(read_recording(path, cal, level, ignore_immersion, cal_any_serial, lazy))
-    if _is_netcdf(path):
+    content = "recording" if os.path.splitext(path)[1].lower() in _RECORDING_EXTENSIONS else _orvantis.content_of(path)
+    if content == "recording":
+        return dataset_from_pieces(read_recording(path, cal, level, ignore_immersion, cal_any_serial, lazy))
+    if content == "netcdf":
         return xarray.open_dataset(path)
-    return dataset_from_parts(_orvantis.read_output(path))
+    return dataset_from_pieces(_orvantis.read_output(path))

@@ -82,30 +82,22 @@ bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
 
+template <typename T>
+double load(const unsigned char* at)
+{
+    T value;
+    std::memcpy(&value, at, sizeof value);
+    return static_cast<double>(value);
+}
+
 double valueAt(const DatasetVariable& variable, std::size_t i)
 {
     const unsigned char* at = variable.values.data() + i * variable.values.elementSize();
     switch (variable.type) {
-    case ValueType::Short: {
-        int16_t v;
-        std::memcpy(&v, at, sizeof v);
-        return v;
-    }
-    case ValueType::Int: {
-        int32_t v;
-        std::memcpy(&v, at, sizeof v);
-        return v;
-    }
-    case ValueType::Float: {
-        float v;
-        std::memcpy(&v, at, sizeof v);
-        return v;
-    }
-    case ValueType::Double: {
-        double v;
-        std::memcpy(&v, at, sizeof v);
-        return v;
-    }
+    case ValueType::Short: return load<int16_t>(at);
+    case ValueType::Int: return load<int32_t>(at);
+    case ValueType::Float: return load<float>(at);
+    case ValueType::Double: return load<double>(at);
     }
     return 0;
 }
